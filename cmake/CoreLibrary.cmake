@@ -1,0 +1,20 @@
+# portolan_core_library(NAME QT_SOURCES <files> LIBS <libs>): the Qt-free library of the calling
+# folder, made of every .cpp in it except the Qt sources named. A folder with no sources yet gives an
+# interface library, so that dependants link to it unchanged as it fills up.
+function(portolan_core_library name)
+  cmake_parse_arguments(L "" "" "QT_SOURCES;LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(qt_source ${L_QT_SOURCES})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${qt_source})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
+    portolan_warnings(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${L_LIBS})
+  endif()
+endfunction()
