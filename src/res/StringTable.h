@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace res {
 
@@ -9,5 +10,7 @@ namespace res {
 const char* FindString(unsigned id);
 // The text of string id, or an empty string when absent.
 std::string LoadString(unsigned id);
+// Every id of the table in table order (ascending), for checks and tools.
+std::vector<unsigned> AllStringIds();
 
 }  // namespace res
