@@ -1,0 +1,22 @@
+// Whole-file writes that survive a crash at any moment: the old contents or the new, never a mix.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class DurableFile {
+ public:
+  // Writes `text` to "<path>.tmp" in the same folder (mode 0600), syncs it, renames it over `path`
+  // and syncs the folder, so that the rename itself is on disk when this returns. Callers hold a
+  // lock that keeps other writers of `path` out, which lets the temporary name be fixed: a
+  // temporary left by a killed writer is simply overwritten by the next one.
+  static bool WriteAtomically(const std::string& path, const std::string& text, std::string* error);
+  // Creates the folder and its missing parents, mode 0700.
+  static bool MakeDirectories(const std::string& dir, std::string* error);
+  // The folder part of a path ("." when it has none).
+  static std::string Directory(const std::string& path);
+  static bool SyncDirectory(const std::string& dir, std::string* error);
+};
+
+}  // namespace platform
