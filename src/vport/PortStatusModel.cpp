@@ -1,0 +1,145 @@
+#include "vport/PortStatusModel.h"
+
+#include "vport/PortLogLines.h"
+
+namespace vport {
+
+PortStatusModel::PortStatusModel(std::size_t logCapacity) : log_(logCapacity) {}
+
+void PortStatusModel::PortCreated(const std::string& comName, const std::string& tcpPort,
+                                  bool rfc2217, bool strictBaud) {
+  comName_ = comName;
+  tcpPort_ = tcpPort;
+  rfc2217_ = rfc2217;
+  strictBaud_ = strictBaud;
+  logging_ = false;
+  state_ = PortState::kClosed;
+  rxBytes_ = 0;
+  txBytes_ = 0;
+  ShowCounters();
+}
+
+void PortStatusModel::Connecting() {
+  state_ = PortState::kConnecting;
+}
+
+void PortStatusModel::ConnectFailed() {
+  state_ = PortState::kClosed;
+}
+
+void PortStatusModel::Opened() {
+  rxBytes_ = 0;
+  txBytes_ = 0;
+  ShowCounters();
+  state_ = PortState::kOpen;
+  LogWhenEnabled(loglines::Opened(comName_));
+}
+
+void PortStatusModel::Closed() {
+  if (state_ == PortState::kOpen) LogWhenEnabled(loglines::Closed(comName_));
+  state_ = PortState::kClosed;
+}
+
+void PortStatusModel::ReceivedFromServer(std::int64_t count) {
+  rxBytes_ += count;
+  LogWhenEnabled(loglines::GotFromRemote(count));
+}
+
+void PortStatusModel::PortReceived(std::int64_t remaining) {
+  LogWhenEnabled(loglines::PortReceived(remaining));
+}
+
+void PortStatusModel::EventMaskChanged(std::uint32_t mask) {
+  LogEvent(loglines::EventMask(mask));
+}
+
+void PortStatusModel::BreakChanged(bool on) {
+  LogEvent(loglines::Break(on));
+}
+
+void PortStatusModel::BaudRateChanged(std::int64_t baudRate) {
+  LogEvent(loglines::BaudRate(baudRate));
+}
+
+void PortStatusModel::SpecialCharsChanged(std::uint32_t eof, std::uint32_t error, std::uint32_t brk,
+                                          std::uint32_t event, std::uint32_t xon,
+                                          std::uint32_t xoff) {
+  LogEvent(loglines::SpecialChars(eof, error, brk, event, xon, xoff));
+}
+
+void PortStatusModel::HandFlowChanged(std::uint32_t controlHandShake, std::uint32_t flowReplace,
+                                      std::uint32_t xonLimit, std::uint32_t xoffLimit) {
+  LogEvent(loglines::HandFlow(controlHandShake, flowReplace, xonLimit, xoffLimit));
+}
+
+void PortStatusModel::LineControlChanged(std::int32_t stopBits, std::int32_t parity,
+                                         std::int32_t wordLength) {
+  LogEvent(loglines::LineControl(stopBits, parity, wordLength));
+}
+
+void PortStatusModel::TimeoutsChanged(std::uint32_t readInterval, std::uint32_t readMultiplier,
+                                      std::uint32_t readConstant, std::uint32_t writeMultiplier,
+                                      std::uint32_t writeConstant) {
+  LogEvent(loglines::Timeouts(readInterval, readMultiplier, readConstant, writeMultiplier,
+                              writeConstant));
+}
+
+void PortStatusModel::RingSignalled() {
+  LogEvent(loglines::Ring());
+}
+
+void PortStatusModel::RtsChanged(bool on) {
+  LogEvent(loglines::Rts(on));
+}
+
+void PortStatusModel::DtrChanged(bool on) {
+  LogEvent(loglines::Dtr(on));
+}
+
+void PortStatusModel::ShowStatus() {
+  statusVisible_ = true;
+  shownAsStatus_ = true;
+  ShowCounters();
+  timerRunning_ = true;
+}
+
+void PortStatusModel::Hide() {
+  timerRunning_ = false;
+  statusVisible_ = false;
+}
+
+std::string PortStatusModel::Tick() {
+  if (statusVisible_) ShowCounters();
+  return log_.MovePending();
+}
+
+std::string PortStatusModel::StatusText() const {
+  switch (state_) {
+    case PortState::kConnecting:
+      return "Connecting...";
+    case PortState::kOpen:
+      return "Open";
+    case PortState::kClosed:
+      break;
+  }
+  return "Closed";
+}
+
+std::string PortStatusModel::WindowTitle() const {
+  return (shownAsStatus_ ? "Virtual Port Status: " : "Creating Virtual Port: ") + comName_;
+}
+
+void PortStatusModel::LogWhenEnabled(const std::string& line) {
+  if (logging_) log_.AppendLog(line);
+}
+
+void PortStatusModel::LogEvent(const std::string& line) {
+  if (state_ == PortState::kOpen) LogWhenEnabled(line);
+}
+
+void PortStatusModel::ShowCounters() {
+  shownRx_ = rxBytes_;
+  shownTx_ = txBytes_;
+}
+
+}  // namespace vport
