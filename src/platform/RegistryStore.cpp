@@ -126,7 +126,8 @@ struct RegistryStore::Impl {
   }
 
   Refresh Load(bool exclusive) {
-    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO put in the file's place must not hang the program.
+    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Unusable(exclusive, REG_ACCESS_DENIED, Errno("cannot open " + filePath));
     struct stat st {};
     std::string text;
@@ -182,6 +183,7 @@ struct RegistryStore::Impl {
     DurableFile::SyncDirectory(DurableFile::Directory(filePath), &error);
     lastCorruptCopy = copy;
     SetStatus(code, reason + "; the file was moved to " + copy);
+    keepStatus = true;
     DropHeld();
     seen = Seen::Absent;
     blocked = false;
@@ -209,7 +211,7 @@ struct RegistryStore::Impl {
       if (fd >= 0) ::close(fd);
       seen = Seen::Nothing;  // forces a reload next time
     }
-    if (status == REG_ACCESS_DENIED) SetStatus(REG_OK, "");
+    if (status == REG_ACCESS_DENIED && !keepStatus) SetStatus(REG_OK, "");
     return true;
   }
 
@@ -272,6 +274,8 @@ struct RegistryStore::Impl {
   bool blocked = false;  // a bad file that could not be moved aside: never write over it
   long status = REG_OK;
   std::string statusText;
+  bool keepStatus =
+      false;  // a file moved aside stays reported; a failed write clears once one works
   std::string lastCorruptCopy;
 };
 
