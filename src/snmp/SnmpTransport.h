@@ -19,20 +19,21 @@ class SerialLine;
 
 namespace snmp {
 
-// Transport results, in the engine's last-error numbering. 1 is success.
+// Transport results, in the engine's last-error numbering (WinSNMP's SNMPAPI_* values). 1 is
+// success.
 inline constexpr int32_t kTransportSuccess = 1;
-inline constexpr int32_t kTransportFrameRejected = 0;  // serial: wrong marker or frame type
-inline constexpr int32_t kTransportTextRefused = 3;    // serial text-to-entity refusal
-inline constexpr int32_t kTransportEntityUnknown = 6;  // address text not understood / null address
-inline constexpr int32_t kTransportIoFailed = 8;       // UDP/IPX: send or receive failed
-inline constexpr int32_t kTransportOutputTruncated = 11;  // text buffer too small
-inline constexpr int32_t SNMPAPI_TL_NOT_INITIALIZED = 100;
-inline constexpr int32_t SNMPAPI_TL_NOT_SUPPORTED = 101;
-inline constexpr int32_t SNMPAPI_TL_NOT_AVAILABLE = 102;
-inline constexpr int32_t SNMPAPI_TL_UNDELIVERABLE = 104;
-inline constexpr int32_t SNMPAPI_TL_TIMEOUT = 108;
-inline constexpr int32_t SNMPAPI_TL_PDU_TOO_BIG = 109;
-inline constexpr int32_t SNMPAPI_TL_OTHER = 199;
+inline constexpr int32_t kTransportFrameRejected = 0;     // serial: wrong marker or frame type
+inline constexpr int32_t kTransportTextRefused = 3;       // serial text-to-entity refusal
+inline constexpr int32_t kTransportEntityUnknown = 6;     // SNMPAPI_ENTITY_UNKNOWN
+inline constexpr int32_t kTransportIoFailed = 8;          // UDP/IPX: send or receive failed
+inline constexpr int32_t kTransportOutputTruncated = 11;  // SNMPAPI_OUTPUT_TRUNCATED
+inline constexpr int32_t kTransportNotInitialized = 100;  // SNMPAPI_TL_NOT_INITIALIZED
+inline constexpr int32_t kTransportNotSupported = 101;    // SNMPAPI_TL_NOT_SUPPORTED
+inline constexpr int32_t kTransportNotAvailable = 102;    // SNMPAPI_TL_NOT_AVAILABLE
+inline constexpr int32_t kTransportUndeliverable = 104;   // SNMPAPI_TL_UNDELIVERABLE
+inline constexpr int32_t kTransportTimeout = 108;         // SNMPAPI_TL_TIMEOUT
+inline constexpr int32_t kTransportPduTooBig = 109;       // SNMPAPI_TL_PDU_TOO_BIG
+inline constexpr int32_t kTransportOther = 199;           // SNMPAPI_TL_OTHER
 
 // Transport kinds as the entity stores them; also the index of the transport's table.
 enum SnmpTransportKind : uint32_t {
@@ -66,6 +67,9 @@ struct SnmpTransportConfig {
   // Opens the serial line behind a port name ("COM3"); null when it cannot be opened. Unset: the
   // platform serial port, with the name resolved by platform::ResolveComPort.
   std::function<std::unique_ptr<platform::SerialLine>(const std::string& portName)> openSerial;
+  // For the platform serial port: the device path stored in the settings for a port name that
+  // neither a virtual port nor /dev/ttyS<n-1> provides; empty text when there is none.
+  std::function<std::string(const std::string& portName)> comPortMapping;
   // Sleeps for the serial handshake's pauses. Unset: a real sleep.
   std::function<void(unsigned ms)> sleep;
 };
