@@ -1,0 +1,50 @@
+// The datagram socket of one discovery exchange: create, send, receive, close. Result codes are
+// those the discovery engine and device records test; failures of creation are reported through
+// ReportDiscoveryError, send and receive failures are left to the caller.
+#pragma once
+
+#include <cstddef>
+
+namespace discovery {
+
+class SocketWatcher;
+
+constexpr int kInvalidSocket = -1;
+constexpr int kDefaultDiscoveryPort = 4201;
+
+// Message ids of creation failures (string table).
+enum SocketMessage : unsigned {
+  kMsgCannotCreateSocket = 5013,  // "Cannot create a socket."
+  kMsgCannotBindSocket = 5014,    // "Cannot bind the socket."
+  kMsgCannotSetBroadcast = 5015,  // "Cannot set the socket for broadcasts."
+  kMsgCannotSetAsync = 5016,      // "Cannot set the socket for asynchronous select."
+};
+
+// Creates a non-blocking UDP socket bound to 0.0.0.0 with an ephemeral port and broadcasts allowed,
+// and hands it to watcher (when given) so that a wait loop sees its readiness. *socket receives the
+// descriptor right after creation, so the caller closes it even when a later step failed.
+// Returns 0 on success, 1 on failure (reported).
+int CreateDiscoverySocket(int* socket, SocketWatcher* watcher = nullptr);
+
+// Sends length bytes to the dotted IPv4 address and port. length < 0 sends nothing and gives 0.
+// Returns 0 when sent, 1 on any failure (also would-block, a malformed address or a bad port).
+int SendDatagramTo(int socket, const char* address, int port, const void* data, int length);
+
+// SendDatagramTo with the discovery port (see SetDiscoveryPort).
+int SendDiscoveryDatagram(int socket, const char* address, const void* data, int length);
+
+// Takes one waiting datagram into buffer (at most size bytes; a longer datagram is cut). Returns
+// its length, or -1 when nothing is waiting or on error. On success the sender's dotted address is
+// written into sender (senderSize bytes, at least 16 for the whole address; always terminated).
+int ReceiveDatagramFrom(int socket, char* sender, size_t senderSize, void* buffer, int size);
+
+// Shuts the socket down for sending, discards what is still queued, and closes it. A negative
+// descriptor is ignored. watcher (when given) forgets the socket first.
+void CloseDiscoverySocket(int socket, SocketWatcher* watcher = nullptr);
+
+// The UDP port of discovery datagrams, set from the settings by the application. Values outside
+// 1...65535 are refused (false) and the previous port stays.
+bool SetDiscoveryPort(int port);
+int DiscoveryPort();
+
+}  // namespace discovery
