@@ -1,12 +1,8 @@
 #include "platform/IniFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <cstring>
+
+#include "platform/SmallFile.h"
 
 namespace platform {
 
@@ -74,42 +70,24 @@ std::string_view StripQuotes(std::string_view value) {
 
 IniFile IniFile::Load(const std::string& path) {
   IniFile ini;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    ini.status_ = (errno == ENOENT || errno == ENOTDIR) ? Status::Missing : Status::Unreadable;
-    ini.statusText_ = "Cannot open " + path + ": " + std::strerror(errno);
-    return ini;
-  }
-  struct stat st {};
   std::string text;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  bool tooLarge = ok && static_cast<unsigned long long>(st.st_size) > kMaxFileSize;
-  if (ok && !tooLarge) {
-    // Read at most one byte beyond the limit, so a file that grows meanwhile is still caught.
-    text.resize(kMaxFileSize + 1);
-    size_t got = 0;
-    while (got < text.size()) {
-      const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        ok = false;
-        break;
-      }
-      if (n == 0) break;
-      got += static_cast<size_t>(n);
-    }
-    text.resize(got);
-    tooLarge = got > kMaxFileSize;
-  }
-  ::close(fd);
-  if (!ok) {
-    ini.status_ = Status::Unreadable;
-    ini.statusText_ = "Cannot read " + path;
-  } else if (tooLarge) {
-    ini.status_ = Status::TooLarge;
-    ini.statusText_ = path + " is larger than " + std::to_string(kMaxFileSize) + " bytes; ignored";
-  } else {
-    ini.Parse(text);
+  switch (ReadSmallFile(path, kMaxFileSize, &text)) {
+    case SmallFileResult::Ok:
+      ini.Parse(text);
+      break;
+    case SmallFileResult::Missing:
+      ini.status_ = Status::Missing;
+      ini.statusText_ = path + " does not exist";
+      break;
+    case SmallFileResult::Unreadable:
+      ini.status_ = Status::Unreadable;
+      ini.statusText_ = "Cannot read " + path;
+      break;
+    case SmallFileResult::TooLarge:
+      ini.status_ = Status::TooLarge;
+      ini.statusText_ =
+          path + " is larger than " + std::to_string(kMaxFileSize) + " bytes; ignored";
+      break;
   }
   return ini;
 }
