@@ -1,0 +1,320 @@
+#include "vport/CVSPortAx.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <mutex>
+#include <set>
+
+#include "vport/PortFolder.h"
+
+namespace vport {
+
+namespace {
+
+// Link paths in use by the ports of this process: a second port under the same name would
+// replace the first one's link as if it were stale.
+std::mutex claimsMutex;
+std::set<std::string>& Claims() {
+  static std::set<std::string> claims;
+  return claims;
+}
+
+bool Claim(const std::string& linkPath) {
+  std::lock_guard lock(claimsMutex);
+  return Claims().insert(linkPath).second;
+}
+
+void Release(const std::string& linkPath) {
+  std::lock_guard lock(claimsMutex);
+  Claims().erase(linkPath);
+}
+
+}  // namespace
+
+CVSPortAx::CVSPortAx(VSPortEvents& sink, const PortClock& clock) : sink_(sink), pacer_(clock) {}
+
+CVSPortAx::~CVSPortAx() {
+  TearDown();
+}
+
+bool CVSPortAx::AddPort(const std::string& portName) {
+  if (pty_.IsOpen()) {
+    lastError_ = EBUSY;
+    return false;
+  }
+  const std::string linkName = PortFolder::LinkNameFor(portName);
+  if (linkName.empty()) {
+    lastError_ = EINVAL;
+    return false;
+  }
+  const PortFolder folder = PortFolder::FromEnvironment();
+  if (const int rc = folder.Ensure(); rc != 0) {
+    lastError_ = rc;
+    return false;
+  }
+  const std::string linkPath = folder.LinkPath(linkName);
+  if (!Claim(linkPath)) {
+    lastError_ = EBUSY;
+    return false;
+  }
+  int rc = 0;
+  switch (PortFolder::Inspect(linkPath)) {
+    case PortFolder::LinkState::Absent:
+      break;
+    case PortFolder::LinkState::Ours:
+      // Left by a run that ended without removing it; its pty node may now be someone else's
+      // terminal, so it must not stay until our link replaces it.
+      if (unlink(linkPath.c_str()) != 0 && errno != ENOENT) rc = errno;
+      break;
+    case PortFolder::LinkState::Foreign:
+      rc = EEXIST;
+      break;
+    case PortFolder::LinkState::Error:
+      rc = EACCES;
+      break;
+  }
+  if (rc == 0) rc = pty_.Open();
+  if (rc == 0) rc = watcher_.Start(pty_.SlavePath());
+  if (rc == 0) rc = SetUpEventSources();
+  if (rc != 0) {
+    TearDown();
+    Release(linkPath);
+    lastError_ = rc;
+    return false;
+  }
+  linkPath_ = linkPath;
+  struct termios t {};
+  pty_.GetTermios(t);
+  settings_ = PortSettings::FromTermios(t);  // the starting point; later changes are reported
+  pacer_.SetLine(settings_.baud, settings_.BitsPerChar());
+  pacer_.Restart();
+  return true;
+}
+
+int CVSPortAx::SetUpEventSources() {
+  epollFd_ = epoll_create1(EPOLL_CLOEXEC);
+  wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (epollFd_ < 0 || wakeFd_ < 0) return errno;
+  // Edge-triggered on the master: each arrival of data or status wakes the loop once, so data
+  // the owner chose not to read yet does not keep the loop spinning.
+  epoll_event master{};
+  master.events = EPOLLIN | EPOLLPRI | EPOLLET;
+  master.data.fd = pty_.MasterFd();
+  epoll_event notify{};
+  notify.events = EPOLLIN;
+  notify.data.fd = watcher_.Fd();
+  epoll_event wake{};
+  wake.events = EPOLLIN;
+  wake.data.fd = wakeFd_;
+  if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, pty_.MasterFd(), &master) != 0 ||
+      epoll_ctl(epollFd_, EPOLL_CTL_ADD, watcher_.Fd(), &notify) != 0 ||
+      epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wake) != 0) {
+    return errno;
+  }
+  return 0;
+}
+
+void CVSPortAx::TearDown() {
+  if (!linkPath_.empty()) {
+    PortFolder::RemoveIfTarget(linkPath_, pty_.SlavePath());
+    Release(linkPath_);
+    linkPath_.clear();
+  }
+  if (epollFd_ >= 0) close(epollFd_);
+  if (wakeFd_ >= 0) close(wakeFd_);
+  epollFd_ = wakeFd_ = -1;
+  watcher_.Stop();
+  pty_.Close();
+  pending_.clear();
+  ++generation_;
+}
+
+bool CVSPortAx::PublishLink() {
+  if (!pty_.IsOpen()) {
+    lastError_ = ENODEV;
+    return false;
+  }
+  if (const int rc = PortFolder::Publish(linkPath_, pty_.SlavePath()); rc != 0) {
+    lastError_ = rc;
+    return false;
+  }
+  return true;
+}
+
+bool CVSPortAx::SetStrictBaudrate(bool strict) {
+  if (strict && !strict_) {
+    RefreshPacerLine();
+    pacer_.Restart();
+  }
+  strict_ = strict;
+  return true;
+}
+
+void CVSPortAx::RefreshPacerLine() {
+  struct termios t {};
+  if (!pty_.GetTermios(t)) return;
+  const PortSettings now = PortSettings::FromTermios(t);
+  pacer_.SetLine(now.baud, now.BitsPerChar());
+}
+
+long CVSPortAx::WriteToPort(const uint8_t* data, long count) {
+  if (!pty_.IsOpen() || data == nullptr || count <= 0) return 0;
+  size_t want = static_cast<size_t>(count);
+  if (strict_) {
+    // The application may have changed its rate since the last ProcessEvents.
+    RefreshPacerLine();
+    want = std::min(want, pacer_.Allowance());
+    if (want == 0) return 0;
+  }
+  const long taken = std::max(0L, pty_.Write(data, want));
+  if (strict_) pacer_.Consume(static_cast<size_t>(taken));
+  return taken;
+}
+
+long CVSPortAx::ReadFromPort(uint8_t* data, long count) {
+  if (!pty_.IsOpen() || data == nullptr || count <= 0) return 0;
+  const size_t want = static_cast<size_t>(std::min(count, kMaxReadChunk));
+  // A status byte may stand before the data; it is noted for the next ProcessEvents.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const PtyPair::Packet packet = pty_.Read(data, want);
+    if (packet.control == 0) return std::max(0L, packet.dataBytes);
+    Wake();
+  }
+  return 0;
+}
+
+bool CVSPortAx::ResetPort() {
+  if (!pty_.IsOpen()) return true;
+  pty_.Flush();
+  ConsumeControlPackets();  // the flush itself raises status bytes; nothing to report there
+  pending_.clear();
+  pacer_.Restart();
+  return true;
+}
+
+bool CVSPortAx::ApplicationHoldsPort() {
+  if (const std::optional<int> opens = pty_.CountOtherOpens()) return *opens > 0;
+  // No complete census: trust the notifications, and keep their transitions for the owner.
+  std::vector<bool> transitions;
+  watcher_.Drain(transitions);
+  QueueOpenTransitions(transitions);
+  if (!pending_.empty()) Wake();
+  return watcher_.OpenCount() > 0;
+}
+
+bool CVSPortAx::RemovePort() {
+  if (!pty_.IsOpen()) return true;
+  if (ApplicationHoldsPort()) return false;
+  TearDown();
+  return true;
+}
+
+bool CVSPortAx::StartupReset() {
+  if (pty_.IsOpen()) return false;
+  const PortFolder folder = PortFolder::FromEnvironment();
+  folder.SweepOurLinks();
+  return true;
+}
+
+void CVSPortAx::Wake() {
+  if (wakeFd_ < 0) return;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+}
+
+bool CVSPortAx::DrainEventSources() {
+  bool masterSignalled = false;
+  std::array<epoll_event, 8> ready{};
+  const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), 0);
+  for (int i = 0; i < n; ++i) {
+    if (ready[static_cast<size_t>(i)].data.fd == pty_.MasterFd()) masterSignalled = true;
+    if (ready[static_cast<size_t>(i)].data.fd == wakeFd_) {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
+      masterSignalled = true;  // woken after a read met a status byte: look at everything
+    }
+  }
+  return masterSignalled;
+}
+
+void CVSPortAx::QueueOpenTransitions(const std::vector<bool>& transitions) {
+  for (const bool open : transitions) {
+    pending_.push_back([open](VSPortEvents& sink) { sink.PortOpenedClosed(open); });
+  }
+}
+
+void CVSPortAx::ConsumeControlPackets() {
+  uint8_t scratch[1];
+  // While a status byte is waiting a read returns just that byte and leaves the data alone.
+  for (int i = 0; i < 8 && pty_.ControlPending(); ++i) {
+    const PtyPair::Packet packet = pty_.Read(scratch, sizeof scratch);
+    if (packet.control == 0) break;
+  }
+}
+
+void CVSPortAx::QueueSettingChanges() {
+  struct termios t {};
+  if (!pty_.GetTermios(t)) return;
+  const PortSettings now = PortSettings::FromTermios(t);
+  const PortSettings was = settings_;
+  settings_ = now;
+  if (now.baud != was.baud && now.baud != 0) {
+    pending_.push_back([baud = now.baud](VSPortEvents& s) { s.BaudRateChanged(baud); });
+  }
+  if (now.stopBits != was.stopBits) {
+    pending_.push_back([stop = now.stopBits](VSPortEvents& s) {
+      s.LineControlChanged(stop, std::nullopt, std::nullopt);
+    });
+  }
+  if (!(now.handFlow == was.handFlow)) {
+    pending_.push_back([flow = now.handFlow](VSPortEvents& s) { s.HandFlowChanged(flow); });
+  }
+  if (!(now.specialChars == was.specialChars)) {
+    pending_.push_back([c = now.specialChars](VSPortEvents& s) { s.SpecialCharsChanged(c); });
+  }
+  if (!(now.timeouts == was.timeouts)) {
+    pending_.push_back([to = now.timeouts](VSPortEvents& s) { s.TimeoutsChanged(to); });
+  }
+}
+
+void CVSPortAx::ProcessEvents() {
+  if (!pty_.IsOpen() || delivering_) return;
+  const bool masterSignalled = DrainEventSources();
+
+  std::vector<bool> transitions;
+  if (watcher_.Drain(transitions)) {
+    // A census after open/close traffic corrects notifications that the kernel merged.
+    if (const std::optional<int> opens = pty_.CountOtherOpens()) {
+      watcher_.Reconcile(*opens, transitions);
+    }
+  }
+  QueueOpenTransitions(transitions);
+
+  ConsumeControlPackets();
+  QueueSettingChanges();
+  if (masterSignalled) {
+    if (const long available = pty_.Pending(); available > 0) {
+      pending_.push_back([available](VSPortEvents& s) { s.PortDataAvailable(available); });
+    }
+  }
+  std::vector<Event> events;
+  events.swap(pending_);
+  if (active_) Deliver(std::move(events));
+}
+
+void CVSPortAx::Deliver(std::vector<Event> events) {
+  delivering_ = true;
+  const unsigned generation = generation_;
+  for (const Event& event : events) {
+    event(sink_);
+    if (generation != generation_) break;  // a handler removed the port
+  }
+  delivering_ = false;
+}
+
+}  // namespace vport

@@ -1,0 +1,111 @@
+// The virtual serial port control: one COM port that other applications open as a serial port,
+// backed by a pseudo-terminal. The link COM<n> in the port folder leads to the pty's slave node.
+//
+// It runs on its owner's thread and has none of its own: the owner's loop watches EventFd() and
+// calls ProcessEvents() when it is readable, and the events reach the sink from inside that call.
+//
+// What a pseudo-terminal can report: open and close of the port, data, baud rate, stop bits,
+// RTS/CTS and XON/XOFF flow control, the special characters and VMIN/VTIME as read time-outs.
+// The kernel forces 8 data bits and no parity on a pty whatever the application sets, so these are
+// reported as unknown; a pty has no modem lines, breaks or wait mask, so DtrChanged, RtsChanged,
+// RingSignalled, BreakChanged and EventMaskChanged never fire.
+//
+// Applications' termios changes are signalled through packet mode with EXTPROC on the slave. An
+// application that clears EXTPROC stops that signal; its settings are then still read afresh on
+// every ProcessEvents (so at the latest with its next data, open or close).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "vport/BaudPacer.h"
+#include "vport/PortClock.h"
+#include "vport/PortSettings.h"
+#include "vport/PtyOpenWatcher.h"
+#include "vport/PtyPair.h"
+#include "vport/VSPortEvents.h"
+
+namespace vport {
+
+class CVSPortAx {
+ public:
+  // The most ReadFromPort copies in one call.
+  static constexpr long kMaxReadChunk = 1022;
+
+  explicit CVSPortAx(VSPortEvents& sink, const PortClock& clock = SteadyPortClock::Instance());
+  // Removes the port even while an application holds it (it then sees a hang-up).
+  ~CVSPortAx();
+  CVSPortAx(const CVSPortAx&) = delete;
+  CVSPortAx& operator=(const CVSPortAx&) = delete;
+
+  // Creates the pty of port "COM<n>" (1 to 255). The link is made later, by PublishLink, once the
+  // port has its first settings. Fails when this instance already has a port, the name is invalid
+  // or taken in this process, the folder cannot be made, or the name in the folder is not a link
+  // of ours (a stale link to a pty node is removed; anything else is left alone).
+  bool AddPort(const std::string& portName);
+  // Makes (or replaces) the link COM<n> -> slave node. Fails when something foreign is there.
+  bool PublishLink();
+  // Paces data to the application at its baud rate. Result is always true.
+  bool SetStrictBaudrate(bool strict);
+  // While inactive the port keeps its state but reports no events.
+  void SetActive(bool active) { active_ = active; }
+  bool GetActive() const { return active_; }
+
+  // Hands data to the application without blocking; returns the bytes taken (0 to count).
+  long WriteToPort(const uint8_t* data, long count);
+  // Copies at most min(count, kMaxReadChunk) bytes the application wrote; returns how many.
+  long ReadFromPort(uint8_t* data, long count);
+  // Discards what is queued both ways and restarts pacing; for after the application closed.
+  bool ResetPort();
+  // Removes the link and the pty. False, and nothing changes, while an application holds the
+  // port open. True when there is no port.
+  bool RemovePort();
+  // At program start, on an instance without a port: removes COM<n> links to pty nodes left in
+  // the port folder by an earlier run.
+  bool StartupReset();
+
+  // One descriptor for the owner's loop (poll for POLLIN): readable when there is work.
+  int EventFd() const { return epollFd_; }
+  void ProcessEvents();
+
+  bool HasPort() const { return pty_.IsOpen(); }
+  const std::string& SlavePath() const { return pty_.SlavePath(); }
+  const std::string& LinkPath() const { return linkPath_; }
+  // The errno value of the last failed AddPort or PublishLink.
+  int LastError() const { return lastError_; }
+  // The settings last reported.
+  const PortSettings& Settings() const { return settings_; }
+
+ private:
+  using Event = std::function<void(VSPortEvents&)>;
+
+  int SetUpEventSources();
+  void TearDown();
+  bool DrainEventSources();  // true when the master side signalled
+  void QueueOpenTransitions(const std::vector<bool>& transitions);
+  void ConsumeControlPackets();
+  void QueueSettingChanges();
+  void RefreshPacerLine();
+  bool ApplicationHoldsPort();
+  void Wake();
+  void Deliver(std::vector<Event> events);
+
+  VSPortEvents& sink_;
+  BaudPacer pacer_;
+  PtyPair pty_;
+  PtyOpenWatcher watcher_;
+  int epollFd_ = -1;
+  int wakeFd_ = -1;
+  bool active_ = false;
+  bool strict_ = false;
+  bool delivering_ = false;
+  unsigned generation_ = 0;  // bumped on tear-down, so delivery stops with the port gone
+  int lastError_ = 0;
+  std::string linkPath_;
+  PortSettings settings_;
+  std::vector<Event> pending_;
+};
+
+}  // namespace vport

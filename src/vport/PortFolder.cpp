@@ -1,0 +1,142 @@
+#include "vport/PortFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace vport {
+
+namespace {
+
+constexpr std::string_view kPtsPrefix = "/dev/pts/";
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+bool ReadLink(const std::string& path, std::string& target) {
+  char buf[256];
+  const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof buf) return false;
+  target.assign(buf, static_cast<size_t>(n));
+  return true;
+}
+
+// A directory, owned by us and writable by nobody else: required of folders in shared /tmp, where
+// someone else could have made the path first.
+int CheckPrivateDir(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+  if (st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return EPERM;
+  return 0;
+}
+
+int MakeDir(const std::string& path) {
+  if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return 0;
+  return errno;
+}
+
+int MakeDirs(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    if (const int rc = MakeDir(path.substr(0, slash)); rc != 0) return rc;
+  }
+  return MakeDir(path);
+}
+
+}  // namespace
+
+PortFolder PortFolder::FromEnvironment() {
+  if (std::string dir = EnvOrEmpty("PORTOLAN_PORT_DIR"); !dir.empty()) return PortFolder(dir);
+  if (std::string run = EnvOrEmpty("XDG_RUNTIME_DIR"); !run.empty()) {
+    return PortFolder(run + "/portolan");
+  }
+  return PortFolder("/tmp/portolan-" + std::to_string(getuid()) + "/ports");
+}
+
+int PortFolder::Ensure() const {
+  if (path_.empty() || path_[0] != '/') return EINVAL;
+  const std::string shared = "/tmp/portolan-" + std::to_string(getuid());
+  if (path_.rfind(shared + "/", 0) == 0) {
+    if (const int rc = MakeDir(shared); rc != 0) return rc;
+    if (const int rc = CheckPrivateDir(shared); rc != 0) return rc;
+  }
+  if (const int rc = MakeDirs(path_); rc != 0) return rc;
+  struct stat st {};
+  if (stat(path_.c_str(), &st) != 0) return errno;
+  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+std::string PortFolder::LinkNameFor(const std::string& portName) {
+  if (portName.size() < 4 || portName.size() > 6) return {};
+  for (size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(portName[i])) != "COM"[i]) return {};
+  }
+  const std::string digits = portName.substr(3);
+  if (digits[0] == '0') return {};
+  int number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return {};
+    number = number * 10 + (c - '0');
+  }
+  if (number < 1 || number > 255) return {};
+  return "COM" + digits;
+}
+
+PortFolder::LinkState PortFolder::Inspect(const std::string& linkPath) {
+  struct stat st {};
+  if (lstat(linkPath.c_str(), &st) != 0) {
+    return errno == ENOENT ? LinkState::Absent : LinkState::Error;
+  }
+  if (!S_ISLNK(st.st_mode)) return LinkState::Foreign;
+  std::string target;
+  if (!ReadLink(linkPath, target)) return LinkState::Foreign;
+  const bool pts = target.rfind(kPtsPrefix, 0) == 0 && target.size() > kPtsPrefix.size() &&
+                   target.find_first_not_of("0123456789", kPtsPrefix.size()) == std::string::npos;
+  return pts ? LinkState::Ours : LinkState::Foreign;
+}
+
+int PortFolder::Publish(const std::string& linkPath, const std::string& target) {
+  const LinkState state = Inspect(linkPath);
+  if (state == LinkState::Foreign) return EEXIST;
+  if (state == LinkState::Error) return EACCES;
+  const std::string temp = linkPath + ".new." + std::to_string(getpid());
+  unlink(temp.c_str());  // a leftover of an earlier crash under the same pid
+  if (symlink(target.c_str(), temp.c_str()) != 0) return errno;
+  if (rename(temp.c_str(), linkPath.c_str()) != 0) {
+    const int rc = errno;
+    unlink(temp.c_str());
+    return rc;
+  }
+  return 0;
+}
+
+bool PortFolder::RemoveIfTarget(const std::string& linkPath, const std::string& target) {
+  std::string current;
+  if (!ReadLink(linkPath, current) || current != target) return false;
+  return unlink(linkPath.c_str()) == 0;
+}
+
+int PortFolder::SweepOurLinks() const {
+  DIR* dir = opendir(path_.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (LinkNameFor(name) != name) continue;
+    const std::string path = LinkPath(name);
+    if (Inspect(path) == LinkState::Ours && unlink(path.c_str()) == 0) ++removed;
+  }
+  closedir(dir);
+  return removed;
+}
+
+}  // namespace vport

@@ -1,0 +1,45 @@
+// The folder that holds the COM<n> links applications open as their serial ports:
+// $PORTOLAN_PORT_DIR, else $XDG_RUNTIME_DIR/portolan, else /tmp/portolan-<uid>/ports, made 0700.
+#pragma once
+
+#include <string>
+
+namespace vport {
+
+class PortFolder {
+ public:
+  enum class LinkState {
+    Absent,   // nothing under that name
+    Ours,     // a symbolic link to a pseudo-terminal node: ours, possibly left by a crashed run
+    Foreign,  // anything else; never touched
+    Error,    // the path could not be examined
+  };
+
+  // The folder named by the environment (not created).
+  static PortFolder FromEnvironment();
+  explicit PortFolder(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+  // Creates the folder (and missing parents) with mode 0700. Returns 0 or an errno value; a path
+  // that exists but is not a directory, or a shared /tmp folder not owned by us, gives ENOTDIR /
+  // EPERM.
+  int Ensure() const;
+
+  // "COM1" to "COM255" (any case, no leading zeros) -> the link name "COM<n>"; empty when invalid.
+  static std::string LinkNameFor(const std::string& portName);
+  std::string LinkPath(const std::string& linkName) const { return path_ + "/" + linkName; }
+
+  static LinkState Inspect(const std::string& linkPath);
+  // Makes linkPath point at target in one step (temporary link, then rename). Refuses (EEXIST)
+  // when something foreign is there. Returns 0 or an errno value.
+  static int Publish(const std::string& linkPath, const std::string& target);
+  // Removes linkPath only while it still points at target.
+  static bool RemoveIfTarget(const std::string& linkPath, const std::string& target);
+  // Removes every COM<n> link to a pseudo-terminal node; returns how many went.
+  int SweepOurLinks() const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace vport

@@ -1,0 +1,59 @@
+// One pseudo-terminal: the master side that the port drives, in packet mode and non-blocking, and
+// a slave descriptor of our own that stays open for the life of the pair, so that the master never
+// sees a hang-up when the application closes its side, and that termios is read through.
+#pragma once
+
+#include <termios.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vport {
+
+class PtyPair {
+ public:
+  // What one read from the master gave.
+  struct Packet {
+    long dataBytes = 0;   // > 0: data copied out; 0: nothing to read; < 0: read error
+    uint8_t control = 0;  // non-zero: a packet-mode status byte (TIOCPKT_*) instead of data
+  };
+
+  PtyPair() = default;
+  ~PtyPair() { Close(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  // Makes the pair: raw line, EXTPROC so that termios changes are signalled, packet mode.
+  // Returns 0 or an errno value.
+  int Open();
+  void Close();
+  bool IsOpen() const { return master_ >= 0; }
+
+  int MasterFd() const { return master_; }
+  const std::string& SlavePath() const { return slavePath_; }
+
+  // Writes into the application's input without blocking: bytes taken, 0 when full, -1 on error.
+  long Write(const uint8_t* data, size_t count);
+  // Reads at most capacity data bytes, or one status byte.
+  Packet Read(uint8_t* data, size_t capacity);
+  // Bytes the application wrote that are waiting to be read.
+  long Pending() const;
+  // A packet-mode status byte is waiting (it is read before any data).
+  bool ControlPending() const;
+  bool GetTermios(struct termios& t) const;
+  bool SetTermios(const struct termios& t);
+  // Discards what is queued in both directions.
+  void Flush();
+  // Descriptors open on the slave node in processes of this user, our own one left out; empty
+  // when some process of ours could not be examined.
+  std::optional<int> CountOtherOpens() const;
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slavePath_;
+};
+
+}  // namespace vport
