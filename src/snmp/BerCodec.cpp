@@ -1,0 +1,77 @@
+#include "snmp/BerCodec.h"
+
+#include <cstdlib>
+
+namespace {
+
+BerState* newState(const smiOCTETS* buffer) {
+  if (buffer == nullptr || (buffer->ptr == nullptr && buffer->len != 0)) return nullptr;
+  auto* state = static_cast<BerState*>(std::calloc(1, sizeof(BerState)));
+  if (state == nullptr) return nullptr;
+  state->lower = buffer->ptr;
+  state->end = buffer->ptr == nullptr ? nullptr : buffer->ptr + buffer->len;
+  state->limit = state->end;
+  state->form = kBerFormDefinite;
+  state->error = SNMPAPI_SUCCESS;
+  return state;
+}
+
+}  // namespace
+
+BerState* BerOpenEncoder(const smiOCTETS* buffer) {
+  BerState* state = newState(buffer);
+  if (state != nullptr) state->cursor = state->end;
+  return state;
+}
+
+BerState* BerOpenDecoder(const smiOCTETS* input) {
+  BerState* state = newState(input);
+  if (state != nullptr) state->cursor = state->lower;
+  return state;
+}
+
+SNMPAPI_STATUS BerGetEncoded(const BerState* state, smiOCTETS* out) {
+  if (state == nullptr || out == nullptr) return SNMPAPI_FAILURE;
+  out->ptr = state->cursor;
+  out->len = static_cast<smiUINT32>(state->end - state->cursor);
+  return SNMPAPI_SUCCESS;
+}
+
+smiUINT32 BerGetDecodedLength(const BerState* state) {
+  return static_cast<smiUINT32>(state->cursor - state->lower);
+}
+
+SNMPAPI_STATUS BerGetError(const BerState* state) {
+  return state->error;
+}
+
+smiUINT32 BerGetErrorOffset(const BerState* state) {
+  return state->errorOffset;
+}
+
+SNMPAPI_STATUS BerClose(BerState* state) {
+  std::free(state);
+  return SNMPAPI_SUCCESS;
+}
+
+bool BerFail(BerState* state, SNMPAPI_STATUS code) {
+  if (state->error == SNMPAPI_SUCCESS) {
+    state->error = code;
+    state->errorOffset = static_cast<smiUINT32>(state->cursor - state->lower);
+  }
+  return false;
+}
+
+bool BerPush(BerState* state) {
+  if (state->top >= kBerMaxNesting) return BerFail(state, SNMPAPI_OTHER_ERROR);
+  state->stack[state->top++] = BerFrame{state->limit, state->form};
+  return true;
+}
+
+bool BerPop(BerState* state) {
+  if (state->top == 0) return BerFail(state, SNMPAPI_OTHER_ERROR);
+  const BerFrame& frame = state->stack[--state->top];
+  state->limit = frame.limit;
+  state->form = frame.form;
+  return true;
+}

@@ -1,0 +1,319 @@
+// Forward BER decoder over a bounded cursor: no read goes past the limit of the value being read,
+// and every length is checked against what is left of its enclosing value before it is trusted.
+
+#include <cstdlib>
+#include <cstring>
+
+#include "snmp/BerCodec.h"
+#include "snmp/SnmpApi.h"
+#include "snmp/SnmpHandleTable.h"
+#include "snmp/SnmpValues.h"
+
+namespace {
+
+constexpr size_t kOidInitialRoom = 64;
+
+size_t left(const BerState* s) {
+  return static_cast<size_t>(s->limit - s->cursor);
+}
+
+bool getByte(BerState* s, uint8_t* out) {
+  if (left(s) < 1) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  *out = *s->cursor++;
+  return true;
+}
+
+// Reads tag and length and enters the value: its limit becomes the current limit.
+bool openValue(BerState* s, uint8_t* tag) {
+  if (!getByte(s, tag)) return false;
+  if ((*tag & 0x1F) == 0x1F) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  uint8_t first = 0;
+  if (!getByte(s, &first)) return false;
+  bool indefinite = first == 0x80;
+  uint64_t length = first;
+  if (first > 0x80) {
+    length = 0;
+    for (uint8_t count = first & 0x7F; count > 0; --count) {
+      uint8_t octet = 0;
+      if (!getByte(s, &octet)) return false;
+      length = (length << 8) | octet;
+      // Anything past what is left can never fit; stopping here also keeps the sum from wrapping.
+      if (length > left(s)) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    }
+  }
+  if (!BerPush(s)) return false;
+  if (indefinite) {
+    s->form = kBerFormIndefinite;
+    return true;
+  }
+  if (length > left(s)) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  s->limit = s->cursor + length;
+  s->form = kBerFormDefinite;
+  return true;
+}
+
+bool openExpected(BerState* s, uint8_t expected) {
+  uint8_t tag = 0;
+  if (!openValue(s, &tag)) return false;
+  if (tag != expected) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  return true;
+}
+
+bool closeValue(BerState* s) {
+  if (s->form == kBerFormIndefinite) {
+    uint8_t a = 0;
+    uint8_t b = 0;
+    if (!getByte(s, &a)) return false;
+    if (a != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+    if (!getByte(s, &b)) return false;
+    if (b != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  } else if (s->cursor != s->limit) {
+    return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  }
+  return BerPop(s);
+}
+
+// Contents of an open primitive value: to its limit, or to the first 00 00 pair when indefinite.
+size_t contentsLength(const BerState* s) {
+  const size_t n = left(s);
+  if (s->form != kBerFormIndefinite) return n;
+  for (size_t i = 0; i + 1 < n; ++i) {
+    if (s->cursor[i] == 0 && s->cursor[i + 1] == 0) return i;
+  }
+  return n;
+}
+
+// Two's complement (isSigned) or unsigned number of at most maxOctets significant octets; a
+// leading 00 is not counted.
+bool readNumber(BerState* s, bool isSigned, size_t maxOctets, uint64_t* out) {
+  const size_t n = contentsLength(s);
+  if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  const uint8_t* p = s->cursor;
+  const size_t counted = p[0] == 0 ? n - 1 : n;
+  if (counted > maxOctets) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  uint64_t v =
+      isSigned ? static_cast<uint64_t>(static_cast<int64_t>(static_cast<int8_t>(p[0]))) : p[0];
+  for (size_t i = 1; i < n; ++i) v = (v << 8) | p[i];
+  s->cursor += n;
+  *out = v;
+  return true;
+}
+
+bool readInt(BerState* s, uint8_t tag, smiINT32* out) {
+  uint64_t v = 0;
+  if (!openExpected(s, tag) || !readNumber(s, true, 4, &v)) return false;
+  *out = static_cast<smiINT32>(static_cast<smiUINT32>(v));
+  return closeValue(s);
+}
+
+bool readUnsigned(BerState* s, uint8_t tag, smiUINT32* out) {
+  uint64_t v = 0;
+  if (!openExpected(s, tag) || !readNumber(s, false, 4, &v)) return false;
+  *out = static_cast<smiUINT32>(v);
+  return closeValue(s);
+}
+
+// Copies the contents into a new block (null for none).
+bool readBlock(BerState* s, size_t n, smiOCTETS* out) {
+  out->len = 0;
+  out->ptr = nullptr;
+  if (n == 0) return true;
+  auto* block = static_cast<smiLPBYTE>(std::malloc(n));
+  if (block == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  std::memcpy(block, s->cursor, n);
+  s->cursor += n;
+  out->len = static_cast<smiUINT32>(n);
+  out->ptr = block;
+  return true;
+}
+
+bool readBits(BerState* s, smiOCTETS* out) {
+  const size_t n = contentsLength(s);
+  if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  const uint8_t unused = *s->cursor;
+  // Unused bits beyond one octet, or with no octet to hold them, would give a negative length.
+  if (unused > 7 || (n == 1 && unused != 0)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  ++s->cursor;
+  if (!readBlock(s, n - 1, out)) return false;
+  out->len = static_cast<smiUINT32>(8 * (n - 1) - unused);
+  return true;
+}
+
+bool appendSubId(BerState* s, smiOID* oid, size_t* room, uint64_t v) {
+  if (oid->len == *room) {
+    const size_t grown = *room == 0 ? kOidInitialRoom : *room * 2;
+    auto* ids = static_cast<smiUINT32*>(std::realloc(oid->ptr, grown * sizeof(smiUINT32)));
+    if (ids == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
+    oid->ptr = ids;
+    *room = grown;
+  }
+  oid->ptr[oid->len++] = static_cast<smiUINT32>(v);
+  return true;
+}
+
+// Contents of an OID into oid (its array grows as needed and stays attached for cleanup).
+bool readOidContents(BerState* s, smiOID* oid) {
+  const size_t n = contentsLength(s);
+  if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  const uint8_t* end = s->cursor + n;
+  size_t room = 0;
+  bool first = true;
+  while (s->cursor < end) {
+    uint64_t v = 0;
+    uint8_t octet = 0;
+    do {
+      if (s->cursor == end) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+      octet = *s->cursor++;
+      v = (v << 7) | (octet & 0x7F);
+      // A subidentifier is 32 bits (the first value carries up to 80 more); refuse rather than
+      // wrap.
+      if (v > 0xFFFFFFFFull + 80) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    } while (octet & 0x80);
+    if (first) {
+      first = false;
+      const uint64_t top = v < 40 ? 0 : (v < 80 ? 1 : 2);
+      if (!appendSubId(s, oid, &room, top)) return false;
+      v -= 40 * top;
+    }
+    if (v > 0xFFFFFFFFull) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    if (!appendSubId(s, oid, &room, v)) return false;
+  }
+  return true;
+}
+
+bool readOid(BerState* s, smiOID* oid) {
+  return openExpected(s, SNMP_SYNTAX_OID) && readOidContents(s, oid) && closeValue(s);
+}
+
+bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v) {
+  uint64_t number = 0;
+  switch (tag) {
+    case SNMP_SYNTAX_INT:
+      if (!readNumber(s, true, 4, &number)) return false;
+      v->value.sNumber = static_cast<smiINT32>(static_cast<smiUINT32>(number));
+      return true;
+    case SNMP_SYNTAX_CNTR32:
+    case SNMP_SYNTAX_GAUGE32:
+    case SNMP_SYNTAX_TIMETICKS:
+    case SNMP_SYNTAX_UINT32:
+      if (!readNumber(s, false, 4, &number)) return false;
+      v->value.uNumber = static_cast<smiUINT32>(number);
+      return true;
+    case SNMP_SYNTAX_CNTR64:
+      if (!readNumber(s, false, 8, &number)) return false;
+      v->value.hNumber.hipart = static_cast<smiUINT32>(number >> 32);
+      v->value.hNumber.lopart = static_cast<smiUINT32>(number);
+      return true;
+    case SNMP_SYNTAX_OCTETS:
+    case SNMP_SYNTAX_IPADDR:
+    case SNMP_SYNTAX_OPAQUE:
+    case SNMP_SYNTAX_NSAPADDR:
+      return readBlock(s, contentsLength(s), &v->value.string);
+    case SNMP_SYNTAX_BITS:
+      return readBits(s, &v->value.string);
+    case SNMP_SYNTAX_OID:
+      return readOidContents(s, &v->value.oid);
+    case SNMP_SYNTAX_NULL:
+    case SNMP_SYNTAX_NOSUCHOBJECT:
+    case SNMP_SYNTAX_NOSUCHINSTANCE:
+    case SNMP_SYNTAX_ENDOFMIBVIEW:
+      return true;  // any contents fail the close
+    default:
+      return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  }
+}
+
+bool readValue(BerState* s, smiVALUE* v) {
+  uint8_t tag = 0;
+  if (!openValue(s, &tag)) return false;
+  if (!SnmpSyntaxKnown(tag)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  // The syntax is set before any block is attached, so a partial value is freed correctly.
+  v->syntax = tag;
+  return readValueContents(s, tag, v) && closeValue(s);
+}
+
+bool readVarBind(BerState* s, SnmpVblObject* vbl) {
+  if (vbl->count >= kSnmpMaxVarBinds) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  SnmpVarBind& vb = vbl->vb[vbl->count];
+  vb.name = static_cast<smiOID*>(std::calloc(1, sizeof(smiOID)));
+  vb.value = static_cast<smiVALUE*>(std::calloc(1, sizeof(smiVALUE)));
+  if (vb.name == nullptr || vb.value == nullptr) {
+    SnmpFreeVarBind(&vb);
+    return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  }
+  ++vbl->count;  // attached now, so that a failure below leaves it to the list's owner
+  return openExpected(s, 0x30) && readOid(s, vb.name) && readValue(s, vb.value) && closeValue(s);
+}
+
+bool atEndOfList(const BerState* s) {
+  if (s->form != kBerFormIndefinite) return s->cursor >= s->limit;
+  return left(s) == 0 || (left(s) >= 2 && s->cursor[0] == 0 && s->cursor[1] == 0);
+}
+
+bool readVarBindList(BerState* s, SnmpPduObject* pdu) {
+  pdu->vbl = SnmpCreateVbl(pdu->session, nullptr, nullptr);
+  auto* vbl = SnmpLookupAs<SnmpVblObject>(pdu->vbl, SNMP_OBJ_VBL);
+  if (vbl == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  if (!openExpected(s, 0x30)) return false;
+  while (!atEndOfList(s)) {
+    if (!readVarBind(s, vbl)) return false;
+  }
+  return closeValue(s);
+}
+
+bool readTrapHeader(BerState* s, SnmpPduObject* pdu) {
+  pdu->enterprise = static_cast<smiOID*>(std::calloc(1, sizeof(smiOID)));
+  pdu->agentAddress = static_cast<smiOCTETS*>(std::calloc(1, sizeof(smiOCTETS)));
+  if (pdu->enterprise == nullptr || pdu->agentAddress == nullptr) {
+    return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  }
+  if (!readOid(s, pdu->enterprise)) return false;
+  if (!openExpected(s, SNMP_SYNTAX_IPADDR) || !readBlock(s, contentsLength(s), pdu->agentAddress) ||
+      !closeValue(s)) {
+    return false;
+  }
+  return readInt(s, SNMP_SYNTAX_INT, &pdu->genericTrap) &&
+         readInt(s, SNMP_SYNTAX_INT, &pdu->specificTrap) &&
+         readUnsigned(s, SNMP_SYNTAX_TIMETICKS, &pdu->timeStamp);
+}
+
+bool readPdu(BerState* s, SnmpPduObject* pdu) {
+  uint8_t tag = 0;
+  if (!openValue(s, &tag)) return false;
+  if (tag < SNMP_PDU_GET || tag > SNMP_PDU_TRAP) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  pdu->type = tag;
+  if (tag == SNMP_PDU_V1TRAP) {
+    if (!readTrapHeader(s, pdu)) return false;
+  } else if (!readInt(s, SNMP_SYNTAX_INT, &pdu->requestId) ||
+             !readInt(s, SNMP_SYNTAX_INT, &pdu->errorStatus) ||
+             !readInt(s, SNMP_SYNTAX_INT, &pdu->errorIndex)) {
+    return false;
+  }
+  return readVarBindList(s, pdu) && closeValue(s);
+}
+
+// The community goes into a fixed 256-octet field: a longer one is refused, nothing is copied.
+bool readCommunity(BerState* s, SnmpContextObject* community) {
+  if (!openExpected(s, SNMP_SYNTAX_OCTETS)) return false;
+  const size_t n = contentsLength(s);
+  if (n > kSnmpMaxCommunity) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  if (n != 0) std::memcpy(community->octets, s->cursor, n);
+  s->cursor += n;
+  community->len = static_cast<smiUINT32>(n);
+  return closeValue(s);
+}
+
+}  // namespace
+
+SNMPAPI_STATUS BerDecodeMessage(BerState* state, SnmpPduObject* pdu, SnmpContextObject* community) {
+  if (state == nullptr) return SNMPAPI_FAILURE;
+  if (pdu == nullptr || community == nullptr) {
+    BerFail(state, SNMPAPI_OTHER_ERROR);
+    return SNMPAPI_FAILURE;
+  }
+  smiINT32 version = -1;
+  bool ok = openExpected(state, 0x30) && readInt(state, SNMP_SYNTAX_INT, &version);
+  if (ok && version != 0) ok = BerFail(state, SNMPAPI_MESSAGE_INVALID);
+  ok = ok && readCommunity(state, community) && readPdu(state, pdu) && closeValue(state);
+  return ok ? SNMPAPI_SUCCESS : SNMPAPI_FAILURE;
+}

@@ -1,0 +1,209 @@
+// Backwards BER encoder: values are written from the end of the buffer towards its start, last
+// element first, so each length is known by the time it is written.
+
+#include <cstring>
+
+#include "snmp/BerCodec.h"
+#include "snmp/SnmpHandleTable.h"
+
+namespace {
+
+bool room(BerState* s, size_t n) {
+  if (static_cast<size_t>(s->cursor - s->lower) < n) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  return true;
+}
+
+bool putByte(BerState* s, uint8_t b) {
+  if (!room(s, 1)) return false;
+  *--s->cursor = b;
+  return true;
+}
+
+bool putBlock(BerState* s, const uint8_t* data, size_t n) {
+  if (n == 0) return true;
+  if (!room(s, n)) return false;
+  s->cursor -= n;
+  std::memcpy(s->cursor, data, n);
+  return true;
+}
+
+bool putTag(BerState* s, smiUINT32 tag) {
+  if (tag > 0xFF || (tag & 0x1F) == 0x1F) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  return putByte(s, static_cast<uint8_t>(tag));
+}
+
+bool putLength(BerState* s, size_t len) {
+  if (len < 0x80) return putByte(s, static_cast<uint8_t>(len));
+  uint8_t count = 0;
+  for (; len != 0; len >>= 8, ++count) {
+    if (!putByte(s, static_cast<uint8_t>(len & 0xFF))) return false;
+  }
+  return putByte(s, static_cast<uint8_t>(0x80 | count));
+}
+
+// Length and tag in front of the contents written since mark.
+bool wrapPrimitive(BerState* s, const uint8_t* mark, smiUINT32 tag) {
+  return putLength(s, static_cast<size_t>(mark - s->cursor)) && putTag(s, tag);
+}
+
+bool openConstructed(BerState* s) {
+  if (!BerPush(s)) return false;
+  s->limit = s->cursor;
+  s->form = kBerFormDefinite;
+  return true;
+}
+
+bool closeConstructed(BerState* s, smiUINT32 tag) {
+  if (s->top == 0) return BerFail(s, SNMPAPI_OTHER_ERROR);
+  if (s->form == kBerFormIndefinite) {
+    if (!putByte(s, 0x80)) return false;
+  } else if (!putLength(s, static_cast<size_t>(s->limit - s->cursor))) {
+    return false;
+  }
+  return putTag(s, tag) && BerPop(s);
+}
+
+bool putSigned(BerState* s, smiUINT32 tag, int64_t v) {
+  const uint8_t* mark = s->cursor;
+  const int64_t sign = v < 0 ? -1 : 0;
+  for (;;) {
+    auto octet = static_cast<uint8_t>(v & 0xFF);
+    if (!putByte(s, octet)) return false;
+    v >>= 8;
+    if (v == sign && (octet & 0x80) == (sign & 0x80)) break;
+  }
+  return wrapPrimitive(s, mark, tag);
+}
+
+bool putUnsigned(BerState* s, smiUINT32 tag, uint64_t v) {
+  const uint8_t* mark = s->cursor;
+  for (;;) {
+    auto octet = static_cast<uint8_t>(v & 0xFF);
+    if (!putByte(s, octet)) return false;
+    v >>= 8;
+    if (v == 0 && (octet & 0x80) == 0) break;
+  }
+  return wrapPrimitive(s, mark, tag);
+}
+
+bool putOctets(BerState* s, smiUINT32 tag, const uint8_t* data, size_t n) {
+  if (n != 0 && data == nullptr) return BerFail(s, SNMPAPI_OTHER_ERROR);
+  const uint8_t* mark = s->cursor;
+  return putBlock(s, data, n) && wrapPrimitive(s, mark, tag);
+}
+
+bool putBits(BerState* s, const smiOCTETS& bits) {
+  const size_t octets = (static_cast<size_t>(bits.len) + 7) / 8;
+  if (octets != 0 && bits.ptr == nullptr) return BerFail(s, SNMPAPI_OTHER_ERROR);
+  const uint8_t* mark = s->cursor;
+  const auto unused = static_cast<uint8_t>(bits.len % 8 == 0 ? 0 : 8 - bits.len % 8);
+  return putBlock(s, bits.ptr, octets) && putByte(s, unused) &&
+         wrapPrimitive(s, mark, SNMP_SYNTAX_BITS);
+}
+
+bool putBase128(BerState* s, uint64_t v) {
+  if (!putByte(s, static_cast<uint8_t>(v & 0x7F))) return false;
+  for (v >>= 7; v != 0; v >>= 7) {
+    if (!putByte(s, static_cast<uint8_t>(0x80 | (v & 0x7F)))) return false;
+  }
+  return true;
+}
+
+bool putOid(BerState* s, const smiOID* oid) {
+  if (oid == nullptr || oid->len < 2 || oid->ptr == nullptr) {
+    return BerFail(s, SNMPAPI_OID_INVALID);
+  }
+  const uint8_t* mark = s->cursor;
+  for (smiUINT32 i = oid->len; i-- > 2;) {
+    if (!putBase128(s, oid->ptr[i])) return false;
+  }
+  // 64-bit arithmetic keeps an out-of-range first pair from wrapping.
+  const uint64_t first = 40 * static_cast<uint64_t>(oid->ptr[0]) + oid->ptr[1];
+  return putBase128(s, first) && wrapPrimitive(s, mark, SNMP_SYNTAX_OID);
+}
+
+bool putValue(BerState* s, const smiVALUE* v) {
+  if (v == nullptr) return BerFail(s, SNMPAPI_OTHER_ERROR);
+  switch (v->syntax) {
+    case SNMP_SYNTAX_INT:
+      return putSigned(s, v->syntax, v->value.sNumber);
+    case SNMP_SYNTAX_CNTR32:
+    case SNMP_SYNTAX_GAUGE32:
+    case SNMP_SYNTAX_TIMETICKS:
+    case SNMP_SYNTAX_UINT32:
+      return putUnsigned(s, v->syntax, v->value.uNumber);
+    case SNMP_SYNTAX_CNTR64:
+      return putUnsigned(
+          s, v->syntax,
+          (static_cast<uint64_t>(v->value.hNumber.hipart) << 32) | v->value.hNumber.lopart);
+    case SNMP_SYNTAX_OCTETS:
+    case SNMP_SYNTAX_IPADDR:
+    case SNMP_SYNTAX_OPAQUE:
+    case SNMP_SYNTAX_NSAPADDR:
+      return putOctets(s, v->syntax, v->value.string.ptr, v->value.string.len);
+    case SNMP_SYNTAX_BITS:
+      return putBits(s, v->value.string);
+    case SNMP_SYNTAX_OID:
+      return putOid(s, &v->value.oid);
+    case SNMP_SYNTAX_NULL:
+    case SNMP_SYNTAX_NOSUCHOBJECT:
+    case SNMP_SYNTAX_NOSUCHINSTANCE:
+    case SNMP_SYNTAX_ENDOFMIBVIEW:
+      return putByte(s, 0) && putTag(s, v->syntax);
+    default:
+      return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  }
+}
+
+bool putVarBindList(BerState* s, HSNMP_VBL handle) {
+  const auto* vbl = SnmpLookupAs<SnmpVblObject>(handle, SNMP_OBJ_VBL);
+  if (vbl == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  if (!openConstructed(s)) return false;
+  for (smiUINT32 i = vbl->count; i-- > 0;) {
+    const SnmpVarBind& vb = vbl->vb[i];
+    if (!openConstructed(s) || !putValue(s, vb.value) || !putOid(s, vb.name) ||
+        !closeConstructed(s, 0x30)) {
+      return false;
+    }
+  }
+  return closeConstructed(s, 0x30);
+}
+
+bool putTrapBody(BerState* s, const SnmpPduObject* pdu) {
+  const smiOCTETS* agent = pdu->agentAddress;
+  return putVarBindList(s, pdu->vbl) && putUnsigned(s, SNMP_SYNTAX_TIMETICKS, pdu->timeStamp) &&
+         putSigned(s, SNMP_SYNTAX_INT, pdu->specificTrap) &&
+         putSigned(s, SNMP_SYNTAX_INT, pdu->genericTrap) &&
+         putOctets(s, SNMP_SYNTAX_IPADDR, agent ? agent->ptr : nullptr, agent ? agent->len : 0) &&
+         putOid(s, pdu->enterprise);
+}
+
+bool putPdu(BerState* s, const SnmpPduObject* pdu) {
+  if (pdu->type < SNMP_PDU_GET || pdu->type > SNMP_PDU_TRAP) {
+    return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  }
+  if (!openConstructed(s)) return false;
+  if (pdu->type == SNMP_PDU_V1TRAP) {
+    if (!putTrapBody(s, pdu)) return false;
+  } else if (!putVarBindList(s, pdu->vbl) || !putSigned(s, SNMP_SYNTAX_INT, pdu->errorIndex) ||
+             !putSigned(s, SNMP_SYNTAX_INT, pdu->errorStatus) ||
+             !putSigned(s, SNMP_SYNTAX_INT, pdu->requestId)) {
+    return false;
+  }
+  return closeConstructed(s, pdu->type);
+}
+
+}  // namespace
+
+SNMPAPI_STATUS BerEncodeMessage(BerState* state, const SnmpPduObject* pdu,
+                                const SnmpContextObject* community) {
+  if (state == nullptr) return SNMPAPI_FAILURE;
+  if (pdu == nullptr || community == nullptr || community->len > kSnmpMaxCommunity) {
+    BerFail(state, SNMPAPI_OTHER_ERROR);
+    return SNMPAPI_FAILURE;
+  }
+  const bool ok = openConstructed(state) && putPdu(state, pdu) &&
+                  putOctets(state, SNMP_SYNTAX_OCTETS, community->octets, community->len) &&
+                  putUnsigned(state, SNMP_SYNTAX_INT, 0) && closeConstructed(state, 0x30);
+  return ok ? SNMPAPI_SUCCESS : SNMPAPI_FAILURE;
+}

@@ -1,0 +1,122 @@
+#include "snmp/SnmpValues.h"
+
+#include <cstdlib>
+#include <cstring>
+
+bool SnmpSyntaxKnown(smiUINT32 syntax) {
+  switch (syntax) {
+    case SNMP_SYNTAX_INT:
+    case SNMP_SYNTAX_BITS:
+    case SNMP_SYNTAX_OCTETS:
+    case SNMP_SYNTAX_NULL:
+    case SNMP_SYNTAX_OID:
+    case SNMP_SYNTAX_IPADDR:
+    case SNMP_SYNTAX_CNTR32:
+    case SNMP_SYNTAX_GAUGE32:
+    case SNMP_SYNTAX_TIMETICKS:
+    case SNMP_SYNTAX_OPAQUE:
+    case SNMP_SYNTAX_NSAPADDR:
+    case SNMP_SYNTAX_CNTR64:
+    case SNMP_SYNTAX_UINT32:
+    case SNMP_SYNTAX_NOSUCHOBJECT:
+    case SNMP_SYNTAX_NOSUCHINSTANCE:
+    case SNMP_SYNTAX_ENDOFMIBVIEW:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SnmpSyntaxHasOctets(smiUINT32 syntax) {
+  return syntax == SNMP_SYNTAX_BITS || syntax == SNMP_SYNTAX_OCTETS ||
+         syntax == SNMP_SYNTAX_IPADDR || syntax == SNMP_SYNTAX_OPAQUE ||
+         syntax == SNMP_SYNTAX_NSAPADDR;
+}
+
+smiUINT32 SnmpValueOctetCount(const smiVALUE& value) {
+  if (value.syntax == SNMP_SYNTAX_BITS) return (value.value.string.len + 7) / 8;
+  return value.value.string.len;
+}
+
+SNMPAPI_STATUS SnmpCopyOidInto(const smiOID& src, smiOID* dst) {
+  dst->len = 0;
+  dst->ptr = nullptr;
+  if (src.len == 0 || src.ptr == nullptr) return SNMPAPI_SUCCESS;
+  auto* ids = static_cast<smiUINT32*>(std::malloc(src.len * sizeof(smiUINT32)));
+  if (ids == nullptr) return SNMPAPI_ALLOC_ERROR;
+  std::memcpy(ids, src.ptr, src.len * sizeof(smiUINT32));
+  dst->len = src.len;
+  dst->ptr = ids;
+  return SNMPAPI_SUCCESS;
+}
+
+SNMPAPI_STATUS SnmpCopyValueInto(const smiVALUE& src, smiVALUE* dst) {
+  if (!SnmpSyntaxKnown(src.syntax)) return SNMPAPI_SYNTAX_INVALID;
+  std::memset(dst, 0, sizeof(*dst));
+  dst->syntax = src.syntax;
+  if (src.syntax == SNMP_SYNTAX_OID) return SnmpCopyOidInto(src.value.oid, &dst->value.oid);
+  if (!SnmpSyntaxHasOctets(src.syntax)) {
+    dst->value = src.value;  // numbers, or nothing
+    return SNMPAPI_SUCCESS;
+  }
+  smiUINT32 octets = SnmpValueOctetCount(src);
+  if (octets == 0 || src.value.string.ptr == nullptr) return SNMPAPI_SUCCESS;
+  auto* block = static_cast<smiLPBYTE>(std::malloc(octets));
+  if (block == nullptr) return SNMPAPI_ALLOC_ERROR;
+  std::memcpy(block, src.value.string.ptr, octets);
+  dst->value.string.len = src.value.string.len;
+  dst->value.string.ptr = block;
+  return SNMPAPI_SUCCESS;
+}
+
+void SnmpFreeOidContents(smiOID* oid) {
+  if (oid == nullptr) return;
+  std::free(oid->ptr);
+  oid->ptr = nullptr;
+  oid->len = 0;
+}
+
+void SnmpFreeValueContents(smiVALUE* value) {
+  if (value == nullptr) return;
+  if (value->syntax == SNMP_SYNTAX_OID) {
+    SnmpFreeOidContents(&value->value.oid);
+  } else if (SnmpSyntaxHasOctets(value->syntax)) {
+    std::free(value->value.string.ptr);
+    value->value.string.ptr = nullptr;
+    value->value.string.len = 0;
+  }
+}
+
+void SnmpFreeOidRecord(smiOID* oid) {
+  SnmpFreeOidContents(oid);
+  std::free(oid);
+}
+
+void SnmpFreeValueRecord(smiVALUE* value) {
+  SnmpFreeValueContents(value);
+  std::free(value);
+}
+
+void SnmpFreeVarBind(SnmpVarBind* vb) {
+  SnmpFreeOidRecord(vb->name);
+  SnmpFreeValueRecord(vb->value);
+  vb->name = nullptr;
+  vb->value = nullptr;
+}
+
+SNMPAPI_STATUS SnmpMakeVarBind(const smiOID* name, const smiVALUE* value, SnmpVarBind* out) {
+  out->name = nullptr;
+  out->value = nullptr;
+  if (name == nullptr) return SNMPAPI_OID_INVALID;
+  if (value == nullptr) return SNMPAPI_OTHER_ERROR;
+  if (!SnmpSyntaxKnown(value->syntax)) return SNMPAPI_SYNTAX_INVALID;
+  out->name = static_cast<smiOID*>(std::calloc(1, sizeof(smiOID)));
+  out->value = static_cast<smiVALUE*>(std::calloc(1, sizeof(smiVALUE)));
+  SNMPAPI_STATUS rc = SNMPAPI_ALLOC_ERROR;
+  if (out->name != nullptr && out->value != nullptr) {
+    rc = SnmpCopyOidInto(*name, out->name);
+    if (rc == SNMPAPI_SUCCESS) rc = SnmpCopyValueInto(*value, out->value);
+  }
+  if (rc != SNMPAPI_SUCCESS) SnmpFreeVarBind(out);
+  return rc;
+}

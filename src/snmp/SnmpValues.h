@@ -1,0 +1,26 @@
+#pragma once
+// Deep copies and releases of the engine's heap records (smiOID, smiVALUE, varbinds). Blocks come
+// from malloc and go back with free, so SnmpFreeDescriptor releases what the decoder made.
+
+#include "snmp/SnmpObjects.h"
+#include "snmp/SnmpTypes.h"
+
+bool SnmpSyntaxKnown(smiUINT32 syntax);
+bool SnmpSyntaxHasOctets(smiUINT32 syntax);  // 3, 4, 64, 68, 69
+// Octets held by an octets or bits value (bits count bits).
+smiUINT32 SnmpValueOctetCount(const smiVALUE& value);
+
+// Copies src's subidentifiers into dst (a new array). 1, or 2 when out of memory.
+SNMPAPI_STATUS SnmpCopyOidInto(const smiOID& src, smiOID* dst);
+// Copies src into dst (a new block for octets or subidentifiers). 1, 2, or 14 for an unknown
+// syntax.
+SNMPAPI_STATUS SnmpCopyValueInto(const smiVALUE& src, smiVALUE* dst);
+
+void SnmpFreeOidContents(smiOID* oid);
+void SnmpFreeValueContents(smiVALUE* value);
+void SnmpFreeOidRecord(smiOID* oid);        // contents and the record
+void SnmpFreeValueRecord(smiVALUE* value);  // contents and the record
+void SnmpFreeVarBind(SnmpVarBind* vb);
+
+// A new heap varbind with deep copies of name and value: 1, 2, 9 (no name), 14, 99 (no value).
+SNMPAPI_STATUS SnmpMakeVarBind(const smiOID* name, const smiVALUE* value, SnmpVarBind* out);
