@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "vport/Rfc2217Frames.h"
 #include "vport/TelnetDecoder.h"
 
 namespace vport {
@@ -245,6 +246,25 @@ TEST(TelnetDecoder, EmptySinksAreAllowed) {
   const Bytes in{1, 255, 251, 1, 2};
   decoder.Decode(in, {}, {});
   EXPECT_EQ(decoder.state(), TelnetDecoder::kData);
+}
+
+}  // namespace
+}  // namespace vport
+
+namespace vport {
+namespace {
+
+TEST(TelnetDecoder, EscapedDataComesBackUnchanged) {
+  Bytes all;
+  for (int round = 0; round < 3; ++round) {
+    for (int value = 0; value < 256; ++value) all.push_back(static_cast<std::uint8_t>(value));
+  }
+  all.insert(all.end(), {255, 255, 255, 250, 255, 240});
+  const EscapedChunk escaped = EscapeData(all);
+  TelnetDecoder decoder;
+  Recorder recorder;
+  recorder.Feed(decoder, escaped.bytes);
+  EXPECT_EQ(recorder.events, (std::vector<Event>{D(all)}));
 }
 
 }  // namespace
