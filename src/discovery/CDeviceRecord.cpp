@@ -114,6 +114,10 @@ int CDeviceRecord::FillFromReply(const uint8_t* data, size_t size) {
   return result;
 }
 
+void CDeviceRecord::ShowDeviceLevel() {
+  CopyText(status_, LevelText(GetLevel(0)));
+}
+
 void CDeviceRecord::UpdateLevelTexts() {
   CopyText(status_, LevelText(GetLevel(0)));
   for (int i = 0; i < portCount_; ++i) CopyText(portLevel_[i], LevelText(GetLevel(i + 1)));

@@ -138,6 +138,8 @@ class CDeviceRecord {
     valid_ = false;
     configured_ = false;
   }
+  // Shows the level of the present conditions in the device's Status text.
+  void ShowDeviceLevel();
   void SetBadFormat(const char* statusText);
 
   template <size_t N>

@@ -74,32 +74,37 @@ void CIpDeviceRecord::FillAddresses(const DiscoveryReply& reply) {
 int CIpDeviceRecord::Query(std::vector<uint8_t>* replyOut) {
   MarkNotValid();
   Clear();
-  DeviceWait* wait = GetWaitWindow();
-  if (wait == nullptr) return kRecordFailed;
-
-  int socket = kInvalidSocket;
-  if (CreateDiscoverySocket(&socket, wait) != 0) {
-    CloseDiscoverySocket(socket, wait);
-    return kRecordFailed;
-  }
-  if (wait->Wait(DeviceWait::kSocketMessage, kFirstNotificationMs) == DeviceWait::kWaitCancelled) {
-    CloseDiscoverySocket(socket, wait);
-    return kRecordCancelled;
-  }
-  if (SendDiscoveryDatagram(socket, ipAddress_, kUnicastQuery, sizeof kUnicastQuery) != 0) {
-    CloseDiscoverySocket(socket, wait);
-    return kRecordFailed;
-  }
   std::vector<uint8_t> reply;
-  const int result = AwaitReply(socket, *wait, ipAddress_, Options().broadcastTimeoutMs, &reply);
-  CloseDiscoverySocket(socket, wait);
-  if (result != kRecordOk) return result;
-
+  const int result = Exchange(&reply);
+  if (result != kRecordOk) {
+    // A device that does not answer shows the level of "No Response" in its Status column.
+    if (result == kRecordFailed) ShowDeviceLevel();
+    return result;
+  }
   if (replyOut != nullptr) *replyOut = reply;
   const int filled = FillFromReply(reply.data(), reply.size());
   if (filled == ExtendedQuery::kCancelled) return kRecordCancelled;
   // A failing SNMP query leaves the reply's values: the device did answer.
   return filled == kRecordFailed ? kRecordFailed : kRecordOk;
+}
+
+int CIpDeviceRecord::Exchange(std::vector<uint8_t>* reply) {
+  DeviceWait* wait = GetWaitWindow();
+  if (wait == nullptr) return kRecordFailed;
+  int socket = kInvalidSocket;
+  int result = kRecordFailed;
+  if (CreateDiscoverySocket(&socket, wait) != 0) {
+    result = kRecordFailed;
+  } else if (wait->Wait(DeviceWait::kSocketMessage, kFirstNotificationMs) ==
+             DeviceWait::kWaitCancelled) {
+    result = kRecordCancelled;
+  } else if (SendDiscoveryDatagram(socket, ipAddress_, kUnicastQuery, sizeof kUnicastQuery) != 0) {
+    result = kRecordFailed;
+  } else {
+    result = AwaitReply(socket, *wait, ipAddress_, Options().broadcastTimeoutMs, reply);
+  }
+  CloseDiscoverySocket(socket, wait);
+  return result;
 }
 
 int CIpDeviceRecord::SetAddressAndQuery(std::string_view address) {

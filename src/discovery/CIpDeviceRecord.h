@@ -44,6 +44,9 @@ class CIpDeviceRecord : public CDeviceRecord {
   const char* AddressText() const override { return ipAddress_; }
 
  private:
+  // One unicast query and its reply: kRecordOk with the datagram, kRecordFailed, kRecordCancelled.
+  int Exchange(std::vector<uint8_t>* reply);
+
   char ipAddress_[record_size::kAddress] = {};
   char subnetMask_[record_size::kAddress] = {};
   char defaultGateway_[record_size::kAddress] = {};

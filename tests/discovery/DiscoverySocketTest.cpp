@@ -1,0 +1,177 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "discovery/DiscoveryErrors.h"
+#include "discovery/DiscoverySocket.h"
+#include "discovery/LoopbackWait.h"
+
+namespace discovery {
+namespace {
+
+using test::LoopbackPeer;
+using test::LoopbackWait;
+
+int LocalPort(int fd) {
+  sockaddr_in local{};
+  socklen_t size = sizeof local;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size);
+  return ntohs(local.sin_port);
+}
+
+bool Readable(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, 2000) == 1;
+}
+
+class DiscoverySocketTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetErrorReporter([this](unsigned a, int ca, unsigned b, int cb, int show) {
+      reported.push_back({a, static_cast<unsigned>(ca), b, static_cast<unsigned>(cb),
+                          static_cast<unsigned>(show)});
+      return 1;
+    });
+  }
+  void TearDown() override {
+    SetErrorReporter({});
+    SetDiscoveryPort(kDefaultDiscoveryPort);
+  }
+  std::vector<std::vector<unsigned>> reported;
+};
+
+TEST_F(DiscoverySocketTest, CreatesNonBlockingBroadcastSocketOnEphemeralPort) {
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  ASSERT_GE(fd, 0);
+  EXPECT_NE(LocalPort(fd), 0);
+  EXPECT_TRUE(::fcntl(fd, F_GETFL) & O_NONBLOCK);
+  int broadcast = 0;
+  socklen_t size = sizeof broadcast;
+  ASSERT_EQ(::getsockopt(fd, SOL_SOCKET, SO_BROADCAST, &broadcast, &size), 0);
+  EXPECT_EQ(broadcast, 1);
+  char sender[16];
+  uint8_t buffer[16];
+  EXPECT_EQ(ReceiveDatagramFrom(fd, sender, sizeof sender, buffer, sizeof buffer), -1);
+  CloseDiscoverySocket(fd);
+  EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(DiscoverySocketTest, RoundTripWithLoopbackPeer) {
+  LoopbackPeer peer;
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  const std::vector<uint8_t> request = {0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00};
+  ASSERT_EQ(SendDatagramTo(fd, "127.0.0.1", peer.port(), request.data(), 6), 0);
+
+  ASSERT_TRUE(Readable(peer.fd()));
+  std::vector<uint8_t> got;
+  sockaddr_in from{};
+  ASSERT_TRUE(peer.Receive(&got, &from));
+  EXPECT_EQ(got, request);
+  EXPECT_EQ(ntohs(from.sin_port), LocalPort(fd));
+
+  const std::vector<uint8_t> reply = {0x3A, 0x2C, 0x2E, 0x03, 0xAA, 0xBB};
+  peer.SendTo(from, reply);
+  ASSERT_TRUE(Readable(fd));
+  char sender[16] = "garbage";
+  uint8_t buffer[64] = {};
+  ASSERT_EQ(ReceiveDatagramFrom(fd, sender, sizeof sender, buffer, sizeof buffer), 6);
+  EXPECT_STREQ(sender, "127.0.0.1");
+  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 6), reply);
+  EXPECT_EQ(ReceiveDatagramFrom(fd, sender, sizeof sender, buffer, sizeof buffer), -1);
+  CloseDiscoverySocket(fd);
+}
+
+TEST_F(DiscoverySocketTest, ReceiveStaysInsideItsBuffers) {
+  LoopbackPeer peer("127.0.0.2");
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  peer.SendTo(LocalPort(fd), std::vector<uint8_t>(600, 0x55));
+  ASSERT_TRUE(Readable(fd));
+  uint8_t buffer[10] = {};
+  char sender[8];
+  // The datagram is cut at the buffer; the sender text at its buffer, terminated.
+  EXPECT_EQ(ReceiveDatagramFrom(fd, sender, sizeof sender, buffer, 4), 4);
+  EXPECT_EQ(buffer[3], 0x55);
+  EXPECT_EQ(buffer[4], 0);
+  EXPECT_STREQ(sender, "127.0.0");
+  CloseDiscoverySocket(fd);
+}
+
+TEST_F(DiscoverySocketTest, SendRefusesWhatCannotBeSent) {
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  const uint8_t data[] = {1, 2, 3};
+  EXPECT_EQ(SendDatagramTo(fd, "127.0.0.1", 9, data, -1), 0);  // nothing to send
+  EXPECT_EQ(SendDatagramTo(fd, "not an address", 9, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(fd, "127.1", 9, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(fd, "127.0.0.256", 9, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(fd, nullptr, 9, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(fd, "127.0.0.1", 0, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(fd, "127.0.0.1", 65536, data, 3), 1);
+  EXPECT_EQ(SendDatagramTo(kInvalidSocket, "127.0.0.1", 9, data, 3), 1);
+  CloseDiscoverySocket(fd);
+  EXPECT_TRUE(reported.empty());  // send failures are the caller's to report
+}
+
+TEST_F(DiscoverySocketTest, DiscoveryDatagramGoesToTheSetPort) {
+  LoopbackPeer peer;
+  EXPECT_FALSE(SetDiscoveryPort(0));
+  EXPECT_FALSE(SetDiscoveryPort(65536));
+  EXPECT_EQ(DiscoveryPort(), kDefaultDiscoveryPort);
+  ASSERT_TRUE(SetDiscoveryPort(peer.port()));
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  const uint8_t data[] = {0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00};
+  ASSERT_EQ(SendDiscoveryDatagram(fd, "127.0.0.1", data, sizeof data), 0);
+  ASSERT_TRUE(Readable(peer.fd()));
+  std::vector<uint8_t> got;
+  sockaddr_in from{};
+  EXPECT_TRUE(peer.Receive(&got, &from));
+  EXPECT_EQ(got.size(), sizeof data);
+  CloseDiscoverySocket(fd);
+}
+
+TEST_F(DiscoverySocketTest, WatcherSeesTheSocketFromCreateToClose) {
+  LoopbackWait wait;
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd, &wait), 0);
+  EXPECT_EQ(wait.watched.count(fd), 1u);
+  CloseDiscoverySocket(fd, &wait);
+  EXPECT_TRUE(wait.watched.empty());
+  EXPECT_EQ(wait.forgetCalls, 1);
+}
+
+TEST_F(DiscoverySocketTest, WatcherFailureIsReportedAndTheSocketHandedBack) {
+  LoopbackWait wait;
+  wait.failWatch = EMFILE;
+  int fd = kInvalidSocket;
+  EXPECT_EQ(CreateDiscoverySocket(&fd, &wait), 1);
+  EXPECT_GE(fd, 0);  // the caller closes it
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], (std::vector<unsigned>{kMsgCannotSetAsync, 1, EMFILE, 3, 1}));
+  CloseDiscoverySocket(fd, &wait);
+}
+
+TEST_F(DiscoverySocketTest, CloseDiscardsQueuedDatagramsAndIgnoresInvalidHandles) {
+  CloseDiscoverySocket(kInvalidSocket);
+  CloseDiscoverySocket(-42);
+  LoopbackPeer peer;
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd), 0);
+  for (int i = 0; i < 5; ++i) peer.SendTo(LocalPort(fd), std::vector<uint8_t>(1500, 1));
+  ASSERT_TRUE(Readable(fd));
+  CloseDiscoverySocket(fd);
+  EXPECT_EQ(::fcntl(fd, F_GETFD), -1);  // really closed
+  EXPECT_TRUE(reported.empty());
+}
+
+}  // namespace
+}  // namespace discovery
