@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <map>
 #include <memory>
@@ -6,6 +8,7 @@
 #include <vector>
 
 #include "platform/ScriptedSerialLine.h"
+#include "platform/SerialPort.h"
 #include "snmp/SerialFrame.h"
 #include "snmp/SnmpSerialTransport.h"
 
@@ -302,6 +305,35 @@ TEST_F(SerialTransportFixture, OversizedMessageIsRefusedBeforeTheLine) {
   Bytes big(0x10000, 0);
   EXPECT_EQ(SerialTransportSend(&session_, &com2_, big.data(), big.size()), kTransportPduTooBig);
   EXPECT_TRUE(opened_.empty());
+}
+
+TEST(SerialTransportPtyTest, PseudoTerminalCannotAnswerTheBreak) {
+  // A pty carries no breaks, so the real port refuses to watch for them and the handshake fails
+  // at once with "undeliverable", leaving nothing open.
+  int master = -1;
+  int slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  close(slave);
+  std::string path = name;
+  SnmpTransportConfig config;
+  int opens = 0;
+  config.openSerial = [&](const std::string&) -> std::unique_ptr<platform::SerialLine> {
+    ++opens;
+    return platform::SerialPort::Open(path);
+  };
+  config.sleep = [](unsigned) {};
+  SnmpTransportSession session;
+  session.config = &config;
+  SnmpTransportEntity com;
+  ASSERT_EQ(SerialTransportStrToEntity("COM4", &com), 1);
+  const uint8_t m[] = {1};
+  EXPECT_EQ(SerialTransportSend(&session, &com, m, 1), kTransportUndeliverable);
+  EXPECT_EQ(opens, 1);
+  EXPECT_FALSE(session.serialLine);
+  // The port was closed again: it can be opened once more.
+  EXPECT_TRUE(platform::SerialPort::Open(path));
+  close(master);
 }
 
 TEST(SerialTextFormsTest, PortNames) {
