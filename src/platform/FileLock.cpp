@@ -15,7 +15,13 @@ FileLock::~FileLock() {
 }
 
 bool FileLock::Open(std::string* error) {
-  if (fd_ >= 0) return true;
+  if (fd_ >= 0) {
+    // A lock file removed with its folder no longer meets other processes: open the new one.
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) return true;
+    ::close(fd_);
+    fd_ = -1;
+  }
   const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     *error = "cannot open lock file " + path_ + ": " + std::strerror(errno);

@@ -352,6 +352,23 @@ TEST(RegistryStoreFile, ThreadsOnTwoInstancesKeepEveryWrite) {
   }
 }
 
+TEST(RegistryStoreFile, FolderRemovedWhileRunningIsMadeAgain) {
+  RegistryTestDir dir;
+  const std::string folder = dir.File("cfg");
+  const std::string file = folder + "/registry.reg";
+  RegistryStore a(file);
+  ASSERT_EQ(a.SetDword("HKCU", "a", 1), REG_OK);
+  std::filesystem::remove_all(folder);
+  EXPECT_FALSE(a.GetValue("HKCU", "a").has_value());
+  ASSERT_EQ(a.SetDword("HKCU", "b", 2), REG_OK);
+  ASSERT_TRUE(std::filesystem::exists(file + ".lock"));
+  // A newcomer locks the same lock file as the old store does.
+  RegistryStore b(file);
+  ASSERT_EQ(b.SetDword("HKCU", "c", 3), REG_OK);
+  ASSERT_EQ(a.SetDword("HKCU", "d", 4), REG_OK);
+  EXPECT_EQ(Names(b.EnumValues("HKCU")), (std::vector<std::string>{"b", "c", "d"}));
+}
+
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
