@@ -31,7 +31,7 @@ bool RegistryPath::Split(std::string_view path, std::vector<std::string>* compon
     const size_t sep = path.find('\\', start);
     const std::string_view part =
         path.substr(start, sep == std::string_view::npos ? std::string_view::npos : sep - start);
-    if (!IsValidComponent(part)) {
+    if (!IsValidComponent(part) || components->size() >= kMaxDepth) {
       components->clear();
       return false;
     }

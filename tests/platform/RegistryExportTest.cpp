@@ -106,6 +106,26 @@ TEST(RegistryExport, ParsesWindowsStyleInput) {
   EXPECT_EQ(r.keys[1].path, "HKEY_CURRENT_USER\\Odd]Name");
 }
 
+std::string DeepPath(size_t depth) {
+  std::string path = "HKCU";
+  for (size_t i = 1; i < depth; ++i) path += "\\k";
+  return path;
+}
+
+TEST(RegistryExport, KeyDepthIsBounded) {
+  const RegParseResult deepest =
+      ParseRegistryExport("Windows Registry Editor Version 5.00\n\n[" + DeepPath(512) + "]\n");
+  EXPECT_TRUE(deepest.ok) << deepest.error;
+  const RegParseResult tooDeep =
+      ParseRegistryExport("Windows Registry Editor Version 5.00\n\n[" + DeepPath(513) + "]\n");
+  EXPECT_FALSE(tooDeep.ok);
+  EXPECT_EQ(tooDeep.errorLine, 3u);
+  RegistryStore store("");
+  EXPECT_EQ(store.CreateKey(DeepPath(512)), REG_OK);
+  EXPECT_EQ(store.CreateKey(DeepPath(513)), REG_INVALID);
+  EXPECT_EQ(store.SetDword(DeepPath(100000), "x", 1), REG_INVALID);
+}
+
 struct BadCase {
   const char* name;
   std::string text;
