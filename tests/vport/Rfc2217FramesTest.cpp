@@ -157,6 +157,20 @@ TEST(Rfc2217Frames, SettingsFramesWithEverythingKnown) {
   EXPECT_EQ(SettingsFrames(settings), expected);
 }
 
+TEST(Rfc2217Frames, PtySettingsNeverClaimDataSizeOrParity) {
+  PortSettings pty;
+  pty.baud = 57600;
+  pty.stopBits = 2;
+  pty.handFlow = HandFlow{0x01, 0x40, 0, 0};
+  const Frames expected{{255, 250, 44, 1, 0, 0, 225, 0, 255, 240},
+                        {255, 250, 44, 4, 2, 255, 240},
+                        {255, 250, 44, 5, 1, 255, 240}};
+  EXPECT_EQ(SettingsFrames(ObservableSettings(pty)), expected);
+  // A hung-up port (no rate) sends no baud rate.
+  pty.baud = 0;
+  EXPECT_EQ(SettingsFrames(ObservableSettings(pty)).size(), 2u);
+}
+
 struct EscapeCase {
   Bytes data;
   Bytes wire;
