@@ -76,12 +76,23 @@ class CDeviceRecord {
   // Empties the texts of the reply and of the SNMP query (the address, the community names and
   // the virtual ports stay); the device shows "No Response" until it answers.
   virtual void Clear();
+  // The address an SNMP target names (and the wait window its session uses) for QueryAt.
+  struct QueryTarget {
+    std::string address;
+    DeviceWait* wait = nullptr;
+  };
+  // Queries the device at the target's address with a time limit; a target without a wait window
+  // is given the record's.
+  virtual int QueryAt(int seconds, QueryTarget& target) {
+    if (target.wait == nullptr) target.wait = wait_;
+    return QueryWithTimeLimit(seconds, target.address.c_str());
+  }
   // The device's status report: "Printer %i: " lines (port kAllPorts) or the "Printer: " line of
   // one port (0-based), then "General Status: " and the device's general status text.
   virtual int GetStatusText(std::string* text, int port) = 0;
   virtual int Reserved() { return 0; }
-  // Sets the address when one is given and queries; repeats a failed query until seconds of
-  // wall-clock time have passed. The last query's result.
+  // Sets the address when one is given and queries; repeats a query that got no answer until
+  // seconds have passed (on a monotonic clock). The last query's result.
   virtual int QueryWithTimeLimit(int seconds, const char* address) = 0;
 
   // Fills the record from a reply datagram of size bytes: kRecordOk, kRecordFailed (a reply of an

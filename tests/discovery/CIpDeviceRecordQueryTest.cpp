@@ -208,5 +208,13 @@ TEST_F(QueryTest, TimeLimitStopsAtCancel) {
   EXPECT_EQ(queries.size(), 1u);
 }
 
+TEST_F(QueryTest, QueryAtTakesTheTargetAddressAndLendsTheWaitWindow) {
+  CIpDeviceRecord record(&wait);
+  CDeviceRecord::QueryTarget target{"127.0.0.1", nullptr};
+  EXPECT_EQ(record.QueryAt(5, target), kRecordOk);
+  EXPECT_EQ(target.wait, &wait);
+  EXPECT_STREQ(record.GetColumnText(kColIpAddress), "127.0.0.1");
+}
+
 }  // namespace
 }  // namespace discovery
