@@ -148,7 +148,10 @@ bool PtyPair::SetTermios(const struct termios& t) {
 }
 
 void PtyPair::Flush() {
+  // The slave's flush drops what waits for the application and what is still in transit to us;
+  // what already reached the master's own input queue goes with the master's flush.
   if (slave_ >= 0) tcflush(slave_, TCIOFLUSH);
+  if (master_ >= 0) tcflush(master_, TCIFLUSH);
 }
 
 std::optional<int> PtyPair::CountOtherOpens() const {

@@ -1,0 +1,516 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "vport/CVSPortAx.h"
+#include "vport/FakePortClock.h"
+#include "vport/TempPortDir.h"
+
+namespace vport {
+namespace {
+
+using test::FakePortClock;
+using test::TempPortDir;
+
+// Records every event as a line of text, in arrival order.
+class RecordingSink : public VSPortEvents {
+ public:
+  std::vector<std::string> log;
+  long dataAnnounced = 0;
+  int dataEvents = 0;
+  std::function<void(long)> onData;
+  std::optional<long> lastParity = 7;
+  std::optional<long> lastWordLength = 7;
+  HandFlow lastFlow;
+  SpecialChars lastChars;
+  CommTimeouts lastTimeouts;
+
+  void PortDataAvailable(long count) override {
+    ++dataEvents;
+    dataAnnounced = count;
+    log.push_back("data");
+    if (onData) onData(count);
+  }
+  void PortOpenedClosed(bool open) override { log.push_back(open ? "open" : "close"); }
+  void BaudRateChanged(long baud) override { log.push_back("baud " + std::to_string(baud)); }
+  void LineControlChanged(long stop, std::optional<long> parity,
+                          std::optional<long> wordLength) override {
+    lastParity = parity;
+    lastWordLength = wordLength;
+    log.push_back("stop " + std::to_string(stop));
+  }
+  void HandFlowChanged(const HandFlow& flow) override {
+    lastFlow = flow;
+    log.push_back("handflow");
+  }
+  void SpecialCharsChanged(const SpecialChars& chars) override {
+    lastChars = chars;
+    log.push_back("chars");
+  }
+  void TimeoutsChanged(const CommTimeouts& timeouts) override {
+    lastTimeouts = timeouts;
+    log.push_back("timeouts");
+  }
+
+  bool Has(const std::string& line) const {
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  size_t IndexOf(const std::string& line) const {
+    return static_cast<size_t>(std::find(log.begin(), log.end(), line) - log.begin());
+  }
+};
+
+// The application side: opens the port by its link, as a serial program does.
+class App {
+ public:
+  explicit App(const std::string& path) { fd_ = open(path.c_str(), O_RDWR | O_NOCTTY); }
+  ~App() { Close(); }
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+  int fd() const { return fd_; }
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+  bool Set(const std::function<void(termios&)>& change) {
+    termios t{};
+    if (tcgetattr(fd_, &t) != 0) return false;
+    change(t);
+    return tcsetattr(fd_, TCSANOW, &t) == 0;
+  }
+  bool WriteAll(const uint8_t* data, size_t n) {
+    while (n > 0) {
+      const ssize_t w = write(fd_, data, n);
+      if (w <= 0) return false;
+      data += w;
+      n -= static_cast<size_t>(w);
+    }
+    return true;
+  }
+  bool ReadAll(uint8_t* data, size_t n) {
+    while (n > 0) {
+      const ssize_t r = read(fd_, data, n);
+      if (r <= 0) return false;
+      data += r;
+      n -= static_cast<size_t>(r);
+    }
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
+  std::vector<uint8_t> bytes(n);
+  for (auto& b : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    b = static_cast<uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+class CVSPortAxTest : public ::testing::Test {
+ protected:
+  CVSPortAxTest() : port(sink, clock) {}
+
+  void SetUp() override {
+    ASSERT_TRUE(port.AddPort("COM5")) << port.LastError();
+    port.SetActive(true);
+  }
+
+  std::string Link() const { return dir.Entry("COM5"); }
+
+  // Runs the owner's loop until done() holds; gives up after a generous bound so that a fault
+  // fails the test instead of hanging it.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > giveUp) return false;
+      pollfd pfd{port.EventFd(), POLLIN, 0};
+      if (poll(&pfd, 1, 50) > 0) port.ProcessEvents();
+    }
+    return true;
+  }
+  // Whatever is ready now is handled.
+  void Settle() {
+    for (int i = 0; i < 20; ++i) {
+      pollfd pfd{port.EventFd(), POLLIN, 0};
+      if (poll(&pfd, 1, 20) > 0) port.ProcessEvents();
+    }
+  }
+  bool Published() {
+    EXPECT_TRUE(port.PublishLink()) << port.LastError();
+    return std::filesystem::is_symlink(Link());
+  }
+
+  TempPortDir dir;
+  FakePortClock clock;
+  RecordingSink sink;
+  CVSPortAx port;
+};
+
+TEST_F(CVSPortAxTest, LinkAppearsOnlyWhenPublished) {
+  EXPECT_FALSE(std::filesystem::exists(Link()));
+  // The port can be primed through its own node before anyone can find it by name.
+  App primer(port.SlavePath());
+  ASSERT_GE(primer.fd(), 0);
+  primer.Close();
+  ASSERT_TRUE(Published());
+  EXPECT_EQ(std::filesystem::read_symlink(Link()).string(), port.SlavePath());
+  EXPECT_EQ(port.LinkPath(), Link());
+}
+
+TEST_F(CVSPortAxTest, ApplicationOpenAndCloseAreReported) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_GE(app.fd(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("open"); }));
+  app.Close();
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("close"); }));
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"open", "close"}));
+}
+
+TEST_F(CVSPortAxTest, PortStaysOpenUntilTheLastApplicationCloses) {
+  ASSERT_TRUE(Published());
+  App first(Link());
+  App second(Link());
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("open"); }));
+  first.Close();
+  Settle();
+  EXPECT_FALSE(sink.Has("close"));
+  EXPECT_FALSE(port.RemovePort());
+  second.Close();
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("close"); }));
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"open", "close"}));
+}
+
+TEST_F(CVSPortAxTest, DataFromApplicationArrivesByteExactAtVolume) {
+  ASSERT_TRUE(Published());
+  const std::vector<uint8_t> sent = Pattern(1 << 20, 1);
+  std::vector<uint8_t> received;
+  received.reserve(sent.size());
+  sink.onData = [&](long count) {
+    // As the bridge does: read the announced count in chunks of at most 1022.
+    uint8_t buf[1022];
+    while (count > 0) {
+      const long n = port.ReadFromPort(buf, std::min<long>(count, 1022));
+      ASSERT_LE(n, 1022);
+      if (n <= 0) break;
+      received.insert(received.end(), buf, buf + n);
+      count -= n;
+    }
+  };
+  App app(Link());
+  ASSERT_GE(app.fd(), 0);
+  std::thread writer([&] { EXPECT_TRUE(app.WriteAll(sent.data(), sent.size())); });
+  const bool done = PumpUntil([&] { return received.size() >= sent.size(); });
+  writer.join();
+  ASSERT_TRUE(done) << received.size();
+  EXPECT_TRUE(received == sent);
+}
+
+TEST_F(CVSPortAxTest, DataToApplicationArrivesByteExactAtVolume) {
+  ASSERT_TRUE(Published());
+  const std::vector<uint8_t> sent = Pattern(1 << 20, 2);
+  std::vector<uint8_t> received(sent.size());
+  App app(Link());
+  ASSERT_GE(app.fd(), 0);
+  std::thread reader([&] { EXPECT_TRUE(app.ReadAll(received.data(), received.size())); });
+  size_t offset = 0;
+  while (offset < sent.size()) {
+    const long n = port.WriteToPort(sent.data() + offset,
+                                    static_cast<long>(std::min<size_t>(128, sent.size() - offset)));
+    ASSERT_GE(n, 0);
+    offset += static_cast<size_t>(n);
+    if (n == 0) std::this_thread::yield();
+  }
+  reader.join();
+  EXPECT_TRUE(received == sent);
+}
+
+TEST_F(CVSPortAxTest, WriteToPortDoesNotBlockWhenTheApplicationDoesNotRead) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  const std::vector<uint8_t> chunk = Pattern(4096, 3);
+  size_t total = 0;
+  int calls = 0;
+  long n = 1;
+  while (n > 0 && calls < 10000) {
+    n = port.WriteToPort(chunk.data(), static_cast<long>(chunk.size()));
+    total += static_cast<size_t>(n);
+    ++calls;
+  }
+  EXPECT_EQ(n, 0);  // full: nothing taken, and the call came back
+  EXPECT_GT(total, 0u);
+  EXPECT_LT(total, 10000u * chunk.size());
+  // What was taken reaches the application intact.
+  std::vector<uint8_t> got(4096);
+  ASSERT_TRUE(app.ReadAll(got.data(), got.size()));
+  EXPECT_TRUE(got == chunk);
+}
+
+TEST_F(CVSPortAxTest, SettingsChangesAreReportedBeforeData) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(app.Set([](termios& t) {
+    cfsetospeed(&t, B9600);
+    cfsetispeed(&t, B9600);
+    t.c_cflag |= CSTOPB | CRTSCTS | PARENB | PARODD;  // parity cannot be kept by a pty
+    t.c_cflag = (t.c_cflag & ~CSIZE) | CS7;
+  }));
+  const uint8_t hello[] = {'h', 'i'};
+  ASSERT_TRUE(app.WriteAll(hello, sizeof hello));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("data"); }));
+  EXPECT_TRUE(sink.Has("baud 9600"));
+  EXPECT_TRUE(sink.Has("stop 2"));
+  EXPECT_TRUE(sink.Has("handflow"));
+  EXPECT_EQ(sink.lastParity, std::nullopt);
+  EXPECT_EQ(sink.lastWordLength, std::nullopt);
+  EXPECT_EQ(sink.lastFlow.controlHandShake, SERIAL_DTR_CONTROL | SERIAL_CTS_HANDSHAKE);
+  EXPECT_EQ(sink.lastFlow.flowReplace, SERIAL_RTS_HANDSHAKE);
+  EXPECT_LT(sink.IndexOf("open"), sink.IndexOf("baud 9600"));
+  EXPECT_LT(sink.IndexOf("baud 9600"), sink.IndexOf("data"));
+  EXPECT_EQ(sink.dataAnnounced, 2);
+  EXPECT_EQ(port.Settings().baud, 9600);
+}
+
+TEST_F(CVSPortAxTest, TimeoutsAndSpecialCharsAreReported) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(app.Set([](termios& t) {
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 5;
+    t.c_iflag |= IXON;
+    t.c_cc[VSTART] = 0x01;
+    t.c_cc[VSTOP] = 0x02;
+  }));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("timeouts") && sink.Has("chars"); }));
+  EXPECT_EQ(sink.lastTimeouts, (CommTimeouts{kMaxDword, kMaxDword, 500, 0, 0}));
+  EXPECT_EQ(sink.lastChars.xonChar, 0x01);
+  EXPECT_EQ(sink.lastChars.xoffChar, 0x02);
+  EXPECT_TRUE(sink.lastFlow.flowReplace & SERIAL_AUTO_TRANSMIT);
+}
+
+TEST_F(CVSPortAxTest, UnchangedSettingsAreNotReportedAgain) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B4800); }));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("baud 4800"); }));
+  const size_t events = sink.log.size();
+  ASSERT_TRUE(app.Set([](termios&) {}));
+  Settle();
+  EXPECT_EQ(sink.log.size(), events);
+}
+
+TEST_F(CVSPortAxTest, UnreadDataDoesNotKeepTheLoopBusy) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  const uint8_t bytes[] = {1, 2, 3};
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataEvents == 1; }));  // ignored, as when unconnected
+  Settle();
+  EXPECT_EQ(sink.dataEvents, 1);
+  pollfd pfd{port.EventFd(), POLLIN, 0};
+  EXPECT_EQ(poll(&pfd, 1, 0), 0);
+  // New data announces everything waiting.
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataEvents == 2; }));
+  EXPECT_EQ(sink.dataAnnounced, 6);
+}
+
+TEST_F(CVSPortAxTest, ReadFromPortCopiesAtMostOneChunk) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  const std::vector<uint8_t> sent = Pattern(2000, 4);
+  ASSERT_TRUE(app.WriteAll(sent.data(), sent.size()));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataAnnounced == 2000; }));
+  std::vector<uint8_t> buf(4000);
+  const long first = port.ReadFromPort(buf.data(), 4000);
+  EXPECT_EQ(first, 1022);
+  const long second = port.ReadFromPort(buf.data() + first, 4000);
+  EXPECT_EQ(second, 978);
+  buf.resize(2000);
+  EXPECT_TRUE(buf == sent);
+  EXPECT_EQ(port.ReadFromPort(buf.data(), 10), 0);  // nothing left, and no blocking
+}
+
+TEST_F(CVSPortAxTest, RemovePortRefusedWhileOpenAcceptedAfterClose) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_GE(app.fd(), 0);
+  EXPECT_FALSE(port.RemovePort());
+  EXPECT_TRUE(port.HasPort());
+  EXPECT_TRUE(std::filesystem::is_symlink(Link()));
+  app.Close();
+  EXPECT_TRUE(port.RemovePort());
+  EXPECT_FALSE(port.HasPort());
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Link())));
+  EXPECT_TRUE(port.RemovePort());  // nothing left to remove
+}
+
+TEST_F(CVSPortAxTest, RemovePortSeesAnOpenInheritedByAChild) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  int toChild[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(toChild[1]);
+    char c;
+    [[maybe_unused]] ssize_t r = read(toChild[0], &c, 1);  // holds the port until told
+    _exit(0);
+  }
+  close(toChild[0]);
+  app.Close();  // only the child holds it now, with no open of its own to be seen
+  EXPECT_FALSE(port.RemovePort());
+  close(toChild[1]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(port.RemovePort());
+}
+
+TEST_F(CVSPortAxTest, ResetPortDiscardsWhatIsQueuedBothWays) {
+  ASSERT_TRUE(Published());
+  {
+    App app(Link());
+    const uint8_t bytes[] = {9, 9, 9};
+    ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+    ASSERT_EQ(port.WriteToPort(bytes, sizeof bytes), 3);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has("data"); }));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("close"); }));
+  EXPECT_TRUE(port.ResetPort());
+  uint8_t buf[16];
+  EXPECT_EQ(port.ReadFromPort(buf, sizeof buf), 0);
+  App next(Link());
+  const int flags = fcntl(next.fd(), F_GETFL);
+  fcntl(next.fd(), F_SETFL, flags | O_NONBLOCK);
+  EXPECT_EQ(read(next.fd(), buf, sizeof buf), -1);  // the old server data is gone
+}
+
+TEST_F(CVSPortAxTest, InactivePortReportsNothing) {
+  ASSERT_TRUE(Published());
+  port.SetActive(false);
+  App app(Link());
+  Settle();
+  EXPECT_TRUE(sink.log.empty());
+}
+
+TEST_F(CVSPortAxTest, StrictBaudratePacesDeliveryOnTheFakeClock) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(app.Set([](termios& t) {
+    cfsetospeed(&t, B9600);
+    cfsetispeed(&t, B9600);
+  }));
+  EXPECT_TRUE(port.SetStrictBaudrate(true));
+  const std::vector<uint8_t> data = Pattern(1000, 5);
+  EXPECT_EQ(port.WriteToPort(data.data(), 1000), 0);  // no line time has passed yet
+  clock.Advance(100);
+  EXPECT_EQ(port.WriteToPort(data.data(), 1000), 96);  // 100 ms at 10 bits per byte
+  EXPECT_EQ(port.WriteToPort(data.data() + 96, 1000), 0);
+  clock.Advance(50);
+  EXPECT_EQ(port.WriteToPort(data.data() + 96, 10), 10);  // asks for less than allowed
+  EXPECT_EQ(port.WriteToPort(data.data() + 106, 1000), 38);
+  // Two stop bits make a character 11 bits long.
+  ASSERT_TRUE(app.Set([](termios& t) { t.c_cflag |= CSTOPB; }));
+  clock.Advance(100);
+  EXPECT_EQ(port.WriteToPort(data.data() + 144, 1000), 87);
+  // A long pause earns no more than a short burst.
+  clock.Advance(60000);
+  EXPECT_EQ(port.WriteToPort(data.data() + 231, 1000), 174);  // 200 ms at 9600 8N2
+  std::vector<uint8_t> got(405);
+  ASSERT_TRUE(app.ReadAll(got.data(), got.size()));
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), data.begin()));
+  // Switched off, the port takes what the pty takes.
+  EXPECT_TRUE(port.SetStrictBaudrate(false));
+  EXPECT_EQ(port.WriteToPort(data.data(), 1000), 1000);
+}
+
+TEST(CVSPortAxFolderTest, StaleLinkIsReplaced) {
+  TempPortDir dir;
+  ASSERT_EQ(symlink("/dev/pts/4242", dir.Entry("COM7").c_str()), 0);
+  RecordingSink sink;
+  CVSPortAx port(sink);
+  ASSERT_TRUE(port.AddPort("com7"));
+  // The stale link goes at once: it may lead to someone else's terminal by now.
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM7"))));
+  ASSERT_TRUE(port.PublishLink());
+  EXPECT_EQ(std::filesystem::read_symlink(dir.Entry("COM7")).string(), port.SlavePath());
+}
+
+TEST(CVSPortAxFolderTest, ForeignPathsAreRefusedAndLeftAlone) {
+  TempPortDir dir;
+  std::ofstream(dir.Entry("COM8")) << "not a port";
+  ASSERT_EQ(mkdir(dir.Entry("COM9").c_str(), 0700), 0);
+  ASSERT_EQ(symlink("/etc/passwd", dir.Entry("COM10").c_str()), 0);
+  RecordingSink sink;
+  for (const char* name : {"COM8", "COM9", "COM10"}) {
+    CVSPortAx port(sink);
+    EXPECT_FALSE(port.AddPort(name)) << name;
+    EXPECT_EQ(port.LastError(), EEXIST);
+    EXPECT_FALSE(port.HasPort());
+  }
+  std::ifstream in(dir.Entry("COM8"));
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "not a port");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Entry("COM9")));
+  EXPECT_EQ(std::filesystem::read_symlink(dir.Entry("COM10")), "/etc/passwd");
+}
+
+TEST(CVSPortAxFolderTest, NamesAreCheckedAndNotSharedWithinTheProcess) {
+  TempPortDir dir;
+  RecordingSink sink;
+  CVSPortAx first(sink);
+  CVSPortAx second(sink);
+  EXPECT_FALSE(first.AddPort("COM0"));
+  EXPECT_FALSE(first.AddPort("../COM1"));
+  EXPECT_FALSE(first.AddPort(""));
+  ASSERT_TRUE(first.AddPort("COM3"));
+  EXPECT_FALSE(first.AddPort("COM4"));  // one port per instance
+  EXPECT_FALSE(second.AddPort("COM3"));
+  EXPECT_EQ(second.LastError(), EBUSY);
+  EXPECT_TRUE(first.RemovePort());
+  EXPECT_TRUE(second.AddPort("COM3"));
+}
+
+TEST(CVSPortAxFolderTest, StartupResetClearsLinksOfAnEarlierRun) {
+  TempPortDir dir;
+  ASSERT_EQ(symlink("/dev/pts/4242", dir.Entry("COM1").c_str()), 0);
+  ASSERT_EQ(symlink("/etc/passwd", dir.Entry("COM2").c_str()), 0);
+  RecordingSink sink;
+  CVSPortAx port(sink);
+  EXPECT_TRUE(port.StartupReset());
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM1"))));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Entry("COM2")));
+}
+
+TEST(CVSPortAxFolderTest, DestructionRemovesTheLink) {
+  TempPortDir dir;
+  RecordingSink sink;
+  {
+    CVSPortAx port(sink);
+    ASSERT_TRUE(port.AddPort("COM12"));
+    ASSERT_TRUE(port.PublishLink());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Entry("COM12")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM12"))));
+}
+
+}  // namespace
+}  // namespace vport
