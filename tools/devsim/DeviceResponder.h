@@ -1,0 +1,58 @@
+// What the simulated devices do with one datagram that reached the discovery port: who answers,
+// from which address, and which device takes a new address. Pure logic over the device table, so
+// the socket side only moves bytes.
+//
+// Which devices a datagram reaches follows from its destination: the limited broadcast and any
+// multicast group reach every device; a device's own address reaches the devices there; the
+// directed broadcast of a device's subnet reaches the devices of that subnet.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "DeviceTable.h"
+#include "DiscoveryRequest.h"
+
+namespace devsim {
+
+struct OutgoingReply {
+  size_t device = 0;
+  uint32_t from = 0;  // the device's own address (host order): a reply leaves from there
+  std::vector<uint8_t> bytes;
+};
+
+struct AddressChange {
+  size_t device = 0;
+  uint32_t from = 0;
+  uint32_t to = 0;
+};
+
+struct Response {
+  RequestError error = RequestError::kNone;
+  std::vector<OutgoingReply> replies;
+  std::vector<AddressChange> changes;
+};
+
+class DeviceResponder {
+ public:
+  explicit DeviceResponder(DeviceTable& table) : table_(table) {}
+
+  // destination: the address the datagram was sent to (host order), as the socket reports it.
+  Response Handle(const uint8_t* data, size_t size, uint32_t destination);
+
+  // The devices a datagram sent to destination reaches, in table order.
+  std::vector<size_t> Reached(uint32_t destination) const;
+
+ private:
+  void AnswerDiscovery(const DiscoveryRequest& request, uint32_t destination, Response* out);
+  void SetAddress(const DiscoveryRequest& request, uint32_t destination, Response* out);
+
+  DeviceTable& table_;
+};
+
+// True when id names the device in a set-address request: the low 24 bits of its hardware address,
+// or of its serial number when that is a decimal number.
+bool MatchesSetAddressId(const DeviceConfig& device, uint32_t id);
+
+}  // namespace devsim

@@ -1,0 +1,72 @@
+// portolan-devsim: simulated device servers for trying Portolan without hardware, and for tests.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "CommandLine.h"
+#include "Simulator.h"
+
+namespace {
+
+// Many devices with bridged ports need many descriptors: take what the hard limit allows.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+bool WriteReadyFile(const std::string& path, const std::string& line) {
+  FILE* file = std::fopen((path + ".tmp").c_str(), "w");
+  if (!file) return false;
+  const bool written = std::fprintf(file, "%s\n", line.c_str()) > 0;
+  if (std::fclose(file) != 0 || !written) return false;
+  return std::rename((path + ".tmp").c_str(), path.c_str()) == 0;  // appears whole or not at all
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const devsim::CommandLineResult parsed = devsim::ParseCommandLine(argc, argv);
+  if (parsed.action == devsim::CommandLineResult::Action::kHelp) {
+    std::fputs(devsim::HelpText(), stdout);
+    return 0;
+  }
+  if (parsed.action == devsim::CommandLineResult::Action::kError) {
+    std::fprintf(stderr, "portolan-devsim: %s\n", parsed.message.c_str());
+    return 2;
+  }
+
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+  const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+  if (stopFd < 0) {
+    std::perror("portolan-devsim: signalfd");
+    return 1;
+  }
+  RaiseDescriptorLimit();
+
+  devsim::Simulator simulator(parsed.options);
+  std::string what;
+  if (const int rc = simulator.Start(&what); rc != 0) {
+    std::fprintf(stderr, "portolan-devsim: cannot open %s: %s\n", what.c_str(), std::strerror(rc));
+    return 1;
+  }
+  simulator.PrintDevices();
+  if (!parsed.options.readyFile.empty() &&
+      !WriteReadyFile(parsed.options.readyFile, simulator.ReadyLine())) {
+    std::fprintf(stderr, "portolan-devsim: cannot write %s\n", parsed.options.readyFile.c_str());
+    return 1;
+  }
+  const int rc = simulator.Run(stopFd);
+  ::close(stopFd);
+  return rc;
+}
