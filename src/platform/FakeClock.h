@@ -28,15 +28,21 @@ class FakeClock : public Clock {
   // Waits (in real time, up to realTimeoutMs) until at least count threads block in this clock.
   bool WaitForBlocked(int count = 1, int realTimeoutMs = 10000);
   int Blocked() const;
+  // Blocking waits begun so far; with WaitForNewBlock a test sees a thread block again after it
+  // woke, even when it blocked again before the test looked.
+  uint64_t Blocks() const;
+  bool WaitForNewBlock(uint64_t blocksBefore, int realTimeoutMs = 10000);
 
  private:
   int BlockingPoll(pollfd* fds, size_t count, int timeoutMs, uint32_t start);
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable changed_;   // time, blocked count or block count changed
+  std::condition_variable advanced_;  // time moved: wakes sleepers
   uint32_t now_;
   bool autoAdvance_ = true;
   int blocked_ = 0;
+  uint64_t blocks_ = 0;
   std::vector<int> pollWakers_;  // eventfds of the threads blocked in Poll
 };
 

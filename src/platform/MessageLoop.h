@@ -45,8 +45,8 @@ class MessageLoop : public MessagePoster {
   MessageLoop(const MessageLoop&) = delete;
   MessageLoop& operator=(const MessageLoop&) = delete;
 
-  // False once the loop has reached its quit, or when capacity messages are already waiting.
-  // Posting WM_QUIT is the same as Quit(wParam).
+  // False once a quit is queued (the message could never be dispatched), or when capacity
+  // messages are already waiting. Posting WM_QUIT is the same as Quit(wParam).
   bool PostMessage(uint32_t id, intptr_t wParam = 0, intptr_t lParam = 0) override;
   // Receives every posted message and every WM_TIMER. Without a handler they are dropped.
   void SetHandler(Handler handler);
@@ -64,7 +64,7 @@ class MessageLoop : public MessagePoster {
 
   // Dispatches until the quit is reached; returns its exit code.
   int Run();
-  // Queues the quit with exit code; callable from any thread.
+  // Queues the quit with exit code; callable from any thread. Later quits are ignored.
   void Quit(int code = 0);
   // Dispatches what is pending and due now without blocking: the messages queued at entry, the
   // fds ready now, the timers due now. False once the quit has been reached.
@@ -95,6 +95,8 @@ class MessageLoop : public MessagePoster {
   int MsUntilNextTimer(uint32_t now);
   void BuildPollSet(std::vector<pollfd>* fds);
   bool DispatchReadyFd(const std::vector<pollfd>& fds);
+  bool CallWatch(const pollfd& ready);
+  bool QueueQuit(int code);
   void DrainWake();
   void Wake();
 
