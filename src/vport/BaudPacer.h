@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vport/PortClock.h"
+#include "platform/Clock.h"
 
 namespace vport {
 
@@ -16,7 +16,7 @@ class BaudPacer {
   // partial write (the bridge sleeps 100 ms), else a paced port could not reach its line rate.
   static constexpr uint32_t kBurstMs = 200;
 
-  explicit BaudPacer(const PortClock& clock) : clock_(clock) {}
+  explicit BaudPacer(platform::Clock& clock) : clock_(clock) {}
 
   // Starts pacing afresh at the current time with no credit.
   void Restart();
@@ -34,7 +34,7 @@ class BaudPacer {
   uint64_t CapMillibits() const;
   uint64_t CharMillibits() const { return uint64_t{bitsPerChar_} * 1000; }
 
-  const PortClock& clock_;
+  platform::Clock& clock_;
   long baud_ = 9600;
   unsigned bitsPerChar_ = 10;
   uint32_t lastTick_ = 0;

@@ -36,7 +36,7 @@ void Release(const std::string& linkPath) {
 
 }  // namespace
 
-CVSPortAx::CVSPortAx(VSPortEvents& sink, const PortClock& clock) : sink_(sink), pacer_(clock) {}
+CVSPortAx::CVSPortAx(VSPortEvents& sink, platform::Clock& clock) : sink_(sink), pacer_(clock) {}
 
 CVSPortAx::~CVSPortAx() {
   TearDown();
@@ -249,10 +249,11 @@ void CVSPortAx::QueueOpenTransitions(const std::vector<bool>& transitions) {
 }
 
 void CVSPortAx::ConsumeControlPackets() {
-  uint8_t scratch[1];
-  // While a status byte is waiting a read returns just that byte and leaves the data alone.
+  uint8_t none[1];
+  // A one-byte read gives a waiting status byte, or else just the TIOCPKT_DATA marker: it never
+  // takes data away from ReadFromPort.
   for (int i = 0; i < 8 && pty_.ControlPending(); ++i) {
-    const PtyPair::Packet packet = pty_.Read(scratch, sizeof scratch);
+    const PtyPair::Packet packet = pty_.Read(none, 0);
     if (packet.control == 0) break;
   }
 }
@@ -294,6 +295,7 @@ void CVSPortAx::ProcessEvents() {
     }
   }
   QueueOpenTransitions(transitions);
+  if (!transitions.empty() && !transitions.back()) pty_.RestoreExtproc();
 
   ConsumeControlPackets();
   QueueSettingChanges();

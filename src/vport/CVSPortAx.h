@@ -12,7 +12,13 @@
 //
 // Applications' termios changes are signalled through packet mode with EXTPROC on the slave. An
 // application that clears EXTPROC stops that signal; its settings are then still read afresh on
-// every ProcessEvents (so at the latest with its next data, open or close).
+// every ProcessEvents (so at the latest with its next data, open or close), and EXTPROC is set
+// again once the last application has closed the port. With EXTPROC the line discipline passes
+// input on unedited even in canonical mode: the port behaves as a raw line, as serial programs
+// expect; an application that relies on the kernel's line editing on a serial port gets raw bytes.
+//
+// Every call is made on the owner's thread; EventFd() is valid from a successful AddPort until
+// RemovePort or destruction.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
+#include "platform/SystemClock.h"
 #include "vport/BaudPacer.h"
-#include "vport/PortClock.h"
 #include "vport/PortSettings.h"
 #include "vport/PtyOpenWatcher.h"
 #include "vport/PtyPair.h"
@@ -34,7 +41,8 @@ class CVSPortAx {
   // The most ReadFromPort copies in one call.
   static constexpr long kMaxReadChunk = 1022;
 
-  explicit CVSPortAx(VSPortEvents& sink, const PortClock& clock = SteadyPortClock::Instance());
+  explicit CVSPortAx(VSPortEvents& sink,
+                     platform::Clock& clock = platform::SystemClock::Instance());
   // Removes the port even while an application holds it (it then sees a hang-up).
   ~CVSPortAx();
   CVSPortAx(const CVSPortAx&) = delete;

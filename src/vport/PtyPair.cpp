@@ -147,6 +147,14 @@ bool PtyPair::SetTermios(const struct termios& t) {
   return slave_ >= 0 && tcsetattr(slave_, TCSANOW, &t) == 0;
 }
 
+void PtyPair::RestoreExtproc() {
+  struct termios t {};
+  if (GetTermios(t) && !(t.c_lflag & EXTPROC)) {
+    t.c_lflag |= EXTPROC;
+    SetTermios(t);
+  }
+}
+
 void PtyPair::Flush() {
   // The slave's flush drops what waits for the application and what is still in transit to us;
   // what already reached the master's own input queue goes with the master's flush.

@@ -44,6 +44,9 @@ class PtyPair {
   bool ControlPending() const;
   bool GetTermios(struct termios& t) const;
   bool SetTermios(const struct termios& t);
+  // Sets EXTPROC again if an application cleared it (it is needed for TIOCPKT_IOCTL); only to be
+  // done while no application holds the port, since it changes how input is processed.
+  void RestoreExtproc();
   // Discards what is queued in both directions.
   void Flush();
   // Descriptors open on the slave node in processes of this user, our own one left out; empty

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "platform/FakeClock.h"
 #include "vport/BaudPacer.h"
-#include "vport/FakePortClock.h"
 
 namespace vport {
 namespace {
 
-using test::FakePortClock;
+using platform::FakeClock;
 
 TEST(BaudPacerTest, NoCreditRightAfterRestart) {
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(9600, 10);
   pacer.Restart();
@@ -27,7 +27,7 @@ class BaudPacerRate : public ::testing::TestWithParam<RateCase> {};
 
 TEST_P(BaudPacerRate, AllowanceMatchesLineTime) {
   const RateCase c = GetParam();
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(c.baud, c.bits);
   pacer.Restart();
@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, BaudPacerRate,
                                            RateCase{50, 10, 60000, 1}));    // cap is >= 1 char
 
 TEST(BaudPacerTest, FractionsCarryOverSoLongRunsKeepTheRate) {
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(9600, 11);  // 872.7 chars per second
   pacer.Restart();
@@ -61,7 +61,7 @@ TEST(BaudPacerTest, FractionsCarryOverSoLongRunsKeepTheRate) {
 }
 
 TEST(BaudPacerTest, UnusedCreditIsCappedAndConsumptionSpendsIt) {
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(9600, 10);
   pacer.Restart();
@@ -74,7 +74,7 @@ TEST(BaudPacerTest, UnusedCreditIsCappedAndConsumptionSpendsIt) {
 }
 
 TEST(BaudPacerTest, RightAcrossTickWrap) {
-  FakePortClock clock(0xFFFFFFF0u);
+  FakeClock clock(0xFFFFFFF0u);
   BaudPacer pacer(clock);
   pacer.SetLine(9600, 10);
   pacer.Restart();
@@ -83,7 +83,7 @@ TEST(BaudPacerTest, RightAcrossTickWrap) {
 }
 
 TEST(BaudPacerTest, ZeroBaudKeepsThePreviousRate) {
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(2400, 10);
   pacer.SetLine(0, 10);
@@ -94,7 +94,7 @@ TEST(BaudPacerTest, ZeroBaudKeepsThePreviousRate) {
 }
 
 TEST(BaudPacerTest, SlowerLineShrinksHeldCredit) {
-  FakePortClock clock;
+  FakeClock clock;
   BaudPacer pacer(clock);
   pacer.SetLine(115200, 10);
   pacer.Restart();

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -15,14 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FakeClock.h"
 #include "vport/CVSPortAx.h"
-#include "vport/FakePortClock.h"
 #include "vport/TempPortDir.h"
 
 namespace vport {
 namespace {
 
-using test::FakePortClock;
+using platform::FakeClock;
 using test::TempPortDir;
 
 // Records every event as a line of text, in arrival order.
@@ -158,7 +159,7 @@ class CVSPortAxTest : public ::testing::Test {
   }
 
   TempPortDir dir;
-  FakePortClock clock;
+  FakeClock clock;
   RecordingSink sink;
   CVSPortAx port;
 };
@@ -314,6 +315,32 @@ TEST_F(CVSPortAxTest, UnchangedSettingsAreNotReportedAgain) {
   ASSERT_TRUE(app.Set([](termios&) {}));
   Settle();
   EXPECT_EQ(sink.log.size(), events);
+}
+
+TEST_F(CVSPortAxTest, SettingsOfAnApplicationThatClearsEverythingAreStillSeen) {
+  ASSERT_TRUE(Published());
+  {
+    App app(Link());
+    // Built from zero, as many serial programs do: EXTPROC goes too.
+    termios t{};
+    t.c_cflag = CS8 | CREAD | CLOCAL;
+    cfsetospeed(&t, B19200);
+    cfsetispeed(&t, B19200);
+    t.c_cc[VMIN] = 1;
+    ASSERT_EQ(tcsetattr(app.fd(), TCSANOW, &t), 0);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has("baud 19200"); }));
+    ASSERT_TRUE(app.Set([](termios& u) { cfsetospeed(&u, B38400); }));
+    const uint8_t byte = 1;
+    ASSERT_TRUE(app.WriteAll(&byte, 1));
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has("data"); }));
+    EXPECT_LT(sink.IndexOf("baud 38400"), sink.IndexOf("data"));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("close"); }));
+  // The next application's changes are signalled again on their own.
+  App next(Link());
+  ASSERT_TRUE(PumpUntil([&] { return std::count(sink.log.begin(), sink.log.end(), "open") == 2; }));
+  ASSERT_TRUE(next.Set([](termios& u) { cfsetospeed(&u, B1200); }));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("baud 1200"); }));
 }
 
 TEST_F(CVSPortAxTest, UnreadDataDoesNotKeepTheLoopBusy) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -25,6 +26,8 @@ TEST(PortFolderTest, LinkNames) {
 }
 
 TEST(PortFolderTest, FolderFromEnvironment) {
+  const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = oldRuntime ? oldRuntime : "";
   setenv("PORTOLAN_PORT_DIR", "/x/ports", 1);
   EXPECT_EQ(PortFolder::FromEnvironment().Path(), "/x/ports");
   unsetenv("PORTOLAN_PORT_DIR");
@@ -33,6 +36,7 @@ TEST(PortFolderTest, FolderFromEnvironment) {
   unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(PortFolder::FromEnvironment().Path(),
             "/tmp/portolan-" + std::to_string(getuid()) + "/ports");
+  if (oldRuntime) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
 }
 
 TEST(PortFolderTest, EnsureMakesPrivateFolders) {
