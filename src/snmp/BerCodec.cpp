@@ -4,30 +4,48 @@
 
 namespace {
 
-BerState* newState(const smiOCTETS* buffer) {
-  if (buffer == nullptr || (buffer->ptr == nullptr && buffer->len != 0)) return nullptr;
-  auto* state = static_cast<BerState*>(std::calloc(1, sizeof(BerState)));
-  if (state == nullptr) return nullptr;
+bool initState(BerState* state, const smiOCTETS* buffer) {
+  if (buffer == nullptr || (buffer->ptr == nullptr && buffer->len != 0)) return false;
+  state->top = 0;  // the stack itself needs no clearing: entries are written before being read
+  state->errorOffset = 0;
   state->lower = buffer->ptr;
   state->end = buffer->ptr == nullptr ? nullptr : buffer->ptr + buffer->len;
   state->limit = state->end;
   state->form = kBerFormDefinite;
   state->error = SNMPAPI_SUCCESS;
+  return true;
+}
+
+BerState* newState(const smiOCTETS* buffer, bool encoder) {
+  auto* state = static_cast<BerState*>(std::malloc(sizeof(BerState)));
+  if (state == nullptr) return nullptr;
+  if (!(encoder ? BerInitEncoder(state, buffer) : BerInitDecoder(state, buffer))) {
+    std::free(state);
+    return nullptr;
+  }
   return state;
 }
 
 }  // namespace
 
+bool BerInitEncoder(BerState* state, const smiOCTETS* buffer) {
+  if (!initState(state, buffer)) return false;
+  state->cursor = state->end;
+  return true;
+}
+
+bool BerInitDecoder(BerState* state, const smiOCTETS* input) {
+  if (!initState(state, input)) return false;
+  state->cursor = state->lower;
+  return true;
+}
+
 BerState* BerOpenEncoder(const smiOCTETS* buffer) {
-  BerState* state = newState(buffer);
-  if (state != nullptr) state->cursor = state->end;
-  return state;
+  return newState(buffer, true);
 }
 
 BerState* BerOpenDecoder(const smiOCTETS* input) {
-  BerState* state = newState(input);
-  if (state != nullptr) state->cursor = state->lower;
-  return state;
+  return newState(input, false);
 }
 
 SNMPAPI_STATUS BerGetEncoded(const BerState* state, smiOCTETS* out) {

@@ -31,6 +31,10 @@ struct BerState {
   smiUINT32 errorOffset;
 };
 
+// Prepare a caller-owned state (the engine keeps it on the stack); false for a bad buffer.
+bool BerInitEncoder(BerState* state, const smiOCTETS* buffer);
+bool BerInitDecoder(BerState* state, const smiOCTETS* input);
+
 BerState* BerOpenEncoder(const smiOCTETS* buffer);
 SNMPAPI_STATUS BerEncodeMessage(BerState* state, const SnmpPduObject* pdu,
                                 const SnmpContextObject* community);

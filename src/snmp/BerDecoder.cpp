@@ -11,7 +11,28 @@
 
 namespace {
 
-constexpr size_t kOidInitialRoom = 64;
+// Room inside a varbind's block for the subidentifiers and octets it points to; a null arena
+// means a separate exact-size block.
+struct Arena {
+  uint8_t* next;
+  uint8_t* end;
+};
+
+void* take(BerState* s, Arena* arena, size_t bytes) {
+  if (arena == nullptr) {
+    void* block = std::malloc(bytes);
+    if (block == nullptr) BerFail(s, SNMPAPI_ALLOC_ERROR);
+    return block;
+  }
+  // The block was sized from the varbind's length, so this cannot run out.
+  if (static_cast<size_t>(arena->end - arena->next) < bytes) {
+    BerFail(s, SNMPAPI_OTHER_ERROR);
+    return nullptr;
+  }
+  void* p = arena->next;
+  arena->next += (bytes + 3) & ~size_t{3};
+  return p;
+}
 
 size_t left(const BerState* s) {
   return static_cast<size_t>(s->limit - s->cursor);
@@ -113,13 +134,13 @@ bool readUnsigned(BerState* s, uint8_t tag, smiUINT32* out) {
   return closeValue(s);
 }
 
-// Copies the contents into a new block (null for none).
-bool readBlock(BerState* s, size_t n, smiOCTETS* out) {
+// Copies the contents into new room (null for none).
+bool readBlock(BerState* s, size_t n, smiOCTETS* out, Arena* arena) {
   out->len = 0;
   out->ptr = nullptr;
   if (n == 0) return true;
-  auto* block = static_cast<smiLPBYTE>(std::malloc(n));
-  if (block == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
+  auto* block = static_cast<smiLPBYTE>(take(s, arena, n));
+  if (block == nullptr) return false;
   std::memcpy(block, s->cursor, n);
   s->cursor += n;
   out->len = static_cast<smiUINT32>(n);
@@ -127,42 +148,39 @@ bool readBlock(BerState* s, size_t n, smiOCTETS* out) {
   return true;
 }
 
-bool readBits(BerState* s, smiOCTETS* out) {
+bool readBits(BerState* s, smiOCTETS* out, Arena* arena) {
   const size_t n = contentsLength(s);
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   const uint8_t unused = *s->cursor;
   // Unused bits beyond one octet, or with no octet to hold them, would give a negative length.
   if (unused > 7 || (n == 1 && unused != 0)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   ++s->cursor;
-  if (!readBlock(s, n - 1, out)) return false;
+  if (!readBlock(s, n - 1, out, arena)) return false;
   out->len = static_cast<smiUINT32>(8 * (n - 1) - unused);
   return true;
 }
 
-bool appendSubId(BerState* s, smiOID* oid, size_t* room, uint64_t v) {
-  if (oid->len == *room) {
-    const size_t grown = *room == 0 ? kOidInitialRoom : *room * 2;
-    auto* ids = static_cast<smiUINT32*>(std::realloc(oid->ptr, grown * sizeof(smiUINT32)));
-    if (ids == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
-    oid->ptr = ids;
-    *room = grown;
-  }
-  oid->ptr[oid->len++] = static_cast<smiUINT32>(v);
-  return true;
-}
-
-// Contents of an OID into oid (its array grows as needed and stays attached for cleanup).
-bool readOidContents(BerState* s, smiOID* oid) {
+// Contents of an OID into oid. The subidentifiers are counted first (every octet without the
+// continuation bit ends one, and the first value gives two), so the array is sized once.
+bool readOidContents(BerState* s, smiOID* oid, Arena* arena) {
   const size_t n = contentsLength(s);
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-  const uint8_t* end = s->cursor + n;
-  size_t room = 0;
+  uint8_t* end = s->cursor + n;
+  if (end[-1] & 0x80) {  // the last value never ends
+    s->cursor = end;
+    return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  }
+  size_t count = 1;
+  for (const uint8_t* p = s->cursor; p < end; ++p) count += (*p & 0x80) == 0 ? 1 : 0;
+  auto* ids = static_cast<smiUINT32*>(take(s, arena, count * sizeof(smiUINT32)));
+  if (ids == nullptr) return false;
+  oid->ptr = ids;
+  oid->len = 0;
   bool first = true;
   while (s->cursor < end) {
     uint64_t v = 0;
     uint8_t octet = 0;
     do {
-      if (s->cursor == end) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
       octet = *s->cursor++;
       v = (v << 7) | (octet & 0x7F);
       // A subidentifier is 32 bits (the first value carries up to 80 more); refuse rather than
@@ -172,20 +190,20 @@ bool readOidContents(BerState* s, smiOID* oid) {
     if (first) {
       first = false;
       const uint64_t top = v < 40 ? 0 : (v < 80 ? 1 : 2);
-      if (!appendSubId(s, oid, &room, top)) return false;
+      ids[oid->len++] = static_cast<smiUINT32>(top);
       v -= 40 * top;
     }
     if (v > 0xFFFFFFFFull) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-    if (!appendSubId(s, oid, &room, v)) return false;
+    ids[oid->len++] = static_cast<smiUINT32>(v);
   }
   return true;
 }
 
-bool readOid(BerState* s, smiOID* oid) {
-  return openExpected(s, SNMP_SYNTAX_OID) && readOidContents(s, oid) && closeValue(s);
+bool readOid(BerState* s, smiOID* oid, Arena* arena) {
+  return openExpected(s, SNMP_SYNTAX_OID) && readOidContents(s, oid, arena) && closeValue(s);
 }
 
-bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v) {
+bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v, Arena* arena) {
   uint64_t number = 0;
   switch (tag) {
     case SNMP_SYNTAX_INT:
@@ -208,11 +226,11 @@ bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v) {
     case SNMP_SYNTAX_IPADDR:
     case SNMP_SYNTAX_OPAQUE:
     case SNMP_SYNTAX_NSAPADDR:
-      return readBlock(s, contentsLength(s), &v->value.string);
+      return readBlock(s, contentsLength(s), &v->value.string, arena);
     case SNMP_SYNTAX_BITS:
-      return readBits(s, &v->value.string);
+      return readBits(s, &v->value.string, arena);
     case SNMP_SYNTAX_OID:
-      return readOidContents(s, &v->value.oid);
+      return readOidContents(s, &v->value.oid, arena);
     case SNMP_SYNTAX_NULL:
     case SNMP_SYNTAX_NOSUCHOBJECT:
     case SNMP_SYNTAX_NOSUCHINSTANCE:
@@ -223,26 +241,26 @@ bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v) {
   }
 }
 
-bool readValue(BerState* s, smiVALUE* v) {
+bool readValue(BerState* s, smiVALUE* v, Arena* arena) {
   uint8_t tag = 0;
   if (!openValue(s, &tag)) return false;
   if (!SnmpSyntaxKnown(tag)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   // The syntax is set before any block is attached, so a partial value is freed correctly.
   v->syntax = tag;
-  return readValueContents(s, tag, v) && closeValue(s);
+  return readValueContents(s, tag, v, arena) && closeValue(s);
 }
 
 bool readVarBind(BerState* s, SnmpVblObject* vbl) {
   if (vbl->count >= kSnmpMaxVarBinds) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  if (!openExpected(s, 0x30)) return false;
+  // n octets hold at most n + 2 subidentifiers (name and value) or n octets of data.
+  const size_t room = (left(s) + 2) * sizeof(smiUINT32);
   SnmpVarBind& vb = vbl->vb[vbl->count];
-  vb.name = static_cast<smiOID*>(std::calloc(1, sizeof(smiOID)));
-  vb.value = static_cast<smiVALUE*>(std::calloc(1, sizeof(smiVALUE)));
-  if (vb.name == nullptr || vb.value == nullptr) {
-    SnmpFreeVarBind(&vb);
-    return BerFail(s, SNMPAPI_ALLOC_ERROR);
-  }
+  uint8_t* data = SnmpAllocVarBind(room, &vb);
+  if (data == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
   ++vbl->count;  // attached now, so that a failure below leaves it to the list's owner
-  return openExpected(s, 0x30) && readOid(s, vb.name) && readValue(s, vb.value) && closeValue(s);
+  Arena arena{data, data + room};
+  return readOid(s, vb.name, &arena) && readValue(s, vb.value, &arena) && closeValue(s);
 }
 
 bool atEndOfList(const BerState* s) {
@@ -267,9 +285,9 @@ bool readTrapHeader(BerState* s, SnmpPduObject* pdu) {
   if (pdu->enterprise == nullptr || pdu->agentAddress == nullptr) {
     return BerFail(s, SNMPAPI_ALLOC_ERROR);
   }
-  if (!readOid(s, pdu->enterprise)) return false;
-  if (!openExpected(s, SNMP_SYNTAX_IPADDR) || !readBlock(s, contentsLength(s), pdu->agentAddress) ||
-      !closeValue(s)) {
+  if (!readOid(s, pdu->enterprise, nullptr)) return false;
+  if (!openExpected(s, SNMP_SYNTAX_IPADDR) ||
+      !readBlock(s, contentsLength(s), pdu->agentAddress, nullptr) || !closeValue(s)) {
     return false;
   }
   return readInt(s, SNMP_SYNTAX_INT, &pdu->genericTrap) &&

@@ -101,25 +101,34 @@ bool putBits(BerState* s, const smiOCTETS& bits) {
          wrapPrimitive(s, mark, SNMP_SYNTAX_BITS);
 }
 
-bool putBase128(BerState* s, uint64_t v) {
-  if (!putByte(s, static_cast<uint8_t>(v & 0x7F))) return false;
-  for (v >>= 7; v != 0; v >>= 7) {
-    if (!putByte(s, static_cast<uint8_t>(0x80 | (v & 0x7F)))) return false;
-  }
-  return true;
+size_t base128Length(uint64_t v) {
+  size_t n = 1;
+  for (v >>= 7; v != 0; v >>= 7) ++n;
+  return n;
+}
+
+// Writes v in base 128 ending just below p; returns the new start.
+uint8_t* writeBase128(uint8_t* p, uint64_t v) {
+  *--p = static_cast<uint8_t>(v & 0x7F);
+  for (v >>= 7; v != 0; v >>= 7) *--p = static_cast<uint8_t>(0x80 | (v & 0x7F));
+  return p;
 }
 
 bool putOid(BerState* s, const smiOID* oid) {
   if (oid == nullptr || oid->len < 2 || oid->ptr == nullptr) {
     return BerFail(s, SNMPAPI_OID_INVALID);
   }
-  const uint8_t* mark = s->cursor;
-  for (smiUINT32 i = oid->len; i-- > 2;) {
-    if (!putBase128(s, oid->ptr[i])) return false;
-  }
   // 64-bit arithmetic keeps an out-of-range first pair from wrapping.
   const uint64_t first = 40 * static_cast<uint64_t>(oid->ptr[0]) + oid->ptr[1];
-  return putBase128(s, first) && wrapPrimitive(s, mark, SNMP_SYNTAX_OID);
+  // Measured first so that the whole value needs one room check.
+  size_t total = base128Length(first);
+  for (smiUINT32 i = 2; i < oid->len; ++i) total += base128Length(oid->ptr[i]);
+  if (!room(s, total)) return false;
+  const uint8_t* mark = s->cursor;
+  uint8_t* p = s->cursor;
+  for (smiUINT32 i = oid->len; i-- > 2;) p = writeBase128(p, oid->ptr[i]);
+  s->cursor = writeBase128(p, first);
+  return wrapPrimitive(s, mark, SNMP_SYNTAX_OID);
 }
 
 bool putValue(BerState* s, const smiVALUE* v) {

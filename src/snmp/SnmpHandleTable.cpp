@@ -21,8 +21,10 @@ bool slotInRange(smiUINT32 handle) {
 
 }  // namespace
 
+// Asked once: getpid is a system call, and every allocation and error asks for the caller.
 smiUINT32 SnmpCallerId() {
-  return static_cast<smiUINT32>(getpid());
+  static const smiUINT32 id = static_cast<smiUINT32>(getpid());
+  return id;
 }
 
 SnmpTaskRecord* SnmpFindTask() {

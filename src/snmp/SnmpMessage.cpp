@@ -72,12 +72,11 @@ SNMPAPI_STATUS SnmpEncodeMsg(HSNMP_SESSION session, HSNMP_ENTITY, HSNMP_ENTITY,
   if (out == nullptr) return SnmpSetError(session, SNMPAPI_OTHER_ERROR);
   uint8_t work[kSnmpMaxMessage];
   smiOCTETS buffer{static_cast<smiUINT32>(sizeof work), work};
-  BerState* ber = BerOpenEncoder(&buffer);
-  if (ber == nullptr) return SnmpSetError(session, SNMPAPI_ALLOC_ERROR);
-  SNMPAPI_STATUS rc = BerEncodeMessage(ber, pduObject, ctx) ? SNMPAPI_SUCCESS : BerGetError(ber);
+  BerState ber;
+  BerInitEncoder(&ber, &buffer);
+  SNMPAPI_STATUS rc = BerEncodeMessage(&ber, pduObject, ctx) ? SNMPAPI_SUCCESS : BerGetError(&ber);
   smiOCTETS encoded{};
-  BerGetEncoded(ber, &encoded);
-  BerClose(ber);
+  BerGetEncoded(&ber, &encoded);
   if (rc != SNMPAPI_SUCCESS) return SnmpSetError(session, rc);
   auto* copy = static_cast<smiLPBYTE>(std::malloc(encoded.len));
   if (copy == nullptr) return SnmpSetError(session, SNMPAPI_ALLOC_ERROR);

@@ -97,26 +97,66 @@ void SnmpFreeValueRecord(smiVALUE* value) {
   std::free(value);
 }
 
+namespace {
+
+struct VarBindBlock {
+  smiOID name;
+  smiVALUE value;
+};
+
+}  // namespace
+
+uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out) {
+  auto* block = static_cast<VarBindBlock*>(std::malloc(sizeof(VarBindBlock) + dataSize));
+  if (block == nullptr) {
+    *out = SnmpVarBind{};
+    return nullptr;
+  }
+  std::memset(block, 0, sizeof(VarBindBlock));
+  out->name = &block->name;
+  out->value = &block->value;
+  return reinterpret_cast<uint8_t*>(block + 1);
+}
+
 void SnmpFreeVarBind(SnmpVarBind* vb) {
-  SnmpFreeOidRecord(vb->name);
-  SnmpFreeValueRecord(vb->value);
+  std::free(vb->name);  // the block starts with the name record
   vb->name = nullptr;
   vb->value = nullptr;
 }
 
 SNMPAPI_STATUS SnmpMakeVarBind(const smiOID* name, const smiVALUE* value, SnmpVarBind* out) {
-  out->name = nullptr;
-  out->value = nullptr;
+  *out = SnmpVarBind{};
   if (name == nullptr) return SNMPAPI_OID_INVALID;
   if (value == nullptr) return SNMPAPI_OTHER_ERROR;
   if (!SnmpSyntaxKnown(value->syntax)) return SNMPAPI_SYNTAX_INVALID;
-  out->name = static_cast<smiOID*>(std::calloc(1, sizeof(smiOID)));
-  out->value = static_cast<smiVALUE*>(std::calloc(1, sizeof(smiVALUE)));
-  SNMPAPI_STATUS rc = SNMPAPI_ALLOC_ERROR;
-  if (out->name != nullptr && out->value != nullptr) {
-    rc = SnmpCopyOidInto(*name, out->name);
-    if (rc == SNMPAPI_SUCCESS) rc = SnmpCopyValueInto(*value, out->value);
+  const smiUINT32 nameLen = name->ptr != nullptr ? name->len : 0;
+  size_t valueBytes = 0;
+  if (value->syntax == SNMP_SYNTAX_OID) {
+    valueBytes = value->value.oid.ptr != nullptr ? value->value.oid.len * sizeof(smiUINT32) : 0;
+  } else if (SnmpSyntaxHasOctets(value->syntax) && value->value.string.ptr != nullptr) {
+    valueBytes = SnmpValueOctetCount(*value);
   }
-  if (rc != SNMPAPI_SUCCESS) SnmpFreeVarBind(out);
-  return rc;
+  const size_t nameBytes = nameLen * sizeof(smiUINT32);
+  uint8_t* data = SnmpAllocVarBind(nameBytes + valueBytes, out);
+  if (data == nullptr) return SNMPAPI_ALLOC_ERROR;
+  if (nameLen != 0) {
+    std::memcpy(data, name->ptr, nameBytes);
+    *out->name = smiOID{nameLen, reinterpret_cast<smiUINT32*>(data)};
+  }
+  smiVALUE& v = *out->value;
+  v.syntax = value->syntax;
+  if (value->syntax == SNMP_SYNTAX_OID) {
+    if (valueBytes != 0) {
+      std::memcpy(data + nameBytes, value->value.oid.ptr, valueBytes);
+      v.value.oid = smiOID{value->value.oid.len, reinterpret_cast<smiUINT32*>(data + nameBytes)};
+    }
+  } else if (SnmpSyntaxHasOctets(value->syntax)) {
+    if (valueBytes != 0) {
+      std::memcpy(data + nameBytes, value->value.string.ptr, valueBytes);
+      v.value.string = smiOCTETS{value->value.string.len, data + nameBytes};
+    }
+  } else {
+    v.value = value->value;
+  }
+  return SNMPAPI_SUCCESS;
 }

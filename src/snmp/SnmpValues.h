@@ -2,6 +2,9 @@
 // Deep copies and releases of the engine's heap records (smiOID, smiVALUE, varbinds). Blocks come
 // from malloc and go back with free, so SnmpFreeDescriptor releases what the decoder made.
 
+#include <cstddef>
+#include <cstdint>
+
 #include "snmp/SnmpObjects.h"
 #include "snmp/SnmpTypes.h"
 
@@ -20,6 +23,10 @@ void SnmpFreeOidContents(smiOID* oid);
 void SnmpFreeValueContents(smiVALUE* value);
 void SnmpFreeOidRecord(smiOID* oid);        // contents and the record
 void SnmpFreeValueRecord(smiVALUE* value);  // contents and the record
+// A varbind is one block: its name record, its value record, then room for the subidentifiers and
+// octets they point to. One allocation per varbind keeps decoding cheap; SnmpFreeVarBind frees it.
+// Returns the start of the data room (dataSize octets, aligned for subidentifiers), or null.
+uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out);
 void SnmpFreeVarBind(SnmpVarBind* vb);
 
 // A new heap varbind with deep copies of name and value: 1, 2, 9 (no name), 14, 99 (no value).
