@@ -1,0 +1,54 @@
+// A discovery engine: the devices found by the searches of one view, and the column table they are
+// shown with. The array is touched only by the thread that owns the engine (the main window's);
+// a search reports its devices by posted messages and never touches it.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "discovery/CDeviceColumnTable.h"
+#include "discovery/CDeviceRecord.h"
+#include "discovery/SearchPlan.h"
+
+namespace discovery {
+
+class CDiscoveryEngine {
+ public:
+  CDiscoveryEngine();
+  virtual ~CDiscoveryEngine();
+  CDiscoveryEngine(const CDiscoveryEngine&) = delete;
+  CDiscoveryEngine& operator=(const CDiscoveryEngine&) = delete;
+
+  // Deletes the records and starts a search of plan; returns at once.
+  virtual void StartSearch(const SearchPlan& plan) = 0;
+  // Index of the device one of whose column texts equals text; else, for a valid address, the
+  // index of that device after querying it; -1 when not found.
+  virtual int FindOrQuery(const std::string& text) = 0;
+  // Cancels the running search and waits until its thread has ended.
+  virtual void Stop() = 0;
+
+  // Takes record over. A duplicate of a held valid record (same H/W Address) is deleted and gives
+  // -1; otherwise the record is appended and its index returned.
+  int AddDevice(CDeviceRecord* record);
+  // The record at index, or nullptr when there is none.
+  CDeviceRecord* GetDevice(int index) const;
+  int DeviceCount() const { return static_cast<int>(devices_.size()); }
+  // Index of the first record with a column text equal to text, or -1.
+  int FindText(const std::string& text) const;
+
+  bool IsBusy() const { return busy_.load(); }
+  CDeviceColumnTable& Columns() { return columns_; }
+  const CDeviceColumnTable& Columns() const { return columns_; }
+
+ protected:
+  void ClearDevices() { devices_.clear(); }
+  std::atomic<bool> busy_{false};
+
+ private:
+  std::vector<std::unique_ptr<CDeviceRecord>> devices_;
+  CDeviceColumnTable columns_;
+};
+
+}  // namespace discovery

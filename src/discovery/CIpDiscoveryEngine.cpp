@@ -1,0 +1,424 @@
+#include "discovery/CIpDiscoveryEngine.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+
+#include "discovery/BackgroundSearchWait.h"
+#include "discovery/DiscoveryErrors.h"
+#include "discovery/DiscoveryMessages.h"
+#include "discovery/DiscoveryReply.h"
+#include "discovery/DiscoveryRequest.h"
+#include "discovery/DiscoverySocket.h"
+#include "discovery/DiscoveryTransport.h"
+#include "discovery/ExtendedQuery.h"
+#include "discovery/MakerTag.h"
+#include "discovery/SearchEntry.h"
+#include "res/StringTable.h"
+
+namespace discovery {
+
+// The ID list of one broadcast exchange: the IDs the next request names, and every ID heard.
+struct ExchangeState {
+  std::vector<uint32_t> list;
+  std::unordered_set<uint32_t> inList;
+  std::unordered_set<uint32_t> heard;
+  bool resend = true;
+};
+
+namespace {
+
+constexpr size_t kMakerOffset = 49;
+constexpr size_t kLineLimit = 99;  // characters of an address-list line that count
+// Between zero-length waits during a long run of datagrams, so that a cancel lands.
+constexpr int kDatagramsPerCancelCheck = 64;
+constexpr int kSweepGroup = 5;
+constexpr int kSweepLastHost = 255;
+constexpr uint8_t kUnicastQuery[] = {0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00};
+
+std::string MulticastAddress(unsigned id) {
+  std::string text = res::LoadString(id);
+  return text.empty() ? "224.0.1.55" : text;
+}
+
+// The maker text of a reply, up to the 5 bytes of its field and its first zero.
+std::string ReplyMakerText(const uint8_t* data, size_t size) {
+  std::string text;
+  for (size_t i = kMakerOffset; i < kMakerOffset + kMakerFieldSize && i < size; ++i) {
+    if (data[i] == 0) break;
+    text.push_back(static_cast<char>(data[i]));
+  }
+  return text;
+}
+
+bool IsCancel(int waited) {
+  return waited == DeviceWait::kWaitCancelled;
+}
+bool IsSocketMessage(int waited) {
+  return waited == static_cast<int>(DeviceWait::kSocketMessage);
+}
+
+}  // namespace
+
+CIpDiscoveryEngine::CIpDiscoveryEngine(platform::MessagePoster* mainWindow, EngineOptions options,
+                                       std::unique_ptr<SearchWait> wait,
+                                       DiscoveryTransport* transport)
+    : mainWindow_(mainWindow),
+      options_(std::move(options)),
+      wait_(wait ? std::move(wait) : std::make_unique<BackgroundSearchWait>(mainWindow)),
+      transport_(transport != nullptr ? transport : &SystemDiscoveryTransport()) {}
+
+CIpDiscoveryEngine::~CIpDiscoveryEngine() {
+  Stop();
+}
+
+void CIpDiscoveryEngine::StartSearch(const SearchPlan& plan) {
+  // A search still running would hand its devices to whoever asks next: end it first.
+  Stop();
+  ClearDevices();
+  busy_.store(true);
+  thread_ = std::thread([this, plan] { RunSearch(plan); });
+}
+
+void CIpDiscoveryEngine::RunSearch(const SearchPlan& plan) {
+  busy_.store(true);
+  wait_->Begin();
+  wait_->SetText(kTextSearchingLocal);
+  extendedQuery_ = plan.extendedQuery;
+  bool cancelled = false;
+  if (plan.searchLocal) {
+    cancelled = BroadcastExchange(options_.localBroadcastAddress.c_str(), 0) == kExchangeCancelled;
+  }
+  if (!cancelled && plan.searchList) RunSearchList(plan);
+  wait_->End();
+  {
+    std::lock_guard<std::mutex> lock(doneMutex_);
+    busy_.store(false);
+  }
+  doneSignal_.notify_all();
+  if (mainWindow_ != nullptr) mainWindow_->PostMessage(WM_SEARCH_DONE);
+}
+
+void CIpDiscoveryEngine::RunSearchList(const SearchPlan& plan) {
+  wait_->SetText(kTextSearchingSpecific);
+  int stop = 0;
+  for (size_t i = 0; i < plan.entries.size() && stop == 0; ++i) {
+    const SearchEntry entry = ParseSearchEntry(plan.entries[i]);
+    switch (entry.kind) {
+      case SearchEntry::Kind::kSubnet:
+        stop = SubnetSweep(entry.text);
+        break;
+      case SearchEntry::Kind::kDirectedBroadcast:
+        stop = BroadcastExchange(entry.text.c_str(), 0);
+        break;
+      case SearchEntry::Kind::kMulticast:
+        stop = BroadcastExchange(nullptr, entry.hops);
+        break;
+      case SearchEntry::Kind::kFile:
+        AddressListFile(entry.text);
+        break;
+      case SearchEntry::Kind::kSingle:
+        if (SingleAddressQuery(entry.text, true) == kExchangeCancelled) stop = kExchangeCancelled;
+        break;
+    }
+  }
+}
+
+void CIpDiscoveryEngine::Stop() {
+  wait_->Cancel();
+  {
+    std::unique_lock<std::mutex> lock(doneMutex_);
+    int checks = 0;
+    // A Wait that starts after the cancel clears it: repeat it until the thread has ended.
+    while (busy_.load() && thread_.joinable()) {
+      doneSignal_.wait_for(lock, std::chrono::milliseconds(kStopCheckMs));
+      if (++checks == kStopChecksPerCancel) {
+        wait_->Cancel();
+        checks = 0;
+      }
+    }
+  }
+  JoinThread();
+}
+
+void CIpDiscoveryEngine::JoinThread() {
+  if (thread_.joinable()) thread_.join();
+}
+
+CIpDeviceRecord* CIpDiscoveryEngine::NewRecord() const {
+  DeviceRecordOptions recordOptions = options_.recordOptions;
+  recordOptions.broadcastTimeoutMs = options_.broadcastTimeoutMs;
+  if (!extendedQuery_) recordOptions.extendedQuery = nullptr;
+  return new CIpDeviceRecord(wait_.get(), recordOptions);
+}
+
+void CIpDiscoveryEngine::PostRecord(uint32_t message, CDeviceRecord* record) {
+  if (mainWindow_ == nullptr ||
+      !mainWindow_->PostMessage(message, reinterpret_cast<intptr_t>(record))) {
+    delete record;
+  }
+}
+
+int CIpDiscoveryEngine::PostReply(const uint8_t* data, size_t size, bool own) {
+  std::vector<CIpDeviceRecord*> records;
+  if (own) records.push_back(NewRecord());
+  const std::string maker = ReplyMakerText(data, size);
+  for (const std::string& tag : options_.brandTags) {
+    if (MakerTagMatches(maker, tag)) records.push_back(NewRecord());
+  }
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i]->FillFromReply(data, size) == ExtendedQuery::kCancelled) {
+      for (size_t j = i; j < records.size(); ++j) delete records[j];
+      return kExchangeCancelled;
+    }
+    PostRecord(WM_DEVICE_FOUND, records[i]);
+  }
+  return kExchangeOk;
+}
+
+bool CIpDiscoveryEngine::SendWithRetries(int socket, const std::vector<std::string>& addresses,
+                                         const void* data, int length) {
+  int retries = 0;  // shared by all the addresses
+  for (const std::string& address : addresses) {
+    while (transport_->Send(socket, address.c_str(), data, length) != 0) {
+      if (++retries > options_.sendRetries) return false;
+    }
+  }
+  return true;
+}
+
+int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
+  stats_ = ExchangeStats{};
+  int socket = kInvalidSocket;
+  if (transport_->Create(&socket, wait_.get()) != 0) {
+    transport_->Close(socket, wait_.get());
+    return kExchangeFailed;
+  }
+  if (hops != 0) transport_->SetMulticastTtl(socket, hops);
+  const std::vector<std::string> addresses =
+      destination != nullptr ? std::vector<std::string>{destination}
+                             : std::vector<std::string>{MulticastAddress(kStringMulticastAddress),
+                                                        MulticastAddress(kStringMulticastAddress2)};
+  ExchangeState state;
+  int result = kExchangeOk;
+  while (state.resend && result == kExchangeOk) {
+    state.resend = false;
+    const std::vector<uint8_t> request = BuildDiscoveryRequest(state.list);
+    if (!SendWithRetries(socket, addresses, request.data(), static_cast<int>(request.size()))) {
+      ReportDiscoveryError(kMsgDiscoverySendFailed, kErrorClassApp, 0, kErrorClassNone, 1);
+      break;
+    }
+    ++stats_.rounds;
+    stats_.lastRequestIds = static_cast<int>(state.list.size());
+    if (state.list.size() >= kMaxRequestIds) {
+      // That request carried a full list; the next one starts from none.
+      state.list.clear();
+      state.inList.clear();
+    }
+    result = ReceiveRound(socket, state);
+  }
+  transport_->Close(socket, wait_.get());
+  return result == kExchangeCancelled ? kExchangeCancelled : kExchangeOk;
+}
+
+// Takes replies until a whole time-out passes without one. kExchangeOk or kExchangeCancelled.
+int CIpDiscoveryEngine::ReceiveRound(int socket, ExchangeState& state) {
+  uint8_t buffer[kReplyBufferSize];
+  char sender[record_size::kAddress];
+  int sinceCheck = 0;
+  for (;;) {
+    const int size = transport_->Receive(socket, sender, sizeof sender, buffer, sizeof buffer);
+    if (size < 0) {
+      const int waited = wait_->Wait(DeviceWait::kSocketMessage, options_.broadcastTimeoutMs);
+      if (IsCancel(waited)) return kExchangeCancelled;
+      if (!IsSocketMessage(waited)) return kExchangeOk;
+      sinceCheck = 0;
+      continue;
+    }
+    if (++sinceCheck >= kDatagramsPerCancelCheck) {
+      sinceCheck = 0;
+      if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) return kExchangeCancelled;
+    }
+    const size_t length = static_cast<size_t>(size);
+    if (!HasReplyMagic(buffer, length)) continue;
+    const std::optional<uint32_t> id = ReplyDeviceId(buffer, length);
+    if (!id) continue;  // too short to name its device
+    if (state.inList.count(*id) != 0) {
+      ++stats_.skipped;
+      continue;
+    }
+    const bool isNew = state.heard.insert(*id).second;
+    if (isNew) {
+      ++stats_.devices;
+      if (PostReply(buffer, length, true) == kExchangeCancelled) return kExchangeCancelled;
+      state.resend = true;
+    } else {
+      ++stats_.skipped;
+    }
+    if (state.list.size() < kMaxRequestIds) {
+      state.list.push_back(*id);
+      state.inList.insert(*id);
+    }
+  }
+}
+
+int CIpDiscoveryEngine::SubnetSweep(const std::string& prefix) {
+  int socket = kInvalidSocket;
+  if (transport_->Create(&socket, wait_.get()) != 0) {
+    transport_->Close(socket, wait_.get());
+    return kExchangeCancelled;
+  }
+  int result = kExchangeOk;
+  int host = 1;
+  while (host < kSweepLastHost && result == kExchangeOk) {
+    if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, options_.sweepGroupWaitMs))) {
+      result = kExchangeCancelled;
+      break;
+    }
+    for (int k = 0; k < kSweepGroup; ++k, ++host) {
+      const std::string address = prefix + std::to_string(host);
+      transport_->Send(socket, address.c_str(), kUnicastQuery, sizeof kUnicastQuery);
+    }
+    result = DrainSweepReplies(socket);
+  }
+  // Late answers: keep taking them until a whole wait passes in silence.
+  while (result == kExchangeOk) {
+    const int waited = wait_->Wait(DeviceWait::kSocketMessage, options_.sweepLastWaitMs);
+    if (IsCancel(waited)) {
+      result = kExchangeCancelled;
+    } else if (!IsSocketMessage(waited)) {
+      break;
+    } else {
+      result = DrainSweepReplies(socket);
+    }
+  }
+  transport_->Close(socket, wait_.get());
+  return result;
+}
+
+int CIpDiscoveryEngine::DrainSweepReplies(int socket) {
+  uint8_t buffer[kReplyBufferSize];
+  char sender[record_size::kAddress];
+  int sinceCheck = 0;
+  for (;;) {
+    const int size = transport_->Receive(socket, sender, sizeof sender, buffer, sizeof buffer);
+    if (size < 0) return kExchangeOk;
+    if (++sinceCheck >= kDatagramsPerCancelCheck) {
+      sinceCheck = 0;
+      if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) return kExchangeCancelled;
+    }
+    const size_t length = static_cast<size_t>(size);
+    if (!HasReplyMagic(buffer, length)) continue;
+    const bool own = MakerTagMatches(ReplyMakerText(buffer, length), options_.ownMakerTag);
+    if (PostReply(buffer, length, own) == kExchangeCancelled) return kExchangeCancelled;
+  }
+}
+
+int CIpDiscoveryEngine::AddressListFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return kExchangeOk;
+  int result = kExchangeOk;
+  std::string line;
+  bool more = true;
+  while (more && result == kExchangeOk) {
+    // One line, of which the first kLineLimit characters count.
+    line.clear();
+    int c;
+    while ((c = std::fgetc(file)) != EOF && c != '\n') {
+      if (line.size() < kLineLimit) line.push_back(static_cast<char>(c));
+    }
+    more = c != EOF;
+    if (line.empty() || line == "\r") continue;
+    result = SingleAddressQuery(std::string(LeadingAddress(line)), true);
+  }
+  std::fclose(file);
+  return result;
+}
+
+int CIpDiscoveryEngine::SingleAddressQuery(const std::string& address, bool reportAlways) {
+  CIpDeviceRecord* record = NewRecord();
+  record->SetIpAddress(address);
+  const int result = record->Query();
+  if (result == kRecordOk || reportAlways) {
+    PostRecord(WM_DEVICE_QUERIED, record);
+  } else {
+    delete record;
+  }
+  return result;
+}
+
+int CIpDiscoveryEngine::FindOrQuery(const std::string& text) {
+  const int found = FindText(text);
+  if (found >= 0) return found;
+  if (!ParseStrictAddress(text)) return -1;
+  Stop();
+  wait_->Begin();
+  wait_->SetText(kTextSearchingLocal);
+  extendedQuery_ = false;
+  std::unique_ptr<CIpDeviceRecord> record(NewRecord());
+  record->SetIpAddress(text);
+  const int result = record->Query();
+  wait_->End();
+  if (result != kRecordOk) return -1;
+  // Added here rather than posted, so the caller learns the index at once.
+  const std::string hw = record->GetColumnText(kColHwAddress);
+  const int index = AddDevice(record.release());
+  return index >= 0 ? index : FindText(hw);
+}
+
+int CIpDiscoveryEngine::SetAddressByHardware(const std::string& hwAddress, const std::string& ip,
+                                             const std::string& sendTo) {
+  const std::optional<uint32_t> id = DeviceIdFromHwAddress(hwAddress);
+  if (!id) return kMsgBadHwAddress;
+  const auto octets = ParseStrictAddress(ip);
+  if (!octets) return kMsgBadIpAddress;
+  int socket = kInvalidSocket;
+  if (transport_->Create(&socket, wait_.get()) != 0) {
+    transport_->Close(socket, wait_.get());
+    return kSetAddressSocketFailed;
+  }
+  const auto request = BuildSetAddressRequest(*id, *octets);
+  const bool sent =
+      SendWithRetries(socket, {sendTo}, request.data(), static_cast<int>(request.size()));
+  transport_->Close(socket, wait_.get());
+  return sent ? static_cast<int>(kSetAddressOk) : static_cast<int>(kMsgSetAddressSendFailed);
+}
+
+int CIpDiscoveryEngine::SetAddressBySerial(const std::string& serial, const std::string& ip,
+                                           const std::string& sendTo, bool multicast) {
+  if (serial.empty() || serial.size() > 8 ||
+      serial.find_first_not_of("0123456789") != std::string::npos) {
+    return kSetAddressBadSerial;
+  }
+  const auto octets = ParseStrictAddress(ip);
+  if (!octets || (!multicast && !ParseStrictAddress(sendTo))) return kMsgBadIpAddress;
+  int socket = kInvalidSocket;
+  if (transport_->Create(&socket, wait_.get()) != 0) {
+    transport_->Close(socket, wait_.get());
+    return kSetAddressSocketFailed;
+  }
+  if (multicast) transport_->SetMulticastTtl(socket, kSetAddressTtl);
+  const uint32_t id = static_cast<uint32_t>(std::stoul(serial)) & 0xFFFFFF;
+  const auto request = BuildSetAddressRequest(id, *octets);
+  const std::vector<std::string> addresses =
+      multicast ? std::vector<std::string>{MulticastAddress(kStringMulticastAddress),
+                                           MulticastAddress(kStringMulticastAddress2)}
+                : std::vector<std::string>{sendTo};
+  const bool sent =
+      SendWithRetries(socket, addresses, request.data(), static_cast<int>(request.size()));
+  transport_->Close(socket, wait_.get());
+  return sent ? static_cast<int>(kSetAddressOk) : static_cast<int>(kMsgSetAddressSendFailed);
+}
+
+int CIpDiscoveryEngine::ConfirmNewAddress(CIpDeviceRecord& record, const std::string& ip,
+                                          int seconds) {
+  const std::string old = record.IpAddress();
+  const int result = record.QueryWithTimeLimit(seconds, ip.c_str());
+  if (result == kRecordOk) return kSetAddressOk;
+  record.SetIpAddress(old);
+  return result == kRecordCancelled ? static_cast<int>(kRecordCancelled)
+                                    : static_cast<int>(kMsgCannotCommunicate);
+}
+
+}  // namespace discovery

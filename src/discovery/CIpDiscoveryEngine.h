@@ -1,0 +1,132 @@
+// The discovery engine over UDP. A search runs on its own thread: a broadcast exchange on the
+// local network, then the view's search list (single addresses, directed broadcasts, subnet
+// sweeps, multicast, address-list files). Each device found travels to the main window as a
+// posted record (WM_DEVICE_FOUND, WM_DEVICE_QUERIED), progress as WM_SEARCH_STATUS, and the end
+// as WM_SEARCH_DONE.
+//
+// A broadcast exchange names the devices already heard (up to 179 per request) so that only new
+// ones answer, and resends while a round brings a device not heard before in this exchange. Once
+// a request has carried 179 IDs the list starts afresh; devices heard earlier in the exchange are
+// then skipped by their IDs, so the exchange still ends however many devices answer.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "discovery/CDiscoveryEngine.h"
+#include "discovery/CIpDeviceRecord.h"
+#include "discovery/SearchWait.h"
+#include "platform/MessagePoster.h"
+
+namespace discovery {
+
+class DiscoveryTransport;
+
+struct EngineOptions {
+  int broadcastTimeoutMs = 3000;  // Timeouts\Broadcast: a round ends after this long in silence
+  int sweepGroupWaitMs = 500;     // the most a sweep waits between groups of queries
+  int sweepLastWaitMs = 2000;     // a sweep ends after this long in silence
+  int sendRetries = 20;
+  std::string ownMakerTag = "Vantor";  // string 8000: the devices a sweep lists
+  std::vector<std::string> brandTags;  // OemBrandTable tags: a reply is posted once more for each
+  DeviceRecordOptions recordOptions;   // masks; its extended query runs when a plan asks for it
+  std::string localBroadcastAddress = "255.255.255.255";
+};
+
+// What the last broadcast exchange saw (for logs and benchmarks).
+struct ExchangeStats {
+  int rounds = 0;   // requests sent
+  int devices = 0;  // distinct devices heard
+  int skipped = 0;  // replies of devices already heard
+  int lastRequestIds = 0;
+};
+
+// Results of the set-address requests: 0, a failure of the socket, an unusable serial number, or
+// the id of the message to show (5000, 5003, 5004).
+enum SetAddressResult : int {
+  kSetAddressOk = 0,
+  kSetAddressSocketFailed = 1,
+  kSetAddressBadSerial = 2,  // "Please enter a positive integer."
+};
+
+class CIpDiscoveryEngine : public CDiscoveryEngine {
+ public:
+  // Exchange results.
+  static constexpr int kExchangeOk = 0;
+  static constexpr int kExchangeFailed = -1;
+  static constexpr int kExchangeCancelled = 2;
+  static constexpr int kSetAddressTtl = 64;
+  static constexpr int kStopCheckMs = 50;
+  static constexpr int kStopChecksPerCancel = 6;
+
+  // mainWindow receives the messages (not owned). wait: the engine's wait window (a background
+  // one on mainWindow when null). transport: the datagram calls (the system's when null).
+  CIpDiscoveryEngine(platform::MessagePoster* mainWindow, EngineOptions options,
+                     std::unique_ptr<SearchWait> wait = nullptr,
+                     DiscoveryTransport* transport = nullptr);
+  ~CIpDiscoveryEngine() override;
+
+  void StartSearch(const SearchPlan& plan) override;
+  int FindOrQuery(const std::string& text) override;
+  void Stop() override;
+
+  // The body of the search thread, run on the calling thread: busy until it ends, then
+  // WM_SEARCH_DONE.
+  void RunSearch(const SearchPlan& plan);
+
+  // One exchange each; results as the constants above. destination null: the multicast address
+  // (strings 8017 and 8020). hops non-zero sets the multicast time-to-live.
+  int BroadcastExchange(const char* destination, int hops);
+  int SubnetSweep(const std::string& prefix);
+  int AddressListFile(const std::string& path);
+  int SingleAddressQuery(const std::string& address, bool reportAlways);
+
+  // "Enter IP address": the set-address request for the device of hwAddress, to sendTo.
+  int SetAddressByHardware(const std::string& hwAddress, const std::string& ip,
+                           const std::string& sendTo = "255.255.255.255");
+  // "Setup Unlisted IP Server": the request for the device with that serial number, to sendTo
+  // or, with multicast, to 224.0.1.55 with a time-to-live of 64.
+  int SetAddressBySerial(const std::string& serial, const std::string& ip,
+                         const std::string& sendTo, bool multicast);
+  // After a set-address request: queries the device at ip for up to seconds. On failure the
+  // record keeps its old address and the result is 5018 (2 when cancelled).
+  static int ConfirmNewAddress(CIpDeviceRecord& record, const std::string& ip, int seconds);
+
+  const ExchangeStats& LastExchange() const { return stats_; }
+  SearchWait& Wait() { return *wait_; }
+  const EngineOptions& Options() const { return options_; }
+  void SetOptions(const EngineOptions& options) { options_ = options; }
+
+ private:
+  // A new record on the engine's wait window with this search's options.
+  CIpDeviceRecord* NewRecord() const;
+  // Posts record, or deletes it when the main window does not take it.
+  void PostRecord(uint32_t message, CDeviceRecord* record);
+  // Fills records from one reply and posts them; kExchangeCancelled when the extended query was
+  // cancelled. own: post the record itself (then the brand copies).
+  int PostReply(const uint8_t* data, size_t size, bool own);
+  bool SendWithRetries(int socket, const std::vector<std::string>& addresses, const void* data,
+                       int length);
+  int ReceiveRound(int socket, struct ExchangeState& state);
+  int DrainSweepReplies(int socket);
+  void RunSearchList(const SearchPlan& plan);
+  void JoinThread();
+
+  platform::MessagePoster* mainWindow_;
+  EngineOptions options_;
+  std::unique_ptr<SearchWait> wait_;
+  DiscoveryTransport* transport_;
+  bool extendedQuery_ = false;  // of the running search
+  ExchangeStats stats_;
+
+  std::thread thread_;
+  std::mutex doneMutex_;
+  std::condition_variable doneSignal_;
+};
+
+}  // namespace discovery

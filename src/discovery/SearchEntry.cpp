@@ -1,0 +1,65 @@
+#include "discovery/SearchEntry.h"
+
+#include <cstdlib>
+
+namespace discovery {
+namespace {
+
+constexpr std::string_view kDbSuffix = "<DB>";
+constexpr std::string_view kMulticastPrefix = "Multicast";
+constexpr std::string_view kFilePrefix = "File";
+// Where the hop count and the path start: after "Multicast<" and "File<".
+constexpr size_t kHopsStart = 10;
+constexpr size_t kPathStart = 5;
+
+// The text from start up to the one before the last character; empty when too short.
+std::string_view Inner(std::string_view entry, size_t start) {
+  if (entry.size() <= start) return {};
+  return entry.substr(start, entry.size() - 1 - start);
+}
+
+// A decimal integer at the start of text, as atoi reads it; bounded so a long run of digits
+// cannot overflow.
+int LeadingInt(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > 1000000) value = 1000000;
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace
+
+SearchEntry ParseSearchEntry(std::string_view entry) {
+  SearchEntry result;
+  if (const size_t star = entry.find('*'); star != std::string_view::npos) {
+    result.kind = SearchEntry::Kind::kSubnet;
+    result.text = std::string(entry.substr(0, star));
+  } else if (entry.size() >= kDbSuffix.size() &&
+             entry.substr(entry.size() - kDbSuffix.size()) == kDbSuffix) {
+    result.kind = SearchEntry::Kind::kDirectedBroadcast;
+    result.text = std::string(entry.substr(0, entry.size() - kDbSuffix.size()));
+  } else if (entry.substr(0, kMulticastPrefix.size()) == kMulticastPrefix) {
+    result.kind = SearchEntry::Kind::kMulticast;
+    result.hops = LeadingInt(Inner(entry, kHopsStart));
+  } else if (entry.substr(0, kFilePrefix.size()) == kFilePrefix) {
+    result.kind = SearchEntry::Kind::kFile;
+    result.text = std::string(Inner(entry, kPathStart));
+  } else {
+    result.kind = SearchEntry::Kind::kSingle;
+    result.text = std::string(entry);
+  }
+  return result;
+}
+
+std::string_view LeadingAddress(std::string_view line) {
+  const size_t end = line.find_first_not_of(".1234567890");
+  return end == std::string_view::npos ? line : line.substr(0, end);
+}
+
+}  // namespace discovery

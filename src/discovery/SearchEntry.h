@@ -1,0 +1,28 @@
+// One entry of a view's search list, recognised from its text:
+//   "10.1.2.3"          query that one device
+//   "10.1.2.255<DB>"    discovery broadcast to that directed-broadcast address
+//   "10.1.2.*"          subnet sweep: the text before "*" followed by 1...255
+//   "Multicast<5>"      discovery to 224.0.1.55 with that multicast time-to-live
+//   "File<path>"        query every address listed in that text file
+// Recognition order: contains "*"; ends with "<DB>"; starts with "Multicast"; starts with "File";
+// else a single address.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace discovery {
+
+struct SearchEntry {
+  enum class Kind { kSingle, kDirectedBroadcast, kSubnet, kMulticast, kFile };
+  Kind kind = Kind::kSingle;
+  std::string text;  // address, subnet prefix, or file path
+  int hops = 0;      // multicast time-to-live
+};
+
+SearchEntry ParseSearchEntry(std::string_view entry);
+
+// The leading run of characters from ".1234567890" of an address-list line.
+std::string_view LeadingAddress(std::string_view line);
+
+}  // namespace discovery
