@@ -1,0 +1,48 @@
+#include "app/BrandingInfo.h"
+
+#include "platform/IniFile.h"
+#include "res/StringTable.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kBrandingBufferSize = 256;
+
+std::string MakeAbsolute(const std::string& folder, const std::string& file) {
+  if (file.empty() || file[0] == '/') return file;
+  return folder + file;
+}
+
+}  // namespace
+
+BrandingInfo BrandingInfo::Read(const std::string& programFolder) {
+  platform::IniFile ini = platform::IniFile::Load(programFolder + "Portolan.ini");
+  auto read = [&ini](const char* key) {
+    return ini.GetString("General", key, "", kBrandingBufferSize);
+  };
+  BrandingInfo info;
+  info.programName = read("PorgramName");
+  info.companyName = read("CompanyName");
+  info.supportEmail = read("SupportEmail");
+  info.companyHttp = read("CompanyHttp");
+  info.companyAvi = MakeAbsolute(programFolder, read("CompanyAvi"));
+  info.companyBmp = MakeAbsolute(programFolder, read("CompanyBmp"));
+  info.companyReg = read("CompanyReg");
+  return info;
+}
+
+std::string BrandingInfo::MainWindowTitle() const {
+  if (programName.empty() && companyName.empty()) {
+    std::string product = res::LoadString(8010);
+    return product.empty() ? "Portolan" : product;
+  }
+  return programName + " - " + companyName;
+}
+
+BrandingInfo& TheBranding() {
+  static BrandingInfo branding;
+  return branding;
+}
+
+}  // namespace app

@@ -1,0 +1,43 @@
+// The desktop program's application object: the start-up steps that need windows, on Qt.
+#pragma once
+
+#include <memory>
+
+#include "app/CKestrelApp.h"
+
+class QApplication;
+
+namespace platform {
+class Prompt;
+class RunningCopyServer;
+}  // namespace platform
+
+namespace app {
+
+class CMainFrame;
+
+class CDesktopApp : public CKestrelApp {
+ public:
+  explicit CDesktopApp(QApplication& qt);
+  ~CDesktopApp() override;
+
+  CMainFrame* MainFrame() const { return frame_.get(); }
+
+ protected:
+  bool ToolkitVersionSupported() override;
+  std::pair<int, int> DesktopSize() override;
+  void RaiseRunningCopy() override;
+  bool CreateMainWindow() override;
+  void PostRefreshCommand() override;
+  void HideMainWindow() override;
+  void OpenHelpTopic(const std::string& url) override;
+  platform::Prompt& GetPrompt() override;
+
+ private:
+  QApplication& qt_;
+  std::unique_ptr<platform::Prompt> prompt_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
+};
+
+}  // namespace app

@@ -1,0 +1,158 @@
+#include "app/CKestrelApp.h"
+
+#include "app/LegacySettingsImporter.h"
+#include "platform/InstanceGuard.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "platform/RunningCopyClient.h"
+#include "platform/SystemInfo.h"
+#include "res/StringTable.h"
+
+namespace app {
+
+namespace {
+
+constexpr unsigned kToolkitTooOldId = 5040;
+constexpr int kMaxCountedRuns = 10;
+constexpr unsigned kDefaultHelpTopic = 5;
+constexpr unsigned kLastOwnHelpContext = 100;
+
+}  // namespace
+
+CKestrelApp::CKestrelApp(platform::RegistryStore* store) {
+  if (store == nullptr) {
+    ownedStore_ = std::make_unique<platform::RegistryStore>(platform::RegistryStore::DefaultPath());
+    store = ownedStore_.get();
+  }
+  settings_ = std::make_unique<Settings>(*store);
+  InstallSettings(settings_.get());
+}
+
+CKestrelApp::~CKestrelApp() {
+  InstallSettings(nullptr);
+}
+
+bool CKestrelApp::AcquireInstanceGuard() {
+  guard_ = std::make_unique<platform::InstanceGuard>();
+  return guard_->Acquire();
+}
+
+std::string CKestrelApp::DetectProgramFolder() {
+  return platform::SystemInfo::ProgramFolder();
+}
+
+std::string CKestrelApp::WindowsDirectory() {
+  return platform::SystemInfo::WindowsDirectory();
+}
+
+bool CKestrelApp::FindRunningCopy(const std::string& title) {
+  (void)title;  // the running copy answers on its socket, whatever its title
+  return platform::RunningCopyClient::QueryRunningCopy(500);
+}
+
+platform::Prompt& CKestrelApp::GetPrompt() {
+  return platform::CurrentPrompt();
+}
+
+void CKestrelApp::ReadBranding() {
+  programFolder_ = DetectProgramFolder();
+  BrandingInfo& branding = TheBranding();
+  branding = BrandingInfo::Read(programFolder_);
+  settings_->SetRegistryKey(branding.companyReg);
+  if (!branding.programName.empty()) applicationName_ = branding.programName;
+}
+
+void CKestrelApp::CountRun() {
+  int runIndex = settings_->GetInt("General", "RunIndex", 0);
+  if (runIndex == 0) {
+    LegacySettingsImporter(*settings_, GetPrompt()).ImportAll(WindowsDirectory());
+    settings_->WriteString("General", "Location", programFolder_);
+  }
+  if (runIndex <= kMaxCountedRuns) settings_->WriteInt("General", "RunIndex", runIndex + 1);
+}
+
+void CKestrelApp::SeedFirstView() {
+  if (!settings_->GetString("Views", "First", "").empty()) return;
+  settings_->WriteString("Views", "First", "No");
+  const std::string view = "Views\\VirtualPortView";
+  settings_->WriteString(
+      view, "Columns", "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port");
+  settings_->WriteString(view, "Sort", ">IP Address");
+  settings_->WriteInt(view, "Type", 6);
+  settings_->WriteInt(view, "Icons", 16);
+}
+
+void CKestrelApp::MoveStoredWindowToOrigin() {
+  auto [width, height] = DesktopSize();
+  Rect fallback{width / 2 - 310, height / 2 - 220, width / 2 + 310, height / 2 + 220};
+  int left = settings_->GetInt("General", "Left", fallback.left);
+  int top = settings_->GetInt("General", "Top", fallback.top);
+  int right = settings_->GetInt("General", "Right", fallback.right);
+  int bottom = settings_->GetInt("General", "Bottom", fallback.bottom);
+  settings_->WriteInt("General", "Left", 0);
+  settings_->WriteInt("General", "Top", 0);
+  settings_->WriteInt("General", "Right", right - left);
+  settings_->WriteInt("General", "Bottom", bottom - top);
+}
+
+bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
+  if (!AcquireInstanceGuard()) return false;  // a second copy ends silently
+  if (!ToolkitVersionSupported()) {
+    GetPrompt().MessageBox(res::LoadString(kToolkitTooOldId), applicationName_, platform::MB_OK);
+    return false;
+  }
+  EnableControlHosting();
+  ReadBranding();
+  CountRun();
+  TheAppSettings().Load(*settings_);
+  TheOemBrandTable().Fill(*settings_);
+  SeedFirstView();
+  commandLine_.Parse(arguments);
+
+  bool runningCopy = FindRunningCopy(TheBranding().MainWindowTitle());
+  if (commandLine_.Has("new")) {
+    MoveStoredWindowToOrigin();
+  } else if (runningCopy) {
+    RaiseRunningCopy();
+    return false;
+  }
+
+  CreatePortTable();
+  if (!CreateMainWindow()) return false;
+  std::string view = commandLine_.Get("v");
+  if (!view.empty()) settings_->WriteString("General", "CurrentView", view);
+  CreatePleaseWaitWindow();
+  RunNetworkProbe();
+  if (!LoadViews()) return false;
+  AttachViewStore(TheAppSettings().setAppIcon);
+  TheAppSettings().LoadDiscoveryPort(*settings_);
+  PostRefreshCommand();
+  if (settings_->GetInt("General", "Flags", 0) & 0x100) HideMainWindow();
+  return true;
+}
+
+int CKestrelApp::ExitInstance() {
+  ShutdownNetwork();
+  return 0;
+}
+
+unsigned CKestrelApp::MapHelpContext(unsigned context) {
+  return context > kLastOwnHelpContext ? kDefaultHelpTopic : context;
+}
+
+void CKestrelApp::WinHelp(unsigned context) {
+  unsigned topic = MapHelpContext(context);
+  std::string page = topic == 0 ? "index.html" : "topic" + std::to_string(topic) + ".html";
+  OpenHelpTopic("file://" + programFolder_ + "help/" + page);
+}
+
+const std::string& CKestrelApp::LookUpBrand(const std::string& tag) {
+  if (tag == MakerTag()) {
+    brandOid_ = VendorEnterpriseRoot();
+  } else if (const std::string* oid = TheOemBrandTable().FindFirst(tag)) {
+    brandOid_ = *oid;
+  }
+  return brandOid_;
+}
+
+}  // namespace app

@@ -1,0 +1,93 @@
+// The application object: start-up in its fixed order, exit, help. The steps that belong to windows
+// and to other subsystems are virtual, so that the desktop program fills them in and tests can
+// watch the order; the defaults do nothing and succeed.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/BrandingInfo.h"
+#include "app/CKestrelCommandLineInfo.h"
+#include "app/OemBrandTable.h"
+#include "app/Settings.h"
+
+namespace platform {
+class InstanceGuard;
+class Prompt;
+class RegistryStore;
+}  // namespace platform
+
+namespace app {
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class CKestrelApp {
+ public:
+  // store: the settings store to use (the default file when nullptr).
+  explicit CKestrelApp(platform::RegistryStore* store = nullptr);
+  virtual ~CKestrelApp();
+  CKestrelApp(const CKestrelApp&) = delete;
+  CKestrelApp& operator=(const CKestrelApp&) = delete;
+
+  // true: run the message loop; false: end at once.
+  bool InitInstance(const std::vector<std::string>& arguments);
+  // Shuts the network layer down; returns the exit code.
+  int ExitInstance();
+
+  // Help contexts above 100 open topic 5.
+  static unsigned MapHelpContext(unsigned context);
+  void WinHelp(unsigned context);
+
+  // Brand tag -> enterprise OID of the device reset: "Vantor" gives the vendor root, a tag of the
+  // brand table its OID, any other tag keeps the last OID found.
+  const std::string& LookUpBrand(const std::string& tag);
+
+  Settings& GetSettings() { return *settings_; }
+  const std::string& ProgramFolder() const { return programFolder_; }
+  const std::string& ApplicationName() const { return applicationName_; }
+  const CKestrelCommandLineInfo& CommandLine() const { return commandLine_; }
+
+ protected:
+  // Steps that other parts fill in. Defaults: nothing to do, success.
+  virtual bool AcquireInstanceGuard();
+  virtual bool ToolkitVersionSupported() { return true; }
+  virtual void EnableControlHosting() {}
+  virtual std::string DetectProgramFolder();
+  virtual std::string WindowsDirectory();
+  virtual bool FindRunningCopy(const std::string& title);
+  virtual void RaiseRunningCopy() {}
+  virtual std::pair<int, int> DesktopSize() { return {1024, 768}; }
+  virtual void CreatePortTable() {}
+  virtual bool CreateMainWindow() { return true; }
+  virtual void CreatePleaseWaitWindow() {}
+  virtual void RunNetworkProbe() {}
+  virtual bool LoadViews() { return true; }
+  virtual void AttachViewStore(int setAppIcon) { (void)setAppIcon; }
+  virtual void PostRefreshCommand() {}
+  virtual void HideMainWindow() {}
+  virtual void ShutdownNetwork() {}
+  virtual void OpenHelpTopic(const std::string& url) { (void)url; }
+  virtual platform::Prompt& GetPrompt();
+
+  // Start-up pieces, each one step.
+  void ReadBranding();
+  void CountRun();
+  void SeedFirstView();
+  void MoveStoredWindowToOrigin();
+
+ private:
+  std::unique_ptr<platform::RegistryStore> ownedStore_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<platform::InstanceGuard> guard_;
+  CKestrelCommandLineInfo commandLine_;
+  std::string programFolder_;
+  std::string applicationName_ = "Portolan";
+  std::string brandOid_;
+};
+
+}  // namespace app

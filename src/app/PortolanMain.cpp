@@ -1,0 +1,55 @@
+// The desktop program.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "app/CDesktopApp.h"
+#include "app/CMainFrame.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  char byte = 1;
+  [[maybe_unused]] ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM close the program as closing its window does.
+void QuitOnSignals(QApplication& qt) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &qt);
+  QObject::connect(notifier, &QSocketNotifier::activated, &qt, [&qt] {
+    char byte = 0;
+    [[maybe_unused]] ssize_t got = ::read(g_signalPipe[0], &byte, 1);
+    qt.closeAllWindows();
+    qt.quit();
+  });
+  struct sigaction action {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qt(argc, argv);
+  QApplication::setApplicationName("Portolan");
+  QuitOnSignals(qt);
+
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+  app::CDesktopApp application(qt);
+  if (!application.InitInstance(arguments)) return application.ExitInstance();
+  QApplication::exec();
+  return application.ExitInstance();
+}

@@ -1,0 +1,70 @@
+#include "cli/CtlApp.h"
+
+#include <ostream>
+
+#include "cli/ArgList.h"
+#include "cli/CtlContext.h"
+#include "cli/SettingsCommand.h"
+
+#ifndef PORTOLAN_VERSION
+#define PORTOLAN_VERSION "0"
+#endif
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+}  // namespace
+
+std::string CtlApp::HelpText() {
+  std::string text =
+      "Usage: portolanctl COMMAND [ARGUMENTS...]\n"
+      "\n"
+      "The headless front end of Portolan: works on the same settings as the desktop program.\n"
+      "\n"
+      "Commands:\n";
+  text += SettingsCommand::Usage();
+  text +=
+      "\n"
+      "Options:\n"
+      "  --help       show this help and exit\n"
+      "  --version    show the version and exit\n"
+      "\n"
+      "Environment:\n"
+      "  PORTOLAN_REGISTRY   the settings file (default $XDG_CONFIG_HOME/portolan/registry.reg)\n"
+      "\n"
+      "Exit status: 0 success, 1 not found or no answer, 2 usage error, 3 failure.\n";
+  return text;
+}
+
+int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (arguments.empty()) {
+    err << HelpText();
+    return kExitUsage;
+  }
+  const std::string& command = arguments.front();
+  if (command == "--help" || command == "-h" || command == "help") {
+    out << HelpText();
+    return 0;
+  }
+  if (command == "--version") {
+    out << "portolanctl " << PORTOLAN_VERSION << "\n";
+    return 0;
+  }
+  ArgList args(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+  if (args.TakeFlag("help")) {
+    out << HelpText();
+    return 0;
+  }
+  if (command == "settings") {
+    CtlContext context;
+    if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
+    return SettingsCommand::Run(args, context, out, err);
+  }
+  err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";
+  return kExitUsage;
+}
+
+}  // namespace cli

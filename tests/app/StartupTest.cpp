@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FakePrompt.h"
+#include "TempDir.h"
+#include "app/AppSettings.h"
+#include "app/BrandingInfo.h"
+#include "app/CKestrelApp.h"
+#include "app/OemBrandTable.h"
+#include "platform/RegistryStore.h"
+
+namespace {
+
+// Records the steps that other parts fill in, so the order and the exits can be checked.
+class RecordingApp : public app::CKestrelApp {
+ public:
+  RecordingApp(platform::RegistryStore& store, const TempDir& programDir, const TempDir& windowsDir)
+      : CKestrelApp(&store), program(programDir.Folder()), windows(windowsDir.Folder()) {}
+
+  std::vector<std::string> steps;
+  FakePrompt prompt;
+  bool guardFree = true;
+  bool toolkitOk = true;
+  bool runningCopy = false;
+  bool mainWindow = true;
+  bool views = true;
+  std::string program, windows, helpUrl;
+  int appIcon = -1;
+
+ protected:
+  bool AcquireInstanceGuard() override { return Step("guard"), guardFree; }
+  bool ToolkitVersionSupported() override { return Step("toolkit"), toolkitOk; }
+  void EnableControlHosting() override { Step("hosting"); }
+  std::string DetectProgramFolder() override { return program; }
+  std::string WindowsDirectory() override { return windows; }
+  bool FindRunningCopy(const std::string& title) override {
+    Step("find:" + title);
+    return runningCopy;
+  }
+  void RaiseRunningCopy() override { Step("raise"); }
+  std::pair<int, int> DesktopSize() override { return {1280, 1024}; }
+  void CreatePortTable() override { Step("ports"); }
+  bool CreateMainWindow() override { return Step("mainwindow"), mainWindow; }
+  void CreatePleaseWaitWindow() override { Step("pleasewait"); }
+  void RunNetworkProbe() override { Step("probe"); }
+  bool LoadViews() override { return Step("views"), views; }
+  void AttachViewStore(int setAppIcon) override {
+    Step("attach");
+    appIcon = setAppIcon;
+  }
+  void PostRefreshCommand() override { Step("refresh"); }
+  void HideMainWindow() override { Step("hide"); }
+  void ShutdownNetwork() override { Step("shutdown"); }
+  void OpenHelpTopic(const std::string& url) override { helpUrl = url; }
+  platform::Prompt& GetPrompt() override { return prompt; }
+
+ private:
+  void Step(const std::string& name) { steps.push_back(name); }
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  platform::RegistryStore store{""};
+  TempDir programDir, windowsDir;
+  const std::string root = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan";
+
+  std::optional<platform::RegValue> Value(const std::string& key, const std::string& name) {
+    return store.GetValue(root + (key.empty() ? "" : "\\" + key), name);
+  }
+};
+
+TEST_F(StartupTest, FirstStartRunsEveryStepInOrderAndSeedsTheSettings) {
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({}));
+  std::vector<std::string> expected = {"guard", "toolkit",    "hosting",    "find:Portolan",
+                                       "ports", "mainwindow", "pleasewait", "probe",
+                                       "views", "attach",     "refresh"};
+  EXPECT_EQ(app.steps, expected);
+  EXPECT_EQ(Value("General", "RunIndex")->dword, 1u);
+  EXPECT_EQ(Value("General", "Location")->text, programDir.Folder());
+  EXPECT_EQ(Value("Views", "First")->text, "No");
+  EXPECT_EQ(Value("Views\\VirtualPortView", "Columns")->text,
+            "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port");
+  EXPECT_EQ(Value("Views\\VirtualPortView", "Sort")->text, ">IP Address");
+  EXPECT_EQ(Value("Views\\VirtualPortView", "Type")->dword, 6u);
+  EXPECT_EQ(Value("Views\\VirtualPortView", "Icons")->dword, 16u);
+  EXPECT_TRUE(app.prompt.shown.empty());  // no legacy files, no questions
+  EXPECT_EQ(app.ExitInstance(), 0);
+  EXPECT_EQ(app.steps.back(), "shutdown");
+}
+
+TEST_F(StartupTest, RunIndexStopsAtEleven) {
+  for (int run = 1; run <= 13; ++run) {
+    RecordingApp app(store, programDir, windowsDir);
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_EQ(Value("General", "RunIndex")->dword, static_cast<uint32_t>(std::min(run, 11)));
+  }
+}
+
+TEST_F(StartupTest, SeededViewIsNotRecreatedOnceDeleted) {
+  {
+    RecordingApp app(store, programDir, windowsDir);
+    app.InitInstance({});
+  }
+  store.DeleteTree(root + "\\Views\\VirtualPortView");
+  {
+    RecordingApp app(store, programDir, windowsDir);
+    app.InitInstance({});
+  }
+  EXPECT_FALSE(store.KeyExists(root + "\\Views\\VirtualPortView"));
+}
+
+TEST_F(StartupTest, SecondCopyEndsSilentlyBeforeAnythingElse) {
+  RecordingApp app(store, programDir, windowsDir);
+  app.guardFree = false;
+  EXPECT_FALSE(app.InitInstance({}));
+  EXPECT_EQ(app.steps, std::vector<std::string>{"guard"});
+  EXPECT_TRUE(app.prompt.shown.empty());
+  EXPECT_FALSE(Value("General", "RunIndex"));
+}
+
+TEST_F(StartupTest, OldToolkitShowsTheMessageAndEnds) {
+  RecordingApp app(store, programDir, windowsDir);
+  app.toolkitOk = false;
+  EXPECT_FALSE(app.InitInstance({}));
+  ASSERT_EQ(app.prompt.shown.size(), 1u);
+  EXPECT_EQ(app.prompt.shown[0].text.rfind("This application requires version 4.72 or greater", 0),
+            0u);
+  EXPECT_EQ(app.steps.back(), "toolkit");
+}
+
+TEST_F(StartupTest, RunningCopyIsRaisedUnlessNew) {
+  RecordingApp app(store, programDir, windowsDir);
+  app.runningCopy = true;
+  EXPECT_FALSE(app.InitInstance({}));
+  EXPECT_EQ(app.steps.back(), "raise");
+
+  store.SetDword(root + "\\General", "Left", 100);
+  store.SetDword(root + "\\General", "Top", 50);
+  store.SetDword(root + "\\General", "Right", 900);
+  store.SetDword(root + "\\General", "Bottom", 650);
+  RecordingApp second(store, programDir, windowsDir);
+  second.runningCopy = true;
+  EXPECT_TRUE(second.InitInstance({"/new", "/v", "Printers"}));
+  EXPECT_EQ(Value("General", "Left")->dword, 0u);
+  EXPECT_EQ(Value("General", "Top")->dword, 0u);
+  EXPECT_EQ(Value("General", "Right")->dword, 800u);
+  EXPECT_EQ(Value("General", "Bottom")->dword, 600u);
+  EXPECT_EQ(Value("General", "CurrentView")->text, "Printers");
+}
+
+TEST_F(StartupTest, NewWithoutStoredPlacementUsesTheCentredDefault) {
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({"/new"}));
+  EXPECT_EQ(Value("General", "Right")->dword, 620u);
+  EXPECT_EQ(Value("General", "Bottom")->dword, 440u);
+}
+
+TEST_F(StartupTest, ViewOptionWithoutNameStoresTrue) {
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({"/v"}));
+  EXPECT_EQ(Value("General", "CurrentView")->text, "TRUE");
+}
+
+TEST_F(StartupTest, EndsWhenNoMainWindowOrNoViewAndHidesWhenAsked) {
+  RecordingApp noWindow(store, programDir, windowsDir);
+  noWindow.mainWindow = false;
+  EXPECT_FALSE(noWindow.InitInstance({}));
+  EXPECT_EQ(noWindow.steps.back(), "mainwindow");
+
+  RecordingApp noView(store, programDir, windowsDir);
+  noView.views = false;
+  EXPECT_FALSE(noView.InitInstance({}));
+  EXPECT_EQ(noView.steps.back(), "views");
+
+  store.SetDword(root + "\\General", "Flags", 0x100);
+  store.SetDword(root + "\\General\\Icons", "SetAppIcon", 1);
+  RecordingApp hidden(store, programDir, windowsDir);
+  EXPECT_TRUE(hidden.InitInstance({}));
+  EXPECT_EQ(hidden.steps.back(), "hide");
+  EXPECT_EQ(hidden.appIcon, 1);
+}
+
+TEST_F(StartupTest, BrandingNamesTheRegistryKeyTitleAndAbsoluteFiles) {
+  programDir.Write("Portolan.ini",
+                   "[General]\r\nPorgramName=Harbour\r\nCompanyName=Acme Ltd\r\n"
+                   "CompanyReg=Acme\r\nCompanyAvi=anim.gif\r\nCompanyBmp=/abs/logo.bmp\r\n");
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({}));
+  EXPECT_EQ(app.steps[3], "find:Harbour - Acme Ltd");
+  EXPECT_EQ(app.ApplicationName(), "Harbour");
+  EXPECT_EQ(app::TheBranding().companyAvi, programDir.Folder() + "anim.gif");
+  EXPECT_EQ(app::TheBranding().companyBmp, "/abs/logo.bmp");
+  EXPECT_TRUE(store.GetValue("HKEY_CURRENT_USER\\Software\\Acme\\Portolan\\General", "RunIndex"));
+  EXPECT_FALSE(Value("General", "RunIndex"));
+}
+
+TEST_F(StartupTest, AppSettingsAndBrandTableAreLoaded) {
+  store.SetDword(root + "\\Timeouts", "GetTimeout", 250);
+  store.SetDword(root + "\\Access\\IP", "DiscoveryPort", 4300);
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({}));
+  EXPECT_EQ(app::TheAppSettings().getTimeout, 250);
+  EXPECT_EQ(app::TheAppSettings().discoveryPort, 4300);
+  EXPECT_EQ(app::TheOemBrandTable().Entries().front().tag, "Corvane");
+}
+
+TEST_F(StartupTest, HelpOpensTheMappedTopicAndBrandLookupKeepsTheLastOid) {
+  RecordingApp app(store, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({}));
+  app.WinHelp(24);
+  EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/topic24.html");
+  app.WinHelp(32811 + 0x10000);
+  EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/topic5.html");
+  EXPECT_EQ(app.LookUpBrand("Vantor"), app::VendorEnterpriseRoot());
+  EXPECT_EQ(app.LookUpBrand("Unknown"), app::VendorEnterpriseRoot());
+  EXPECT_EQ(app.LookUpBrand("Corvane"), std::string(app::kOemEnterpriseRoot) + ".2.3.5");
+}
+
+}  // namespace
