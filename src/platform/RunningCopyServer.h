@@ -1,0 +1,55 @@
+// The running side of the handshake: serves "portolan.sock" beside the instance lock on a thread
+// of its own. It answers the query 0x8013 with 123456789 (any other message with 0), and passes
+// a restore-and-raise request to the callback, which runs on the server thread (post from it to
+// the GUI thread). Only connections from our own user are served; each gets one request, read
+// with a deadline, and one reply.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/RunningCopyProtocol.h"
+
+namespace platform {
+
+class RunningCopyServer {
+ public:
+  using RaiseCallback = std::function<void()>;
+  static constexpr int kRequestTimeoutMs = 1000;
+
+  explicit RunningCopyServer(RaiseCallback onRaise,
+                             std::string socketPath = RunningCopyProtocol::DefaultSocketPath());
+  ~RunningCopyServer();
+  RunningCopyServer(const RunningCopyServer&) = delete;
+  RunningCopyServer& operator=(const RunningCopyServer&) = delete;
+
+  // Binds the socket, replacing a stale socket file that nobody serves, and starts the thread.
+  // False when the path is unusable or another server answers on it.
+  bool Start();
+  // Ends the thread and removes the socket file, if it is still ours.
+  void Stop();
+  bool Running() const { return thread_.joinable(); }
+  const std::string& SocketPath() const { return path_; }
+  // Requests served so far (for tests and logs).
+  unsigned Served() const { return served_.load(); }
+
+ private:
+  bool RemoveStaleSocket();
+  void Serve();
+  void HandleConnection(int fd);
+
+  RaiseCallback onRaise_;
+  std::string path_;
+  int listenFd_ = -1;
+  int stopFd_ = -1;
+  dev_t boundDev_ = 0;
+  ino_t boundIno_ = 0;
+  std::thread thread_;
+  std::atomic<unsigned> served_{0};
+};
+
+}  // namespace platform

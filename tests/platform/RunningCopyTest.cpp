@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/RunningCopyClient.h"
+#include "platform/RunningCopyProtocol.h"
+#include "platform/RunningCopyServer.h"
+#include "platform/UnixStream.h"
+
+namespace platform {
+namespace {
+
+using Protocol = RunningCopyProtocol;
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/portolan-copy-test-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TempDir() {
+    unlink(Socket().c_str());
+    rmdir(path_.c_str());
+  }
+  std::string Socket() const { return path_ + "/portolan.sock"; }
+
+ private:
+  std::string path_;
+};
+
+// A listening socket that the test serves by hand, to play a peer that misbehaves.
+int Listen(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, path.c_str());
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  EXPECT_EQ(listen(fd, 4), 0);
+  return fd;
+}
+
+// --- wire format ---
+
+TEST(RunningCopyTest, RequestBytesAreExact) {
+  Protocol::Request request;
+  request.op = Protocol::kSendMessage;
+  request.id = 0x8013;
+  request.wParam = 0;
+  request.lParam = -1;
+  const auto bytes = Protocol::EncodeRequest(request);
+  const std::vector<uint8_t> expected = {'P',  'L',  'R',  'Q',  0x01, 0x00, 0x01, 0x00, 0x13, 0x80,
+                                         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                         0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), expected);
+  Protocol::Request back;
+  ASSERT_EQ(Protocol::DecodeRequest(bytes.data(), bytes.size(), &back),
+            Protocol::DecodeError::None);
+  EXPECT_EQ(back.op, request.op);
+  EXPECT_EQ(back.id, request.id);
+  EXPECT_EQ(back.wParam, 0);
+  EXPECT_EQ(back.lParam, -1);
+}
+
+TEST(RunningCopyTest, ReplyBytesAreExact) {
+  Protocol::Reply reply;
+  reply.result = 123456789;  // 0x075BCD15
+  const auto bytes = Protocol::EncodeReply(reply);
+  const std::vector<uint8_t> expected = {'P',  'L',  'R',  'A',  0x01, 0x00, 0x00, 0x00,
+                                         0x15, 0xCD, 0x5B, 0x07, 0x00, 0x00, 0x00, 0x00};
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), expected);
+}
+
+TEST(RunningCopyTest, BadRequestsAreRefusedWithWhereTheyFailed) {
+  const auto good = Protocol::EncodeRequest(Protocol::Request{});
+  struct Case {
+    size_t size;
+    size_t patchAt;
+    uint8_t patch;
+    Protocol::DecodeError error;
+    size_t at;
+  };
+  const Case cases[] = {
+      {0, 0, 'P', Protocol::DecodeError::Short, 0},
+      {27, 0, 'P', Protocol::DecodeError::Short, 27},
+      {28, 0, 'X', Protocol::DecodeError::BadMagic, 0},
+      {28, 3, 'A', Protocol::DecodeError::BadMagic, 0},  // a reply is no request
+      {28, 4, 0x02, Protocol::DecodeError::BadVersion, 4},
+      {28, 6, 0x00, Protocol::DecodeError::BadOp, 6},
+      {28, 6, 0x03, Protocol::DecodeError::BadOp, 6},
+      {28, 7, 0x01, Protocol::DecodeError::BadOp, 6},
+  };
+  for (const Case& c : cases) {
+    auto bytes = good;
+    bytes[c.patchAt] = c.patch;
+    Protocol::Request out;
+    size_t at = 999;
+    EXPECT_EQ(Protocol::DecodeRequest(bytes.data(), c.size, &out, &at), c.error) << c.patchAt;
+    EXPECT_EQ(at, c.at) << c.patchAt;
+  }
+  Protocol::Reply reply;
+  auto bytes = Protocol::EncodeReply(Protocol::Reply{});
+  bytes[6] = 7;
+  EXPECT_EQ(Protocol::DecodeReply(bytes.data(), bytes.size(), &reply),
+            Protocol::DecodeError::BadStatus);
+  EXPECT_EQ(Protocol::DecodeReply(bytes.data(), 15, &reply), Protocol::DecodeError::Short);
+}
+
+// --- server and client ---
+
+TEST(RunningCopyTest, RunningServerAnswersTheQueryAndRaises) {
+  TempDir dir;
+  std::atomic<int> raised{0};
+  RunningCopyServer server([&] { ++raised; }, dir.Socket());
+  ASSERT_TRUE(server.Start());
+  struct stat st {};
+  ASSERT_EQ(lstat(dir.Socket().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+  EXPECT_TRUE(RunningCopyClient::RaiseRunningCopy(2000, dir.Socket()));
+  EXPECT_EQ(raised.load(), 1);
+
+  Protocol::Request other;
+  other.id = 0x8012;
+  const auto reply = RunningCopyClient::Exchange(other, 2000, dir.Socket());
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->result, 0);
+  EXPECT_EQ(server.Served(), 3u);
+
+  server.Stop();
+  EXPECT_NE(lstat(dir.Socket().c_str(), &st), 0);  // removed with the server
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, dir.Socket()));
+}
+
+TEST(RunningCopyTest, NoSocketOrNobodyListeningMeansNoCopy) {
+  TempDir dir;
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, dir.Socket()));
+  EXPECT_FALSE(RunningCopyClient::RaiseRunningCopy(200, dir.Socket()));
+  const int fd = Listen(dir.Socket());
+  close(fd);  // the file stays, nobody accepts
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, dir.Socket()));
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, ""));
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, "/tmp/" + std::string(200, 'x')));
+}
+
+// Serves one connection with the given reply bytes (after reading the request).
+void ServeOnce(int listenFd, std::vector<uint8_t> reply) {
+  const int fd = accept(listenFd, nullptr, nullptr);
+  ASSERT_GE(fd, 0);
+  uint8_t request[Protocol::kRequestSize];
+  ASSERT_EQ(recv(fd, request, sizeof request, MSG_WAITALL), static_cast<ssize_t>(sizeof request));
+  if (!reply.empty()) {
+    ASSERT_EQ(send(fd, reply.data(), reply.size(), MSG_NOSIGNAL), ssize_t(reply.size()));
+  }
+  close(fd);
+}
+
+TEST(RunningCopyTest, WrongOrMalformedAnswerMeansNoCopy) {
+  TempDir dir;
+  const int listenFd = Listen(dir.Socket());
+  Protocol::Reply wrong;
+  wrong.result = 123456788;
+  const auto wrongBytes = Protocol::EncodeReply(wrong);
+  Protocol::Reply refused;
+  refused.status = Protocol::kBadRequest;
+  refused.result = 123456789;
+  const auto refusedBytes = Protocol::EncodeReply(refused);
+  auto badMagic = Protocol::EncodeReply(Protocol::Reply{0, 123456789});
+  badMagic[0] = 'X';
+  const std::vector<std::vector<uint8_t>> replies = {
+      {wrongBytes.begin(), wrongBytes.end()},
+      {refusedBytes.begin(), refusedBytes.end()},
+      {badMagic.begin(), badMagic.end()},
+      {'P', 'L', 'R', 'A', 1, 0, 0, 0},  // cut short
+      {},                                // closed without a word
+  };
+  for (const auto& reply : replies) {
+    std::thread peer(ServeOnce, listenFd, reply);
+    EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+    peer.join();
+  }
+  // The same peer answering right is believed: the failures above came from the answers.
+  const auto right = Protocol::EncodeReply(Protocol::Reply{0, 123456789});
+  std::thread peer(ServeOnce, listenFd, std::vector<uint8_t>(right.begin(), right.end()));
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+  peer.join();
+  close(listenFd);
+}
+
+TEST(RunningCopyTest, SilentPeerTimesOut) {
+  TempDir dir;
+  const int listenFd = Listen(dir.Socket());  // accepts in the backlog, never answers
+  EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(100, dir.Socket()));
+  close(listenFd);
+}
+
+TEST(RunningCopyTest, StaleSocketFileIsReplacedButALiveServerIsNot) {
+  TempDir dir;
+  close(Listen(dir.Socket()));  // stale: left by a copy that died
+  RunningCopyServer first(nullptr, dir.Socket());
+  ASSERT_TRUE(first.Start());
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+  RunningCopyServer second(nullptr, dir.Socket());
+  EXPECT_FALSE(second.Start());
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+}
+
+TEST(RunningCopyTest, ServerSurvivesGarbageAndSilentClients) {
+  TempDir dir;
+  RunningCopyServer server(nullptr, dir.Socket());
+  ASSERT_TRUE(server.Start());
+  // Garbage: answered with a refusal, the server goes on.
+  int fd = UnixStream::Connect(dir.Socket());
+  ASSERT_GE(fd, 0);
+  std::vector<uint8_t> garbage(Protocol::kRequestSize, 0xAB);
+  ASSERT_TRUE(UnixStream::WriteAll(fd, garbage.data(), garbage.size(), 2000));
+  uint8_t reply[Protocol::kReplySize];
+  ASSERT_TRUE(UnixStream::ReadExact(fd, reply, sizeof reply, 2000));
+  Protocol::Reply decoded;
+  ASSERT_EQ(Protocol::DecodeReply(reply, sizeof reply, &decoded), Protocol::DecodeError::None);
+  EXPECT_EQ(decoded.status, Protocol::kBadRequest);
+  close(fd);
+  // A client that sends half a request and hangs up.
+  fd = UnixStream::Connect(dir.Socket());
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(UnixStream::WriteAll(fd, garbage.data(), 10, 2000));
+  close(fd);
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
+  // Stop must not wait out a client that connected and says nothing.
+  const int silent = UnixStream::Connect(dir.Socket());
+  ASSERT_GE(silent, 0);
+  server.Stop();
+  close(silent);
+}
+
+TEST(RunningCopyTest, ManyClientsAtOnceAreAllAnswered) {
+  TempDir dir;
+  RunningCopyServer server(nullptr, dir.Socket());
+  ASSERT_TRUE(server.Start());
+  std::atomic<int> yes{0};
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 8; ++i) {
+    clients.emplace_back([&] {
+      for (int k = 0; k < 10; ++k) {
+        if (RunningCopyClient::QueryRunningCopy(5000, dir.Socket())) ++yes;
+      }
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_EQ(yes.load(), 80);
+}
+
+}  // namespace
+}  // namespace platform
