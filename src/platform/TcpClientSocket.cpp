@@ -1,0 +1,106 @@
+#include "platform/TcpClientSocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+TcpClientSocket::~TcpClientSocket() {
+  Close();
+}
+
+TcpClientSocket::ConnectState TcpClientSocket::StartConnect(const std::string& ipAddr,
+                                                            uint16_t port) {
+  Close();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  if (port == 0 || inet_pton(AF_INET, ipAddr.c_str(), &address.sin_addr) != 1) {
+    lastError_ = EINVAL;
+    return ConnectState::kFailed;
+  }
+  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_TCP);
+  if (fd_ < 0) {
+    lastError_ = errno;
+    return ConnectState::kFailed;
+  }
+  if (connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    return FinishConnect() == 0 ? ConnectState::kConnected : ConnectState::kFailed;
+  }
+  if (errno == EINPROGRESS) return ConnectState::kInProgress;
+  lastError_ = errno;
+  Close();
+  return ConnectState::kFailed;
+}
+
+int TcpClientSocket::FinishConnect() {
+  if (fd_ < 0) return lastError_ = EBADF;
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+  if (error == 0) {
+    // Connected: from here on sends and receives block as the bridge expects.
+    const int flags = fcntl(fd_, F_GETFL);
+    if (flags < 0 || fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) error = errno;
+  }
+  if (error != 0) {
+    lastError_ = error;
+    Close();
+  }
+  return error;
+}
+
+bool TcpClientSocket::SetNoDelay() {
+  const int on = 1;
+  return fd_ >= 0 && setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
+}
+
+long TcpClientSocket::Send(const uint8_t* data, size_t len) {
+  if (fd_ < 0) {
+    lastError_ = EBADF;
+    return -1;
+  }
+  size_t done = 0;
+  while (done < len) {
+    const ssize_t n = send(fd_, data + done, len - done, MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      lastError_ = errno;
+      return -1;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<long>(len);
+}
+
+TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacity) {
+  if (fd_ < 0) return {-1, EBADF};
+  for (;;) {
+    const ssize_t n = recv(fd_, data, capacity, 0);
+    if (n >= 0) return {static_cast<long>(n), 0};
+    if (errno != EINTR) return {-1, errno};
+  }
+}
+
+void TcpClientSocket::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+uint16_t TcpClientSocket::ParsePort(const std::string& text) {
+  if (text.empty() || text.size() > 5) return 0;
+  unsigned value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  return value >= 1 && value <= 65535 ? static_cast<uint16_t>(value) : 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+// A client TCP stream socket to an IPv4 address, with the few calls the port bridge makes. The
+// connect is non-blocking so that the caller can wait for it together with its other events and
+// give up on it; data calls block as usual once connected.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class TcpClientSocket {
+ public:
+  enum class ConnectState { kConnected, kInProgress, kFailed };
+
+  TcpClientSocket() = default;
+  ~TcpClientSocket();
+  TcpClientSocket(const TcpClientSocket&) = delete;
+  TcpClientSocket& operator=(const TcpClientSocket&) = delete;
+
+  // Creates the socket (closing any earlier one) and starts connecting to ipAddr (dotted text)
+  // at port. kFailed leaves no socket open and the errno value in LastError().
+  ConnectState StartConnect(const std::string& ipAddr, uint16_t port);
+  // After the socket turned writable: 0 when connected, else the errno value of the failure
+  // (the socket is then closed).
+  int FinishConnect();
+
+  // Switches Nagle's delay off, so that small writes leave at once.
+  bool SetNoDelay();
+  // Blocking send of all len bytes (a partial send is continued). Returns len, or -1 with
+  // LastError() set.
+  long Send(const uint8_t* data, size_t len);
+  // One receive of at most capacity bytes: the count, 0 when the peer closed in order, -1 on
+  // failure with the errno value in the result's error.
+  struct Received {
+    long count = 0;
+    int error = 0;
+  };
+  Received Receive(uint8_t* data, size_t capacity);
+
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  int LastError() const { return lastError_; }
+
+  // The port number of decimal text: 1 to 65535 with nothing else, or 0 when invalid.
+  static uint16_t ParsePort(const std::string& text);
+
+ private:
+  int fd_ = -1;
+  int lastError_ = 0;
+};
+
+}  // namespace platform

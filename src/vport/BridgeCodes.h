@@ -1,0 +1,31 @@
+// Result codes of the port bridge and the messages its threads exchange.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WindowMessages.h"
+
+namespace vport {
+
+enum BridgeCode : int {
+  BRIDGE_OK = 0,
+  BRIDGE_NO_PORT = -60,           // empty port name, or the control refused to create the port
+  BRIDGE_PORT_IN_USE = -70,       // the control refused to remove the port (an application has it)
+  BRIDGE_NOT_CREATED = -80,       // a connection was asked for before the port existed
+  BRIDGE_RECEIVE_FAILED = -90,    // the receive thread met a failed or closed connection
+  BRIDGE_DELIVERY_FAILED = -100,  // the application took no received data in 100 attempts
+  BRIDGE_CONNECT_FAILED = -200,   // the socket could not be made or the connect failed
+};
+
+// To the port thread. WM_VPORT_DATA: wParam = byte count or -90, lParam = errno for -90 (0 when
+// the server closed the connection in order). WM_VPORT_DESTROY: no arguments.
+constexpr std::uint32_t WM_VPORT_DATA = platform::WM_USER + 1;
+constexpr std::uint32_t WM_VPORT_DESTROY = platform::WM_USER + 2;
+// Requests of front ends: show the status window; switch logging (wParam 1 on, 0 off).
+constexpr std::uint32_t WM_VPORT_SHOWSTATUS = platform::WM_USER + 3;
+constexpr std::uint32_t WM_VPORT_SETLOGGING = platform::WM_USER + 4;
+// Timers of the port window.
+constexpr std::uint32_t kStatusTimerId = 1;
+constexpr std::uint32_t kConnectTimerId = 2;
+
+}  // namespace vport

@@ -1,0 +1,499 @@
+#include "vport/CVirtualPortDlg.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/Prompt.h"
+#include "platform/SystemClock.h"
+#include "platform/WindowMessages.h"
+#include "vport/PortFlags.h"
+#include "vport/Rfc2217Frames.h"
+
+namespace vport {
+
+namespace {
+
+std::string Hex(int code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
+  return text;
+}
+
+std::string UnableToOpenText(const std::string& comName) {
+  return "Unable to open virtual port \"" + comName +
+         "\".\nEnsure that the server is powered on and is on line.";
+}
+
+std::string ProcessingErrorText(int code) {
+  return "Error (" + Hex(code) + ") processing data received from remote device";
+}
+
+std::string CommErrorText(int code, const std::string& comName) {
+  return "Error (" + Hex(code) + ") communicating with remote server.\nVirtual port \"" + comName +
+         "\" closed. \nBefore attempting to use this port again, \nbe sure to have your "
+         "application 'Close' then re-open it.";
+}
+
+}  // namespace
+
+CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
+    : loop_(loop), clock_(clock), control_(*this) {
+  wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+CVirtualPortDlg::~CVirtualPortDlg() {
+  CloseConnection();
+  if (created_) loop_.UnwatchFd(control_.EventFd());
+  if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void CVirtualPortDlg::SetStatus(PortState state) {
+  switch (state) {
+    case PortState::kConnecting:
+      model_.Connecting();
+      break;
+    case PortState::kOpen:
+      model_.Opened();
+      break;
+    case PortState::kClosed:
+      model_.Closed();
+      break;
+  }
+  if (observer_ != nullptr) observer_->StateChanged(comName_, model_.StatusText());
+}
+
+void CVirtualPortDlg::ShowMessage(const std::string& text) {
+  platform::CurrentPrompt().MessageBox(text, caption_, platform::MB_OK);
+}
+
+void CVirtualPortDlg::ResetBuffers() {
+  sendBuffer_.fill(0);
+  receiveBuffer_.fill(0);
+  pendingCount_.store(0);
+  telnet_.Reset();
+}
+
+int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::string& tcpPort,
+                                     const std::string& comName, uint32_t flags) {
+  if (created_) return BRIDGE_OK;
+  ResetBuffers();
+  ipAddr_ = ipAddr;
+  tcpPort_ = tcpPort;
+  comName_ = comName;
+  flags_ = flags;
+  rfc2217_ = (flags & PORTFLAG_RFC2217) != 0;
+  if (comName.empty()) return BRIDGE_NO_PORT;
+  if (!control_.AddPort(comName)) return BRIDGE_NO_PORT;
+  strictBaud_ = (flags & PORTFLAG_STRICTBAUD) != 0;
+  if (strictBaud_) control_.SetStrictBaudrate(true);
+  control_.SetActive(true);
+  loop_.WatchFd(control_.EventFd(), POLLIN, [this](int, short) { control_.ProcessEvents(); });
+  connected_ = false;
+  created_ = true;
+  model_.PortCreated(comName, tcpPort, rfc2217_, strictBaud_);
+  PrimePort();
+  // Applications find the port only once it has its first settings.
+  if (!control_.PublishLink()) {
+    loop_.UnwatchFd(control_.EventFd());
+    control_.RemovePort();
+    created_ = false;
+    return BRIDGE_NO_PORT;
+  }
+  if (observer_ != nullptr) observer_->PortCreated(comName_, control_.LinkPath());
+  return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::PrimePort() {
+  priming_ = true;
+  // Through the pty's own node: the link does not exist yet, so nobody else can be in the way.
+  const int fd = open(control_.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    priming_ = false;
+    return;
+  }
+  auto settle = [this](uint32_t ms) {
+    const uint32_t start = clock_.TickCount();
+    for (;;) {
+      const uint32_t elapsed = platform::Clock::Elapsed(start, clock_.TickCount());
+      if (elapsed >= ms) break;
+      if (loop_.WaitOne(static_cast<int>(ms - elapsed)) == platform::MessageLoop::WaitResult::Quit)
+        break;
+    }
+  };
+  struct termios t {};
+  if (tcgetattr(fd, &t) == 0) {
+    cfsetispeed(&t, B115200);
+    cfsetospeed(&t, B115200);
+    t.c_cflag = (t.c_cflag & ~(CSIZE | PARENB | PARODD | CSTOPB)) | CS8 | CRTSCTS;
+    tcsetattr(fd, TCSANOW, &t);
+    settle(kPrimeSettleMs);
+    struct termios back {};
+    if (tcgetattr(fd, &back) == 0 && (back.c_cflag & CRTSCTS) == 0) {
+      back.c_cflag |= CRTSCTS;
+      tcsetattr(fd, TCSANOW, &back);
+      settle(kPrimeRetryMs);
+      t = back;
+    }
+    tcsetattr(fd, TCSANOW, &t);
+  }
+  close(fd);
+  // Our own open and close are reported now, while they are still ignored.
+  control_.ProcessEvents();
+  priming_ = false;
+}
+
+void CVirtualPortDlg::PortOpenedClosed(bool open) {
+  if (priming_) return;
+  if (open) {
+    const int code = OpenConnection();
+    if (code != BRIDGE_OK) ShowMessage(UnableToOpenText(comName_));
+    if (connected_) AfterConnected();
+  } else {
+    CloseConnection();
+    control_.ResetPort();
+  }
+}
+
+int CVirtualPortDlg::OpenConnection() {
+  if (!created_) return BRIDGE_NOT_CREATED;
+  if (connected_ || connecting_) return BRIDGE_OK;
+  SetStatus(PortState::kConnecting);
+  telnet_.Reset();
+  const int code = ConnectToServer();
+  if (code != BRIDGE_OK) {
+    SetStatus(PortState::kClosed);
+    return code;
+  }
+  if (!connecting_) FinishOpen();
+  return BRIDGE_OK;
+}
+
+int CVirtualPortDlg::ConnectToServer() {
+  const uint16_t port = platform::TcpClientSocket::ParsePort(tcpPort_);
+  switch (socket_.StartConnect(ipAddr_, port)) {
+    case platform::TcpClientSocket::ConnectState::kFailed:
+      return BRIDGE_CONNECT_FAILED;
+    case platform::TcpClientSocket::ConnectState::kConnected:
+      return BRIDGE_OK;
+    case platform::TcpClientSocket::ConnectState::kInProgress:
+      break;
+  }
+  // The connect completes in the loop, so that the port's events (the application closing the
+  // port, a removal) are still handled meanwhile.
+  connecting_ = true;
+  loop_.WatchFd(socket_.Fd(), POLLOUT, [this](int, short revents) { OnConnectReady(revents); });
+  loop_.SetTimer(kConnectTimerId, connectTimeoutMs_);
+  return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::CancelConnect() {
+  loop_.UnwatchFd(socket_.Fd());
+  loop_.KillTimer(kConnectTimerId);
+  socket_.Close();
+  connecting_ = false;
+}
+
+void CVirtualPortDlg::OnConnectReady(short) {
+  if (!connecting_) return;
+  loop_.UnwatchFd(socket_.Fd());
+  loop_.KillTimer(kConnectTimerId);
+  connecting_ = false;
+  if (socket_.FinishConnect() != 0) {
+    SetStatus(PortState::kClosed);
+    ShowMessage(UnableToOpenText(comName_));
+    return;
+  }
+  FinishOpen();
+  AfterConnected();
+}
+
+void CVirtualPortDlg::OnConnectTimeout() {
+  if (!connecting_) return;
+  CancelConnect();
+  SetStatus(PortState::kClosed);
+  ShowMessage(UnableToOpenText(comName_));
+}
+
+void CVirtualPortDlg::FinishOpen() {
+  socket_.SetNoDelay();
+  stopReceive_.store(false);
+  pendingCount_.store(0);
+  receiveThread_ = std::thread(&CVirtualPortDlg::ReceiveThreadProc, this);
+  connected_ = true;
+  SetStatus(PortState::kOpen);
+}
+
+void CVirtualPortDlg::AfterConnected() {
+  if (rfc2217_) {
+    SendFrames(OptionOffers());
+    // The application set its line while we were connecting; the server hears it now.
+    SendFrames(SettingsFrames(ObservableSettings(control_.Settings())));
+  }
+  // Data written while connecting waited in the port; it gets no new event of its own.
+  while (connected_) {
+    const long n = control_.ReadFromPort(sendBuffer_.data(), kSendChunk);
+    if (n <= 0) break;
+    model_.PortReceived(n);
+    if (!SendChunk(n)) break;
+  }
+}
+
+void CVirtualPortDlg::SendFrame(const std::vector<uint8_t>& frame) {
+  if (socket_.IsOpen() && !frame.empty()) socket_.Send(frame.data(), frame.size());
+}
+
+void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames) {
+  for (const auto& frame : frames) SendFrame(frame);
+}
+
+int CVirtualPortDlg::CloseConnection() {
+  if (connecting_) {
+    CancelConnect();
+    ResetBuffers();
+    SetStatus(PortState::kClosed);
+    return BRIDGE_OK;
+  }
+  if (!connected_) return BRIDGE_OK;
+  connected_ = false;
+  StopReceiver();
+  socket_.Close();
+  ResetBuffers();
+  SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
+  return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::StopReceiver() {
+  stopReceive_.store(true);
+  WakeReceiver();
+  if (receiveThread_.joinable()) receiveThread_.join();
+  // Drop a post the receive thread made before it saw the flag: OnServerData ignores it anyway
+  // because connected is clear.
+}
+
+void CVirtualPortDlg::WakeReceiver() {
+  if (wakeFd_ < 0) return;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+}
+
+int CVirtualPortDlg::RemoveLocalPort() {
+  if (!created_) return BRIDGE_OK;
+  if (connected_ || connecting_) CloseConnection();
+  const int eventFd = control_.EventFd();
+  if (!control_.RemovePort()) return BRIDGE_PORT_IN_USE;
+  loop_.UnwatchFd(eventFd);
+  created_ = false;
+  if (observer_ != nullptr) observer_->PortRemoved(comName_);
+  return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::ReportCommError(int errorCode) {
+  if (!connected_) return;
+  CloseConnection();
+  ShowMessage(CommErrorText(errorCode, comName_));
+}
+
+int CVirtualPortDlg::ReceiveThreadProc(CVirtualPortDlg* window) {
+  platform::Clock& clock = platform::SystemClock::Instance();
+  const int wakeFd = window->wakeFd_;
+  const int socketFd = window->socket_.Fd();
+  for (;;) {
+    if (window->stopReceive_.load()) return 16;
+    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {socketFd, POLLIN, 0}};
+    // While the last chunk is still being handled only the wake-up counts (30 ms at most).
+    const bool pending = window->pendingCount_.load() != 0;
+    const int ready = clock.Poll(fds, pending ? 1 : 2, pending ? 30 : 1000);
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+    }
+    if (pending || ready <= 0 || fds[1].revents == 0) continue;
+    if (window->stopReceive_.load()) return 16;
+    const auto received = window->socket_.Receive(window->receiveBuffer_.data(), kReceiveChunk);
+    if (received.count <= 0) {
+      // A failure, or the server closed the connection in order: either way the connection is
+      // over, and the port thread closes it and says so.
+      window->loop_.PostMessage(WM_VPORT_DATA, BRIDGE_RECEIVE_FAILED,
+                                received.count < 0 ? received.error : 0);
+      return 0;
+    }
+    if (window->stopReceive_.load()) return 16;
+    window->pendingCount_.store(static_cast<int>(received.count));
+    window->loop_.PostMessage(WM_VPORT_DATA, received.count, 0);
+  }
+}
+
+int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
+  if (!connected_) return BRIDGE_OK;
+  if (wParam < 0) {
+    ReportCommError(static_cast<int>(lParam));
+    return BRIDGE_OK;
+  }
+  const int pending = pendingCount_.load();
+  model_.ReceivedFromServer(pending);
+  if (rfc2217_) {
+    decoded_.clear();
+    telnet_.Decode(
+        std::span<const uint8_t>(receiveBuffer_.data(), static_cast<std::size_t>(pending)),
+        [this](std::span<const uint8_t> data) {
+          decoded_.insert(decoded_.end(), data.begin(), data.end());
+        },
+        [this](std::span<const uint8_t>, const std::string& logLine) {
+          model_.TelnetCommand(logLine);
+        });
+    const int code = DeliverBytes(decoded_.data(), static_cast<long>(decoded_.size()));
+    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
+  } else if (pending > 0) {
+    const int code = DeliverToPort();
+    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
+  }
+  // A chunk the application would not take is dropped: keeping it would stop the connection for
+  // good, since the receive thread waits for it to be handled.
+  pendingCount_.store(0);
+  WakeReceiver();
+  return BRIDGE_OK;
+}
+
+int CVirtualPortDlg::DeliverToPort() {
+  return DeliverBytes(receiveBuffer_.data(), pendingCount_.load());
+}
+
+int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
+  long remaining = count;
+  long offset = 0;
+  int misses = 0;
+  while (remaining > 0) {
+    long n = control_.WriteToPort(data + offset, remaining);
+    if (n == 0) {
+      // Wait up to 100 ms for the application to make room, trying again every few ms; a
+      // wait that ends with nothing taken is one miss.
+      const uint32_t start = clock_.TickCount();
+      while (n == 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
+        clock_.Sleep(5);
+        n = control_.WriteToPort(data + offset, remaining);
+      }
+      if (n == 0 && ++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
+    }
+    if (n < 0) n = 0;
+    remaining -= n;
+    offset += n;
+  }
+  return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::PortDataAvailable(long count) {
+  if (!connected_) return;
+  SendFromPort(count);
+}
+
+void CVirtualPortDlg::SendFromPort(long count) {
+  long remaining = count;
+  while (remaining > 0 && connected_) {
+    model_.PortReceived(remaining);
+    const long chunk = std::min(remaining, kSendChunk);
+    remaining -= chunk;
+    const long n = control_.ReadFromPort(sendBuffer_.data(), chunk);
+    if (n > 0 && !SendChunk(n)) return;
+  }
+}
+
+bool CVirtualPortDlg::SendChunk(long n) {
+  const auto bytes = std::span<const uint8_t>(sendBuffer_.data(), static_cast<std::size_t>(n));
+  long sent = 0;
+  if (rfc2217_) {
+    // One send for the whole escaped chunk: the server sees the same bytes as with one send per
+    // byte, without a round of Nagle delays.
+    const EscapedChunk escaped = EscapeData(bytes);
+    sent = socket_.Send(escaped.bytes.data(), escaped.bytes.size());
+    if (sent >= 0) model_.SentToServer(escaped.txCount);
+  } else {
+    sent = socket_.Send(bytes.data(), bytes.size());
+    if (sent > 0) model_.SentToServer(sent);
+  }
+  if (sent < 0) {
+    ReportCommError(socket_.LastError());
+    return false;
+  }
+  return true;
+}
+
+void CVirtualPortDlg::BaudRateChanged(long baud) {
+  model_.BaudRateChanged(baud);
+  if (connected_ && rfc2217_ && baud > 0) SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
+}
+
+void CVirtualPortDlg::LineControlChanged(long stopBits, std::optional<long> parity,
+                                         std::optional<long> wordLength) {
+  // A pty has 8 data bits and no parity whatever the application asked: the log shows those.
+  model_.LineControlChanged(static_cast<int32_t>(stopBits),
+                            static_cast<int32_t>(parity.value_or(0)),
+                            static_cast<int32_t>(wordLength.value_or(8)));
+  if (!connected_ || !rfc2217_) return;
+  std::optional<int32_t> p, w;
+  if (parity) p = static_cast<int32_t>(*parity);
+  if (wordLength) w = static_cast<int32_t>(*wordLength);
+  SendFrames(LineControlFrames(static_cast<int32_t>(stopBits), p, w));
+}
+
+void CVirtualPortDlg::HandFlowChanged(const HandFlow& flow) {
+  model_.HandFlowChanged(flow.controlHandShake, flow.flowReplace, flow.xonLimit, flow.xoffLimit);
+  if (!connected_ || !rfc2217_) return;
+  if (const auto frame = ControlFrame(flow)) SendFrame(*frame);
+}
+
+void CVirtualPortDlg::SpecialCharsChanged(const SpecialChars& c) {
+  model_.SpecialCharsChanged(c.eofChar, c.errorChar, c.breakChar, c.eventChar, c.xonChar,
+                             c.xoffChar);
+}
+
+void CVirtualPortDlg::TimeoutsChanged(const CommTimeouts& t) {
+  model_.TimeoutsChanged(t.readInterval, t.readMultiplier, t.readConstant, t.writeMultiplier,
+                         t.writeConstant);
+}
+
+void CVirtualPortDlg::ShowStatus() {
+  model_.ShowStatus();
+  loop_.SetTimer(kStatusTimerId, PortStatusModel::kTickMilliseconds);
+}
+
+void CVirtualPortDlg::HideStatus() {
+  loop_.KillTimer(kStatusTimerId);
+  model_.Hide();
+}
+
+void CVirtualPortDlg::SetLogging(bool on) {
+  model_.SetLogging(on);
+}
+
+bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
+  switch (message.id) {
+    case WM_VPORT_DATA:
+      OnServerData(message.wParam, message.lParam);
+      return true;
+    case WM_VPORT_SHOWSTATUS:
+      ShowStatus();
+      return true;
+    case WM_VPORT_SETLOGGING:
+      SetLogging(message.wParam != 0);
+      return true;
+    case platform::WM_TIMER:
+      if (message.wParam == kConnectTimerId) {
+        OnConnectTimeout();
+      } else if (message.wParam == kStatusTimerId) {
+        const std::string text = model_.Tick();
+        if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace vport

@@ -1,0 +1,151 @@
+// The port window's state and handlers: one virtual port's local side (the control), its TCP
+// connection to the device server and the receive thread, all driven from the port thread's
+// message loop. The Qt status window only shows what Model() holds.
+//
+// Threads: everything here runs on the port thread except ReceiveThreadProc. The two share the
+// socket, stopReceive, pendingCount and receiveBuffer: the receive thread fills the buffer only
+// while pendingCount is 0, then sets it and posts WM_VPORT_DATA; the port thread uses the bytes and
+// sets pendingCount back to 0. Both flags are atomic, and a wake descriptor ends the receive
+// thread's waits as soon as the port thread changes either of them.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Message.h"
+#include "platform/MessageLoop.h"
+#include "platform/TcpClientSocket.h"
+#include "vport/BridgeCodes.h"
+#include "vport/CVSPortAx.h"
+#include "vport/PortObserver.h"
+#include "vport/PortStatusModel.h"
+#include "vport/TelnetDecoder.h"
+#include "vport/VSPortEvents.h"
+
+namespace vport {
+
+class CVirtualPortDlg : public VSPortEvents {
+ public:
+  static constexpr std::size_t kBufferSize = 1024;
+  static constexpr long kSendChunk = 1022;           // most bytes taken from the control at once
+  static constexpr std::size_t kReceiveChunk = 128;  // most bytes received per hand-over
+  static constexpr int kDeliveryAttempts = 100;
+  static constexpr uint32_t kDeliveryWaitMs = 100;
+  // A connect gets this long before it counts as failed (the system's own limit is minutes).
+  static constexpr uint32_t kDefaultConnectTimeoutMs = 15000;
+  static constexpr uint32_t kPrimeSettleMs = 150;
+  static constexpr uint32_t kPrimeRetryMs = 250;
+
+  // loop: the port thread's loop (timers, fd watches and the receive thread's posts go there).
+  // clock: what the delivery and priming waits sleep on.
+  CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock);
+  // Ends the connection and the receive thread; the control removes the port when it goes.
+  ~CVirtualPortDlg() override;
+  CVirtualPortDlg(const CVirtualPortDlg&) = delete;
+  CVirtualPortDlg& operator=(const CVirtualPortDlg&) = delete;
+
+  void SetObserver(PortObserver* observer) { observer_ = observer; }
+  void SetCaption(const std::string& caption) { caption_ = caption; }
+  const std::string& Caption() const { return caption_; }
+  void SetConnectTimeout(uint32_t ms) { connectTimeoutMs_ = ms; }
+
+  // The bridge's operations; results are BridgeCode values.
+  int CreateLocalPort(const std::string& ipAddr, const std::string& tcpPort,
+                      const std::string& comName, uint32_t flags);
+  int OpenConnection();
+  int CloseConnection();
+  int RemoveLocalPort();
+  int ConnectToServer();
+  int OnServerData(intptr_t wParam, intptr_t lParam);
+  int DeliverToPort();
+  void ReportCommError(int errorCode);
+  void PrimePort();
+
+  // Messages of the port thread that belong to the window (WM_VPORT_DATA, WM_TIMER, the status
+  // and logging requests). True when handled.
+  bool HandleMessage(const platform::Message& message);
+  void ShowStatus();
+  void HideStatus();
+  void SetLogging(bool on);
+
+  // The control's events.
+  void PortDataAvailable(long count) override;
+  void PortOpenedClosed(bool open) override;
+  void BaudRateChanged(long baud) override;
+  void LineControlChanged(long stopBits, std::optional<long> parity,
+                          std::optional<long> wordLength) override;
+  void HandFlowChanged(const HandFlow& flow) override;
+  void SpecialCharsChanged(const SpecialChars& chars) override;
+  void TimeoutsChanged(const CommTimeouts& timeouts) override;
+  void DtrChanged(bool on) override { model_.DtrChanged(on); }
+  void RtsChanged(bool on) override { model_.RtsChanged(on); }
+  void RingSignalled() override { model_.RingSignalled(); }
+  void EventMaskChanged(long mask) override {
+    model_.EventMaskChanged(static_cast<uint32_t>(mask));
+  }
+  void BreakChanged(bool on) override { model_.BreakChanged(on); }
+
+  bool created() const { return created_; }
+  bool connected() const { return connected_; }
+  bool connecting() const { return connecting_; }
+  const PortStatusModel& Model() const { return model_; }
+  const CVSPortAx& Control() const { return control_; }
+  const std::string& comName() const { return comName_; }
+
+  // Receive thread: selects, receives and posts until stopReceive. Exit code 16 when stopped,
+  // 0 after reporting a failed or closed connection.
+  static int ReceiveThreadProc(CVirtualPortDlg* window);
+
+ private:
+  void SetStatus(PortState state);
+  void OnConnectReady(short revents);
+  void OnConnectTimeout();
+  void CancelConnect();
+  void FinishOpen();
+  void AfterConnected();
+  void SendFromPort(long count);
+  bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
+  void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
+  void SendFrame(const std::vector<uint8_t>& frame);
+  int DeliverBytes(const uint8_t* data, long count);
+  void WakeReceiver();
+  void StopReceiver();
+  void ShowMessage(const std::string& text);
+  void ResetBuffers();
+
+  platform::MessageLoop& loop_;
+  platform::Clock& clock_;
+  CVSPortAx control_;
+  PortStatusModel model_;
+  PortObserver* observer_ = nullptr;
+  std::string caption_ = "Portolan";
+  uint32_t connectTimeoutMs_ = kDefaultConnectTimeoutMs;
+
+  std::thread receiveThread_;
+  std::atomic<bool> stopReceive_{true};
+  std::atomic<int> pendingCount_{0};
+  std::atomic<int> receiveError_{0};
+  int wakeFd_ = -1;  // eventfd: the port thread tells the receive thread to look again
+  platform::TcpClientSocket socket_;
+  std::array<uint8_t, kBufferSize> sendBuffer_{};
+  std::array<uint8_t, kBufferSize> receiveBuffer_{};
+  std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk
+
+  std::string ipAddr_, tcpPort_, comName_;
+  uint32_t flags_ = 0;
+  bool priming_ = false;
+  bool rfc2217_ = false;
+  bool strictBaud_ = false;
+  bool connected_ = false;
+  bool connecting_ = false;
+  bool created_ = false;
+  TelnetDecoder telnet_;
+};
+
+}  // namespace vport

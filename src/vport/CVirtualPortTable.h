@@ -1,0 +1,87 @@
+// The table of virtual ports: one record per COM number (COM1 to COM255), the running port threads
+// and the ports stored under "Ports" that come back at every start. All operations belong to one
+// thread (the main one); CreatePort with wait and DestroyPort block it until the port thread has
+// handled the request.
+//
+// Results: 0 or 255 as documented per operation; FindPort -1 when none.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemClock.h"
+#include "vport/PortObserver.h"
+#include "vport/VirtualPortRecord.h"
+
+namespace vport {
+
+class CVirtualPortTable {
+ public:
+  static constexpr int kSlots = 255;
+  static constexpr int kFailed = 255;
+  static constexpr uint32_t kStartupResetWaitMs = 500;
+
+  struct Options {
+    platform::Clock* clock = &platform::SystemClock::Instance();
+    PortObserver* observer = nullptr;  // given to every port thread
+    std::string caption = "Portolan";  // of the ports' message boxes
+    uint32_t connectTimeoutMs = CVirtualPortDlg::kDefaultConnectTimeoutMs;
+  };
+
+  // rootPath: the application's settings key (the stored ports lie in its subkey "Ports").
+  // Frees every slot, resets the port folder, then marks the system's serial ports.
+  CVirtualPortTable(platform::RegistryStore& store, std::string rootPath);
+  CVirtualPortTable(platform::RegistryStore& store, std::string rootPath, Options options);
+  // Removes every port, those that applications still hold included, and ends their threads.
+  virtual ~CVirtualPortTable();
+  CVirtualPortTable(const CVirtualPortTable&) = delete;
+  CVirtualPortTable& operator=(const CVirtualPortTable&) = delete;
+
+  int CreatePort(int comNumber, const std::string& hwAddr, int32_t devPort,
+                 const std::string& ipAddr, const std::string& tcpPort, uint32_t flags, bool wait);
+  int DestroyPort(int comNumber);
+  int FindPort(const std::string& hwAddr, int32_t devPort) const;
+  int GetPortInfo(int comNumber, std::string& comName, std::string& hwAddr, int32_t& devPort,
+                  uint32_t& flags, std::string& tcpPort) const;
+  int32_t GetSlotState(int comNumber) const;
+  void ShowPortStatus(int comNumber);
+  void SavePort(int comNumber);
+  bool LoadPort(int comNumber, std::string& hwAddr, std::string& ipAddr, std::string& tcpPort,
+                int32_t& devPort, uint32_t& flags);
+  void DeletePortKey(int comNumber);
+  void LoadAllPorts();
+  void DestroyAllPorts();
+  void MarkSystemPorts();
+
+  // Whether the port's thread reports that its local port exists.
+  bool IsLive(int comNumber) const;
+  // Posts a request (WM_VPORT_SHOWSTATUS, WM_VPORT_SETLOGGING) to a live port's thread.
+  bool PostToPort(int comNumber, uint32_t id, intptr_t wParam = 0);
+  const VirtualPortRecord& Record(int comNumber) const { return records_.at(Index(comNumber)); }
+
+  // "COM5" for 5.
+  static std::string ComName(int comNumber);
+  static bool InRange(int comNumber) { return comNumber >= 1 && comNumber <= kSlots; }
+  // The COM number in a system serial-port text ("COM12" -> 12), 0 when it names none we keep.
+  static int SystemPortNumber(const std::string& data);
+  // The registry key of a stored port, relative to the root: "Ports\COM5".
+  static std::string PortSection(int comNumber);
+
+ private:
+  static std::size_t Index(int comNumber) { return static_cast<std::size_t>(comNumber - 1); }
+  void FreeRecord(VirtualPortRecord& record);
+  std::string KeyPath(int comNumber) const;
+  std::string ReadString(const std::string& key, const std::string& name);
+  uint32_t ReadDword(const std::string& key, const std::string& name);
+
+  platform::RegistryStore& store_;
+  std::string rootPath_;
+  Options options_;
+  std::array<VirtualPortRecord, kSlots> records_;
+};
+
+}  // namespace vport
