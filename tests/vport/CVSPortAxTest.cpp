@@ -175,6 +175,28 @@ TEST_F(CVSPortAxTest, LinkAppearsOnlyWhenPublished) {
   EXPECT_EQ(port.LinkPath(), Link());
 }
 
+TEST_F(CVSPortAxTest, PublishLinkRefusesWhatAppearedMeanwhile) {
+  ASSERT_EQ(mkdir(Link().c_str(), 0700), 0);
+  EXPECT_FALSE(port.PublishLink());
+  EXPECT_EQ(port.LastError(), EEXIST);
+  EXPECT_TRUE(std::filesystem::is_directory(Link()));
+}
+
+TEST_F(CVSPortAxTest, LineIsRawSoDataIsNeitherEchoedNorTranslated) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  const uint8_t bytes[] = {'a', '\n', '\r', 0x03, 0x1a, 0x7f, 0xff, 0x00};
+  ASSERT_EQ(port.WriteToPort(bytes, sizeof bytes), static_cast<long>(sizeof bytes));
+  uint8_t got[sizeof bytes];
+  ASSERT_TRUE(app.ReadAll(got, sizeof got));
+  EXPECT_EQ(std::memcmp(got, bytes, sizeof bytes), 0);
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataAnnounced == 8; }));
+  uint8_t back[64];
+  ASSERT_EQ(port.ReadFromPort(back, sizeof back), 8);  // only what the application wrote
+  EXPECT_EQ(std::memcmp(back, bytes, sizeof bytes), 0);
+}
+
 TEST_F(CVSPortAxTest, ApplicationOpenAndCloseAreReported) {
   ASSERT_TRUE(Published());
   App app(Link());
