@@ -1,0 +1,10 @@
+#include "discovery/PleaseWaitWindow.h"
+
+namespace discovery {
+
+CPleaseWaitDlg& PleaseWaitWindow() {
+  static CPleaseWaitDlg window(false);
+  return window;
+}
+
+}  // namespace discovery
