@@ -1,6 +1,8 @@
 // The config file and the command line: good input sets what it says, bad input names its line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "CommandLine.h"
 #include "ConfigFile.h"
 #include "DeviceTable.h"
@@ -184,6 +186,29 @@ TEST(CommandLineTest, OptionsMakeTheDeviceSeries) {
   EXPECT_EQ(r.options.devices[0].ports.size(), 2u);
   EXPECT_EQ(r.options.devices[0].ports[1].name, "Port2");
   EXPECT_EQ(r.options.devices[0].PortCountByte(), 9);
+}
+
+TEST(CommandLineTest, ConfigFileDevicesWithCommandLineSocketOptions) {
+  const std::string path = ::testing::TempDir() + "/devsim-config-test.ini";
+  {
+    FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs(
+        "[simulator]\nudp_port = 14201\nraw_base = 19100\n"
+        "[device]\ncount = 2\nserial = S{n}\n",
+        file);
+    std::fclose(file);
+  }
+  const char* argv[] = {"x",        "--udp-port", "0",       "--config", path.c_str(),
+                        "--layout", "B",          "--count", "9"};
+  const auto r = ParseCommandLine(static_cast<int>(std::size(argv)), argv);
+  std::remove(path.c_str());
+  ASSERT_EQ(r.action, CommandLineResult::Action::kRun) << r.message;
+  EXPECT_EQ(r.options.udpPort, 0);            // the command line wins
+  EXPECT_EQ(r.options.rawBase, 19100);        // the file fills in what the command line left
+  ASSERT_EQ(r.options.devices.size(), 2u);    // the file's devices replace --count
+  EXPECT_EQ(r.options.devices[1].format, 3);  // built on the command line's template
+  EXPECT_EQ(r.options.devices[1].SerialNumberText(), "S0002");
 }
 
 TEST(CommandLineTest, BadOptionsAreRefused) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "ConfigFile.h"
 #include "ValueParsers.h"
@@ -53,7 +54,8 @@ Sockets:
   --burst-gap-ms MS      the pause (default 2)
   --ready-file PATH      written once all sockets are open: "udp=P raw=P rfc2217=P devices=N"
 
-  --config FILE          read a config file (see below); its [device] sections replace --count
+  --config FILE          read a config file (see below); its [device] sections replace --count,
+                         and the socket options above win over its [simulator] section
   --help                 this text
 
 Config file (INI style; '#' or ';' start comments; values may be "quoted" with \\, \" and \xHH):
@@ -84,6 +86,7 @@ struct CommandLineState {
   DeviceSeries series;
   SimOptions options;
   std::optional<std::string> configPath;
+  std::set<std::string> given;  // options named on the command line
   std::optional<int> portCountByte;
   std::optional<size_t> portNumber;
   std::vector<PortConfig> portEntries;
@@ -207,6 +210,19 @@ void ApplyPorts(CommandLineState& s) {
   if (s.portCountByte) d.announcedPorts = *s.portCountByte;
 }
 
+// Options named on the command line win over the config file's [simulator] section.
+void KeepCommandLineChoices(const CommandLineState& s, SimOptions* fromFile) {
+  const SimOptions& cli = s.options;
+  const auto given = [&s](const char* name) { return s.given.count(name) != 0; };
+  if (given("--udp-port")) fromFile->udpPort = cli.udpPort;
+  if (given("--raw-base")) fromFile->rawBase = cli.rawBase;
+  if (given("--rfc2217-base")) fromFile->rfc2217Base = cli.rfc2217Base;
+  if (given("--no-tcp")) fromFile->serveTcp = false;
+  if (given("--no-multicast")) fromFile->joinMulticast = false;
+  if (given("--burst")) fromFile->burst = cli.burst;
+  if (given("--burst-gap-ms")) fromFile->burstGapMs = cli.burstGapMs;
+}
+
 CommandLineResult Error(const std::string& message) {
   CommandLineResult result;
   result.action = CommandLineResult::Action::kError;
@@ -230,6 +246,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
       help.action = CommandLineResult::Action::kHelp;
       return help;
     }
+    s.given.insert(arg);
     if (arg == "--pty") {
       s.series.first.portMode = PortMode::kPty;
     } else if (arg == "--no-tcp") {
@@ -245,15 +262,16 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
   }
   ApplyPorts(s);
   if (s.configPath) {
-    if (auto error = LoadConfigFile(*s.configPath, s.series, &s.options)) {
+    SimOptions fromFile = s.options;
+    if (auto error = LoadConfigFile(*s.configPath, s.series, &fromFile)) {
       return Error(*s.configPath + (error->line ? ":" + std::to_string(error->line) : "") + ": " +
                    error->message);
     }
+    KeepCommandLineChoices(s, &fromFile);
+    s.options = std::move(fromFile);
   }
-  if (!s.configPath || s.options.devices.empty()) {
-    if (s.options.devices.empty() && !AppendSeries(s.series, &s.options.devices)) {
-      return Error("the device addresses run past 255.255.255.255");
-    }
+  if (s.options.devices.empty() && !AppendSeries(s.series, &s.options.devices)) {
+    return Error("the device addresses run past 255.255.255.255");
   }
   s.options.rawBase += s.tcpOffset;
   s.options.rfc2217Base += s.tcpOffset;

@@ -31,6 +31,7 @@ bool AppendSeries(const DeviceSeries& series, std::vector<DeviceConfig>* devices
       device.hardwareAddress[i] = static_cast<uint8_t>(value >> (8 * (5 - i)));
     }
     device.systemName = ExpandName(series.nameTemplate, devices->size() + 1);
+    device.serialText = ExpandName(series.first.serialText, devices->size() + 1);
     devices->push_back(std::move(device));
   }
   return true;

@@ -31,7 +31,8 @@ struct DeviceSeries {
 };
 
 // Appends the series to devices: device k (0-based within the series) gets first's address and
-// hardware address plus k, and its name from the template with the overall device number.
+// hardware address plus k, and its name (and serial text) from the template with the overall
+// device number.
 // Returns false when the addresses would run past 255.255.255.255 or the table would grow past
 // kMaxDevices.
 bool AppendSeries(const DeviceSeries& series, std::vector<DeviceConfig>* devices);
