@@ -403,6 +403,68 @@ TEST(MessageLoopTest, TimerSetFromAnotherThreadShortensABlockedWait) {
   EXPECT_EQ(fired.load(), 1);
 }
 
+TEST(MessageLoopTest, FdWatchedFromAnotherThreadJoinsABlockedWait) {
+  FakeClock clock;
+  clock.SetAutoAdvance(false);
+  MessageLoop loop(clock);
+  Pipe p;
+  std::atomic<int> got{0};
+  std::thread runner([&] { loop.Run(); });
+  ASSERT_TRUE(clock.WaitForBlocked());
+  loop.WatchFd(p.Read(), POLLIN, [&](int fd, short) {
+    char c;
+    (void)!read(fd, &c, 1);
+    ++got;
+    loop.Quit(0);
+  });
+  ASSERT_EQ(write(p.Write(), "z", 1), 1);
+  runner.join();
+  EXPECT_EQ(got.load(), 1);
+}
+
+TEST(MessageLoopTest, NestedWaitInsideAHandlerSeesLaterMessages) {
+  FakeClock clock;
+  MessageLoop loop(clock);
+  std::vector<uint32_t> order;
+  // A handler that waits for a reply the way a modal wait does: it pumps until it arrives.
+  loop.SetHandler([&](const Message& m) {
+    order.push_back(m.id);
+    if (m.id == WM_USER + 1) {
+      loop.PostMessage(WM_USER + 2);
+      bool arrived = false;
+      while (!arrived && loop.WaitOne(1000) == MessageLoop::WaitResult::Dispatched) {
+        arrived = order.back() == WM_USER + 2;
+      }
+      order.push_back(arrived ? 100 : 200);
+    }
+  });
+  loop.PostMessage(WM_USER + 1);
+  loop.Quit(4);
+  EXPECT_EQ(loop.Run(), 4);
+  // The quit was queued before the reply, so the nested wait ends at the quit and the outer
+  // loop sees it too.
+  EXPECT_EQ(order, (std::vector<uint32_t>{WM_USER + 1, 200}));
+  EXPECT_EQ(loop.Pending(), 0u);
+}
+
+TEST(MessageLoopTest, NestedWaitGetsItsReplyBeforeAQuitPostedLater) {
+  FakeClock clock;
+  MessageLoop loop(clock);
+  std::vector<uint32_t> order;
+  loop.SetHandler([&](const Message& m) {
+    order.push_back(m.id);
+    if (m.id == WM_USER + 1) {
+      loop.PostMessage(WM_USER + 2);
+      loop.Quit(6);
+      while (loop.WaitOne(1000) == MessageLoop::WaitResult::Dispatched) {
+      }
+    }
+  });
+  loop.PostMessage(WM_USER + 1);
+  EXPECT_EQ(loop.Run(), 6);
+  EXPECT_EQ(order, (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2}));
+}
+
 double ThreadCpuSeconds(clockid_t id) {
   timespec ts{};
   clock_gettime(id, &ts);
