@@ -1,5 +1,6 @@
 #include "vport/CVSPortAx.h"
 
+#include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -174,6 +175,12 @@ long CVSPortAx::WriteToPort(const uint8_t* data, long count) {
   const long taken = std::max(0L, pty_.Write(data, want));
   if (strict_) pacer_.Consume(static_cast<size_t>(taken));
   return taken;
+}
+
+bool CVSPortAx::WaitForRoom(int timeoutMs) {
+  if (!pty_.IsOpen()) return false;
+  pollfd p{pty_.MasterFd(), POLLOUT, 0};
+  return poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLOUT) != 0;
 }
 
 long CVSPortAx::ReadFromPort(uint8_t* data, long count) {

@@ -63,6 +63,9 @@ class CVSPortAx {
 
   // Hands data to the application without blocking; returns the bytes taken (0 to count).
   long WriteToPort(const uint8_t* data, long count);
+  // Waits up to timeoutMs until the application's side has room for WriteToPort again. True
+  // when it has (it may still take nothing under strict baud-rate pacing).
+  bool WaitForRoom(int timeoutMs);
   // Copies at most min(count, kMaxReadChunk) bytes the application wrote; returns how many.
   long ReadFromPort(uint8_t* data, long count);
   // Discards what is queued both ways and restarts pacing; for after the application closed.

@@ -376,7 +376,8 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
       // wait that ends with nothing taken is one miss.
       const uint32_t start = clock_.TickCount();
       while (n == 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
-        clock_.Sleep(5);
+        // Under pacing the pty has room but the pacer does not: then a plain short sleep.
+        if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
         n = control_.WriteToPort(data + offset, remaining);
       }
       if (n == 0 && ++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;

@@ -33,8 +33,8 @@ namespace vport {
 class CVirtualPortDlg : public VSPortEvents {
  public:
   static constexpr std::size_t kBufferSize = 1024;
-  static constexpr long kSendChunk = 1022;           // most bytes taken from the control at once
-  static constexpr std::size_t kReceiveChunk = 128;  // most bytes received per hand-over
+  static constexpr long kSendChunk = 1022;  // most bytes taken from the control at once
+  static constexpr std::size_t kReceiveChunk = kBufferSize;  // most bytes per hand-over
   static constexpr int kDeliveryAttempts = 100;
   static constexpr uint32_t kDeliveryWaitMs = 100;
   // A connect gets this long before it counts as failed (the system's own limit is minutes).

@@ -1,0 +1,316 @@
+// The bridge end to end: a port thread with its local port, opened by the test as an application
+// opens a serial port, and a TCP peer on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <netinet/tcp.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <thread>
+
+#include "BridgeTestSupport.h"
+#include "TempPortDir.h"
+#include "platform/FakeClock.h"
+#include "platform/Prompt.h"
+#include "platform/ScriptedPrompt.h"
+#include "vport/BridgeCodes.h"
+#include "vport/CVirtualPortThread.h"
+#include "vport/PortFlags.h"
+
+namespace vport {
+namespace {
+
+using test::LoopbackListener;
+using test::OpenAsApplication;
+using test::ReadExactly;
+using test::WriteAll;
+
+const std::string kCommError104 =
+    "Error (68) communicating with remote server.\nVirtual port \"COM21\" closed. \nBefore "
+    "attempting to use this port again, \nbe sure to have your application 'Close' then re-open "
+    "it.";
+
+class BridgeTest : public ::testing::Test {
+ protected:
+  BridgeTest() { platform::InstallPrompt(&prompt); }
+  ~BridgeTest() override {
+    port.reset();
+    platform::InstallPrompt(nullptr);
+  }
+
+  // Starts COM<n> bound to the listener's port and waits until it exists.
+  void StartPort(int n, const std::string& tcpPort, uint32_t flags = 0, bool logging = false,
+                 platform::Clock& clock = platform::SystemClock::Instance()) {
+    comName = "COM" + std::to_string(n);
+    port = std::make_unique<CVirtualPortThread>(clock);
+    port->SetStartValues("127.0.0.1", tcpPort, comName, flags);
+    port->SetObserver(&observer);
+    port->SetBusy();
+    ASSERT_TRUE(port->Resume());
+    port->WaitWhileBusy();
+    ASSERT_TRUE(port->PortExists());
+    if (logging) {
+      port->PostMessage(WM_VPORT_SETLOGGING, 1);
+      port->PostMessage(WM_VPORT_SHOWSTATUS);
+    }
+  }
+  std::string Link() const { return portDir.Entry(comName); }
+  // Removes the port the way the table does; returns whether it still exists.
+  bool Destroy() {
+    port->SetBusy();
+    port->PostMessage(WM_VPORT_DESTROY);
+    port->WaitWhileBusy();
+    return port->PortExists();
+  }
+
+  test::TempPortDir portDir;
+  platform::ScriptedPrompt prompt;
+  test::RecordingObserver observer;
+  std::unique_ptr<CVirtualPortThread> port;
+  std::string comName;
+};
+
+TEST_F(BridgeTest, BytesPassByteExactBothWaysAtVolume) {
+  LoopbackListener server;
+  StartPort(20, server.PortText());
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM20 Open"));
+
+  const auto up = test::Pattern(512 * 1024, 1);
+  const auto down = test::Pattern(512 * 1024, 2);
+  std::vector<uint8_t> gotUp, gotDown;
+  std::thread appWriter([&] { WriteAll(app, up.data(), up.size()); });
+  std::thread appReader([&] { gotDown = ReadExactly(app, down.size()); });
+  std::thread peerWriter([&] { WriteAll(peer, down.data(), down.size()); });
+  gotUp = ReadExactly(peer, up.size());
+  appWriter.join();
+  appReader.join();
+  peerWriter.join();
+  EXPECT_TRUE(gotUp == up) << gotUp.size();
+  EXPECT_TRUE(gotDown == down) << gotDown.size();
+
+  // The application closes: the server sees the end of the connection.
+  close(app);
+  EXPECT_TRUE(ReadExactly(peer, 1).empty());
+  EXPECT_TRUE(observer.WaitFor("COM20 Closed"));
+  close(peer);
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(BridgeTest, A2000ByteWriteIsReadAs1022And978) {
+  LoopbackListener server;
+  StartPort(22, server.PortText(), 0, true);
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitForLog("COM22", "*** Virtual port (COM22) opened ***"));
+  const auto data = test::Pattern(2000, 3);
+  ASSERT_EQ(write(app, data.data(), data.size()), 2000);
+  EXPECT_TRUE(ReadExactly(peer, 2000) == data);
+  ASSERT_TRUE(observer.WaitForLog("COM22", "Port received 978 byte(s)."));
+  const std::string log = observer.Log("COM22");
+  EXPECT_NE(log.find("\r\nPort received 2000 byte(s).\r\nPort received 978 byte(s)."),
+            std::string::npos)
+      << log;
+  close(app);
+  ASSERT_TRUE(observer.WaitForLog("COM22", "*** Virtual port (COM22) closed ***\r\n"));
+  close(peer);
+}
+
+TEST_F(BridgeTest, ServerDataIsLoggedAndCounted) {
+  LoopbackListener server;
+  StartPort(23, server.PortText(), 0, true);
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitFor("COM23 Open"));
+  const uint8_t hello[] = {'h', 'e', 'l', 'l', 'o'};
+  ASSERT_TRUE(WriteAll(peer, hello, sizeof hello));
+  const auto got = ReadExactly(app, 5);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "hello");
+  EXPECT_TRUE(observer.WaitForLog("COM23", "\r\nGot 5 byte(s) from remote device"));
+  close(app);
+  close(peer);
+}
+
+TEST_F(BridgeTest, ServerResettingTheConnectionClosesThePortsConnection) {
+  LoopbackListener server;
+  StartPort(21, server.PortText());
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitFor("COM21 Open"));
+  linger reset{1, 0};
+  setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+  close(peer);
+  ASSERT_TRUE(prompt.WaitForCount(1));
+  EXPECT_EQ(prompt.Records()[0].text, kCommError104);
+  EXPECT_TRUE(observer.WaitFor("COM21 Closed"));
+  // Data the application writes now goes nowhere, and the port stays.
+  const uint8_t byte = 1;
+  EXPECT_EQ(write(app, &byte, 1), 1);
+  struct stat info {};
+  EXPECT_EQ(lstat(Link().c_str(), &info), 0);
+  // Close and reopen: connected again.
+  close(app);
+  const int again = OpenAsApplication(Link());
+  const int peer2 = server.Accept();
+  EXPECT_GE(peer2, 0);
+  close(again);
+  close(peer2);
+}
+
+TEST_F(BridgeTest, ServerClosingInOrderEndsTheConnectionToo) {
+  LoopbackListener server;
+  StartPort(24, server.PortText());
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitFor("COM24 Open"));
+  close(peer);
+  ASSERT_TRUE(prompt.WaitForCount(1));
+  EXPECT_EQ(prompt.Records()[0].text.rfind("Error (0) communicating with remote server.", 0), 0u);
+  EXPECT_TRUE(observer.WaitFor("COM24 Closed"));
+  close(app);
+}
+
+TEST_F(BridgeTest, ServerOffGivesUnableToOpen) {
+  LoopbackListener server;
+  const std::string tcpPort = server.PortText();
+  server.Close();  // nobody listens there now
+  StartPort(25, tcpPort);
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  ASSERT_TRUE(prompt.WaitForCount(1));
+  EXPECT_EQ(prompt.Records()[0].text,
+            "Unable to open virtual port \"COM25\".\nEnsure that the server is powered on and "
+            "is on line.");
+  EXPECT_TRUE(observer.WaitFor("COM25 Closed"));
+  const auto events = observer.Events();
+  ASSERT_GE(events.size(), 3u);
+  EXPECT_EQ(events[1], "COM25 Connecting...");
+  close(app);
+}
+
+// A listener whose backlog is full: a further connect is neither accepted nor refused.
+class StalledListener {
+ public:
+  StalledListener() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(fd_, 0);
+    socklen_t length = sizeof address;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    for (int i = 0; i < 4; ++i) {
+      const int c = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      connect(c, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      fillers_.push_back(c);
+    }
+    usleep(100000);
+  }
+  ~StalledListener() {
+    for (int c : fillers_) close(c);
+    close(fd_);
+  }
+  std::string PortText() const { return std::to_string(port_); }
+
+ private:
+  int fd_ = -1;
+  uint16_t port_ = 0;
+  std::vector<int> fillers_;
+};
+
+TEST_F(BridgeTest, ClosingThePortWhileConnectingCancelsTheConnect) {
+  StalledListener server;
+  StartPort(26, server.PortText());
+  const int app = OpenAsApplication(Link());
+  ASSERT_TRUE(observer.WaitFor("COM26 Connecting..."));
+  close(app);
+  // The port thread is not stuck in the connect: it hears the close and removes the port.
+  EXPECT_TRUE(observer.WaitFor("COM26 Closed"));
+  EXPECT_FALSE(Destroy());
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(BridgeTest, ConnectGivesUpAfterItsTimeout) {
+  StalledListener server;
+  comName = "COM27";
+  port = std::make_unique<CVirtualPortThread>();
+  port->SetStartValues("127.0.0.1", server.PortText(), comName, 0);
+  port->SetObserver(&observer);
+  port->SetConnectTimeout(300);
+  port->SetBusy();
+  ASSERT_TRUE(port->Resume());
+  port->WaitWhileBusy();
+  const int app = OpenAsApplication(Link());
+  ASSERT_TRUE(prompt.WaitForCount(1));
+  EXPECT_EQ(prompt.Records()[0].text.rfind("Unable to open virtual port \"COM27\".", 0), 0u);
+  EXPECT_TRUE(observer.WaitFor("COM27 Closed"));
+  close(app);
+}
+
+TEST_F(BridgeTest, DeleteWhileOpenClosesTheConnectionButKeepsThePort) {
+  LoopbackListener server;
+  StartPort(28, server.PortText());
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitFor("COM28 Open"));
+  EXPECT_TRUE(Destroy());                     // RemoveLocalPort gave -70: the port still exists
+  EXPECT_TRUE(ReadExactly(peer, 1).empty());  // but the connection is gone
+  EXPECT_TRUE(observer.WaitFor("COM28 Closed"));
+  struct stat info {};
+  EXPECT_EQ(lstat(Link().c_str(), &info), 0);
+  close(app);
+  close(peer);
+  bool exists = true;
+  for (int i = 0; i < 200 && exists; ++i) {
+    exists = Destroy();
+    if (exists) usleep(10000);
+  }
+  EXPECT_FALSE(exists);
+  EXPECT_NE(lstat(Link().c_str(), &info), 0);
+}
+
+TEST_F(BridgeTest, DataWrittenWhileConnectingIsSentOnceConnected) {
+  LoopbackListener server;
+  StartPort(29, server.PortText());
+  const int app = OpenAsApplication(Link());
+  const uint8_t early[] = {'e', 'a', 'r', 'l', 'y'};
+  ASSERT_EQ(write(app, early, sizeof early), 5);
+  const int peer = server.Accept();
+  const auto got = ReadExactly(peer, 5);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "early");
+  close(app);
+  close(peer);
+}
+
+TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
+  platform::FakeClock clock;  // the 100 waits of 100 ms pass at once
+  LoopbackListener server;
+  StartPort(30, server.PortText(), 0, false, clock);
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitFor("COM30 Open"));
+  const auto flood = test::Pattern(1 << 20, 4);
+  std::thread writer([&] { WriteAll(peer, flood.data(), flood.size()); });
+  ASSERT_TRUE(prompt.WaitForCount(1, 60000));
+  EXPECT_EQ(prompt.Records()[0].text,
+            "Error (ffffff9c) processing data received from remote device");
+  // The connection stays, and the chunk that could not be delivered was dropped: data flows
+  // on once the application reads.
+  std::vector<uint8_t> drained;
+  do {
+    drained = ReadExactly(app, 65536, 200);
+  } while (!drained.empty() && prompt.Count() < 50);
+  shutdown(peer, SHUT_RDWR);
+  writer.join();
+  close(app);
+  close(peer);
+  port.reset();  // before the clock it runs on goes
+}
+
+}  // namespace
+}  // namespace vport
