@@ -1,0 +1,50 @@
+// The extended query over SNMP: after a discovery reply it reads the device's firmware version,
+// per-port printer values, location and wireless values into the record, in three requests
+// through the request layer, waiting in the record's wait window.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "discovery/ExtendedQuery.h"
+
+namespace platform {
+class Clock;
+}
+
+namespace snmp {
+class SnmpWaitWindow;
+}
+
+namespace discovery {
+
+struct SnmpExtendedQueryConfig {
+  std::string vendorRoot;   // the maker's enterprise root (string 8002)
+  std::string ownMakerTag;  // the maker's own tag (string 8000)
+  // The brand table's (tag, enterprise root) pairs, in table order.
+  std::vector<std::pair<std::string, std::string>> brands;
+  int getTimeout = 500;  // hundredths of a second (Timeouts\GetTimeout)
+  // Used when the record's wait window cannot carry SNMP waits; null: such records fail with
+  // 3075 (no session).
+  snmp::SnmpWaitWindow* wait = nullptr;
+  platform::Clock* clock = nullptr;  // times the request waits; null: the system clock
+
+  // The string table's root and tag, no brands, the default timeout.
+  static SnmpExtendedQueryConfig Defaults();
+};
+
+class SnmpExtendedQuery : public ExtendedQuery {
+ public:
+  explicit SnmpExtendedQuery(SnmpExtendedQueryConfig config) : config_(std::move(config)) {}
+
+  int Run(CDeviceRecord& record) override;
+
+  // The enterprise root for a device's maker tag.
+  std::string RootFor(const char* makerTag) const;
+
+ private:
+  SnmpExtendedQueryConfig config_;
+};
+
+}  // namespace discovery
