@@ -79,17 +79,3 @@ bool BerFail(BerState* state, SNMPAPI_STATUS code) {
   }
   return false;
 }
-
-bool BerPush(BerState* state) {
-  if (state->top >= kBerMaxNesting) return BerFail(state, SNMPAPI_OTHER_ERROR);
-  state->stack[state->top++] = BerFrame{state->limit, state->form};
-  return true;
-}
-
-bool BerPop(BerState* state) {
-  if (state->top == 0) return BerFail(state, SNMPAPI_OTHER_ERROR);
-  const BerFrame& frame = state->stack[--state->top];
-  state->limit = frame.limit;
-  state->form = frame.form;
-  return true;
-}

@@ -52,6 +52,19 @@ smiUINT32 BerGetErrorOffset(const BerState* state);
 SNMPAPI_STATUS BerClose(BerState* state);
 
 // Shared by the encoder and the decoder: record the first failure and where it happened.
-bool BerFail(BerState* state, SNMPAPI_STATUS code);
-bool BerPush(BerState* state);
-bool BerPop(BerState* state);
+[[gnu::cold]] bool BerFail(BerState* state, SNMPAPI_STATUS code);
+
+// Every value opens and closes a frame, so these are inline: they sit on the hottest path.
+inline bool BerPush(BerState* state) {
+  if (state->top >= kBerMaxNesting) return BerFail(state, SNMPAPI_OTHER_ERROR);
+  state->stack[state->top++] = BerFrame{state->limit, state->form};
+  return true;
+}
+
+inline bool BerPop(BerState* state) {
+  if (state->top == 0) return BerFail(state, SNMPAPI_OTHER_ERROR);
+  const BerFrame& frame = state->stack[--state->top];
+  state->limit = frame.limit;
+  state->form = frame.form;
+  return true;
+}

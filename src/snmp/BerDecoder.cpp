@@ -34,7 +34,7 @@ void* take(BerState* s, Arena* arena, size_t bytes) {
   return p;
 }
 
-size_t left(const BerState* s) {
+inline size_t left(const BerState* s) {
   return static_cast<size_t>(s->limit - s->cursor);
 }
 
@@ -44,8 +44,8 @@ bool getByte(BerState* s, uint8_t* out) {
   return true;
 }
 
-// Reads tag and length and enters the value: its limit becomes the current limit.
-bool openValue(BerState* s, uint8_t* tag) {
+// Reads tag and length and enters the value: its limit becomes the current limit. Any form.
+bool openValueSlow(BerState* s, uint8_t* tag) {
   if (!getByte(s, tag)) return false;
   if ((*tag & 0x1F) == 0x1F) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   uint8_t first = 0;
@@ -73,35 +73,60 @@ bool openValue(BerState* s, uint8_t* tag) {
   return true;
 }
 
-bool openExpected(BerState* s, uint8_t expected) {
+// Nearly every value of a message has a one-octet length, so that case is read in one step.
+inline bool openValue(BerState* s, uint8_t* tag) {
+  const size_t avail = left(s);
+  if (avail < 2 || s->cursor[1] >= 0x80) return openValueSlow(s, tag);
+  const uint8_t t = s->cursor[0];
+  if ((t & 0x1F) == 0x1F) {
+    ++s->cursor;
+    return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  }
+  const size_t length = s->cursor[1];
+  s->cursor += 2;
+  *tag = t;
+  if (!BerPush(s)) return false;
+  if (length > avail - 2) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  s->limit = s->cursor + length;
+  s->form = kBerFormDefinite;
+  return true;
+}
+
+inline bool openExpected(BerState* s, uint8_t expected) {
   uint8_t tag = 0;
   if (!openValue(s, &tag)) return false;
   if (tag != expected) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   return true;
 }
 
-bool closeValue(BerState* s) {
-  if (s->form == kBerFormIndefinite) {
-    uint8_t a = 0;
-    uint8_t b = 0;
-    if (!getByte(s, &a)) return false;
-    if (a != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
-    if (!getByte(s, &b)) return false;
-    if (b != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
-  } else if (s->cursor != s->limit) {
-    return BerFail(s, SNMPAPI_MESSAGE_INVALID);
-  }
+bool closeIndefinite(BerState* s) {
+  uint8_t a = 0;
+  uint8_t b = 0;
+  if (!getByte(s, &a)) return false;
+  if (a != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  if (!getByte(s, &b)) return false;
+  if (b != 0) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   return BerPop(s);
 }
 
-// Contents of an open primitive value: to its limit, or to the first 00 00 pair when indefinite.
-size_t contentsLength(const BerState* s) {
+inline bool closeValue(BerState* s) {
+  if (s->form == kBerFormIndefinite) return closeIndefinite(s);
+  if (s->cursor != s->limit) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  return BerPop(s);
+}
+
+size_t indefiniteContentsLength(const BerState* s) {
   const size_t n = left(s);
-  if (s->form != kBerFormIndefinite) return n;
   for (size_t i = 0; i + 1 < n; ++i) {
     if (s->cursor[i] == 0 && s->cursor[i + 1] == 0) return i;
   }
   return n;
+}
+
+// Contents of an open primitive value: to its limit, or to the first 00 00 pair when indefinite.
+inline size_t contentsLength(const BerState* s) {
+  if (s->form != kBerFormIndefinite) return left(s);
+  return indefiniteContentsLength(s);
 }
 
 // Two's complement (isSigned) or unsigned number of at most maxOctets significant octets; a
@@ -160,42 +185,78 @@ bool readBits(BerState* s, smiOCTETS* out, Arena* arena) {
   return true;
 }
 
-// Contents of an OID into oid. The subidentifiers are counted first (every octet without the
-// continuation bit ends one, and the first value gives two), so the array is sized once.
+// One subidentifier of two or more octets starting at p (the caller has made sure that a final
+// octet follows). A subidentifier is 32 bits (the first value carries up to 80 more): refuse
+// rather than wrap. Returns the octet after it, or null with the cursor at the failing octet.
+const uint8_t* readLongSubid(BerState* s, const uint8_t* p, uint64_t* out) {
+  uint64_t v = 0;
+  uint8_t octet = 0;
+  do {
+    octet = *p++;
+    v = (v << 7) | (octet & 0x7F);
+    if (v > 0xFFFFFFFFull + 80) {
+      s->cursor = const_cast<uint8_t*>(p);
+      BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+      return nullptr;
+    }
+  } while (octet & 0x80);
+  *out = v;
+  return p;
+}
+
+// Contents of an OID into oid, in one pass. n octets end at most n values, and the first value
+// gives two subidentifiers, so room for n + 1 is enough and the array is sized once.
 bool readOidContents(BerState* s, smiOID* oid, Arena* arena) {
   const size_t n = contentsLength(s);
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-  uint8_t* end = s->cursor + n;
+  const uint8_t* p = s->cursor;
+  const uint8_t* const end = p + n;
   if (end[-1] & 0x80) {  // the last value never ends
-    s->cursor = end;
+    s->cursor += n;
     return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   }
-  size_t count = 1;
-  for (const uint8_t* p = s->cursor; p < end; ++p) count += (*p & 0x80) == 0 ? 1 : 0;
-  auto* ids = static_cast<smiUINT32*>(take(s, arena, count * sizeof(smiUINT32)));
+  auto* ids = static_cast<smiUINT32*>(take(s, arena, (n + 1) * sizeof(smiUINT32)));
   if (ids == nullptr) return false;
   oid->ptr = ids;
   oid->len = 0;
-  bool first = true;
-  while (s->cursor < end) {
-    uint64_t v = 0;
-    uint8_t octet = 0;
-    do {
-      octet = *s->cursor++;
-      v = (v << 7) | (octet & 0x7F);
-      // A subidentifier is 32 bits (the first value carries up to 80 more); refuse rather than
-      // wrap.
-      if (v > 0xFFFFFFFFull + 80) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-    } while (octet & 0x80);
-    if (first) {
-      first = false;
-      const uint64_t top = v < 40 ? 0 : (v < 80 ? 1 : 2);
-      ids[oid->len++] = static_cast<smiUINT32>(top);
-      v -= 40 * top;
-    }
-    if (v > 0xFFFFFFFFull) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-    ids[oid->len++] = static_cast<smiUINT32>(v);
+  smiUINT32* out = ids;
+  // Every value, the last one included, ends inside the contents (checked above), so the loops
+  // below need no bound other than end.
+  uint64_t v = *p;
+  if (v < 0x80) {
+    ++p;
+  } else if ((p = readLongSubid(s, p, &v)) == nullptr) {
+    return false;
   }
+  const uint64_t top = v < 40 ? 0 : (v < 80 ? 1 : 2);
+  *out++ = static_cast<smiUINT32>(top);
+  v -= 40 * top;
+  if (v > 0xFFFFFFFFull) {
+    s->cursor = const_cast<uint8_t*>(p);
+    oid->len = 1;
+    return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  }
+  *out++ = static_cast<smiUINT32>(v);
+  while (p < end) {
+    const uint8_t octet = *p;
+    if (octet < 0x80) {  // most subidentifiers are below 128
+      *out++ = octet;
+      ++p;
+      continue;
+    }
+    if ((p = readLongSubid(s, p, &v)) == nullptr) {
+      oid->len = static_cast<smiUINT32>(out - ids);
+      return false;
+    }
+    if (v > 0xFFFFFFFFull) {
+      s->cursor = const_cast<uint8_t*>(p);
+      oid->len = static_cast<smiUINT32>(out - ids);
+      return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    }
+    *out++ = static_cast<smiUINT32>(v);
+  }
+  s->cursor = const_cast<uint8_t*>(end);
+  oid->len = static_cast<smiUINT32>(out - ids);
   return true;
 }
 

@@ -31,12 +31,12 @@ SNMPAPI_STATUS decodeInto(HSNMP_SESSION session, const smiOCTETS* message, HSNMP
   }
   auto* pduObject = objectOf<SnmpPduObject>(pdu, SNMP_OBJ_PDU);
   SNMPAPI_STATUS rc = SNMPAPI_ALLOC_ERROR;
-  if (BerState* ber = BerOpenDecoder(message)) {
+  BerState ber;  // on the stack: no allocation per message for the codec's own state
+  if (BerInitDecoder(&ber, message)) {
     const bool ok =
-        BerDecodeMessage(ber, pduObject, objectOf<SnmpContextObject>(context, SNMP_OBJ_CONTEXT));
-    rc = ok ? SNMPAPI_SUCCESS : BerGetError(ber);
-    *length = BerGetDecodedLength(ber);
-    BerClose(ber);
+        BerDecodeMessage(&ber, pduObject, objectOf<SnmpContextObject>(context, SNMP_OBJ_CONTEXT));
+    rc = ok ? SNMPAPI_SUCCESS : BerGetError(&ber);
+    *length = BerGetDecodedLength(&ber);
   }
   if (rc == SNMPAPI_SUCCESS && pduObject->type == SNMP_PDU_V1TRAP) {
     rc = SnmpRewriteV1Trap(pduObject);
