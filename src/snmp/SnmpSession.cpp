@@ -7,6 +7,7 @@
 #include "snmp/SnmpEngineTransports.h"
 #include "snmp/SnmpHandleTable.h"
 #include "snmp/SnmpObjectRelease.h"
+#include "snmp/SnmpValues.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ SNMPAPI_STATUS SnmpCleanup() {
   if (task == nullptr) return SNMPAPI_FAILURE;
   releaseEverything();
   SnmpReleaseTask(task);
+  SnmpDrainVarBindPool();
   SnmpCleanupTransports();
   return SNMPAPI_SUCCESS;
 }

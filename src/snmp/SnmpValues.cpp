@@ -3,6 +3,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define PORTOLAN_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PORTOLAN_ASAN 1
+#endif
+#endif
+#ifdef PORTOLAN_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 bool SnmpSyntaxKnown(smiUINT32 syntax) {
   switch (syntax) {
     case SNMP_SYNTAX_INT:
@@ -102,26 +113,83 @@ namespace {
 struct VarBindBlock {
   smiOID name;
   smiVALUE value;
+  size_t room;  // octets of data room after the block's records
 };
+
+// Freed varbind blocks of one common size are kept for the next message instead of going back
+// to malloc: a response frees and a decode makes a whole list of them at a time, more than the
+// allocator's per-size cache holds, which otherwise sends most of them through its slow paths.
+// Like the handle table, the pool is used by one thread at a time and takes no locks.
+constexpr size_t kPooledBlockSize = 512;
+constexpr size_t kPooledRoom = kPooledBlockSize - sizeof(VarBindBlock);
+constexpr size_t kPoolDepth = 2 * kSnmpMaxVarBinds;
+
+VarBindBlock* g_pool[kPoolDepth];
+size_t g_pooled = 0;
+
+// Blocks waiting in the pool are poisoned under AddressSanitizer, so that a use after
+// SnmpFreeVarBind is still reported.
+#ifdef PORTOLAN_ASAN
+void poison(VarBindBlock* block) {
+  ASAN_POISON_MEMORY_REGION(block, kPooledBlockSize);
+}
+void unpoison(VarBindBlock* block) {
+  ASAN_UNPOISON_MEMORY_REGION(block, kPooledBlockSize);
+}
+#else
+void poison(VarBindBlock*) {}
+void unpoison(VarBindBlock*) {}
+#endif
+
+VarBindBlock* newBlock(size_t dataSize) {
+  if (dataSize <= kPooledRoom) {
+    if (g_pooled != 0) {
+      VarBindBlock* block = g_pool[--g_pooled];
+      unpoison(block);
+      return block;
+    }
+    dataSize = kPooledRoom;
+  }
+  auto* block = static_cast<VarBindBlock*>(std::malloc(sizeof(VarBindBlock) + dataSize));
+  if (block != nullptr) block->room = dataSize;
+  return block;
+}
 
 }  // namespace
 
 uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out) {
-  auto* block = static_cast<VarBindBlock*>(std::malloc(sizeof(VarBindBlock) + dataSize));
+  VarBindBlock* block = newBlock(dataSize);
   if (block == nullptr) {
     *out = SnmpVarBind{};
     return nullptr;
   }
-  std::memset(block, 0, sizeof(VarBindBlock));
+  block->name = smiOID{};
+  block->value = smiVALUE{};
   out->name = &block->name;
   out->value = &block->value;
   return reinterpret_cast<uint8_t*>(block + 1);
 }
 
 void SnmpFreeVarBind(SnmpVarBind* vb) {
-  std::free(vb->name);  // the block starts with the name record
+  // The block starts with the name record.
+  auto* block = reinterpret_cast<VarBindBlock*>(vb->name);
   vb->name = nullptr;
   vb->value = nullptr;
+  if (block == nullptr) return;
+  if (block->room == kPooledRoom && g_pooled < kPoolDepth) {
+    poison(block);
+    g_pool[g_pooled++] = block;
+    return;
+  }
+  std::free(block);
+}
+
+void SnmpDrainVarBindPool() {
+  while (g_pooled != 0) {
+    VarBindBlock* block = g_pool[--g_pooled];
+    unpoison(block);
+    std::free(block);
+  }
 }
 
 SNMPAPI_STATUS SnmpMakeVarBind(const smiOID* name, const smiVALUE* value, SnmpVarBind* out) {

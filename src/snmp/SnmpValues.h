@@ -28,6 +28,8 @@ void SnmpFreeValueRecord(smiVALUE* value);  // contents and the record
 // Returns the start of the data room (dataSize octets, aligned for subidentifiers), or null.
 uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out);
 void SnmpFreeVarBind(SnmpVarBind* vb);
+// Gives the blocks that freed varbinds left for reuse back to the allocator.
+void SnmpDrainVarBindPool();
 
 // A new heap varbind with deep copies of name and value: 1, 2, 9 (no name), 14, 99 (no value).
 SNMPAPI_STATUS SnmpMakeVarBind(const smiOID* name, const smiVALUE* value, SnmpVarBind* out);
