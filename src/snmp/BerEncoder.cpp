@@ -8,12 +8,16 @@
 
 namespace {
 
-bool room(BerState* s, size_t n) {
-  if (static_cast<size_t>(s->cursor - s->lower) < n) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+inline size_t roomLeft(const BerState* s) {
+  return static_cast<size_t>(s->cursor - s->lower);
+}
+
+inline bool room(BerState* s, size_t n) {
+  if (roomLeft(s) < n) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   return true;
 }
 
-bool putByte(BerState* s, uint8_t b) {
+inline bool putByte(BerState* s, uint8_t b) {
   if (!room(s, 1)) return false;
   *--s->cursor = b;
   return true;
@@ -27,13 +31,12 @@ bool putBlock(BerState* s, const uint8_t* data, size_t n) {
   return true;
 }
 
-bool putTag(BerState* s, smiUINT32 tag) {
+inline bool putTag(BerState* s, smiUINT32 tag) {
   if (tag > 0xFF || (tag & 0x1F) == 0x1F) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   return putByte(s, static_cast<uint8_t>(tag));
 }
 
-bool putLength(BerState* s, size_t len) {
-  if (len < 0x80) return putByte(s, static_cast<uint8_t>(len));
+bool putLongLength(BerState* s, size_t len) {
   uint8_t count = 0;
   for (; len != 0; len >>= 8, ++count) {
     if (!putByte(s, static_cast<uint8_t>(len & 0xFF))) return false;
@@ -41,26 +44,43 @@ bool putLength(BerState* s, size_t len) {
   return putByte(s, static_cast<uint8_t>(0x80 | count));
 }
 
-// Length and tag in front of the contents written since mark.
-bool wrapPrimitive(BerState* s, const uint8_t* mark, smiUINT32 tag) {
-  return putLength(s, static_cast<size_t>(mark - s->cursor)) && putTag(s, tag);
+inline bool putLength(BerState* s, size_t len) {
+  if (len < 0x80) return putByte(s, static_cast<uint8_t>(len));
+  return putLongLength(s, len);
 }
 
-bool openConstructed(BerState* s) {
+// Length and tag in front of the contents of length len just written.
+inline bool putHeader(BerState* s, size_t len, smiUINT32 tag) {
+  // Short length, valid tag and room for both: the usual case, written in one step.
+  if (len < 0x80 && tag <= 0xFF && (tag & 0x1F) != 0x1F && roomLeft(s) >= 2) {
+    s->cursor -= 2;
+    s->cursor[0] = static_cast<uint8_t>(tag);
+    s->cursor[1] = static_cast<uint8_t>(len);
+    return true;
+  }
+  return putLength(s, len) && putTag(s, tag);
+}
+
+// Length and tag in front of the contents written since mark.
+inline bool wrapPrimitive(BerState* s, const uint8_t* mark, smiUINT32 tag) {
+  return putHeader(s, static_cast<size_t>(mark - s->cursor), tag);
+}
+
+inline bool openConstructed(BerState* s) {
   if (!BerPush(s)) return false;
   s->limit = s->cursor;
   s->form = kBerFormDefinite;
   return true;
 }
 
-bool closeConstructed(BerState* s, smiUINT32 tag) {
+inline bool closeConstructed(BerState* s, smiUINT32 tag) {
   if (s->top == 0) return BerFail(s, SNMPAPI_OTHER_ERROR);
   if (s->form == kBerFormIndefinite) {
-    if (!putByte(s, 0x80)) return false;
-  } else if (!putLength(s, static_cast<size_t>(s->limit - s->cursor))) {
+    if (!putByte(s, 0x80) || !putTag(s, tag)) return false;
+  } else if (!putHeader(s, static_cast<size_t>(s->limit - s->cursor), tag)) {
     return false;
   }
-  return putTag(s, tag) && BerPop(s);
+  return BerPop(s);
 }
 
 bool putSigned(BerState* s, smiUINT32 tag, int64_t v) {
@@ -108,11 +128,28 @@ size_t base128Length(uint64_t v) {
 }
 
 // Writes v in base 128 ending just below p; returns the new start.
-uint8_t* writeBase128(uint8_t* p, uint64_t v) {
+inline uint8_t* writeBase128(uint8_t* p, uint64_t v) {
   *--p = static_cast<uint8_t>(v & 0x7F);
   for (v >>= 7; v != 0; v >>= 7) *--p = static_cast<uint8_t>(0x80 | (v & 0x7F));
   return p;
 }
+
+// Subidentifiers from the last to the third, below p; returns the new start.
+inline uint8_t* writeSubids(uint8_t* p, const smiOID* oid) {
+  for (smiUINT32 i = oid->len; i-- > 2;) {
+    const smiUINT32 v = oid->ptr[i];
+    if (v < 0x80) {  // most subidentifiers are below 128
+      *--p = static_cast<uint8_t>(v);
+    } else {
+      p = writeBase128(p, v);
+    }
+  }
+  return p;
+}
+
+// A subidentifier takes at most 5 octets, the combined first value at most 6.
+constexpr size_t kMaxFirstOctets = 6;
+constexpr size_t kMaxSubidOctets = 5;
 
 bool putOid(BerState* s, const smiOID* oid) {
   if (oid == nullptr || oid->len < 2 || oid->ptr == nullptr) {
@@ -120,14 +157,16 @@ bool putOid(BerState* s, const smiOID* oid) {
   }
   // 64-bit arithmetic keeps an out-of-range first pair from wrapping.
   const uint64_t first = 40 * static_cast<uint64_t>(oid->ptr[0]) + oid->ptr[1];
-  // Measured first so that the whole value needs one room check.
-  size_t total = base128Length(first);
-  for (smiUINT32 i = 2; i < oid->len; ++i) total += base128Length(oid->ptr[i]);
-  if (!room(s, total)) return false;
   const uint8_t* mark = s->cursor;
-  uint8_t* p = s->cursor;
-  for (smiUINT32 i = oid->len; i-- > 2;) p = writeBase128(p, oid->ptr[i]);
-  s->cursor = writeBase128(p, first);
+  const size_t worst = kMaxFirstOctets + kMaxSubidOctets * (static_cast<size_t>(oid->len) - 2);
+  if (roomLeft(s) < worst) {
+    // Near the start of the buffer: measure first, so that a value that just fits is written
+    // and one that does not fails before anything is written.
+    size_t total = base128Length(first);
+    for (smiUINT32 i = 2; i < oid->len; ++i) total += base128Length(oid->ptr[i]);
+    if (!room(s, total)) return false;
+  }
+  s->cursor = writeBase128(writeSubids(s->cursor, oid), first);
   return wrapPrimitive(s, mark, SNMP_SYNTAX_OID);
 }
 
