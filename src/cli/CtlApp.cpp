@@ -4,6 +4,9 @@
 
 #include "cli/ArgList.h"
 #include "cli/CtlContext.h"
+#include "cli/DiscoverCommand.h"
+#include "cli/QueryCommand.h"
+#include "cli/SetIpCommand.h"
 #include "cli/SettingsCommand.h"
 
 #ifndef PORTOLAN_VERSION
@@ -26,6 +29,9 @@ std::string CtlApp::HelpText() {
       "\n"
       "Commands:\n";
   text += SettingsCommand::Usage();
+  text += DiscoverCommand::Usage();
+  text += QueryCommand::Usage();
+  text += SetIpCommand::Usage();
   text +=
       "\n"
       "Options:\n"
@@ -62,6 +68,13 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     CtlContext context;
     if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
     return SettingsCommand::Run(args, context, out, err);
+  }
+  if (command == "discover" || command == "query" || command == "setip") {
+    CtlContext context;
+    if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
+    if (command == "discover") return DiscoverCommand::Run(args, context, out, err);
+    if (command == "query") return QueryCommand::Run(args, context, out, err);
+    return SetIpCommand::Run(args, context, out, err);
   }
   err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";
   return kExitUsage;

@@ -1,0 +1,127 @@
+#include "cli/DiscoverCommand.h"
+
+#include <ostream>
+
+#include "cli/CtlContext.h"
+#include "cli/CtlDiscovery.h"
+#include "cli/CtlSearchSession.h"
+#include "views/CViewDefinition.h"
+
+namespace cli {
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 3;
+constexpr const char* kDefaultColumns = "System Name,IP Address,H/W Address,Serial #";
+
+void PrintCsv(const std::vector<const discovery::CDeviceRecord*>& rows,
+              const std::vector<int>& columns, const discovery::CDeviceColumnTable& table,
+              std::ostream& out) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    out << (i > 0 ? "," : "") << CtlDiscovery::CsvField(table.Title(columns[i]));
+  }
+  out << "\r\n";
+  for (const auto* record : rows) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const char* text = record->GetColumnText(columns[i]);
+      out << (i > 0 ? "," : "") << CtlDiscovery::CsvField(text != nullptr ? text : "");
+    }
+    out << "\r\n";
+  }
+}
+
+void PrintJson(const std::vector<const discovery::CDeviceRecord*>& rows,
+               const std::vector<int>& columns, const discovery::CDeviceColumnTable& table,
+               std::ostream& out) {
+  out << "[";
+  for (size_t r = 0; r < rows.size(); ++r) {
+    out << (r > 0 ? ",\n " : "\n ") << "{";
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const char* text = rows[r]->GetColumnText(columns[i]);
+      out << (i > 0 ? ", " : "") << CtlDiscovery::JsonString(table.Title(columns[i])) << ": "
+          << CtlDiscovery::JsonString(text != nullptr ? text : "");
+    }
+    out << "}";
+  }
+  out << (rows.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace
+
+const char* DiscoverCommand::Usage() {
+  return "  discover (--view NAME | [--local] [--entry TEXT]...) [--columns TITLES] [--json]\n"
+         "           [--port N] [--timeout MS]\n"
+         "                                        search for devices and print them as CSV\n"
+         "                                        (or JSON); --view uses a stored view's search\n"
+         "                                        settings, columns and filter; --local\n"
+         "                                        broadcasts on the local network; --entry adds a\n"
+         "                                        search entry (10.0.0.5, 10.0.0.255<DB>,\n"
+         "                                        10.0.0.*, Multicast<HOPS>, File<PATH>)\n";
+}
+
+int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
+  const auto viewName = args.TakeOption("view");
+  const bool local = args.TakeFlag("local");
+  const std::vector<std::string> entries = args.TakeOptionAll("entry");
+  const auto columnText = args.TakeOption("columns");
+  const bool json = args.TakeFlag("json");
+  discovery::EngineOptions options;
+  if (!CtlDiscovery::Configure(args, context.Settings(), &options, err)) return kExitUsage;
+  if (!args.Error().empty() || args.FirstUnknownOption() || !args.Rest().empty()) {
+    err << "portolanctl discover: " << (args.Error().empty() ? "unexpected argument" : args.Error())
+        << "\n"
+        << Usage();
+    return kExitUsage;
+  }
+  if (viewName && (local || !entries.empty())) {
+    err << "portolanctl discover: --view does not go with --local or --entry\n";
+    return kExitUsage;
+  }
+  if (!viewName && !local && entries.empty()) {
+    err << "portolanctl discover: say --view NAME, --local or --entry TEXT\n" << Usage();
+    return kExitUsage;
+  }
+
+  CtlSearchSession session(options);
+  const discovery::CDeviceColumnTable& table = session.Engine().Columns();
+  views::CViewDefinition view(context.Settings(), table);
+  discovery::SearchPlan plan;
+  std::vector<int> columns;
+  if (viewName) {
+    const std::string section = "Views\\" + *viewName;
+    if (viewName->empty() || viewName->find('\\') != std::string::npos ||
+        !context.Settings().SectionExists(section)) {
+      err << "portolanctl discover: no view \"" << *viewName << "\"\n";
+      return kExitFailed;
+    }
+    view.Load(section);
+    plan = view.MakeSearchPlan();
+    for (int i = 0; i < view.ColumnCount(); ++i) columns.push_back(view.GetColumn(i));
+  } else {
+    plan.searchLocal = local;
+    plan.searchList = !entries.empty();
+    plan.entries = entries;
+  }
+  if (columnText || columns.empty()) {
+    const auto parsed =
+        CtlDiscovery::ParseColumns(columnText.value_or(kDefaultColumns), table, err);
+    if (!parsed) return kExitUsage;
+    columns = *parsed;
+  }
+
+  session.Run(plan, err);
+  std::vector<const discovery::CDeviceRecord*> rows;
+  for (int i = 0; i < session.Engine().DeviceCount(); ++i) {
+    const discovery::CDeviceRecord* record = session.Engine().GetDevice(i);
+    if (!viewName || view.KeepsRow(*record)) rows.push_back(record);
+  }
+  if (json) {
+    PrintJson(rows, columns, table, out);
+  } else {
+    PrintCsv(rows, columns, table, out);
+  }
+  err << rows.size() << " device(s)\n";
+  return 0;
+}
+
+}  // namespace cli
