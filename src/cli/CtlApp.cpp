@@ -4,6 +4,8 @@
 
 #include "cli/ArgList.h"
 #include "cli/CtlContext.h"
+#include "cli/PortsCommand.h"
+#include "cli/RunCommand.h"
 #include "cli/DiscoverCommand.h"
 #include "cli/QueryCommand.h"
 #include "cli/SetIpCommand.h"
@@ -29,6 +31,8 @@ std::string CtlApp::HelpText() {
       "\n"
       "Commands:\n";
   text += SettingsCommand::Usage();
+  text += PortsCommand::Usage();
+  text += RunCommand::Usage();
   text += DiscoverCommand::Usage();
   text += QueryCommand::Usage();
   text += SetIpCommand::Usage();
@@ -75,6 +79,12 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     if (command == "discover") return DiscoverCommand::Run(args, context, out, err);
     if (command == "query") return QueryCommand::Run(args, context, out, err);
     return SetIpCommand::Run(args, context, out, err);
+  }
+  if (command == "ports" || command == "run") {
+    CtlContext context;
+    if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
+    if (command == "ports") return PortsCommand::Run(args, context, out, err);
+    return RunCommand::Run(args, context, out, err);
   }
   err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";
   return kExitUsage;

@@ -1,0 +1,196 @@
+#include "cli/PortsCommand.h"
+
+#include <arpa/inet.h>
+
+#include <cctype>
+#include <ostream>
+
+#include "cli/CtlContext.h"
+#include "platform/SerialPortList.h"
+#include "vport/CVirtualPortTable.h"
+#include "vport/PortFlags.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitAbsent = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitRefused = 3;
+
+bool IsDottedIpv4(const std::string& text) {
+  in_addr address{};
+  return inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+std::string FlagWords(uint32_t flags) {
+  std::string words;
+  if (flags & vport::PORTFLAG_RFC2217) words += " rfc2217";
+  if (flags & vport::PORTFLAG_STRICTBAUD) words += " strict-baud";
+  return words;
+}
+
+}  // namespace
+
+const char* PortsCommand::Usage() {
+  return "  ports list                            list the stored virtual ports\n"
+         "  ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] [--strict-baud]\n"
+         "                                        store a port (TCP port 9100+DEVPORT, or\n"
+         "                                        9200+DEVPORT with --rfc2217)\n"
+         "  ports delete COMn                     remove a stored port\n";
+}
+
+std::optional<int> PortsCommand::ParseComName(const std::string& text) {
+  if (text.size() < 4 || text.size() > 6) return std::nullopt;
+  for (int i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[static_cast<size_t>(i)])) != "COM"[i]) {
+      return std::nullopt;
+    }
+  }
+  if (text[3] == '0') return std::nullopt;
+  int number = 0;
+  for (size_t i = 3; i < text.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    number = number * 10 + (text[i] - '0');
+  }
+  if (!vport::CVirtualPortTable::InRange(number)) return std::nullopt;
+  return number;
+}
+
+std::optional<int32_t> PortsCommand::ParseDevPort(const std::string& text) {
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int32_t number = 0;
+  for (const char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  if (number > 65535 - 9200) return std::nullopt;
+  return number;
+}
+
+std::string PortsCommand::TcpPortFor(int32_t devPort, bool rfc2217) {
+  return std::to_string((rfc2217 ? 9200 : 9100) + devPort);
+}
+
+bool PortsCommand::IsSystemPort(int comNumber) {
+  for (const auto& entry : platform::SerialPortList::SystemSerialPorts()) {
+    if (vport::CVirtualPortTable::SystemPortNumber(entry.second) == comNumber) return true;
+  }
+  return false;
+}
+
+int PortsCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
+  if (args.Rest().empty()) {
+    err << "portolanctl ports: say list, add or delete\n" << Usage();
+    return kExitUsage;
+  }
+  const std::string verb = args.Rest().front();
+  if (verb == "list") return List(context, out);
+  if (verb == "add") return Add(args, context, out, err);
+  if (verb == "delete") return Delete(args, context, out, err);
+  err << "portolanctl ports: unknown command \"" << verb << "\"\n" << Usage();
+  return kExitUsage;
+}
+
+int PortsCommand::List(CtlContext& context, std::ostream& out) {
+  auto& settings = context.Settings();
+  for (int n = 1; n <= vport::CVirtualPortTable::kSlots; ++n) {
+    const std::string section = vport::CVirtualPortTable::PortSection(n);
+    if (!settings.SectionExists(section)) continue;
+    const std::string hw = settings.GetString(section, "DevHwAddr");
+    const std::string ip = settings.GetString(section, "DevIpAddr");
+    const std::string tcp = settings.GetString(section, "DevTcpPrt");
+    const int devPort = settings.GetInt(section, "DevPrtNum", 0);
+    const auto flags = static_cast<uint32_t>(settings.GetInt(section, "PortFlags", 0));
+    out << vport::CVirtualPortTable::ComName(n) << "  " << ip << ":" << tcp << "  device port "
+        << devPort << "  hw " << hw << FlagWords(flags);
+    if (hw.empty() || ip.empty() || tcp.empty()) out << "  (incomplete: dropped at next start)";
+    out << "\n";
+  }
+  return 0;
+}
+
+int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
+  const bool rfc2217 = args.TakeFlag("rfc2217");
+  const bool strict = args.TakeFlag("strict-baud");
+  const std::string hw = args.TakeOption("hw").value_or("00-00-00-00-00-00");
+  if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 4) {
+    err << "usage: portolanctl ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] "
+           "[--strict-baud]\n";
+    return kExitUsage;
+  }
+  const auto& rest = args.Rest();
+  const auto comNumber = ParseComName(rest[1]);
+  if (!comNumber) {
+    err << "portolanctl: \"" << rest[1] << "\" is not a COM port name from COM1 to COM255\n";
+    return kExitUsage;
+  }
+  if (!IsDottedIpv4(rest[2])) {
+    err << "portolanctl: \"" << rest[2] << "\" is not an IPv4 address\n";
+    return kExitUsage;
+  }
+  const auto devPort = ParseDevPort(rest[3]);
+  if (!devPort) {
+    err << "portolanctl: \"" << rest[3] << "\" is not a device port number\n";
+    return kExitUsage;
+  }
+  if (hw.empty()) {
+    err << "portolanctl: the hardware address must not be empty\n";
+    return kExitUsage;
+  }
+  const std::string comName = vport::CVirtualPortTable::ComName(*comNumber);
+  if (IsSystemPort(*comNumber)) {
+    err << "portolanctl: " << comName << " is one of the system's own serial ports\n";
+    return kExitRefused;
+  }
+  auto& settings = context.Settings();
+  const std::string section = vport::CVirtualPortTable::PortSection(*comNumber);
+  if (!settings.GetString(section, "DevHwAddr").empty()) {
+    err << "portolanctl: " << comName << " is already in use\n";
+    return kExitRefused;
+  }
+  const uint32_t flags = vport::PORTFLAG_AUTOSTART |
+                         (rfc2217 ? uint32_t{vport::PORTFLAG_RFC2217} : 0u) |
+                         (strict ? uint32_t{vport::PORTFLAG_STRICTBAUD} : 0u);
+  const std::string tcpPort = TcpPortFor(*devPort, rfc2217);
+  settings.DeleteSection(section);  // an incomplete leftover would mix with the new values
+  const bool written = settings.WriteString(section, "DevHwAddr", hw) &&
+                       settings.WriteString(section, "DevIpAddr", rest[2]) &&
+                       settings.WriteString(section, "DevTcpPrt", tcpPort) &&
+                       settings.WriteInt(section, "ComPrtNum", *comNumber) &&
+                       settings.WriteInt(section, "DevPrtNum", *devPort) &&
+                       settings.WriteInt(section, "PortFlags", static_cast<int>(flags));
+  if (!written) {
+    err << "portolanctl: cannot write the settings store " << context.Store().FilePath() << ": "
+        << context.StoreProblem() << "\n";
+    return kExitRefused;
+  }
+  out << comName << " -> " << rest[2] << ":" << tcpPort << FlagWords(flags) << "\n";
+  return 0;
+}
+
+int PortsCommand::Delete(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
+  if (args.FirstUnknownOption() || args.Rest().size() != 2) {
+    err << "usage: portolanctl ports delete COMn\n";
+    return kExitUsage;
+  }
+  const auto comNumber = ParseComName(args.Rest()[1]);
+  if (!comNumber) {
+    err << "portolanctl: \"" << args.Rest()[1] << "\" is not a COM port name from COM1 to COM255\n";
+    return kExitUsage;
+  }
+  const std::string section = vport::CVirtualPortTable::PortSection(*comNumber);
+  const std::string comName = vport::CVirtualPortTable::ComName(*comNumber);
+  if (!context.Settings().SectionExists(section)) {
+    err << "portolanctl: no stored port " << comName << "\n";
+    return kExitAbsent;
+  }
+  if (!context.Settings().DeleteSection(section)) {
+    err << "portolanctl: cannot write the settings store " << context.Store().FilePath() << "\n";
+    return kExitRefused;
+  }
+  out << comName << " deleted\n";
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,38 @@
+// portolanctl ports list|add|delete: the virtual ports stored under "Ports", which every start
+// (of the desktop program or of portolanctl run) re-creates.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "cli/ArgList.h"
+
+namespace cli {
+
+class CtlContext;
+
+class PortsCommand {
+ public:
+  static const char* Usage();
+  // Exit codes: 0 done, 1 no such stored port (delete), 2 usage error, 3 refused or the store
+  // failed.
+  static int Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err);
+
+  // "COM5" (any case) -> 5; nullopt unless 1..255 with nothing else.
+  static std::optional<int> ParseComName(const std::string& text);
+  // A device port index: 0 .. 65535 - 9200, so that the TCP port stays valid.
+  static std::optional<int32_t> ParseDevPort(const std::string& text);
+  // 9100 + devPort for raw TCP, 9200 + devPort with RFC 2217, as decimal text.
+  static std::string TcpPortFor(int32_t devPort, bool rfc2217);
+  // Whether the system lists COM<n> as one of its own serial ports.
+  static bool IsSystemPort(int comNumber);
+
+ private:
+  static int List(CtlContext& context, std::ostream& out);
+  static int Add(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err);
+  static int Delete(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err);
+};
+
+}  // namespace cli

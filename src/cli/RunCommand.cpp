@@ -1,0 +1,184 @@
+#include "cli/RunCommand.h"
+
+#include <arpa/inet.h>
+#include <signal.h>
+
+#include <mutex>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "cli/CtlContext.h"
+#include "cli/PortsCommand.h"
+#include "platform/InstanceGuard.h"
+#include "vport/BridgeCodes.h"
+#include "vport/CVirtualPortTable.h"
+#include "vport/PortFlags.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 3;
+
+// Prints what the ports report, one whole line at a time (the ports' threads call it at once).
+class ConsoleObserver : public vport::PortObserver {
+ public:
+  explicit ConsoleObserver(std::ostream& out) : out_(out) {}
+  void PortCreated(const std::string& comName, const std::string& linkPath) override {
+    Print(comName + ": " + linkPath);
+  }
+  void PortRemoved(const std::string& comName) override { Print(comName + ": removed"); }
+  void StateChanged(const std::string& comName, const std::string& status) override {
+    Print(comName + ": " + status);
+  }
+  void LogText(const std::string& comName, const std::string& text) override {
+    // The log box's CR LF lines, each begun by CR LF, become "COM5| line" lines.
+    std::string lines;
+    std::string line;
+    std::istringstream in(text);
+    bool first = true;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (first && line.empty()) {
+        first = false;
+        continue;
+      }
+      first = false;
+      lines += comName + "| " + line + "\n";
+    }
+    std::lock_guard lock(mutex_);
+    out_ << lines << std::flush;
+  }
+
+ private:
+  void Print(const std::string& line) {
+    std::lock_guard lock(mutex_);
+    out_ << line << "\n" << std::flush;
+  }
+  std::ostream& out_;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+const char* RunCommand::Usage() {
+  return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict]]... [--log]\n"
+         "                                        run the stored ports and the given ones until\n"
+         "                                        SIGINT/SIGTERM; --log prints the ports' logs\n";
+}
+
+std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string& text) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) return std::nullopt;
+  AdHocPort port;
+  const auto comNumber = PortsCommand::ParseComName(text.substr(0, equals));
+  if (!comNumber) return std::nullopt;
+  port.comNumber = *comNumber;
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text.substr(equals + 1));
+  while (std::getline(in, part, ',')) parts.push_back(part);
+  if (parts.empty()) return std::nullopt;
+  const size_t colon = parts[0].rfind(':');
+  if (colon == std::string::npos) return std::nullopt;
+  port.ipAddr = parts[0].substr(0, colon);
+  in_addr address{};
+  if (inet_pton(AF_INET, port.ipAddr.c_str(), &address) != 1) return std::nullopt;
+  const auto devPort = PortsCommand::ParseDevPort(parts[0].substr(colon + 1));
+  if (!devPort) return std::nullopt;
+  port.devPort = *devPort;
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i] == "rfc2217") {
+      port.flags |= vport::PORTFLAG_RFC2217;
+    } else if (parts[i] == "strict") {
+      port.flags |= vport::PORTFLAG_STRICTBAUD;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return port;
+}
+
+int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
+  const bool log = args.TakeFlag("log");
+  std::vector<AdHocPort> adHoc;
+  for (const std::string& spec : args.TakeOptionAll("port")) {
+    const auto port = ParsePortSpec(spec);
+    if (!port) {
+      err << "portolanctl: \"" << spec << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict]\n";
+      return kExitUsage;
+    }
+    adHoc.push_back(*port);
+  }
+  if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 0) {
+    err << "usage: portolanctl " << Usage();
+    return kExitUsage;
+  }
+
+  platform::InstanceGuard guard;
+  if (!guard.Acquire()) {
+    if (guard.Error() != 0) {
+      err << "portolanctl: cannot make the lock file " << guard.Path() << "\n";
+    } else {
+      err << "portolanctl: Portolan is already running bridges (" << guard.Path() << ")\n";
+    }
+    return kExitFailed;
+  }
+
+  // The signals are taken by sigwait below; every thread started from here on inherits the mask,
+  // so none of them is interrupted by them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
+
+  ConsoleObserver observer(out);
+  int live = 0;
+  {
+    vport::CVirtualPortTable::Options options;
+    options.observer = &observer;
+    vport::CVirtualPortTable table(context.Store(), context.Settings().RootPath(), options);
+    table.LoadAllPorts();
+    for (const AdHocPort& port : adHoc) {
+      const std::string comName = vport::CVirtualPortTable::ComName(port.comNumber);
+      const bool rfc2217 = (port.flags & vport::PORTFLAG_RFC2217) != 0;
+      const int result =
+          table.CreatePort(port.comNumber, "", port.devPort, port.ipAddr,
+                           PortsCommand::TcpPortFor(port.devPort, rfc2217), port.flags, true);
+      if (result != 0) {
+        err << "portolanctl: " << comName
+            << " cannot be used (a system port, taken, or not creatable)\n";
+      }
+    }
+    for (int n = 1; n <= vport::CVirtualPortTable::kSlots; ++n) {
+      if (!table.IsLive(n)) continue;
+      ++live;
+      if (log) {
+        table.PostToPort(n, vport::WM_VPORT_SETLOGGING, 1);
+        table.PostToPort(n, vport::WM_VPORT_SHOWSTATUS);
+      }
+    }
+    if (live == 0) {
+      err << "portolanctl: no virtual port to run\n";
+    } else {
+      {
+        std::ostringstream line;
+        line << "running " << live << " port(s); SIGINT or SIGTERM ends\n";
+        out << line.str() << std::flush;
+      }
+      int signal = 0;
+      sigwait(&stopSignals, &signal);
+    }
+    // The table's end removes every port, those still held by applications included.
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (live == 0) return kExitFailed;
+  out << "stopped\n" << std::flush;
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,203 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "../app/TempDir.h"
+#include "../vport/BridgeTestSupport.h"
+#include "ProcessRunner.h"
+
+namespace {
+
+const std::string kCtl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
+
+// portolanctl run in the background, its stdout collected line by line.
+class Background {
+ public:
+  Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+    int outPipe[2];
+    if (pipe(outPipe) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(outPipe[1], 1);
+      close(outPipe[0]);
+      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+      std::vector<char*> argv{const_cast<char*>(kCtl.c_str())};
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(kCtl.c_str(), argv.data());
+      _exit(127);
+    }
+    close(outPipe[1]);
+    out_ = outPipe[0];
+  }
+  ~Background() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+  }
+  // Waits until the output contains text.
+  bool WaitFor(const std::string& text, int timeoutMs = 20000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (text_.find(text) == std::string::npos) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            end - std::chrono::steady_clock::now())
+                            .count();
+      if (left <= 0) return false;
+      pollfd p{out_, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0) return false;
+      char buffer[4096];
+      const ssize_t n = read(out_, buffer, sizeof buffer);
+      if (n <= 0) return text_.find(text) != std::string::npos;
+      text_.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+  }
+  // Sends the signal and waits for the exit; the exit code, or -1.
+  int Stop(int signal) {
+    kill(pid_, signal);
+    WaitFor("\x01never", 10000);  // reads to the end of the output
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string text_;
+};
+
+// A loopback listener on 9100 + some device port, so that "run --port" reaches it.
+struct DevicePortListener {
+  int fd = -1;
+  int devPort = -1;
+  DevicePortListener() {
+    for (int candidate = 300; candidate < 1300 && devPort < 0; ++candidate) {
+      fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      a.sin_port = htons(static_cast<uint16_t>(9100 + candidate));
+      if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(fd, 4) == 0) {
+        devPort = candidate;
+      } else {
+        close(fd);
+        fd = -1;
+      }
+    }
+  }
+  ~DevicePortListener() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+class PortolanctlPorts : public ::testing::Test {
+ protected:
+  std::map<std::string, std::string> Env() {
+    return {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"},
+            {"PORTOLAN_PORT_DIR", dir.Folder() + "ports"},
+            {"XDG_RUNTIME_DIR", dir.Folder()},
+            {"PORTOLAN_SERIALCOMM", "COM3"}};
+  }
+  ProcessResult Ctl(const std::vector<std::string>& args) { return RunProcess(kCtl, args, Env()); }
+  TempDir dir;
+};
+
+TEST_F(PortolanctlPorts, AddListDelete) {
+  auto added =
+      Ctl({"ports", "add", "COM5", "192.168.1.20", "1", "--rfc2217", "--hw", "00-80-D4-00-00-01"});
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  EXPECT_EQ(added.out, "COM5 -> 192.168.1.20:9201 rfc2217\n");
+  ASSERT_EQ(Ctl({"ports", "add", "com7", "192.168.1.21", "0", "--strict-baud"}).exitCode, 0);
+
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "DevTcpPrt"}).out, "9201\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "PortFlags"}).out, "3\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "ComPrtNum"}).out, "5\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM7", "DevTcpPrt"}).out, "9100\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM7", "PortFlags"}).out, "6\n");
+
+  auto list = Ctl({"ports", "list"});
+  EXPECT_EQ(list.exitCode, 0);
+  EXPECT_EQ(list.out,
+            "COM5  192.168.1.20:9201  device port 1  hw 00-80-D4-00-00-01 rfc2217\n"
+            "COM7  192.168.1.21:9100  device port 0  hw 00-00-00-00-00-00 strict-baud\n");
+
+  EXPECT_EQ(Ctl({"ports", "delete", "COM5"}).exitCode, 0);
+  EXPECT_EQ(Ctl({"ports", "delete", "COM5"}).exitCode, 1);
+  EXPECT_EQ(Ctl({"ports", "list"}).out.find("COM5"), std::string::npos);
+}
+
+TEST_F(PortolanctlPorts, AddRefusesBadAndTakenPorts) {
+  EXPECT_EQ(Ctl({"ports", "add", "COM3", "127.0.0.1", "0"}).exitCode, 3);  // the system's
+  EXPECT_EQ(Ctl({"ports", "add", "COM0", "127.0.0.1", "0"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM256", "127.0.0.1", "0"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM05", "127.0.0.1", "0"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM5", "300.1.1.1", "0"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "-1"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "60000"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "0", "--bogus"}).exitCode, 2);
+  ASSERT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "0"}).exitCode, 0);
+  auto taken = Ctl({"ports", "add", "COM5", "127.0.0.1", "1"});
+  EXPECT_EQ(taken.exitCode, 3);
+  EXPECT_NE(taken.err.find("already in use"), std::string::npos);
+  EXPECT_EQ(Ctl({"ports", "frobnicate"}).exitCode, 2);
+}
+
+TEST_F(PortolanctlPorts, RunBridgesStoredAndGivenPortsAndCleansUpOnSigterm) {
+  DevicePortListener server;
+  ASSERT_GE(server.devPort, 0);
+  ASSERT_EQ(Ctl({"ports", "add", "COM8", "127.0.0.1", std::to_string(server.devPort)}).exitCode, 0);
+  Background run({"run", "--port", "COM9=127.0.0.1:" + std::to_string(server.devPort), "--log"},
+                 Env());
+  const std::string ports = dir.Folder() + "ports/";
+  ASSERT_TRUE(run.WaitFor("COM8: " + ports + "COM8\n")) << run.Text();
+  ASSERT_TRUE(run.WaitFor("COM9: " + ports + "COM9\n")) << run.Text();
+  ASSERT_TRUE(run.WaitFor("running 2 port(s)")) << run.Text();
+
+  // A second copy is refused while this one runs.
+  auto second = Ctl({"run"});
+  EXPECT_EQ(second.exitCode, 3);
+  EXPECT_NE(second.err.find("already running"), std::string::npos) << second.err;
+
+  const int app = vport::test::OpenAsApplication(ports + "COM9");
+  ASSERT_GE(app, 0);
+  pollfd p{server.fd, POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, 20000), 1);
+  const int peer = accept(server.fd, nullptr, nullptr);
+  ASSERT_TRUE(run.WaitFor("COM9: Open")) << run.Text();
+  ASSERT_EQ(write(app, "ping", 4), 4);
+  const auto got = vport::test::ReadExactly(peer, 4);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "ping");
+  EXPECT_TRUE(run.WaitFor("COM9| Port received 4 byte(s).\n")) << run.Text();
+
+  // The application still holds COM9 when the run ends: the port goes anyway.
+  EXPECT_EQ(run.Stop(SIGTERM), 0);
+  EXPECT_NE(run.Text().find("stopped\n"), std::string::npos) << run.Text();
+  struct stat info {};
+  EXPECT_NE(lstat((ports + "COM8").c_str(), &info), 0);
+  EXPECT_NE(lstat((ports + "COM9").c_str(), &info), 0);
+  close(app);
+  close(peer);
+}
+
+TEST_F(PortolanctlPorts, RunRejectsBadPortSpecs) {
+  EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1:1,fast"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"run", "--port", "LPT1=127.0.0.1:1"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"run", "--port"}).exitCode, 2);
+  // Nothing stored and nothing given: nothing to run.
+  EXPECT_EQ(Ctl({"run"}).exitCode, 3);
+}
+
+}  // namespace
