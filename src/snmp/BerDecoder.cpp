@@ -129,10 +129,54 @@ inline size_t contentsLength(const BerState* s) {
   return indefiniteContentsLength(s);
 }
 
-// Two's complement (isSigned) or unsigned number of at most maxOctets significant octets; a
-// leading 00 is not counted.
-bool readNumber(BerState* s, bool isSigned, size_t maxOctets, uint64_t* out) {
-  const size_t n = contentsLength(s);
+// An open primitive value: its tag and the length of its contents, which start at the cursor.
+struct Primitive {
+  uint8_t tag;
+  bool framed;  // entered with a frame on the stack (long or indefinite length)
+  size_t n;
+  const uint8_t* end;  // where the contents end
+};
+
+// A primitive with a one-octet length is not entered as a frame: its contents are read to
+// exactly that length, so its limit is never needed, and the check that closes it is made
+// against its end. A message nests five deep at most, so the frame it skips could never have
+// overflowed the stack. Any other length takes the general path.
+inline bool openPrimitive(BerState* s, Primitive* v) {
+  const size_t avail = left(s);
+  if (avail >= 2 && s->cursor[1] < 0x80) {
+    const uint8_t t = s->cursor[0];
+    if ((t & 0x1F) == 0x1F) {
+      ++s->cursor;
+      return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+    }
+    const size_t length = s->cursor[1];
+    s->cursor += 2;
+    if (length > avail - 2) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    *v = Primitive{t, false, length, s->cursor + length};
+    return true;
+  }
+  if (!openValueSlow(s, &v->tag)) return false;
+  v->framed = true;
+  v->n = contentsLength(s);
+  v->end = s->cursor + v->n;
+  return true;
+}
+
+inline bool openPrimitiveExpected(BerState* s, uint8_t expected, Primitive* v) {
+  if (!openPrimitive(s, v)) return false;
+  if (v->tag != expected) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  return true;
+}
+
+inline bool closePrimitive(BerState* s, const Primitive& v) {
+  if (v.framed) return closeValue(s);
+  if (s->cursor != v.end) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  return true;
+}
+
+// Two's complement (isSigned) or unsigned number of at most maxOctets significant octets in the
+// n octets at the cursor; a leading 00 is not counted.
+bool readNumber(BerState* s, size_t n, bool isSigned, size_t maxOctets, uint64_t* out) {
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   const uint8_t* p = s->cursor;
   const size_t counted = p[0] == 0 ? n - 1 : n;
@@ -146,17 +190,19 @@ bool readNumber(BerState* s, bool isSigned, size_t maxOctets, uint64_t* out) {
 }
 
 bool readInt(BerState* s, uint8_t tag, smiINT32* out) {
+  Primitive p{};
   uint64_t v = 0;
-  if (!openExpected(s, tag) || !readNumber(s, true, 4, &v)) return false;
+  if (!openPrimitiveExpected(s, tag, &p) || !readNumber(s, p.n, true, 4, &v)) return false;
   *out = static_cast<smiINT32>(static_cast<smiUINT32>(v));
-  return closeValue(s);
+  return closePrimitive(s, p);
 }
 
 bool readUnsigned(BerState* s, uint8_t tag, smiUINT32* out) {
+  Primitive p{};
   uint64_t v = 0;
-  if (!openExpected(s, tag) || !readNumber(s, false, 4, &v)) return false;
+  if (!openPrimitiveExpected(s, tag, &p) || !readNumber(s, p.n, false, 4, &v)) return false;
   *out = static_cast<smiUINT32>(v);
-  return closeValue(s);
+  return closePrimitive(s, p);
 }
 
 // Copies the contents into new room (null for none).
@@ -173,8 +219,7 @@ bool readBlock(BerState* s, size_t n, smiOCTETS* out, Arena* arena) {
   return true;
 }
 
-bool readBits(BerState* s, smiOCTETS* out, Arena* arena) {
-  const size_t n = contentsLength(s);
+bool readBits(BerState* s, size_t n, smiOCTETS* out, Arena* arena) {
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   const uint8_t unused = *s->cursor;
   // Unused bits beyond one octet, or with no octet to hold them, would give a negative length.
@@ -206,8 +251,7 @@ const uint8_t* readLongSubid(BerState* s, const uint8_t* p, uint64_t* out) {
 
 // Contents of an OID into oid, in one pass. n octets end at most n values, and the first value
 // gives two subidentifiers, so room for n + 1 is enough and the array is sized once.
-bool readOidContents(BerState* s, smiOID* oid, Arena* arena) {
-  const size_t n = contentsLength(s);
+bool readOidContents(BerState* s, size_t n, smiOID* oid, Arena* arena) {
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   const uint8_t* p = s->cursor;
   const uint8_t* const end = p + n;
@@ -238,8 +282,19 @@ bool readOidContents(BerState* s, smiOID* oid, Arena* arena) {
   }
   *out++ = static_cast<smiUINT32>(v);
   while (p < end) {
+    // Most subidentifiers are below 128, one octet each: eight such octets are widened at once.
+    if (end - p >= 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, p, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        for (int k = 0; k < 8; ++k) out[k] = p[k];
+        out += 8;
+        p += 8;
+        continue;
+      }
+    }
     const uint8_t octet = *p;
-    if (octet < 0x80) {  // most subidentifiers are below 128
+    if (octet < 0x80) {
       *out++ = octet;
       ++p;
       continue;
@@ -261,25 +316,27 @@ bool readOidContents(BerState* s, smiOID* oid, Arena* arena) {
 }
 
 bool readOid(BerState* s, smiOID* oid, Arena* arena) {
-  return openExpected(s, SNMP_SYNTAX_OID) && readOidContents(s, oid, arena) && closeValue(s);
+  Primitive p{};
+  return openPrimitiveExpected(s, SNMP_SYNTAX_OID, &p) && readOidContents(s, p.n, oid, arena) &&
+         closePrimitive(s, p);
 }
 
-bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v, Arena* arena) {
+bool readValueContents(BerState* s, uint8_t tag, size_t n, smiVALUE* v, Arena* arena) {
   uint64_t number = 0;
   switch (tag) {
     case SNMP_SYNTAX_INT:
-      if (!readNumber(s, true, 4, &number)) return false;
+      if (!readNumber(s, n, true, 4, &number)) return false;
       v->value.sNumber = static_cast<smiINT32>(static_cast<smiUINT32>(number));
       return true;
     case SNMP_SYNTAX_CNTR32:
     case SNMP_SYNTAX_GAUGE32:
     case SNMP_SYNTAX_TIMETICKS:
     case SNMP_SYNTAX_UINT32:
-      if (!readNumber(s, false, 4, &number)) return false;
+      if (!readNumber(s, n, false, 4, &number)) return false;
       v->value.uNumber = static_cast<smiUINT32>(number);
       return true;
     case SNMP_SYNTAX_CNTR64:
-      if (!readNumber(s, false, 8, &number)) return false;
+      if (!readNumber(s, n, false, 8, &number)) return false;
       v->value.hNumber.hipart = static_cast<smiUINT32>(number >> 32);
       v->value.hNumber.lopart = static_cast<smiUINT32>(number);
       return true;
@@ -287,11 +344,11 @@ bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v, Arena* arena) {
     case SNMP_SYNTAX_IPADDR:
     case SNMP_SYNTAX_OPAQUE:
     case SNMP_SYNTAX_NSAPADDR:
-      return readBlock(s, contentsLength(s), &v->value.string, arena);
+      return readBlock(s, n, &v->value.string, arena);
     case SNMP_SYNTAX_BITS:
-      return readBits(s, &v->value.string, arena);
+      return readBits(s, n, &v->value.string, arena);
     case SNMP_SYNTAX_OID:
-      return readOidContents(s, &v->value.oid, arena);
+      return readOidContents(s, n, &v->value.oid, arena);
     case SNMP_SYNTAX_NULL:
     case SNMP_SYNTAX_NOSUCHOBJECT:
     case SNMP_SYNTAX_NOSUCHINSTANCE:
@@ -303,12 +360,12 @@ bool readValueContents(BerState* s, uint8_t tag, smiVALUE* v, Arena* arena) {
 }
 
 bool readValue(BerState* s, smiVALUE* v, Arena* arena) {
-  uint8_t tag = 0;
-  if (!openValue(s, &tag)) return false;
-  if (!SnmpSyntaxKnown(tag)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+  Primitive p{};
+  if (!openPrimitive(s, &p)) return false;
+  if (!SnmpSyntaxKnown(p.tag)) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
   // The syntax is set before any block is attached, so a partial value is freed correctly.
-  v->syntax = tag;
-  return readValueContents(s, tag, v, arena) && closeValue(s);
+  v->syntax = p.tag;
+  return readValueContents(s, p.tag, p.n, v, arena) && closePrimitive(s, p);
 }
 
 bool readVarBind(BerState* s, SnmpVblObject* vbl) {
@@ -347,8 +404,9 @@ bool readTrapHeader(BerState* s, SnmpPduObject* pdu) {
     return BerFail(s, SNMPAPI_ALLOC_ERROR);
   }
   if (!readOid(s, pdu->enterprise, nullptr)) return false;
-  if (!openExpected(s, SNMP_SYNTAX_IPADDR) ||
-      !readBlock(s, contentsLength(s), pdu->agentAddress, nullptr) || !closeValue(s)) {
+  Primitive address{};
+  if (!openPrimitiveExpected(s, SNMP_SYNTAX_IPADDR, &address) ||
+      !readBlock(s, address.n, pdu->agentAddress, nullptr) || !closePrimitive(s, address)) {
     return false;
   }
   return readInt(s, SNMP_SYNTAX_INT, &pdu->genericTrap) &&
@@ -373,13 +431,13 @@ bool readPdu(BerState* s, SnmpPduObject* pdu) {
 
 // The community goes into a fixed 256-octet field: a longer one is refused, nothing is copied.
 bool readCommunity(BerState* s, SnmpContextObject* community) {
-  if (!openExpected(s, SNMP_SYNTAX_OCTETS)) return false;
-  const size_t n = contentsLength(s);
-  if (n > kSnmpMaxCommunity) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-  if (n != 0) std::memcpy(community->octets, s->cursor, n);
-  s->cursor += n;
-  community->len = static_cast<smiUINT32>(n);
-  return closeValue(s);
+  Primitive p{};
+  if (!openPrimitiveExpected(s, SNMP_SYNTAX_OCTETS, &p)) return false;
+  if (p.n > kSnmpMaxCommunity) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  if (p.n != 0) std::memcpy(community->octets, s->cursor, p.n);
+  s->cursor += p.n;
+  community->len = static_cast<smiUINT32>(p.n);
+  return closePrimitive(s, p);
 }
 
 }  // namespace
