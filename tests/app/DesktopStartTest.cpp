@@ -1,0 +1,117 @@
+// Starts the desktop program for real (offscreen, in a network namespace of its own, so that
+// nothing it sends leaves it) and checks what a first start leaves in the settings, that a second
+// copy ends silently, and that SIGTERM ends it cleanly.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "../cli/ProcessRunner.h"
+#include "TempDir.h"
+#include "platform/RegistryStore.h"
+
+namespace {
+
+const std::string kPortolan = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolan";
+
+bool CanIsolateNetwork() {
+  return RunProcess("/usr/bin/unshare", {"-n", "/bin/true"}).exitCode == 0;
+}
+
+class DesktopStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kPortolan)) GTEST_SKIP() << "built without the desktop program";
+    if (!CanIsolateNetwork()) GTEST_SKIP() << "cannot make a network namespace here";
+    std::filesystem::create_directories(runtime.Path());
+    ::chmod(runtime.Path().c_str(), 0700);
+  }
+
+  std::map<std::string, std::string> Environment() const {
+    return {{"PORTOLAN_REGISTRY", config.Folder() + "registry.reg"},
+            {"XDG_RUNTIME_DIR", runtime.Folder()},
+            {"XDG_CONFIG_HOME", config.Folder()},
+            {"PORTOLAN_PORT_DIR", runtime.Folder() + "ports"},
+            {"WINDIR", config.Folder() + "windows"},
+            {"QT_QPA_PLATFORM", "offscreen"}};
+  }
+
+  // Starts portolan in a namespace of its own; returns its pid.
+  pid_t Start(const std::vector<std::string>& args) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      for (const auto& [name, value] : Environment()) ::setenv(name.c_str(), value.c_str(), 1);
+      std::vector<std::string> all = {"/usr/bin/unshare", "-n", kPortolan};
+      all.insert(all.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (auto& arg : all) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+
+  std::optional<uint32_t> RunIndex() {
+    platform::RegistryStore store(config.Folder() + "registry.reg");
+    auto value =
+        store.GetValue("HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\General", "RunIndex");
+    if (!value) return std::nullopt;
+    return value->dword;
+  }
+
+  bool WaitForRunIndex(uint32_t expected) {
+    for (int i = 0; i < 300; ++i) {
+      if (RunIndex() == expected) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  static int WaitExit(pid_t pid) {
+    for (int i = 0; i < 400; ++i) {
+      int status = 0;
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
+  }
+
+  TempDir config, runtime;
+};
+
+TEST_F(DesktopStart, FirstStartSeedsSettingsSecondCopyEndsAndSigtermQuits) {
+  pid_t first = Start({});
+  ASSERT_TRUE(WaitForRunIndex(1));
+  platform::RegistryStore store(config.Folder() + "registry.reg");
+  const std::string root = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan";
+  auto location = store.GetValue(root + "\\General", "Location");
+  ASSERT_TRUE(location);
+  EXPECT_EQ(location->text, std::string(PORTOLAN_BINARY_DIR) + "/bin/");
+  EXPECT_EQ(store.GetValue(root + "\\Views", "First")->text, "No");
+  EXPECT_EQ(store.GetValue(root + "\\Views\\VirtualPortView", "Type")->dword, 6u);
+
+  // The guard is held: a second copy ends at once, silently, and counts no run.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  pid_t second = Start({});
+  EXPECT_EQ(WaitExit(second), 0);
+  EXPECT_EQ(RunIndex(), 1u);
+
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(WaitExit(first), 0);
+
+  pid_t third = Start({});
+  EXPECT_TRUE(WaitForRunIndex(2));
+  ::kill(third, SIGTERM);
+  EXPECT_EQ(WaitExit(third), 0);
+}
+
+}  // namespace
