@@ -53,6 +53,8 @@ Sockets:
   --burst N              replies sent back to back before a pause (default 64)
   --burst-gap-ms MS      the pause (default 2)
   --ready-file PATH      written once all sockets are open: "udp=P raw=P rfc2217=P devices=N"
+  --snmp-port P          serve the devices' SNMP agents on UDP port P (161 as a device does;
+                         0: any free port); requests to a device's address get its agent
 
   --config FILE          read a config file (see below); its [device] sections replace --count,
                          and the socket options above win over its [simulator] section
@@ -188,6 +190,7 @@ std::map<std::string, Handler> ValueOptions(CommandLineState& s) {
       {"--burst-gap-ms",
        [&o](const std::string& v) { return SetNumber(v, 0, 1000, &o.burstGapMs); }},
       {"--ready-file", [&o](const std::string& v) { return SetText(&o.readyFile, v); }},
+      {"--snmp-port", [&o](const std::string& v) { return SetNumber(v, 0, 65535, &o.snmpPort); }},
       {"--config",
        [&s](const std::string& v) -> std::optional<std::string> {
          s.configPath = v;
@@ -221,6 +224,7 @@ void KeepCommandLineChoices(const CommandLineState& s, SimOptions* fromFile) {
   if (given("--no-multicast")) fromFile->joinMulticast = false;
   if (given("--burst")) fromFile->burst = cli.burst;
   if (given("--burst-gap-ms")) fromFile->burstGapMs = cli.burstGapMs;
+  if (given("--snmp-port")) fromFile->snmpPort = cli.snmpPort;
 }
 
 CommandLineResult Error(const std::string& message) {

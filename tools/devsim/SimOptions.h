@@ -20,6 +20,7 @@ struct SimOptions {
   size_t burst = 64;
   int burstGapMs = 2;
   std::string readyFile;  // written once every socket is open
+  int snmpPort = -1;      // the devices' SNMP agents on this UDP port; -1: none
   std::vector<DeviceConfig> devices;
 };
 

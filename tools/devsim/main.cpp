@@ -9,6 +9,7 @@
 
 #include "CommandLine.h"
 #include "Simulator.h"
+#include "SnmpAgentHandler.h"
 
 namespace {
 
@@ -59,6 +60,17 @@ int main(int argc, char** argv) {
   if (const int rc = simulator.Start(&what); rc != 0) {
     std::fprintf(stderr, "portolan-devsim: cannot open %s: %s\n", what.c_str(), std::strerror(rc));
     return 1;
+  }
+  if (parsed.options.snmpPort >= 0) {
+    int snmpRc = 0;
+    auto snmp = devsim::MakeSnmpService(simulator.Table(), parsed.options.snmpPort, &snmpRc);
+    if (!snmp) {
+      std::fprintf(stderr, "portolan-devsim: cannot open SNMP port %d: %s\n",
+                   parsed.options.snmpPort, std::strerror(snmpRc));
+      return 1;
+    }
+    std::printf("snmp agents on udp port %d\n", snmp->Endpoint().Port());
+    simulator.AddService(std::move(snmp));
   }
   simulator.PrintDevices();
   if (!parsed.options.readyFile.empty() &&
