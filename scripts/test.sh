@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Sets up, builds with AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then a short
 # fuzz run of every network- and file-facing parser.
-set -euo pipefail
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PORTOLAN_TEST_BUILD:-$root/build-test}
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$build" -DPORTOLAN_SANITIZE=ON -DPORTOLAN_TESTS=ON
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+"$root/scripts/setup.sh" || exit 1
+"$root/scripts/build.sh" "$build" -DPORTOLAN_SANITIZE=ON -DPORTOLAN_TESTS=ON || exit 1
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
-if [ -x "$root/scripts/fuzz-short.sh" ] && [ "${PORTOLAN_SKIP_FUZZ:-0}" != 1 ]; then
-  "$root/scripts/fuzz-short.sh"
+
+log=$(mktemp)
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300 | tee "$log"
+ctest_status=${PIPESTATUS[0]}
+
+fuzz_status=0
+if [ "${PORTOLAN_SKIP_FUZZ:-0}" != 1 ]; then
+  "$root/scripts/fuzz-short.sh" "${PORTOLAN_FUZZ_SECONDS:-15}" || fuzz_status=$?
 fi
+
+# The closing line counts the tests, whatever the fuzz run printed after them.
+summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+rm -f "$log"
+if [ -n "$summary" ]; then
+  failed=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+  total=$(echo "$summary" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
+  [ "$fuzz_status" = 0 ] || echo "fuzz: a fuzz program found a problem (see above)"
+  echo "tests: $((total - failed)) passed, $failed failed"
+fi
+[ "$ctest_status" = 0 ] && [ "$fuzz_status" = 0 ]
