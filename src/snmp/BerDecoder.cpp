@@ -368,9 +368,8 @@ bool readValue(BerState* s, smiVALUE* v, Arena* arena) {
   return readValueContents(s, p.tag, p.n, v, arena) && closePrimitive(s, p);
 }
 
-bool readVarBind(BerState* s, SnmpVblObject* vbl) {
-  if (vbl->count >= kSnmpMaxVarBinds) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
-  if (!openExpected(s, 0x30)) return false;
+// Name and value of a varbind that has been entered; a new block holds both.
+bool readVarBindContents(BerState* s, SnmpVblObject* vbl) {
   // n octets hold at most n + 2 subidentifiers (name and value) or n octets of data.
   const size_t room = (left(s) + 2) * sizeof(smiUINT32);
   SnmpVarBind& vb = vbl->vb[vbl->count];
@@ -378,7 +377,29 @@ bool readVarBind(BerState* s, SnmpVblObject* vbl) {
   if (data == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);
   ++vbl->count;  // attached now, so that a failure below leaves it to the list's owner
   Arena arena{data, data + room};
-  return readOid(s, vb.name, &arena) && readValue(s, vb.value, &arena) && closeValue(s);
+  return readOid(s, vb.name, &arena) && readValue(s, vb.value, &arena);
+}
+
+bool readVarBind(BerState* s, SnmpVblObject* vbl) {
+  if (vbl->count >= kSnmpMaxVarBinds) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+  // A varbind with a one-octet length keeps the enclosing limit and form here rather than on
+  // the stack (the list is the fourth level, so the stack could not have been full).
+  const size_t avail = left(s);
+  if (avail >= 2 && s->cursor[0] == 0x30 && s->cursor[1] < 0x80) {
+    const size_t length = s->cursor[1];
+    s->cursor += 2;
+    if (length > avail - 2) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
+    uint8_t* const outerLimit = s->limit;
+    const uint16_t outerForm = s->form;
+    s->limit = s->cursor + length;
+    s->form = kBerFormDefinite;
+    if (!readVarBindContents(s, vbl)) return false;
+    if (s->cursor != s->limit) return BerFail(s, SNMPAPI_MESSAGE_INVALID);
+    s->limit = outerLimit;
+    s->form = outerForm;
+    return true;
+  }
+  return openExpected(s, 0x30) && readVarBindContents(s, vbl) && closeValue(s);
 }
 
 bool atEndOfList(const BerState* s) {

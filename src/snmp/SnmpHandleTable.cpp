@@ -80,14 +80,15 @@ void* SnmpLookupKind(smiUINT32 handle, smiUINT32 kind) {
 smiUINT32 SnmpAllocObject(size_t size, smiUINT32 kind, HSNMP_SESSION session) {
   for (smiUINT32 h = 1; h < kSnmpHandleSlots; ++h) {
     if (SnmpLookup(h) != nullptr) continue;
-    // malloc and memset rather than calloc: glibc's calloc bypasses its per-thread cache, and
-    // a decode makes three objects per message.
+    // Not calloc: glibc's calloc bypasses its per-thread cache, and a decode makes three objects
+    // per message. The two words are written before the rest is cleared, so that the compiler
+    // does not fold malloc and memset back into calloc.
     void* object = std::malloc(size);
     if (object == nullptr) break;
-    std::memset(object, 0, size);
     auto* words = static_cast<smiUINT32*>(object);
     words[0] = kind;
     words[1] = kind == SNMP_OBJ_SESSION ? h : session;
+    std::memset(words + 2, 0, size - 2 * sizeof(smiUINT32));
     g_slots[h] = Slot{object, SnmpCallerId()};
     return h;
   }
