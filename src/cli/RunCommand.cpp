@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -119,7 +120,7 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
 
   platform::InstanceGuard guard;
   if (!guard.Acquire()) {
-    if (guard.Error() != 0) {
+    if (guard.Error() != 0 && guard.Error() != EWOULDBLOCK && guard.Error() != EAGAIN) {
       err << "portolanctl: cannot make the lock file " << guard.Path() << "\n";
     } else {
       err << "portolanctl: Portolan is already running bridges (" << guard.Path() << ")\n";
