@@ -120,7 +120,9 @@ int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, 
   } else {
     PrintCsv(rows, columns, table, out);
   }
-  err << rows.size() << " device(s)\n";
+  const discovery::ExchangeStats& stats = session.Engine().LastExchange();
+  err << rows.size() << " device(s); last exchange: " << stats.rounds << " round(s), "
+      << stats.skipped << " repeated repl" << (stats.skipped == 1 ? "y" : "ies") << "\n";
   return 0;
 }
 
