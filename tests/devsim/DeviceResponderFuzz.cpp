@@ -27,12 +27,14 @@ devsim::DeviceTable MakeTable() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 4) return 0;
-  // The first four bytes choose the destination; the rest is the datagram.
+  if (size < 8) return 0;
+  // The first four bytes choose the destination, the next four the sender; the rest is the
+  // datagram.
   const uint32_t destination = devsim::AddressValue({data[0], data[1], data[2], data[3]});
+  const uint32_t sender = devsim::AddressValue({data[4], data[5], data[6], data[7]});
   devsim::DeviceTable table = MakeTable();
   devsim::DeviceResponder responder(table);
-  const devsim::Response r = responder.Handle(data + 4, size - 4, destination);
+  const devsim::Response r = responder.Handle(data + 8, size - 8, destination, sender);
   for (const devsim::OutgoingReply& reply : r.replies) {
     const auto parsed = discovery::ParseDiscoveryReply(reply.bytes.data(), reply.bytes.size());
     if (parsed.error != discovery::ReplyError::kNone) std::abort();

@@ -30,7 +30,7 @@ std::vector<uint32_t> Senders(const Response& r) {
 }
 
 Response Ask(DeviceResponder& responder, const std::vector<uint8_t>& request, uint32_t to) {
-  return responder.Handle(request.data(), request.size(), to);
+  return responder.Handle(request.data(), request.size(), to, Ip(10, 9, 9, 9));
 }
 
 TEST(DeviceResponderTest, BroadcastAndMulticastReachEveryDevice) {
@@ -143,11 +143,37 @@ TEST(DeviceResponderTest, GarbageIsIgnored) {
   DeviceResponder responder(table);
   const std::vector<uint8_t> junk[] = {{}, {0x3A, 0x2C, 0x2E, 1}, {0x2E, 0x2C, 0x3A, 0x01, 5, 0}};
   for (const auto& j : junk) {
-    const Response r = Ask(responder, j, Ip(255, 255, 255, 255));
+    const Response r = responder.Handle(j.data(), j.size(), Ip(255, 255, 255, 255), 0);
     EXPECT_NE(r.error, RequestError::kNone);
     EXPECT_TRUE(r.replies.empty());
     EXPECT_TRUE(r.changes.empty());
   }
+}
+
+TEST(DeviceResponderTest, LoopbackDevicesHearOnlyLoopbackSenders) {
+  DeviceSeries series;
+  series.first.ipAddress = {127, 0, 0, 10};
+  series.count = 2;
+  std::vector<DeviceConfig> devices;
+  ASSERT_TRUE(AppendSeries(series, &devices));
+  series.first.ipAddress = {10, 0, 0, 10};
+  series.first.hardwareAddress[5] = 9;
+  series.count = 1;
+  ASSERT_TRUE(AppendSeries(series, &devices));
+  DeviceTable table(std::move(devices));
+  DeviceResponder responder(table);
+  const auto query = EncodeDiscoveryRequest({});
+  const uint32_t all = Ip(255, 255, 255, 255);
+  EXPECT_EQ(Senders(responder.Handle(query.data(), query.size(), all, Ip(127, 0, 0, 1))),
+            (std::vector<uint32_t>{Ip(127, 0, 0, 10), Ip(127, 0, 0, 11)}));
+  EXPECT_EQ(Senders(responder.Handle(query.data(), query.size(), all, Ip(192, 168, 1, 5))),
+            std::vector<uint32_t>{Ip(10, 0, 0, 10)});
+  // A request from the real network neither reaches nor moves a loopback device.
+  EXPECT_TRUE(responder.Handle(query.data(), query.size(), Ip(127, 0, 0, 10), Ip(192, 168, 1, 5))
+                  .replies.empty());
+  const auto move = EncodeSetAddressRequest(1, {127, 0, 0, 60});
+  EXPECT_TRUE(responder.Handle(move.data(), move.size(), all, Ip(192, 168, 1, 5)).changes.empty());
+  EXPECT_EQ(responder.Handle(move.data(), move.size(), all, Ip(127, 0, 0, 1)).changes.size(), 1u);
 }
 
 TEST(DeviceResponderTest, SharedAddressesAndMatchRules) {

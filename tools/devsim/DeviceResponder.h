@@ -4,7 +4,9 @@
 //
 // Which devices a datagram reaches follows from its destination: the limited broadcast and any
 // multicast group reach every device; a device's own address reaches the devices there; the
-// directed broadcast of a device's subnet reaches the devices of that subnet.
+// directed broadcast of a device's subnet reaches the devices of that subnet. Devices on loopback
+// (127.0.0.0/8) hear only senders on loopback, and devices elsewhere only senders elsewhere: a
+// simulator started on loopback never answers, nor moves for, a request from the real network.
 #pragma once
 
 #include <cstddef>
@@ -38,15 +40,19 @@ class DeviceResponder {
  public:
   explicit DeviceResponder(DeviceTable& table) : table_(table) {}
 
-  // destination: the address the datagram was sent to (host order), as the socket reports it.
-  Response Handle(const uint8_t* data, size_t size, uint32_t destination);
+  // destination: the address the datagram was sent to, sender the address it came from (host
+  // order), as the socket reports them.
+  Response Handle(const uint8_t* data, size_t size, uint32_t destination, uint32_t sender);
 
-  // The devices a datagram sent to destination reaches, in table order.
-  std::vector<size_t> Reached(uint32_t destination) const;
+  // The devices a datagram from sender to destination reaches, in table order.
+  std::vector<size_t> Reached(uint32_t destination, uint32_t sender) const;
 
  private:
-  void AnswerDiscovery(const DiscoveryRequest& request, uint32_t destination, Response* out);
-  void SetAddress(const DiscoveryRequest& request, uint32_t destination, Response* out);
+  std::vector<size_t> ReachedAt(uint32_t destination) const;
+  void AnswerDiscovery(const DiscoveryRequest& request, const std::vector<size_t>& reached,
+                       Response* out);
+  void SetAddress(const DiscoveryRequest& request, const std::vector<size_t>& reached,
+                  Response* out);
 
   DeviceTable& table_;
 };

@@ -1,10 +1,13 @@
 #include "DiscoveryHandler.h"
 
+#include <arpa/inet.h>
+
 namespace devsim {
 
 std::vector<OutgoingDatagram> DiscoveryHandler::Handle(const Datagram& datagram) {
   Response response =
-      responder_.Handle(datagram.bytes.data(), datagram.bytes.size(), datagram.destination);
+      responder_.Handle(datagram.bytes.data(), datagram.bytes.size(), datagram.destination,
+                        ntohl(datagram.sender.sin_addr.s_addr));
   for (const AddressChange& change : response.changes) {
     if (onChange_) onChange_(change);
   }
