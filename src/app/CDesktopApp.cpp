@@ -5,14 +5,17 @@
 #include <QLibraryInfo>
 #include <QMetaObject>
 #include <QScreen>
+#include <QThread>
 #include <QUrl>
 #include <QVersionNumber>
 
 #include "app/BrandingInfo.h"
 #include "app/CMainFrame.h"
+#include "platform/GuiWaitPump.h"
 #include "platform/QtPrompt.h"
 #include "platform/RunningCopyClient.h"
 #include "platform/RunningCopyServer.h"
+#include "vport/CVirtualPortTable.h"
 
 namespace app {
 
@@ -27,12 +30,32 @@ constexpr int kRefreshCommand = 32789;
 CDesktopApp::CDesktopApp(QApplication& qt)
     : qt_(qt), prompt_(std::make_unique<platform::QtPrompt>()) {
   platform::InstallPrompt(prompt_.get());
+  platform::InstallGuiWaitPump([] {
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return true;
+  });
 }
 
 CDesktopApp::~CDesktopApp() {
+  portTable_.reset();
   runningCopyServer_.reset();
   frame_.reset();
+  platform::InstallGuiWaitPump(nullptr);
   platform::InstallPrompt(nullptr);
+}
+
+void CDesktopApp::CreatePortTable() {
+  vport::CVirtualPortTable::Options options;
+  options.caption = ApplicationName();
+  portTable_ = std::make_unique<vport::CVirtualPortTable>(GetSettings().Store(),
+                                                          GetSettings().RootPath(), options);
+  portTable_->LoadAllPorts();
+}
+
+void CDesktopApp::ShutdownNetwork() {
+  // The ports go first: their threads use the network until they end.
+  portTable_.reset();
 }
 
 bool CDesktopApp::ToolkitVersionSupported() {

@@ -12,6 +12,10 @@ class Prompt;
 class RunningCopyServer;
 }  // namespace platform
 
+namespace vport {
+class CVirtualPortTable;
+}
+
 namespace app {
 
 class CMainFrame;
@@ -22,20 +26,24 @@ class CDesktopApp : public CKestrelApp {
   ~CDesktopApp() override;
 
   CMainFrame* MainFrame() const { return frame_.get(); }
+  vport::CVirtualPortTable* PortTable() const { return portTable_.get(); }
 
  protected:
   bool ToolkitVersionSupported() override;
   std::pair<int, int> DesktopSize() override;
   void RaiseRunningCopy() override;
+  void CreatePortTable() override;
   bool CreateMainWindow() override;
   void PostRefreshCommand() override;
   void HideMainWindow() override;
   void OpenHelpTopic(const std::string& url) override;
   platform::Prompt& GetPrompt() override;
+  void ShutdownNetwork() override;
 
  private:
   QApplication& qt_;
   std::unique_ptr<platform::Prompt> prompt_;
+  std::unique_ptr<vport::CVirtualPortTable> portTable_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
 };

@@ -1,7 +1,10 @@
 #include "vport/CVirtualPortThread.h"
 
+#include <chrono>
 #include <system_error>
+#include <thread>
 
+#include "platform/GuiWaitPump.h"
 #include "platform/Prompt.h"
 #include "vport/BridgeCodes.h"
 
@@ -39,7 +42,14 @@ bool CVirtualPortThread::Resume() {
 
 void CVirtualPortThread::WaitWhileBusy() {
   if (!thread_.joinable()) return;
-  busy_.wait(true);
+  // On the GUI thread, keep handling GUI events: the port thread may be showing a message box.
+  while (busy_.load()) {
+    if (!platform::RunGuiWaitPump()) {
+      busy_.wait(true);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void CVirtualPortThread::ClearBusy() {

@@ -114,4 +114,28 @@ TEST_F(DesktopStart, FirstStartSeedsSettingsSecondCopyEndsAndSigtermQuits) {
   EXPECT_EQ(WaitExit(third), 0);
 }
 
+TEST_F(DesktopStart, StoredPortsComeBackAtStartAndGoAtExit) {
+  {
+    platform::RegistryStore store(config.Folder() + "registry.reg");
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\Ports\\COM7";
+    store.SetString(key, "DevHwAddr", "00409D123456");
+    store.SetString(key, "DevIpAddr", "127.0.0.1");
+    store.SetString(key, "DevTcpPrt", "9");  // nothing listens; only the port's creation counts
+    store.SetDword(key, "ComPrtNum", 7);
+    store.SetDword(key, "DevPrtNum", 0);
+    store.SetDword(key, "PortFlags", 2);
+  }
+  const std::filesystem::path link = runtime.Path() / "ports" / "COM7";
+  pid_t pid = Start({});
+  bool appeared = false;
+  for (int i = 0; i < 200 && !appeared; ++i) {
+    appeared = std::filesystem::is_symlink(link);
+    if (!appeared) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(appeared);
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
 }  // namespace
