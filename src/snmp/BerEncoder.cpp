@@ -136,8 +136,20 @@ inline uint8_t* writeBase128(uint8_t* p, uint64_t v) {
 
 // Subidentifiers from the last to the third, below p; returns the new start.
 inline uint8_t* writeSubids(uint8_t* p, const smiOID* oid) {
-  for (smiUINT32 i = oid->len; i-- > 2;) {
-    const smiUINT32 v = oid->ptr[i];
+  const smiUINT32* ids = oid->ptr;
+  smiUINT32 i = oid->len;
+  while (i > 2) {
+    // Four subidentifiers below 128 are narrowed to four octets at once.
+    if (i - 2 >= 4) {
+      const smiUINT32* q = ids + i - 4;
+      if ((q[0] | q[1] | q[2] | q[3]) < 0x80) {
+        p -= 4;
+        for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(q[k]);
+        i -= 4;
+        continue;
+      }
+    }
+    const smiUINT32 v = ids[--i];
     if (v < 0x80) {  // most subidentifiers are below 128
       *--p = static_cast<uint8_t>(v);
     } else {
