@@ -4,12 +4,13 @@
 
 #include "cli/ArgList.h"
 #include "cli/CtlContext.h"
-#include "cli/PortsCommand.h"
-#include "cli/RunCommand.h"
 #include "cli/DiscoverCommand.h"
+#include "cli/PortsCommand.h"
 #include "cli/QueryCommand.h"
+#include "cli/RunCommand.h"
 #include "cli/SetIpCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/SnmpCommand.h"
 
 #ifndef PORTOLAN_VERSION
 #define PORTOLAN_VERSION "0"
@@ -31,6 +32,7 @@ std::string CtlApp::HelpText() {
       "\n"
       "Commands:\n";
   text += SettingsCommand::Usage();
+  text += SnmpCommand::Usage();
   text += PortsCommand::Usage();
   text += RunCommand::Usage();
   text += DiscoverCommand::Usage();
@@ -85,6 +87,10 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
     if (command == "ports") return PortsCommand::Run(args, context, out, err);
     return RunCommand::Run(args, context, out, err);
+  }
+  if (command == "snmp") {
+    CtlContext context;
+    return SnmpCommand::Run(args, context, out, err);
   }
   err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";
   return kExitUsage;
