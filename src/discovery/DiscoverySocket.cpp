@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "discovery/DatagramBatch.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/SocketWatcher.h"
 
@@ -18,10 +20,13 @@ namespace discovery {
 namespace {
 
 std::atomic<int> g_discoveryPort{kDefaultDiscoveryPort};
+std::atomic<int> g_receiveBuffer{kDefaultDiscoveryReceiveBuffer};
 
 // A peer that keeps sending must not keep the closing thread reading for ever.
 constexpr int kMaxDrainReads = 256;
 constexpr size_t kDrainChunk = 1024;
+// Datagrams asked of one recvmmsg call.
+constexpr size_t kBatchCall = 64;
 
 int Fail(unsigned message, int error) {
   ReportDiscoveryError(message, kErrorClassApp, static_cast<unsigned>(error), kErrorClassSockets,
@@ -32,6 +37,28 @@ int Fail(unsigned message, int error) {
 bool SetNonBlocking(int fd) {
   const int flags = ::fcntl(fd, F_GETFL, 0);
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+// Asks for the configured receive queue: past the system's limit when the process holds the right
+// to, else up to that limit. Nothing here fails the socket; a small queue only loses replies of
+// large bursts, which later rounds of an exchange make up for as far as they can.
+void EnlargeReceiveBuffer(int fd) {
+  const int bytes = g_receiveBuffer.load();
+  if (bytes <= 0) return;
+  if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0) return;
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
+void WriteSender(const sockaddr_in& peer, char* sender, size_t senderSize) {
+  if (sender == nullptr || senderSize == 0) return;
+  char text[INET_ADDRSTRLEN] = {};
+  if (peer.sin_family != AF_INET ||
+      ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) {
+    text[0] = '\0';
+  }
+  const size_t n = std::min(std::strlen(text), senderSize - 1);
+  std::memcpy(sender, text, n);
+  sender[n] = '\0';
 }
 
 }  // namespace
@@ -53,6 +80,7 @@ int CreateDiscoverySocket(int* socket, SocketWatcher* watcher) {
   if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
     return Fail(kMsgCannotSetBroadcast, errno);
   }
+  EnlargeReceiveBuffer(fd);
 
   // Non-blocking, so that a receive with nothing waiting gives -1 at once; readiness is the
   // watcher's business.
@@ -91,17 +119,57 @@ int ReceiveDatagramFrom(int socket, char* sender, size_t senderSize, void* buffe
   const ssize_t received = ::recvfrom(socket, buffer, static_cast<size_t>(size), MSG_DONTWAIT,
                                       reinterpret_cast<sockaddr*>(&peer), &peerSize);
   if (received < 0) return -1;
-  if (sender != nullptr && senderSize > 0) {
-    char text[INET_ADDRSTRLEN] = {};
-    if (peer.sin_family != AF_INET ||
-        ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) {
-      text[0] = '\0';
-    }
-    const size_t n = std::min(std::strlen(text), senderSize - 1);
-    std::memcpy(sender, text, n);
-    sender[n] = '\0';
-  }
+  WriteSender(peer, sender, senderSize);
   return static_cast<int>(received);
+}
+
+int ReceiveDatagramBatch(int socket, DatagramBatch& batch, size_t max) {
+  if (socket < 0) return 0;
+  size_t taken = 0;
+  const size_t want = std::min(max, batch.Room());
+  while (taken < want) {
+    const size_t count = std::min(want - taken, kBatchCall);
+    const size_t first = batch.Size();
+    batch.Reserve(count);
+    mmsghdr messages[kBatchCall] = {};
+    iovec slots[kBatchCall];
+    sockaddr_in peers[kBatchCall] = {};
+    for (size_t i = 0; i < count; ++i) {
+      slots[i] = {batch.Slot(first + i), DatagramBatch::kSlotSize};
+      messages[i].msg_hdr.msg_iov = &slots[i];
+      messages[i].msg_hdr.msg_iovlen = 1;
+      messages[i].msg_hdr.msg_name = &peers[i];
+      messages[i].msg_hdr.msg_namelen = sizeof peers[i];
+    }
+    const int received =
+        ::recvmmsg(socket, messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (received <= 0) break;
+    for (int i = 0; i < received; ++i) {
+      WriteSender(peers[i], batch.SenderSlot(first + static_cast<size_t>(i)),
+                  DatagramBatch::kSenderSize);
+      batch.Commit(messages[i].msg_len);
+    }
+    taken += static_cast<size_t>(received);
+    if (static_cast<size_t>(received) < count) break;  // the queue is empty
+  }
+  return static_cast<int>(taken);
+}
+
+int DiscoveryReceiveBufferSize(int socket) {
+  int bytes = 0;
+  socklen_t size = sizeof bytes;
+  if (socket < 0 || ::getsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, &size) != 0) return -1;
+  return bytes;
+}
+
+long long DiscoveryDroppedDatagrams(int socket) {
+  uint32_t info[SK_MEMINFO_VARS] = {};
+  socklen_t size = sizeof info;
+  if (socket < 0 || ::getsockopt(socket, SOL_SOCKET, SO_MEMINFO, info, &size) != 0 ||
+      size < sizeof(uint32_t) * (SK_MEMINFO_DROPS + 1)) {
+    return -1;
+  }
+  return info[SK_MEMINFO_DROPS];
 }
 
 void CloseDiscoverySocket(int socket, SocketWatcher* watcher) {
@@ -129,6 +197,16 @@ bool SetDiscoveryPort(int port) {
 
 int DiscoveryPort() {
   return g_discoveryPort.load();
+}
+
+bool SetDiscoveryReceiveBuffer(int bytes) {
+  if (bytes < 0) return false;
+  g_receiveBuffer.store(bytes);
+  return true;
+}
+
+int DiscoveryReceiveBuffer() {
+  return g_receiveBuffer.load();
 }
 
 }  // namespace discovery

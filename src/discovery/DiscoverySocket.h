@@ -7,10 +7,15 @@
 
 namespace discovery {
 
+class DatagramBatch;
 class SocketWatcher;
 
 constexpr int kInvalidSocket = -1;
 constexpr int kDefaultDiscoveryPort = 4201;
+// Receive queue asked for a discovery socket: a thousand devices answering one broadcast at the
+// same instant must all fit while the search thread is busy elsewhere. The system's default
+// (about 200 KB) holds a few hundred replies.
+constexpr int kDefaultDiscoveryReceiveBuffer = 4 << 20;
 
 // Message ids of creation failures (string table).
 enum SocketMessage : unsigned {
@@ -21,6 +26,8 @@ enum SocketMessage : unsigned {
 };
 
 // Creates a non-blocking UDP socket bound to 0.0.0.0 with an ephemeral port and broadcasts allowed,
+// asks for the receive queue of SetDiscoveryReceiveBuffer (beyond the system's limit when the
+// process may; a refusal is not a failure, DiscoveryReceiveBufferSize tells what was obtained),
 // and hands it to watcher (when given) so that a wait loop sees its readiness. *socket receives the
 // descriptor right after creation, so the caller closes it even when a later step failed.
 // Returns 0 on success, 1 on failure (reported).
@@ -38,6 +45,19 @@ int SendDiscoveryDatagram(int socket, const char* address, const void* data, int
 // written into sender (senderSize bytes, at least 16 for the whole address; always terminated).
 int ReceiveDatagramFrom(int socket, char* sender, size_t senderSize, void* buffer, int size);
 
+// Takes up to max waiting datagrams into batch (fewer when it has less room) without waiting, in
+// as few system calls as the kernel allows. Returns how many were taken: 0 when nothing is
+// waiting or on error. Each is cut to the batch's slot; senders as in ReceiveDatagramFrom.
+int ReceiveDatagramBatch(int socket, DatagramBatch& batch, size_t max);
+
+// The socket's receive queue in bytes as the kernel accounts it (twice what was asked, bookkeeping
+// included), or -1.
+int DiscoveryReceiveBufferSize(int socket);
+
+// Datagrams the kernel dropped on the way into this socket since it was made (a full receive
+// queue, mostly), or -1 when the kernel does not tell.
+long long DiscoveryDroppedDatagrams(int socket);
+
 // Shuts the socket down for sending, discards what is still queued, and closes it. A negative
 // descriptor is ignored. watcher (when given) forgets the socket first.
 void CloseDiscoverySocket(int socket, SocketWatcher* watcher = nullptr);
@@ -46,5 +66,10 @@ void CloseDiscoverySocket(int socket, SocketWatcher* watcher = nullptr);
 // 1...65535 are refused (false) and the previous port stays.
 bool SetDiscoveryPort(int port);
 int DiscoveryPort();
+
+// The receive queue that discovery sockets made from now on ask for; 0 keeps the system's
+// default. Negative values are refused (false).
+bool SetDiscoveryReceiveBuffer(int bytes);
+int DiscoveryReceiveBuffer();
 
 }  // namespace discovery

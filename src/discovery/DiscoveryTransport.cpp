@@ -3,8 +3,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
+#include "discovery/DatagramBatch.h"
 #include "discovery/DiscoverySocket.h"
 
 namespace discovery {
@@ -26,9 +28,29 @@ class SocketTransport : public DiscoveryTransport {
     return ReceiveDatagramFrom(socket, sender, senderSize, buffer, size);
   }
   void Close(int socket, SocketWatcher* watcher) override { CloseDiscoverySocket(socket, watcher); }
+  int ReceiveBatch(int socket, DatagramBatch& batch, size_t max) override {
+    return ReceiveDatagramBatch(socket, batch, max);
+  }
+  long long Dropped(int socket) override { return DiscoveryDroppedDatagrams(socket); }
+  int ReceiveBufferSize(int socket) override { return DiscoveryReceiveBufferSize(socket); }
 };
 
 }  // namespace
+
+int DiscoveryTransport::ReceiveBatch(int socket, DatagramBatch& batch, size_t max) {
+  const size_t want = std::min(max, batch.Room());
+  size_t taken = 0;
+  while (taken < want) {
+    batch.Reserve(1);
+    const size_t at = batch.Size();
+    const int length = Receive(socket, batch.SenderSlot(at), DatagramBatch::kSenderSize,
+                               batch.Slot(at), static_cast<int>(DatagramBatch::kSlotSize));
+    if (length < 0) break;
+    batch.Commit(static_cast<size_t>(length));
+    ++taken;
+  }
+  return static_cast<int>(taken);
+}
 
 DiscoveryTransport& SystemDiscoveryTransport() {
   static SocketTransport transport;

@@ -6,6 +6,7 @@
 
 namespace discovery {
 
+class DatagramBatch;
 class SocketWatcher;
 
 class DiscoveryTransport {
@@ -20,6 +21,14 @@ class DiscoveryTransport {
   // One waiting datagram: its length, or -1 when none waits.
   virtual int Receive(int socket, char* sender, size_t senderSize, void* buffer, int size) = 0;
   virtual void Close(int socket, SocketWatcher* watcher) = 0;
+
+  // Up to max waiting datagrams into batch: how many were taken, 0 when none waits. By default
+  // one Receive after another.
+  virtual int ReceiveBatch(int socket, DatagramBatch& batch, size_t max);
+  // Datagrams lost before they could be received since the socket was made, or -1 when unknown.
+  virtual long long Dropped(int /*socket*/) { return -1; }
+  // The receive queue in bytes, or -1 when unknown.
+  virtual int ReceiveBufferSize(int /*socket*/) { return -1; }
 };
 
 // The transport over the discovery socket functions.
