@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "discovery/BackgroundSearchWait.h"
+#include "discovery/DatagramBatch.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/DiscoveryMessages.h"
 #include "discovery/DiscoveryReply.h"
@@ -19,12 +20,17 @@
 
 namespace discovery {
 
+// Replies taken off the socket before any is handled; a full batch is handled and the socket
+// emptied again.
+constexpr size_t kPendingReplies = 4096;
+
 // The ID list of one broadcast exchange: the IDs the next request names, and every ID heard.
 struct ExchangeState {
   std::vector<uint32_t> list;
   std::unordered_set<uint32_t> inList;
   std::unordered_set<uint32_t> heard;
   bool resend = true;
+  DatagramBatch pending{kPendingReplies};
 };
 
 namespace {
@@ -202,6 +208,10 @@ int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
                                                         MulticastAddress(kStringMulticastAddress2)};
   ExchangeState state;
   int result = kExchangeOk;
+  stats_.receiveBuffer = transport_->ReceiveBufferSize(socket);
+  long long dropsBefore = transport_->Dropped(socket);
+  if (dropsBefore < 0) stats_.lost = -1;
+  int lossResends = 0;
   while (state.resend && result == kExchangeOk) {
     state.resend = false;
     const std::vector<uint8_t> request = BuildDiscoveryRequest(state.list);
@@ -217,6 +227,22 @@ int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
       state.inList.clear();
     }
     result = ReceiveRound(socket, state);
+    // The round is over once the wait ran out in silence, so every reply of it has either been
+    // received or been counted as dropped by now.
+    const long long drops = transport_->Dropped(socket);
+    const long long lost = drops >= 0 && dropsBefore >= 0 ? drops - dropsBefore : 0;
+    dropsBefore = drops;
+    if (lost > 0) {
+      stats_.lost += lost;
+      ++stats_.lossyRounds;
+    }
+    if (state.resend) {
+      lossResends = 0;
+    } else if (lost > 0 && lossResends < options_.lossRetries) {
+      // Nothing new was heard, but what was dropped may have been.
+      ++lossResends;
+      state.resend = true;
+    }
   }
   transport_->Close(socket, wait_.get());
   return result == kExchangeCancelled ? kExchangeCancelled : kExchangeOk;
@@ -224,43 +250,51 @@ int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
 
 // Takes replies until a whole time-out passes without one. kExchangeOk or kExchangeCancelled.
 int CIpDiscoveryEngine::ReceiveRound(int socket, ExchangeState& state) {
-  uint8_t buffer[kReplyBufferSize];
-  char sender[record_size::kAddress];
-  int sinceCheck = 0;
+  DatagramBatch& pending = state.pending;
   for (;;) {
-    const int size = transport_->Receive(socket, sender, sizeof sender, buffer, sizeof buffer);
-    if (size < 0) {
+    // Empty the socket first: while the replies are handled its queue has room for more.
+    pending.Clear();
+    while (pending.Room() > 0 && transport_->ReceiveBatch(socket, pending, pending.Room()) > 0) {
+    }
+    if (pending.Size() == 0) {
       const int waited = wait_->Wait(DeviceWait::kSocketMessage, options_.broadcastTimeoutMs);
       if (IsCancel(waited)) return kExchangeCancelled;
       if (!IsSocketMessage(waited)) return kExchangeOk;
-      sinceCheck = 0;
       continue;
     }
-    if (++sinceCheck >= kDatagramsPerCancelCheck) {
-      sinceCheck = 0;
-      if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) return kExchangeCancelled;
-    }
-    const size_t length = static_cast<size_t>(size);
-    if (!HasReplyMagic(buffer, length)) continue;
-    const std::optional<uint32_t> id = ReplyDeviceId(buffer, length);
-    if (!id) continue;  // too short to name its device
-    if (state.inList.count(*id) != 0) {
-      ++stats_.skipped;
-      continue;
-    }
-    const bool isNew = state.heard.insert(*id).second;
-    if (isNew) {
-      ++stats_.devices;
-      if (PostReply(buffer, length, true) == kExchangeCancelled) return kExchangeCancelled;
-      state.resend = true;
-    } else {
-      ++stats_.skipped;
-    }
-    if (state.list.size() < kMaxRequestIds) {
-      state.list.push_back(*id);
-      state.inList.insert(*id);
+    for (size_t i = 0; i < pending.Size(); ++i) {
+      if ((i + 1) % kDatagramsPerCancelCheck == 0 &&
+          IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) {
+        return kExchangeCancelled;
+      }
+      if (HandleExchangeReply(pending.Data(i), pending.Length(i), state) == kExchangeCancelled) {
+        return kExchangeCancelled;
+      }
     }
   }
+}
+
+int CIpDiscoveryEngine::HandleExchangeReply(const uint8_t* data, size_t length,
+                                            ExchangeState& state) {
+  if (!HasReplyMagic(data, length)) return kExchangeOk;
+  const std::optional<uint32_t> id = ReplyDeviceId(data, length);
+  if (!id) return kExchangeOk;  // too short to name its device
+  if (state.inList.count(*id) != 0) {
+    ++stats_.skipped;
+    return kExchangeOk;
+  }
+  if (state.heard.insert(*id).second) {
+    ++stats_.devices;
+    if (PostReply(data, length, true) == kExchangeCancelled) return kExchangeCancelled;
+    state.resend = true;
+  } else {
+    ++stats_.skipped;
+  }
+  if (state.list.size() < kMaxRequestIds) {
+    state.list.push_back(*id);
+    state.inList.insert(*id);
+  }
+  return kExchangeOk;
 }
 
 int CIpDiscoveryEngine::SubnetSweep(const std::string& prefix) {

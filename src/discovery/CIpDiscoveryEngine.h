@@ -8,6 +8,12 @@
 // ones answer, and resends while a round brings a device not heard before in this exchange. Once
 // a request has carried 179 IDs the list starts afresh; devices heard earlier in the exchange are
 // then skipped by their IDs, so the exchange still ends however many devices answer.
+//
+// Many devices answering at the same instant can overflow the socket's receive queue. The socket
+// asks for a large one, each round empties the queue in batches before it handles any reply, and
+// a round in which the kernel dropped datagrams is followed by another even when it brought
+// nothing new (the lost replies may have been new devices), at most lossRetries such rounds in a
+// row so that a queue too small for the network still lets the exchange end.
 #pragma once
 
 #include <condition_variable>
@@ -32,6 +38,9 @@ struct EngineOptions {
   int sweepGroupWaitMs = 500;     // the most a sweep waits between groups of queries
   int sweepLastWaitMs = 2000;     // a sweep ends after this long in silence
   int sendRetries = 20;
+  // Timeouts\MaxBroadcast: rounds in a row resent only because the last one lost replies to a
+  // full receive queue. Rounds that bring new devices are not counted.
+  int lossRetries = 10;
   std::string ownMakerTag = "Vantor";  // string 8000: the devices a sweep lists
   std::vector<std::string> brandTags;  // OemBrandTable tags: a reply is posted once more for each
   DeviceRecordOptions recordOptions;   // masks; its extended query runs when a plan asks for it
@@ -44,6 +53,9 @@ struct ExchangeStats {
   int devices = 0;  // distinct devices heard
   int skipped = 0;  // replies of devices already heard
   int lastRequestIds = 0;
+  long long lost = 0;      // datagrams the socket dropped (full receive queue); -1 unknown
+  int lossyRounds = 0;     // rounds in which the socket dropped datagrams
+  int receiveBuffer = -1;  // the socket's receive queue in bytes as the kernel counts it
 };
 
 // Results of the set-address requests: 0, a failure of the socket, an unusable serial number, or
@@ -113,6 +125,7 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   bool SendWithRetries(int socket, const std::vector<std::string>& addresses, const void* data,
                        int length);
   int ReceiveRound(int socket, struct ExchangeState& state);
+  int HandleExchangeReply(const uint8_t* data, size_t length, struct ExchangeState& state);
   int DrainSweepReplies(int socket);
   void RunSearchList(const SearchPlan& plan);
   void JoinThread();

@@ -133,6 +133,82 @@ TEST_F(EngineTest, ReplyLostInTheFirstRoundComesInTheNext) {
   EXPECT_EQ(PostedHw().size(), 3u);
 }
 
+TEST_F(EngineTest, RoundThatDroppedRepliesIsFollowedByAnotherEvenWithNothingNew) {
+  AddDevices(3);
+  net.devices[2].droppedInRounds = {1, 2};
+  Engine().BroadcastExchange("255.255.255.255", 0);
+  // Round 2 heard nobody new but the queue overflowed; round 3 hears the third device, round 4
+  // nobody, without drops: the end.
+  ASSERT_EQ(net.sent.size(), 4u);
+  EXPECT_EQ(IdCount(net.sent[2].data), 2u);
+  EXPECT_EQ(IdCount(net.sent[3].data), 3u);
+  EXPECT_EQ(PostedHw().size(), 3u);
+  EXPECT_EQ(engine->LastExchange().lost, 2);
+  EXPECT_EQ(engine->LastExchange().lossyRounds, 2);
+}
+
+TEST_F(EngineTest, WhenTheSocketDoesNotTellItsDropsARoundWithNothingNewEnds) {
+  AddDevices(3);
+  net.devices[2].droppedInRounds = {1, 2};
+  net.dropsUnknown = true;
+  Engine().BroadcastExchange("255.255.255.255", 0);
+  EXPECT_EQ(net.sent.size(), 2u);
+  EXPECT_EQ(PostedHw().size(), 2u);
+  EXPECT_EQ(engine->LastExchange().lost, -1);
+  EXPECT_EQ(engine->LastExchange().lossyRounds, 0);
+}
+
+TEST_F(EngineTest, RoundsResentOnlyForDropsAreBoundedByTheRetries) {
+  AddDevices(2);
+  for (int r = 1; r <= 100; ++r) net.devices[1].droppedInRounds.insert(r);
+  EngineOptions options;
+  options.lossRetries = 4;
+  Engine(options).BroadcastExchange("255.255.255.255", 0);
+  // Round 1 brings the first device; rounds 2-5 are the four retries, round 6 the last.
+  EXPECT_EQ(net.sent.size(), 6u);
+  EXPECT_EQ(PostedHw().size(), 1u);
+  EXPECT_EQ(engine->LastExchange().lossyRounds, 6);
+}
+
+TEST_F(EngineTest, NewDeviceStartsTheCountOfDropRetriesAfresh) {
+  AddDevices(2);
+  for (int r = 1; r <= 100; ++r) net.devices[1].droppedInRounds.insert(r);
+  SimDevice late = MakeDevice(3);
+  late.firstRound = 4;
+  net.devices.push_back(late);
+  EngineOptions options;
+  options.lossRetries = 2;
+  Engine(options).BroadcastExchange("255.255.255.255", 0);
+  // 1 new, 2-3 retries, 4 new, 5-6 retries, 7 the last.
+  EXPECT_EQ(net.sent.size(), 7u);
+  EXPECT_EQ(PostedHw().size(), 2u);
+}
+
+TEST_F(EngineTest, OverflowingQueueWithAnswersInChangingOrderStillListsEveryDevice) {
+  AddDevices(1000);
+  net.queueLimit = 150;  // less than the ID list can silence
+  net.rotateBy = 389;
+  Engine().BroadcastExchange("255.255.255.255", 0);
+  EXPECT_EQ(PostedHw().size(), 1000u);
+  EXPECT_EQ(window.records.size(), 1000u);
+  EXPECT_GT(engine->LastExchange().lost, 0);
+}
+
+TEST_F(EngineTest, OverflowingQueueWithAnswersInFixedOrderStillEnds) {
+  // Every request is answered by the same devices first, so those that the ID list cannot
+  // silence fill the queue every time: no round can reach the devices far down the order.
+  AddDevices(1000);
+  net.queueLimit = 150;
+  EngineOptions options;
+  options.lossRetries = 10;
+  Engine(options).BroadcastExchange("255.255.255.255", 0);
+  const ExchangeStats& stats = engine->LastExchange();
+  // What one queue-full past the 179 silenced ones reaches, and no more.
+  EXPECT_EQ(PostedHw().size(), 150u + 179u);
+  EXPECT_EQ(stats.lossyRounds, stats.rounds);
+  EXPECT_LE(stats.rounds, stats.devices / 150 + 2 + options.lossRetries);
+}
+
 TEST_F(EngineTest, LateReplyWithinTheTimeoutKeepsTheRoundOpen) {
   SimDevice slow = MakeDevice(9);
   slow.delayMs = 2500;

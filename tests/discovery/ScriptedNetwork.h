@@ -24,9 +24,10 @@ namespace discovery::test {
 
 struct SimDevice {
   ReplySpec spec;
-  int firstRound = 1;          // the device answers requests from this round on
-  std::set<int> lostInRounds;  // rounds whose reply is lost on the way
-  int delayMs = 0;             // how long a reply takes to arrive
+  int firstRound = 1;             // the device answers requests from this round on
+  std::set<int> lostInRounds;     // rounds whose reply is lost on the way
+  std::set<int> droppedInRounds;  // rounds whose reply finds the receive queue full
+  int delayMs = 0;                // how long a reply takes to arrive
   bool answersTwice = false;
   uint32_t Id() const {
     return (uint32_t{spec.hardware[3]} << 16) | (uint32_t{spec.hardware[4]} << 8) |
@@ -72,6 +73,14 @@ class ScriptedNetwork : public DiscoveryTransport {
   uint32_t nowMs = 0;
   int rounds = 0;  // discovery requests seen
   std::deque<Arrival> inbox;
+  // The receive queue: replies beyond queueLimit waiting ones are dropped and counted (0: no
+  // limit). dropsUnknown: the socket does not tell its drops.
+  size_t queueLimit = 0;
+  long long dropped = 0;
+  bool dropsUnknown = false;
+  // Broadcast round r is answered from device (r - 1) * rotateBy onward, wrapping around, as
+  // devices whose answers race each other differently every time.
+  size_t rotateBy = 0;
 
   int Create(int* socket, SocketWatcher*) override {
     ++creates;
@@ -101,6 +110,7 @@ class ScriptedNetwork : public DiscoveryTransport {
     std::snprintf(sender, senderSize, "%s", a.from.c_str());
     return static_cast<int>(n);
   }
+  long long Dropped(int) override { return dropsUnknown ? -1 : dropped; }
   void Close(int, SocketWatcher*) override {
     ++closes;
     inbox.clear();
@@ -108,6 +118,10 @@ class ScriptedNetwork : public DiscoveryTransport {
 
   // Queues a datagram arriving after delayMs.
   void Arrive(std::vector<uint8_t> data, const std::string& from, uint32_t delayMs) {
+    if (queueLimit != 0 && inbox.size() >= queueLimit) {
+      ++dropped;
+      return;
+    }
     Arrival a{nowMs + delayMs, std::move(data), from};
     auto at = std::upper_bound(inbox.begin(), inbox.end(), a.atMs,
                                [](uint32_t t, const Arrival& x) { return t < x.atMs; });
@@ -142,11 +156,19 @@ class ScriptedNetwork : public DiscoveryTransport {
     }
     const bool broadcast = IsBroadcastLike(address) && count + 6 <= request.size();
     if (broadcast) ++rounds;
-    for (const SimDevice& d : devices) {
+    const size_t start = broadcast && !devices.empty()
+                             ? static_cast<size_t>(rounds - 1) * rotateBy % devices.size()
+                             : 0;
+    for (size_t k = 0; k < devices.size(); ++k) {
+      const SimDevice& d = devices[(start + k) % devices.size()];
       const bool addressed = broadcast || d.Ip() == address;
       if (!addressed || named.count(d.Id()) != 0) continue;
       if (broadcast && rounds < d.firstRound) continue;
       if (broadcast && d.lostInRounds.count(rounds) != 0) continue;
+      if (broadcast && d.droppedInRounds.count(rounds) != 0) {
+        ++dropped;
+        continue;
+      }
       Arrive(BuildReply(d.spec), d.Ip(), static_cast<uint32_t>(d.delayMs));
       if (d.answersTwice) Arrive(BuildReply(d.spec), d.Ip(), static_cast<uint32_t>(d.delayMs));
     }
