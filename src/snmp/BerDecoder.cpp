@@ -251,7 +251,8 @@ const uint8_t* readLongSubid(BerState* s, const uint8_t* p, uint64_t* out) {
 
 // Contents of an OID into oid, in one pass. n octets end at most n values, and the first value
 // gives two subidentifiers, so room for n + 1 is enough and the array is sized once.
-bool readOidContents(BerState* s, size_t n, smiOID* oid, Arena* arena) {
+[[gnu::always_inline]] inline bool readOidContents(BerState* s, size_t n, smiOID* oid,
+                                                   Arena* arena) {
   if (n == 0) return BerFail(s, SNMPAPI_OUTPUT_TRUNCATED);
   const uint8_t* p = s->cursor;
   const uint8_t* const end = p + n;

@@ -14,30 +14,6 @@
 #include <sanitizer/asan_interface.h>
 #endif
 
-bool SnmpSyntaxKnown(smiUINT32 syntax) {
-  switch (syntax) {
-    case SNMP_SYNTAX_INT:
-    case SNMP_SYNTAX_BITS:
-    case SNMP_SYNTAX_OCTETS:
-    case SNMP_SYNTAX_NULL:
-    case SNMP_SYNTAX_OID:
-    case SNMP_SYNTAX_IPADDR:
-    case SNMP_SYNTAX_CNTR32:
-    case SNMP_SYNTAX_GAUGE32:
-    case SNMP_SYNTAX_TIMETICKS:
-    case SNMP_SYNTAX_OPAQUE:
-    case SNMP_SYNTAX_NSAPADDR:
-    case SNMP_SYNTAX_CNTR64:
-    case SNMP_SYNTAX_UINT32:
-    case SNMP_SYNTAX_NOSUCHOBJECT:
-    case SNMP_SYNTAX_NOSUCHINSTANCE:
-    case SNMP_SYNTAX_ENDOFMIBVIEW:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool SnmpSyntaxHasOctets(smiUINT32 syntax) {
   return syntax == SNMP_SYNTAX_BITS || syntax == SNMP_SYNTAX_OCTETS ||
          syntax == SNMP_SYNTAX_IPADDR || syntax == SNMP_SYNTAX_OPAQUE ||
