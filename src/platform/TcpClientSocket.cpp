@@ -88,6 +88,10 @@ TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacit
   }
 }
 
+void TcpClientSocket::Shutdown() {
+  if (fd_ >= 0) shutdown(fd_, SHUT_RDWR);
+}
+
 void TcpClientSocket::Close() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;

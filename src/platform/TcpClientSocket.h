@@ -38,6 +38,9 @@ class TcpClientSocket {
   };
   Received Receive(uint8_t* data, size_t capacity);
 
+  // Ends both directions without releasing the descriptor: a receive blocked in another thread
+  // returns 0 at once.
+  void Shutdown();
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   int Fd() const { return fd_; }

@@ -17,8 +17,9 @@ enum BridgeCode : int {
   BRIDGE_CONNECT_FAILED = -200,   // the socket could not be made or the connect failed
 };
 
-// To the port thread. WM_VPORT_DATA: wParam = byte count or -90, lParam = errno for -90 (0 when
-// the server closed the connection in order). WM_VPORT_DESTROY: no arguments.
+// To the port thread. WM_VPORT_DATA: wParam = byte count or -90, lParam = the number of the
+// connection it belongs to (the errno of a -90, 0 when the server closed the connection in order,
+// travels beside it). WM_VPORT_DESTROY: no arguments.
 constexpr std::uint32_t WM_VPORT_DATA = platform::WM_USER + 1;
 constexpr std::uint32_t WM_VPORT_DESTROY = platform::WM_USER + 2;
 // Requests of front ends: show the status window; switch logging (wParam 1 on, 0 off).

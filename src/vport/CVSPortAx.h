@@ -73,6 +73,9 @@ class CVSPortAx {
   // Removes the link and the pty. False, and nothing changes, while an application holds the
   // port open. True when there is no port.
   bool RemovePort();
+  // Whether any application has the port open now (a census, so not for every byte). Open and
+  // close transitions it comes across are kept for the next ProcessEvents.
+  bool ApplicationHoldsPort();
   // At program start, on an instance without a port: removes COM<n> links to pty nodes left in
   // the port folder by an earlier run.
   bool StartupReset();
@@ -99,7 +102,6 @@ class CVSPortAx {
   void ConsumeControlPackets();
   void QueueSettingChanges();
   void RefreshPacerLine();
-  bool ApplicationHoldsPort();
   void Wake();
   void Deliver(std::vector<Event> events);
 

@@ -46,6 +46,7 @@ std::string CommErrorText(int code, const std::string& comName) {
 CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
     : loop_(loop), clock_(clock), control_(*this) {
   wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  decoded_.reserve(kReceiveChunk);
 }
 
 CVirtualPortDlg::~CVirtualPortDlg() {
@@ -75,8 +76,11 @@ void CVirtualPortDlg::ShowMessage(const std::string& text) {
 
 void CVirtualPortDlg::ResetBuffers() {
   sendBuffer_.fill(0);
-  receiveBuffer_.fill(0);
-  pendingCount_.store(0);
+  for (ReceiveSlot& slot : slots_) {
+    slot.bytes.fill(0);
+    slot.count.store(0);
+  }
+  readSlot_ = 0;
   telnet_.Reset();
 }
 
@@ -224,7 +228,10 @@ void CVirtualPortDlg::OnConnectTimeout() {
 void CVirtualPortDlg::FinishOpen() {
   socket_.SetNoDelay();
   stopReceive_.store(false);
-  pendingCount_.store(0);
+  receiverWaiting_.store(false);
+  for (ReceiveSlot& slot : slots_) slot.count.store(0);
+  readSlot_ = 0;
+  connection_.fetch_add(1);
   receiveThread_ = std::thread(&CVirtualPortDlg::ReceiveThreadProc, this);
   connected_ = true;
   SetStatus(PortState::kOpen);
@@ -271,10 +278,12 @@ int CVirtualPortDlg::CloseConnection() {
 
 void CVirtualPortDlg::StopReceiver() {
   stopReceive_.store(true);
+  // Ends a blocked recv (it returns 0) and a wait for a free slot.
+  socket_.Shutdown();
   WakeReceiver();
   if (receiveThread_.joinable()) receiveThread_.join();
-  // Drop a post the receive thread made before it saw the flag: OnServerData ignores it anyway
-  // because connected is clear.
+  // A post the receive thread made before it saw the flag stays queued; OnServerData ignores it,
+  // since connected is clear or the connection number has moved on.
 }
 
 void CVirtualPortDlg::WakeReceiver() {
@@ -303,45 +312,53 @@ void CVirtualPortDlg::ReportCommError(int errorCode) {
 int CVirtualPortDlg::ReceiveThreadProc(CVirtualPortDlg* window) {
   platform::Clock& clock = platform::SystemClock::Instance();
   const int wakeFd = window->wakeFd_;
-  const int socketFd = window->socket_.Fd();
+  const intptr_t connection = window->connection_.load();
+  int next = 0;
   for (;;) {
     if (window->stopReceive_.load()) return 16;
-    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {socketFd, POLLIN, 0}};
-    // While the last chunk is still being handled only the wake-up counts (30 ms at most).
-    const bool pending = window->pendingCount_.load() != 0;
-    const int ready = clock.Poll(fds, pending ? 1 : 2, pending ? 30 : 1000);
-    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
-      uint64_t count = 0;
-      [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+    ReceiveSlot& slot = window->slots_[static_cast<std::size_t>(next)];
+    if (slot.count.load() != 0) {
+      // Both slots are with the port thread. Say so before looking again, so that the port
+      // thread, freeing the slot meanwhile, either is seen here or sees us waiting and wakes us.
+      window->receiverWaiting_.store(true);
+      if (slot.count.load() != 0 && !window->stopReceive_.load()) {
+        pollfd wake{wakeFd, POLLIN, 0};
+        if (clock.Poll(&wake, 1, kSlotWaitMs) > 0) {
+          uint64_t count = 0;
+          [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+        }
+      }
+      window->receiverWaiting_.store(false);
+      continue;
     }
-    if (pending || ready <= 0 || fds[1].revents == 0) continue;
+    const auto received = window->socket_.Receive(slot.bytes.data(), slot.bytes.size());
     if (window->stopReceive_.load()) return 16;
-    const auto received = window->socket_.Receive(window->receiveBuffer_.data(), kReceiveChunk);
     if (received.count <= 0) {
       // A failure, or the server closed the connection in order: either way the connection is
       // over, and the port thread closes it and says so.
-      window->loop_.PostMessage(WM_VPORT_DATA, BRIDGE_RECEIVE_FAILED,
-                                received.count < 0 ? received.error : 0);
+      window->receiveError_.store(received.count < 0 ? received.error : 0);
+      window->loop_.PostMessage(WM_VPORT_DATA, BRIDGE_RECEIVE_FAILED, connection);
       return 0;
     }
-    if (window->stopReceive_.load()) return 16;
-    window->pendingCount_.store(static_cast<int>(received.count));
-    window->loop_.PostMessage(WM_VPORT_DATA, received.count, 0);
+    slot.count.store(static_cast<int>(received.count));
+    window->loop_.PostMessage(WM_VPORT_DATA, received.count, connection);
+    next = (next + 1) % kReceiveSlots;
   }
 }
 
 int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
-  if (!connected_) return BRIDGE_OK;
+  if (!connected_ || lParam != connection_.load()) return BRIDGE_OK;
   if (wParam < 0) {
-    ReportCommError(static_cast<int>(lParam));
+    ReportCommError(receiveError_.load());
     return BRIDGE_OK;
   }
-  const int pending = pendingCount_.load();
+  ReceiveSlot& slot = slots_[static_cast<std::size_t>(readSlot_)];
+  const int pending = slot.count.load();
   model_.ReceivedFromServer(pending);
   if (rfc2217_) {
     decoded_.clear();
     telnet_.Decode(
-        std::span<const uint8_t>(receiveBuffer_.data(), static_cast<std::size_t>(pending)),
+        std::span<const uint8_t>(slot.bytes.data(), static_cast<std::size_t>(pending)),
         [this](std::span<const uint8_t> data) {
           decoded_.insert(decoded_.end(), data.begin(), data.end());
         },
@@ -356,13 +373,24 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
   }
   // A chunk the application would not take is dropped: keeping it would stop the connection for
   // good, since the receive thread waits for it to be handled.
-  pendingCount_.store(0);
-  WakeReceiver();
+  if (!connected_) return BRIDGE_OK;
+  ReleaseSlot();
+  // Under a steady stream the next hand-over is often queued already, and queued messages go
+  // before the port's own events: give those (the application's data, its close) their turn.
+  pollfd events{control_.EventFd(), POLLIN, 0};
+  if (events.fd >= 0 && poll(&events, 1, 0) > 0) control_.ProcessEvents();
   return BRIDGE_OK;
 }
 
+void CVirtualPortDlg::ReleaseSlot() {
+  slots_[static_cast<std::size_t>(readSlot_)].count.store(0);
+  readSlot_ = (readSlot_ + 1) % kReceiveSlots;
+  if (receiverWaiting_.load()) WakeReceiver();
+}
+
 int CVirtualPortDlg::DeliverToPort() {
-  return DeliverBytes(receiveBuffer_.data(), pendingCount_.load());
+  const ReceiveSlot& slot = slots_[static_cast<std::size_t>(readSlot_)];
+  return DeliverBytes(slot.bytes.data(), slot.count.load());
 }
 
 int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
@@ -380,7 +408,12 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
         if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
         n = control_.WriteToPort(data + offset, remaining);
       }
-      if (n == 0 && ++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
+      if (n == 0) {
+        // An application that closed the port reads nothing more: the bytes have no reader,
+        // and its close, still waiting among the port's events, ends the connection next.
+        if (!control_.ApplicationHoldsPort()) return BRIDGE_OK;
+        if (++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
+      }
     }
     if (n < 0) n = 0;
     remaining -= n;

@@ -3,10 +3,13 @@
 // message loop. The Qt status window only shows what Model() holds.
 //
 // Threads: everything here runs on the port thread except ReceiveThreadProc. The two share the
-// socket, stopReceive, pendingCount and receiveBuffer: the receive thread fills the buffer only
-// while pendingCount is 0, then sets it and posts WM_VPORT_DATA; the port thread uses the bytes and
-// sets pendingCount back to 0. Both flags are atomic, and a wake descriptor ends the receive
-// thread's waits as soon as the port thread changes either of them.
+// socket, stopReceive and two receive slots, each a buffer with its own pending count. The receive
+// thread fills a slot only while its count is 0, then sets the count and posts WM_VPORT_DATA; the
+// port thread uses the bytes and sets the count back to 0. The slots are used in turn by both
+// sides, so while the port thread writes one chunk into the port the receive thread is already
+// receiving the next. Counts and flags are atomic. The receive thread blocks in recv; the port
+// thread wakes it through a wake descriptor only when it waits for a free slot, and stops it by
+// shutting the socket down.
 #pragma once
 
 #include <array>
@@ -32,9 +35,14 @@ namespace vport {
 
 class CVirtualPortDlg : public VSPortEvents {
  public:
-  static constexpr std::size_t kBufferSize = 1024;
-  static constexpr long kSendChunk = 1022;  // most bytes taken from the control at once
-  static constexpr std::size_t kReceiveChunk = kBufferSize;  // most bytes per hand-over
+  static constexpr std::size_t kBufferSize = 1024;  // the send buffer
+  static constexpr long kSendChunk = 1022;          // most bytes taken from the control at once
+  // Most bytes per hand-over: big enough that a busy stream needs few thread switches, small
+  // enough that one chunk fits the pty's buffer in one write.
+  static constexpr std::size_t kReceiveChunk = 16384;
+  static constexpr int kReceiveSlots = 2;
+  // Safety net of the receive thread's wait for a free slot; the port thread's wake ends it first.
+  static constexpr int kSlotWaitMs = 30;
   static constexpr int kDeliveryAttempts = 100;
   static constexpr uint32_t kDeliveryWaitMs = 100;
   // A connect gets this long before it counts as failed (the system's own limit is minutes).
@@ -116,8 +124,14 @@ class CVirtualPortDlg : public VSPortEvents {
   int DeliverBytes(const uint8_t* data, long count);
   void WakeReceiver();
   void StopReceiver();
+  void ReleaseSlot();
   void ShowMessage(const std::string& text);
   void ResetBuffers();
+
+  struct ReceiveSlot {
+    std::array<uint8_t, kReceiveChunk> bytes{};
+    std::atomic<int> count{0};  // bytes not yet handled by the port thread; 0 = slot free
+  };
 
   platform::MessageLoop& loop_;
   platform::Clock& clock_;
@@ -129,13 +143,17 @@ class CVirtualPortDlg : public VSPortEvents {
 
   std::thread receiveThread_;
   std::atomic<bool> stopReceive_{true};
-  std::atomic<int> pendingCount_{0};
-  std::atomic<int> receiveError_{0};
+  std::atomic<bool> receiverWaiting_{false};  // the receive thread waits for a free slot
+  std::atomic<int> receiveError_{0};          // errno of a failed receive, set before its post
+  // Numbers the connections; WM_VPORT_DATA carries it in lParam, so that a post of an earlier
+  // connection still queued when a new one opens is recognised and ignored.
+  std::atomic<intptr_t> connection_{0};
   int wakeFd_ = -1;  // eventfd: the port thread tells the receive thread to look again
   platform::TcpClientSocket socket_;
   std::array<uint8_t, kBufferSize> sendBuffer_{};
-  std::array<uint8_t, kBufferSize> receiveBuffer_{};
-  std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk
+  std::array<ReceiveSlot, kReceiveSlots> slots_{};
+  int readSlot_ = 0;              // port thread: the slot the next WM_VPORT_DATA refers to
+  std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk (capacity kept)
 
   std::string ipAddr_, tcpPort_, comName_;
   uint32_t flags_ = 0;

@@ -99,6 +99,64 @@ TEST_F(BridgeTest, BytesPassByteExactBothWaysAtVolume) {
   EXPECT_EQ(prompt.Count(), 0u);
 }
 
+TEST_F(BridgeTest, AnApplicationThatPausesStillGetsEveryByteInOrder) {
+  LoopbackListener server;
+  StartPort(31, server.PortText());
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM31 Open"));
+  // More than the pty and both receive slots hold: while the application does not read, the
+  // port thread waits on a full port and the receive thread on a slot, and both must resume.
+  const auto down = test::Pattern(768 * 1024, 5);
+  std::thread peerWriter([&] { WriteAll(peer, down.data(), down.size()); });
+  usleep(300000);
+  const auto got = ReadExactly(app, down.size());
+  peerWriter.join();
+  EXPECT_TRUE(got == down) << got.size();
+  EXPECT_EQ(prompt.Count(), 0u);
+  close(app);
+  close(peer);
+}
+
+TEST_F(BridgeTest, ReopeningWhileTheServerSendsStartsCleanOnTheNewConnection) {
+  LoopbackListener server;
+  StartPort(32, server.PortText());
+  // Each connection is closed by the application while the server is still sending, so that
+  // hand-overs of the old connection can still be queued when the next one opens.
+  for (int round = 0; round < 5; ++round) {
+    const int app = OpenAsApplication(Link());
+    ASSERT_GE(app, 0);
+    const int peer = server.Accept();
+    ASSERT_GE(peer, 0);
+    std::thread flood([peer] {
+      // Until the connection goes: send, since a write would raise SIGPIPE then.
+      const auto data = test::Pattern(64 * 1024, 6);
+      while (send(peer, data.data(), data.size(), MSG_NOSIGNAL) > 0) {
+      }
+    });
+    EXPECT_FALSE(ReadExactly(app, 4096).empty());
+    close(app);
+    shutdown(peer, SHUT_RDWR);
+    flood.join();
+    close(peer);
+  }
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  const auto fresh = test::Pattern(100 * 1024, 7);
+  ASSERT_TRUE(WriteAll(peer, fresh.data(), fresh.size()));
+  const auto got = ReadExactly(app, fresh.size());
+  EXPECT_TRUE(got == fresh) << got.size();
+  const auto up = test::Pattern(3000, 8);
+  ASSERT_TRUE(WriteAll(app, up.data(), up.size()));
+  EXPECT_TRUE(ReadExactly(peer, up.size()) == up);
+  EXPECT_EQ(prompt.Count(), 0u);
+  close(app);
+  close(peer);
+}
+
 TEST_F(BridgeTest, A2000ByteWriteIsReadAs1022And978) {
   LoopbackListener server;
   StartPort(22, server.PortText(), 0, true);
