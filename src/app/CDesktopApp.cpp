@@ -11,10 +11,15 @@
 
 #include "app/BrandingInfo.h"
 #include "app/CMainFrame.h"
+#include "app/ErrorReporter.h"
+#include "discovery/DiscoveryErrors.h"
+#include "discovery/NetworkEnvironment.h"
+#include "discovery/PleaseWaitWindow.h"
 #include "platform/GuiWaitPump.h"
 #include "platform/QtPrompt.h"
 #include "platform/RunningCopyClient.h"
 #include "platform/RunningCopyServer.h"
+#include "snmp/SnmpApi.h"
 #include "vport/CVirtualPortTable.h"
 
 namespace app {
@@ -30,6 +35,7 @@ constexpr int kRefreshCommand = 32789;
 CDesktopApp::CDesktopApp(QApplication& qt)
     : qt_(qt), prompt_(std::make_unique<platform::QtPrompt>()) {
   platform::InstallPrompt(prompt_.get());
+  discovery::SetErrorReporter(&ReportError);
   platform::InstallGuiWaitPump([] {
     if (QThread::currentThread() != QCoreApplication::instance()->thread()) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -42,6 +48,7 @@ CDesktopApp::~CDesktopApp() {
   runningCopyServer_.reset();
   frame_.reset();
   platform::InstallGuiWaitPump(nullptr);
+  discovery::SetErrorReporter(nullptr);
   platform::InstallPrompt(nullptr);
 }
 
@@ -53,9 +60,20 @@ void CDesktopApp::CreatePortTable() {
   portTable_->LoadAllPorts();
 }
 
+void CDesktopApp::CreatePleaseWaitWindow() {
+  // Made hidden, in foreground mode; its window comes with the main window's panes.
+  discovery::PleaseWaitWindow();
+}
+
+void CDesktopApp::RunNetworkProbe() {
+  // Failures are reported by the probe itself; start-up goes on regardless.
+  discovery::TheNetworkEnvironment().Probe();
+}
+
 void CDesktopApp::ShutdownNetwork() {
   // The ports go first: their threads use the network until they end.
   portTable_.reset();
+  SnmpCleanup();
 }
 
 bool CDesktopApp::ToolkitVersionSupported() {

@@ -34,6 +34,8 @@ class CDesktopApp : public CKestrelApp {
   void RaiseRunningCopy() override;
   void CreatePortTable() override;
   bool CreateMainWindow() override;
+  void CreatePleaseWaitWindow() override;
+  void RunNetworkProbe() override;
   void PostRefreshCommand() override;
   void HideMainWindow() override;
   void OpenHelpTopic(const std::string& url) override;

@@ -1,5 +1,6 @@
 #include "cli/CtlApp.h"
 
+#include <map>
 #include <ostream>
 
 #include "cli/ArgList.h"
@@ -70,27 +71,18 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
     out << HelpText();
     return 0;
   }
-  if (command == "settings") {
+  using Command = int (*)(ArgList&, CtlContext&, std::ostream&, std::ostream&);
+  static const std::map<std::string, Command> kCommands = {
+      {"settings", &SettingsCommand::Run}, {"snmp", &SnmpCommand::Run},
+      {"ports", &PortsCommand::Run},       {"run", &RunCommand::Run},
+      {"discover", &DiscoverCommand::Run}, {"query", &QueryCommand::Run},
+      {"setip", &SetIpCommand::Run},
+  };
+  auto found = kCommands.find(command);
+  if (found != kCommands.end()) {
     CtlContext context;
     if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
-    return SettingsCommand::Run(args, context, out, err);
-  }
-  if (command == "discover" || command == "query" || command == "setip") {
-    CtlContext context;
-    if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
-    if (command == "discover") return DiscoverCommand::Run(args, context, out, err);
-    if (command == "query") return QueryCommand::Run(args, context, out, err);
-    return SetIpCommand::Run(args, context, out, err);
-  }
-  if (command == "ports" || command == "run") {
-    CtlContext context;
-    if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
-    if (command == "ports") return PortsCommand::Run(args, context, out, err);
-    return RunCommand::Run(args, context, out, err);
-  }
-  if (command == "snmp") {
-    CtlContext context;
-    return SnmpCommand::Run(args, context, out, err);
+    return found->second(args, context, out, err);
   }
   err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";
   return kExitUsage;

@@ -1,6 +1,8 @@
 #include "cli/CtlContext.h"
 
 #include "app/BrandingInfo.h"
+#include "app/ErrorReporter.h"
+#include "discovery/DiscoveryErrors.h"
 #include "platform/SystemInfo.h"
 
 namespace cli {
