@@ -105,10 +105,10 @@ std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string
 int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
   const bool log = args.TakeFlag("log");
   std::vector<AdHocPort> adHoc;
-  for (const std::string& spec : args.TakeOptionAll("port")) {
-    const auto port = ParsePortSpec(spec);
+  for (const std::string& portText : args.TakeOptionAll("port")) {
+    const auto port = ParsePortSpec(portText);
     if (!port) {
-      err << "portolanctl: \"" << spec << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict]\n";
+      err << "portolanctl: \"" << portText << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict]\n";
       return kExitUsage;
     }
     adHoc.push_back(*port);

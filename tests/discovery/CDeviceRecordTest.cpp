@@ -32,8 +32,8 @@ class CDeviceRecordTest : public ::testing::Test {
   }
   void TearDown() override { SetErrorReporter({}); }
 
-  int Fill(CDeviceRecord& record, const ReplySpec& spec) {
-    const auto bytes = BuildReply(spec);
+  int Fill(CDeviceRecord& record, const ReplySpec& shape) {
+    const auto bytes = BuildReply(shape);
     return record.FillFromReply(bytes.data(), bytes.size());
   }
 
@@ -61,10 +61,10 @@ TEST_F(CDeviceRecordTest, NewRecordAnswersNothingYet) {
 
 TEST_F(CDeviceRecordTest, FillsColumnsFromLayoutA) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec spec;
-  spec.portCount = 2;
-  spec.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
+  ReplySpec shape;
+  shape.portCount = 2;
+  shape.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
   EXPECT_TRUE(record.IsValid());
   EXPECT_TRUE(record.IsConfigured());
   EXPECT_EQ(record.GetFormat(), 1);
@@ -91,10 +91,10 @@ TEST_F(CDeviceRecordTest, FillsColumnsFromLayoutA) {
 
 TEST_F(CDeviceRecordTest, SelectPortMovesThePortColumns) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec spec;
-  spec.portCount = 2;
-  spec.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
+  ReplySpec shape;
+  shape.portCount = 2;
+  shape.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
   record.SetVirtualPort(1, "COM7");
 
   record.SelectPort(-1);
@@ -136,9 +136,9 @@ TEST_F(CDeviceRecordTest, FactoryAddressesAreNotConfigured) {
        {std::array<uint8_t, 4>{192, 0, 0, 192}, std::array<uint8_t, 4>{198, 102, 102, 254},
         std::array<uint8_t, 4>{0, 0, 0, 0}}) {
     CIpDeviceRecord record(nullptr);
-    ReplySpec spec;
-    spec.ip = ip;
-    ASSERT_EQ(Fill(record, spec), kRecordOk);
+    ReplySpec shape;
+    shape.ip = ip;
+    ASSERT_EQ(Fill(record, shape), kRecordOk);
     EXPECT_TRUE(record.IsValid());
     EXPECT_FALSE(record.IsConfigured()) << record.GetColumnText(kColIpAddress);
   }
@@ -162,9 +162,9 @@ TEST_F(CDeviceRecordTest, GeneralStatusGivesTheLevel) {
     DeviceRecordOptions options;
     options.masks = c.masks;
     CIpDeviceRecord record(nullptr, options);
-    ReplySpec spec;
-    spec.generalStatus = c.status;
-    ASSERT_EQ(Fill(record, spec), kRecordOk);
+    ReplySpec shape;
+    shape.generalStatus = c.status;
+    ASSERT_EQ(Fill(record, shape), kRecordOk);
     EXPECT_STREQ(record.GetColumnText(kColStatus), c.text) << c.status;
     record.SelectPort(0);
     EXPECT_STREQ(record.GetColumnText(kColStatus), c.text) << c.status;
@@ -174,9 +174,9 @@ TEST_F(CDeviceRecordTest, GeneralStatusGivesTheLevel) {
 TEST_F(CDeviceRecordTest, UnknownFormatShowsBadFormatAndAsksForUpdate) {
   CIpDeviceRecord record(nullptr);
   ASSERT_EQ(Fill(record, ReplySpec{}), kRecordOk);
-  ReplySpec spec;
-  spec.format = 4;
-  EXPECT_EQ(Fill(record, spec), kRecordFailed);
+  ReplySpec shape;
+  shape.format = 4;
+  EXPECT_EQ(Fill(record, shape), kRecordFailed);
   EXPECT_FALSE(record.IsValid());
   EXPECT_FALSE(record.IsConfigured());
   EXPECT_EQ(record.GetFormat(), 4);
@@ -201,14 +201,14 @@ TEST_F(CDeviceRecordTest, TruncatedReplyIsRefusedWithoutAskingForUpdate) {
 
 TEST_F(CDeviceRecordTest, LongReplyTextsAreCutAtTheRecordSizes) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec spec;
-  spec.format = 3;
-  spec.serialText = "123456789012";         // 12 bytes into 9
-  spec.datecode = std::string(17, 'D');     // 17 bytes into 7
-  spec.systemName = std::string(128, 'S');  // no terminator in 128 bytes
-  spec.productType = std::string(20, 'T');
-  spec.ports = {{0, 1, std::string(16, 'N')}};
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
+  ReplySpec shape;
+  shape.format = 3;
+  shape.serialText = "123456789012";         // 12 bytes into 9
+  shape.datecode = std::string(17, 'D');     // 17 bytes into 7
+  shape.systemName = std::string(128, 'S');  // no terminator in 128 bytes
+  shape.productType = std::string(20, 'T');
+  shape.ports = {{0, 1, std::string(16, 'N')}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
   EXPECT_STREQ(record.GetColumnText(kColSerialNumber), "12345678");
   EXPECT_STREQ(record.GetColumnText(kColDatecode), "DDDDDD");
   EXPECT_EQ(std::strlen(record.GetColumnText(kColSystemName)), 127u);
@@ -218,10 +218,10 @@ TEST_F(CDeviceRecordTest, LongReplyTextsAreCutAtTheRecordSizes) {
 
 TEST_F(CDeviceRecordTest, TooManyPortsKeepsSix) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec spec;
-  spec.portCount = 9;
-  spec.ports.assign(9, {0, 1, "P"});
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
+  ReplySpec shape;
+  shape.portCount = 9;
+  shape.ports.assign(9, {0, 1, "P"});
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
   EXPECT_EQ(record.GetPortCount(), 6);
   record.SelectPort(5);
   EXPECT_STREQ(record.GetColumnText(kColPortNumber), "6");
@@ -229,13 +229,13 @@ TEST_F(CDeviceRecordTest, TooManyPortsKeepsSix) {
 
 TEST_F(CDeviceRecordTest, RefillDropsPortsThatAreGone) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec spec;
-  spec.portCount = 2;
-  spec.ports = {{0, 1, "A"}, {0, 1, "B"}};
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
-  spec.portCount = 1;
-  spec.ports = {{0, 1, "A"}};
-  ASSERT_EQ(Fill(record, spec), kRecordOk);
+  ReplySpec shape;
+  shape.portCount = 2;
+  shape.ports = {{0, 1, "A"}, {0, 1, "B"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
+  shape.portCount = 1;
+  shape.ports = {{0, 1, "A"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
   record.SelectPort(1);
   EXPECT_STREQ(record.GetColumnText(kColPortName), "");
   EXPECT_STREQ(record.GetColumnText(kColPortNumber), "");
@@ -340,11 +340,11 @@ TEST(CDeviceRecordTexts, DataRatesAndModes) {
 }
 
 TEST(CDeviceRecordTexts, StatusReport) {
-  ReplySpec spec;
-  spec.generalStatus = "None";
-  spec.portCount = 2;
-  spec.ports = {{2, 1, "A"}, {0, 4, "B"}};
-  const auto bytes = BuildReply(spec);
+  ReplySpec shape;
+  shape.generalStatus = "None";
+  shape.portCount = 2;
+  shape.ports = {{2, 1, "A"}, {0, 4, "B"}};
+  const auto bytes = BuildReply(shape);
   const auto parsed = ParseDiscoveryReply(bytes.data(), bytes.size());
   ASSERT_EQ(parsed.error, ReplyError::kNone);
   EXPECT_EQ(CIpDeviceRecord::FormatStatusReport(parsed.reply, CDeviceRecord::kAllPorts),

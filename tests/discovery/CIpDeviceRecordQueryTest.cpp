@@ -22,7 +22,7 @@ class QueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SetDiscoveryPort(device.port()));
-    spec.ip = {127, 0, 0, 1};
+    shape.ip = {127, 0, 0, 1};
     wait.beforeWait = [this] { return Serve(); };
   }
   void TearDown() override { SetDiscoveryPort(kDefaultDiscoveryPort); }
@@ -35,9 +35,9 @@ class QueryTest : public ::testing::Test {
     while (device.Receive(&query, &from)) {
       queries.push_back(query);
       if (answers) {
-        if (stranger) stranger->SendTo(from, BuildReply(spec));
+        if (stranger) stranger->SendTo(from, BuildReply(shape));
         device.SendTo(from, noise);
-        device.SendTo(from, BuildReply(spec));
+        device.SendTo(from, BuildReply(shape));
         sent = true;
       }
     }
@@ -46,7 +46,7 @@ class QueryTest : public ::testing::Test {
 
   LoopbackPeer device;
   LoopbackWait wait;
-  ReplySpec spec;
+  ReplySpec shape;
   bool answers = true;
   LoopbackPeer* stranger = nullptr;                       // also answers, from another address
   std::vector<uint8_t> noise = {0x01, 0x02, 0x03, 0x04};  // no reply magic
@@ -60,7 +60,7 @@ TEST_F(QueryTest, AnsweredQueryFillsTheRecord) {
   ASSERT_EQ(record.Query(&reply), kRecordOk);
   ASSERT_EQ(queries.size(), 1u);
   EXPECT_EQ(queries[0], (std::vector<uint8_t>{0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00}));
-  EXPECT_EQ(reply, BuildReply(spec));
+  EXPECT_EQ(reply, BuildReply(shape));
   EXPECT_TRUE(record.IsValid());
   EXPECT_STREQ(record.GetColumnText(kColSystemName), "LAB-SERVER");
   EXPECT_STREQ(record.GetColumnText(kColStatus), "Good");
@@ -72,7 +72,7 @@ TEST_F(QueryTest, AnsweredQueryFillsTheRecord) {
 TEST_F(QueryTest, RepliesFromOtherAddressesAreIgnored) {
   LoopbackPeer other("127.0.0.2");
   stranger = &other;
-  spec.systemName = "THE-ONE";
+  shape.systemName = "THE-ONE";
   CIpDeviceRecord record(&wait);
   record.SetIpAddress("127.0.0.1");
   ASSERT_EQ(record.Query(), kRecordOk);
@@ -138,9 +138,9 @@ TEST_F(QueryTest, NoWaitWindowMeansNoQuery) {
 }
 
 TEST_F(QueryTest, StatusTextOfAllPortsAndOfOne) {
-  spec.portCount = 2;
-  spec.ports = {{2, 1, "A"}, {0, 4, "B"}};
-  spec.generalStatus = "None";
+  shape.portCount = 2;
+  shape.ports = {{2, 1, "A"}, {0, 4, "B"}};
+  shape.generalStatus = "None";
   CIpDeviceRecord record(&wait);
   record.SetIpAddress("127.0.0.1");
   std::string text;
@@ -159,7 +159,7 @@ TEST_F(QueryTest, StatusTextWhenTheDeviceIsSilentOrUnknown) {
   EXPECT_EQ(record.GetStatusText(&text, 0), kRecordFailed);
   EXPECT_EQ(text, "Cannot communicate with the server.");
   answers = true;
-  spec.format = 9;
+  shape.format = 9;
   SetErrorReporter([](unsigned, int, unsigned, int, int) { return 1; });
   EXPECT_EQ(record.GetStatusText(&text, 0), kRecordFailed);
   SetErrorReporter({});

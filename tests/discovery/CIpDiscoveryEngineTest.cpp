@@ -227,7 +227,7 @@ TEST_F(EngineTest, GarbageAndShortDatagramsAreIgnored) {
 
 TEST_F(EngineTest, BadFormatReplyIsPostedAsBadFormatAndTheSearchGoesOn) {
   SimDevice bad = MakeDevice(4);
-  bad.spec.format = 9;
+  bad.shape.format = 9;
   net.devices = {bad, MakeDevice(5)};
   Engine().BroadcastExchange("255.255.255.255", 0);
   ASSERT_EQ(window.records.size(), 2u);
@@ -326,12 +326,12 @@ TEST_F(EngineTest, SweepQueriesHostsOneTo255InGroupsOfFive) {
 
 TEST_F(EngineTest, SweepListsTheMakersDevicesIncludingDotTwoFiftyFive) {
   SimDevice a = MakeDevice(1);
-  a.spec.ip = {10, 0, 0, 1};
+  a.shape.ip = {10, 0, 0, 1};
   SimDevice b = MakeDevice(2);
-  b.spec.ip = {10, 0, 0, 255};
+  b.shape.ip = {10, 0, 0, 255};
   SimDevice foreign = MakeDevice(3);
-  foreign.spec.ip = {10, 0, 0, 77};
-  foreign.spec.maker = "Acme";
+  foreign.shape.ip = {10, 0, 0, 77};
+  foreign.shape.maker = "Acme";
   net.devices = {a, b, foreign};
   Engine().SubnetSweep("10.0.0.");
   std::set<std::string> ips;
@@ -342,10 +342,10 @@ TEST_F(EngineTest, SweepListsTheMakersDevicesIncludingDotTwoFiftyFive) {
 TEST_F(EngineTest, SweepKeepsTakingLateAnswersUntilSilence) {
   // Answers arrive 1500 and 3000 ms after the last group: each within 2000 ms of the one before.
   SimDevice a = MakeDevice(1);
-  a.spec.ip = {10, 0, 0, 254};
+  a.shape.ip = {10, 0, 0, 254};
   a.delayMs = 1500 + 1;
   SimDevice b = MakeDevice(2);
-  b.spec.ip = {10, 0, 0, 255};
+  b.shape.ip = {10, 0, 0, 255};
   b.delayMs = 3000;
   net.devices = {a, b};
   Engine().SubnetSweep("10.0.0.");
@@ -443,7 +443,7 @@ TEST_F(EngineTest, AddDeviceDropsDuplicatesOfValidRecordsOnly) {
   EXPECT_EQ(engine->AddDevice(first), 0);
   EXPECT_EQ(engine->AddDevice(second), 1);
   auto* copy = new CIpDeviceRecord(nullptr);
-  const auto reply = test::BuildReply(net.devices[0].spec);
+  const auto reply = test::BuildReply(net.devices[0].shape);
   copy->FillFromReply(reply.data(), reply.size());
   EXPECT_EQ(engine->AddDevice(copy), -1);
   // Records that never answered carry no hardware address: each is kept.

@@ -59,11 +59,11 @@ TEST(DiscoveryReply, LayoutAByteExactOffsets) {
 }
 
 TEST(DiscoveryReply, LayoutBUsesShiftedOffsetsAndSerialText) {
-  ReplySpec spec;
-  spec.format = 3;
-  spec.serialText = "ABCDEFGHIJKL";  // fills all 12 bytes, no terminator
-  spec.ip = {172, 16, 0, 77};
-  const auto bytes = BuildReply(spec);
+  ReplySpec shape;
+  shape.format = 3;
+  shape.serialText = "ABCDEFGHIJKL";  // fills all 12 bytes, no terminator
+  shape.ip = {172, 16, 0, 77};
+  const auto bytes = BuildReply(shape);
   EXPECT_EQ(bytes[72], 172);
   const auto r = Parse(bytes);
   ASSERT_EQ(r.error, ReplyError::kNone);
@@ -117,11 +117,11 @@ TEST(DiscoveryReply, BadFormatKeepsTheFormatByte) {
 }
 
 TEST(DiscoveryReply, PortCountAboveSixKeepsSixSlots) {
-  ReplySpec spec;
-  spec.portCount = 200;
-  spec.ports.clear();
-  for (int i = 0; i < 8; ++i) spec.ports.push_back({0, 1, "P" + std::to_string(i + 1)});
-  const auto r = Parse(BuildReply(spec));
+  ReplySpec shape;
+  shape.portCount = 200;
+  shape.ports.clear();
+  for (int i = 0; i < 8; ++i) shape.ports.push_back({0, 1, "P" + std::to_string(i + 1)});
+  const auto r = Parse(BuildReply(shape));
   ASSERT_EQ(r.error, ReplyError::kNone);
   EXPECT_EQ(r.reply.announcedPorts, 200u);
   ASSERT_EQ(r.reply.ports.size(), kMaxDevicePorts);
@@ -129,10 +129,10 @@ TEST(DiscoveryReply, PortCountAboveSixKeepsSixSlots) {
 }
 
 TEST(DiscoveryReply, PortEntriesCutShortAreDropped) {
-  ReplySpec spec;
-  spec.portCount = 4;
-  spec.ports = {{0, 1, "A"}, {0, 1, "B"}, {0, 1, "C"}, {0, 1, "D"}};
-  auto bytes = BuildReply(spec);
+  ReplySpec shape;
+  shape.portCount = 4;
+  shape.ports = {{0, 1, "A"}, {0, 1, "B"}, {0, 1, "C"}, {0, 1, "D"}};
+  auto bytes = BuildReply(shape);
   bytes.resize(347 + 18 * 2 + 17);  // third entry one byte short
   const auto r = Parse(bytes);
   ASSERT_EQ(r.error, ReplyError::kNone);
@@ -142,15 +142,15 @@ TEST(DiscoveryReply, PortEntriesCutShortAreDropped) {
 }
 
 TEST(DiscoveryReply, TextsWithoutTerminatorStopAtTheirField) {
-  ReplySpec spec;
-  spec.productNumber = "12345678";  // 8 of 8 bytes
-  spec.productType = std::string(20, 'T');
-  spec.datecode = std::string(17, 'D');
-  spec.maker = "Vantor";  // only 5 bytes fit
-  spec.systemName = std::string(128, 'S');
-  spec.generalStatus = std::string(80, 'G');
-  spec.ports = {{0, 1, std::string(16, 'N')}};
-  const auto r = Parse(BuildReply(spec));
+  ReplySpec shape;
+  shape.productNumber = "12345678";  // 8 of 8 bytes
+  shape.productType = std::string(20, 'T');
+  shape.datecode = std::string(17, 'D');
+  shape.maker = "Vantor";  // only 5 bytes fit
+  shape.systemName = std::string(128, 'S');
+  shape.generalStatus = std::string(80, 'G');
+  shape.ports = {{0, 1, std::string(16, 'N')}};
+  const auto r = Parse(BuildReply(shape));
   ASSERT_EQ(r.error, ReplyError::kNone);
   EXPECT_EQ(r.reply.productNumber, "12345678");
   EXPECT_EQ(r.reply.productType, std::string(20, 'T'));

@@ -23,31 +23,31 @@
 namespace discovery::test {
 
 struct SimDevice {
-  ReplySpec spec;
+  ReplySpec shape;
   int firstRound = 1;             // the device answers requests from this round on
   std::set<int> lostInRounds;     // rounds whose reply is lost on the way
   std::set<int> droppedInRounds;  // rounds whose reply finds the receive queue full
   int delayMs = 0;                // how long a reply takes to arrive
   bool answersTwice = false;
   uint32_t Id() const {
-    return (uint32_t{spec.hardware[3]} << 16) | (uint32_t{spec.hardware[4]} << 8) |
-           spec.hardware[5];
+    return (uint32_t{shape.hardware[3]} << 16) | (uint32_t{shape.hardware[4]} << 8) |
+           shape.hardware[5];
   }
-  std::string Ip() const { return DottedAddress(spec.ip); }
+  std::string Ip() const { return DottedAddress(shape.ip); }
 };
 
 // Devices numbered from 1: address 10.0.0.n (n < 255) or 10.0.x.y beyond, hardware 00409D0000nn.
 inline SimDevice MakeDevice(uint32_t n) {
   SimDevice d;
-  d.spec.hardware = {0x00,
+  d.shape.hardware = {0x00,
                      0x40,
                      0x9D,
                      static_cast<uint8_t>(n >> 16),
                      static_cast<uint8_t>(n >> 8),
                      static_cast<uint8_t>(n)};
-  d.spec.ip = {10, static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+  d.shape.ip = {10, static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
                static_cast<uint8_t>(n)};
-  d.spec.systemName = "DEV-" + std::to_string(n);
+  d.shape.systemName = "DEV-" + std::to_string(n);
   return d;
 }
 
@@ -169,8 +169,8 @@ class ScriptedNetwork : public DiscoveryTransport {
         ++dropped;
         continue;
       }
-      Arrive(BuildReply(d.spec), d.Ip(), static_cast<uint32_t>(d.delayMs));
-      if (d.answersTwice) Arrive(BuildReply(d.spec), d.Ip(), static_cast<uint32_t>(d.delayMs));
+      Arrive(BuildReply(d.shape), d.Ip(), static_cast<uint32_t>(d.delayMs));
+      if (d.answersTwice) Arrive(BuildReply(d.shape), d.Ip(), static_cast<uint32_t>(d.delayMs));
     }
   }
 };

@@ -31,9 +31,9 @@ class ExtendedQueryTest : public ::testing::Test {
     wait.SetPump(&pump);
     config = SnmpExtendedQueryConfig::Defaults();
     config.clock = &clock;
-    spec.ip = {127, 0, 0, 1};
-    spec.portCount = 2;
-    spec.ports = {{0, 1, "P1"}, {0, 1, "P2"}};
+    shape.ip = {127, 0, 0, 1};
+    shape.portCount = 2;
+    shape.ports = {{0, 1, "P1"}, {0, 1, "P2"}};
     devsim::AddDeviceVariables(agent, res::LoadString(8002), 2);
   }
   void TearDown() override {
@@ -42,7 +42,7 @@ class ExtendedQueryTest : public ::testing::Test {
   }
 
   int Fill(CIpDeviceRecord& record) {
-    const auto reply = test::BuildReply(spec);
+    const auto reply = test::BuildReply(shape);
     return record.FillFromReply(reply.data(), reply.size());
   }
 
@@ -52,7 +52,7 @@ class ExtendedQueryTest : public ::testing::Test {
   CPleaseWaitDlg wait{true, clock};
   snmp::test::AgentPump pump{server, clock};
   SnmpExtendedQueryConfig config;
-  test::ReplySpec spec;
+  test::ReplySpec shape;
   uint16_t savedPort = 0;
 };
 
@@ -94,7 +94,7 @@ TEST_F(ExtendedQueryTest, ABrandedDeviceIsAskedUnderItsBrandsRoot) {
   agent = devsim::SnmpAgent();
   devsim::AddDeviceVariables(agent, brandRoot, 2);
   config.brands = {{"ACME", "1.3.6.1.4.1.32473.66"}, {"ACME", brandRoot}, {"OTHER", "1.3"}};
-  spec.maker = "ACME";
+  shape.maker = "ACME";
   SnmpExtendedQuery query(config);
   DeviceRecordOptions options;
   options.extendedQuery = &query;
@@ -165,7 +165,7 @@ TEST_F(ExtendedQueryTest, TheFallbackWaitServesRecordsWithOtherWaits) {
 }
 
 TEST_F(ExtendedQueryTest, TheQueryUsesTheDescrambledGetCommunity) {
-  spec.getCommunity = "s3cret";
+  shape.getCommunity = "s3cret";
   agent.Config().getCommunity = "s3cret";
   SnmpExtendedQuery query(config);
   DeviceRecordOptions options;

@@ -243,13 +243,13 @@ TEST_F(ViewDefinitionTest, FilterKeepsRowsMatchingAnyValue) {
   Put("FilterValue", "192.168.*,10.1.2.3");
   view.Load(kView);
   discovery::CIpDeviceRecord record(nullptr);
-  discovery::test::ReplySpec spec;
-  spec.ip = {10, 1, 2, 3};
-  auto reply = discovery::test::BuildReply(spec);
+  discovery::test::ReplySpec shape;
+  shape.ip = {10, 1, 2, 3};
+  auto reply = discovery::test::BuildReply(shape);
   record.FillFromReply(reply.data(), reply.size());
   EXPECT_TRUE(view.KeepsRow(record));
-  spec.ip = {10, 1, 2, 4};
-  reply = discovery::test::BuildReply(spec);
+  shape.ip = {10, 1, 2, 4};
+  reply = discovery::test::BuildReply(shape);
   record.FillFromReply(reply.data(), reply.size());
   EXPECT_FALSE(view.KeepsRow(record));
   EXPECT_TRUE(view.KeepsText("192.168.0.1"));
