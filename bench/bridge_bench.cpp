@@ -1,7 +1,7 @@
 // Round-trip latency (1 and 64 bytes) and throughput both ways through a virtual port's bridge,
 // against socat's pty-to-TCP relay measured in the same run. Everything stays on 127.0.0.1.
 //
-// Usage: bridge_bench [megabytes=16] [round-trips=2000]
+// Usage: bridge_bench [rounds=15] [megabytes-per-round=8] [round-trips-per-round=300]
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -92,25 +92,35 @@ int OpenRaw(const std::string& path) {
   return -1;
 }
 
-struct Result {
-  double rtt1 = 0, rtt64 = 0;  // median microseconds
-  double up = 0, down = 0;     // MB/s
-  bool ok = false;
+// One relay under test: the application's end (the pty link) and the peer's accepted socket.
+struct Relay {
+  const char* name = "";
+  int app = -1;
+  int peer = -1;
+  std::vector<double> rtt1, rtt64;  // microseconds, every round trip of every round
+  std::vector<double> up, down;     // MB/s, one per round
+  bool ok = true;
 };
 
-double MedianRoundTrip(int app, int peer, size_t size, int count) {
+bool Connect(Relay& relay, const std::string& link, int listener) {
+  relay.app = OpenRaw(link);
+  relay.peer = relay.app >= 0 ? AcceptWithin(listener, 10000) : -1;
+  return relay.app >= 0 && relay.peer >= 0;
+}
+
+bool RoundTrips(int app, int peer, size_t size, int count, std::vector<double>* samples) {
   std::vector<uint8_t> out(size, 0x5A), back(size);
-  std::vector<double> samples;
   for (int i = 0; i < count; ++i) {
+    out[0] = static_cast<uint8_t>(i);
     const auto start = Clock::now();
     if (!WriteAll(app, out.data(), size) || !ReadAll(peer, back.data(), size) ||
-        !WriteAll(peer, back.data(), size) || !ReadAll(app, back.data(), size)) {
-      return -1;
+        !WriteAll(peer, back.data(), size) || !ReadAll(app, back.data(), size) ||
+        back[0] != out[0]) {
+      return false;
     }
-    samples.push_back(Seconds(start, Clock::now()) * 1e6);
+    if (samples != nullptr) samples->push_back(Seconds(start, Clock::now()) * 1e6);
   }
-  std::sort(samples.begin(), samples.end());
-  return samples[samples.size() / 2];
+  return true;
 }
 
 double Throughput(int from, int to, size_t total) {
@@ -137,27 +147,51 @@ double Throughput(int from, int to, size_t total) {
   return readOk ? static_cast<double>(total) / s / 1e6 : -1;
 }
 
-Result Measure(const std::string& link, int listener, size_t megabytes, int trips) {
-  Result r;
-  const int app = OpenRaw(link);
-  const int peer = app >= 0 ? AcceptWithin(listener, 10000) : -1;
-  if (app < 0 || peer < 0) return r;
-  usleep(100000);
-  r.rtt1 = MedianRoundTrip(app, peer, 1, trips);
-  r.rtt64 = MedianRoundTrip(app, peer, 64, trips);
-  r.up = Throughput(app, peer, megabytes << 20);
-  r.down = Throughput(peer, app, megabytes << 20);
-  r.ok = r.rtt1 > 0 && r.rtt64 > 0 && r.up > 0 && r.down > 0;
-  close(app);
-  close(peer);
-  return r;
+// One round of every measurement on one relay; warm-up rounds keep nothing.
+void Round(Relay& r, size_t bytes, int trips, bool keep) {
+  if (!r.ok) return;
+  r.ok = RoundTrips(r.app, r.peer, 1, trips, keep ? &r.rtt1 : nullptr) &&
+         RoundTrips(r.app, r.peer, 64, trips, keep ? &r.rtt64 : nullptr);
+  if (!r.ok) return;
+  const double up = Throughput(r.app, r.peer, bytes);
+  const double down = Throughput(r.peer, r.app, bytes);
+  r.ok = up > 0 && down > 0;
+  if (keep && r.ok) {
+    r.up.push_back(up);
+    r.down.push_back(down);
+  }
+}
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t i = static_cast<size_t>(p / 100.0 * static_cast<double>(v.size() - 1) + 0.5);
+  return v[std::min(i, v.size() - 1)];
+}
+
+void PrintLatency(const char* what, const std::vector<double>& ours,
+                  const std::vector<double>& theirs) {
+  std::printf("%-26s", what);
+  for (const double p : {10.0, 50.0, 90.0, 99.0}) {
+    const double a = Percentile(ours, p), b = Percentile(theirs, p);
+    std::printf("  p%-2.0f %6.1f/%-6.1f %4.2f", p, a, b, b > 0 ? a / b : 0.0);
+  }
+  std::printf("\n");
+}
+
+void PrintRate(const char* what, const std::vector<double>& ours,
+               const std::vector<double>& theirs) {
+  const double a = Percentile(ours, 50), b = Percentile(theirs, 50);
+  std::printf("%-26s  median %7.1f/%-7.1f %5.2f   worst round %7.1f/%-7.1f\n", what, a, b,
+              b > 0 ? a / b : 0.0, Percentile(ours, 0), Percentile(theirs, 0));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const size_t megabytes = argc > 1 ? static_cast<size_t>(std::atoi(argv[1])) : 16;
-  const int trips = argc > 2 ? std::atoi(argv[2]) : 2000;
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  const size_t megabytes = argc > 2 ? static_cast<size_t>(std::max(1, std::atoi(argv[2]))) : 8;
+  const int trips = argc > 3 ? std::max(1, std::atoi(argv[3])) : 300;
   signal(SIGPIPE, SIG_IGN);
   std::string dir = (std::filesystem::temp_directory_path() / "portolan-bench-XXXXXX").string();
   if (mkdtemp(dir.data()) == nullptr) return 1;
@@ -167,21 +201,6 @@ int main(int argc, char** argv) {
   const int bridgeListener = Listen(bridgePort);
   const int socatListener = Listen(socatPort);
 
-  Result bridge;
-  {
-    vport::CVirtualPortThread port;
-    port.SetStartValues("127.0.0.1", std::to_string(bridgePort), "COM1", 0);
-    port.SetBusy();
-    port.Resume();
-    port.WaitWhileBusy();
-    if (!port.PortExists()) {
-      std::fprintf(stderr, "bridge_bench: the virtual port could not be made\n");
-      return 1;
-    }
-    bridge = Measure(dir + "/COM1", bridgeListener, megabytes, trips);
-  }
-
-  Result socat;
   const std::string socatLink = dir + "/socat";
   const pid_t pid = fork();
   if (pid == 0) {
@@ -190,25 +209,53 @@ int main(int argc, char** argv) {
     execlp("socat", "socat", pty.c_str(), tcp.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  const bool haveSocat = pid > 0;
-  if (haveSocat) socat = Measure(socatLink, socatListener, megabytes, trips);
+
+  Relay ours, theirs;
+  ours.name = "bridge";
+  theirs.name = "socat";
+  int status = 1;
+  {
+    vport::CVirtualPortThread port;
+    port.SetStartValues("127.0.0.1", std::to_string(bridgePort), "COM1", 0);
+    port.SetBusy();
+    port.Resume();
+    port.WaitWhileBusy();
+    if (!port.PortExists() || !Connect(ours, dir + "/COM1", bridgeListener)) {
+      std::fprintf(stderr, "bridge_bench: the virtual port could not be made or opened\n");
+    } else {
+      theirs.ok = pid > 0 && Connect(theirs, socatLink, socatListener);
+      if (!theirs.ok) std::fprintf(stderr, "bridge_bench: socat missing or not connected\n");
+      usleep(100000);
+      // Both relays stay up for the whole run and take turns, the first of each pair
+      // alternating, so that the machine's load of the moment falls on both alike. Round 0
+      // warms up and is not counted.
+      for (int round = 0; round <= rounds && ours.ok; ++round) {
+        Relay& first = round % 2 == 0 ? ours : theirs;
+        Relay& second = round % 2 == 0 ? theirs : ours;
+        Round(first, megabytes << 20, trips, round > 0);
+        Round(second, megabytes << 20, trips, round > 0);
+      }
+      status = ours.ok ? 0 : 1;
+    }
+    for (Relay* r : {&ours, &theirs}) {
+      if (r->app >= 0) close(r->app);
+      if (r->peer >= 0) close(r->peer);
+    }
+  }
   if (pid > 0) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
   std::filesystem::remove_all(dir);
 
-  std::printf("%-28s %12s %12s %10s\n", "", "bridge", "socat", "ratio");
-  auto row = [&](const char* name, double b, double s, bool lowerIsBetter) {
-    const double ratio = socat.ok && s > 0 ? (lowerIsBetter ? b / s : b / s) : 0;
-    std::printf("%-28s %12.1f %12.1f %10.2f\n", name, b, socat.ok ? s : 0.0, ratio);
-  };
-  if (!bridge.ok) std::printf("bridge measurement failed\n");
-  if (!socat.ok) std::printf("socat measurement failed or socat missing\n");
-  row("round trip 1 byte (us)", bridge.rtt1, socat.rtt1, true);
-  row("round trip 64 bytes (us)", bridge.rtt64, socat.rtt64, true);
-  row("app -> server (MB/s)", bridge.up, socat.up, false);
-  row("server -> app (MB/s)", bridge.down, socat.down, false);
+  std::printf("%d rounds of %d round trips per size and %zu MB each way; bridge/socat and ratio\n",
+              rounds, trips, megabytes);
+  if (!ours.ok) std::printf("bridge measurement failed\n");
+  if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
+  PrintLatency("round trip 1 byte (us)", ours.rtt1, theirs.rtt1);
+  PrintLatency("round trip 64 bytes (us)", ours.rtt64, theirs.rtt64);
+  PrintRate("app -> server (MB/s)", ours.up, theirs.up);
+  PrintRate("server -> app (MB/s)", ours.down, theirs.down);
   std::printf("goals: round-trip ratios <= 1.00, bridge throughput >= 10 MB/s each way\n");
-  return bridge.ok ? 0 : 1;
+  return status;
 }
