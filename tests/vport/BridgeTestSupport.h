@@ -47,6 +47,16 @@ class RecordingObserver : public PortObserver {
       return false;
     });
   }
+  // Waits until event has been reported at least count times.
+  bool WaitForCount(const std::string& event, size_t count, int timeoutMs = 20000) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return CountLocked(event) >= count; });
+  }
+  size_t Count(const std::string& event) {
+    std::lock_guard lock(mutex_);
+    return CountLocked(event);
+  }
   // Waits until the log of comName contains text.
   bool WaitForLog(const std::string& comName, const std::string& text, int timeoutMs = 20000) {
     std::unique_lock lock(mutex_);
@@ -63,6 +73,11 @@ class RecordingObserver : public PortObserver {
   }
 
  private:
+  size_t CountLocked(const std::string& event) const {
+    size_t count = 0;
+    for (const auto& e : events_) count += e == event ? 1 : 0;
+    return count;
+  }
   void Add(const std::string& event) {
     std::lock_guard lock(mutex_);
     events_.push_back(event);
