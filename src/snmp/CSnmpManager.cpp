@@ -1,6 +1,7 @@
 #include "snmp/CSnmpManager.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/Clock.h"
 #include "platform/SystemClock.h"
@@ -50,6 +51,13 @@ int ReadReplyList(HSNMP_VBL list, CSnmpVarBind* vars, int count) {
   }
   std::move(read.begin(), read.end(), vars);
   return kSnmpOk;
+}
+
+// One attempt's wait in milliseconds. A stored time-out of more than about 24 days would wrap
+// (or turn negative as the wait's int), which made the attempts end at once; it is held there.
+uint32_t AttemptLimitMs(int hundredths) {
+  const uint64_t ms = static_cast<uint64_t>(std::max(hundredths, 0)) * 10;
+  return static_cast<uint32_t>(std::min<uint64_t>(ms, std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -196,7 +204,7 @@ int CSnmpManager::Exchange(smiUINT32 type, HSNMP_ENTITY destination, HSNMP_PDU p
     context_.wait->SetText(type == SNMP_PDU_SET ? kUpdatingText : kReadingText);
 
     const uint32_t start = clock_.TickCount();
-    const uint32_t limit = static_cast<uint32_t>(std::max(timeout_, 0)) * 10;
+    const uint32_t limit = AttemptLimitMs(timeout_);
     for (bool first = true;; first = false) {
       const uint32_t elapsed = platform::Clock::Elapsed(start, clock_.TickCount());
       if (!first && elapsed >= limit) break;

@@ -101,6 +101,26 @@ TEST_F(RequestTest, TimeoutIsInHundredthsOfASecond) {
   EXPECT_EQ(clock.TickCount() - start, 3u * 500u);
 }
 
+TEST_F(RequestTest, AHugeTimeoutWaitsTheLongestWaitInsteadOfWrapping) {
+  agent.Config().silent = true;
+  // 429496730 hundredths wrap to 4 ms in 32 bits; 300000000 pass the int the wait takes.
+  for (int hundredths : {429496730, 300000000}) {
+    std::vector<uint32_t> sentAt;
+    uint64_t seen = agent.Requests();
+    pump.afterService = [&] {
+      if (agent.Requests() != seen) sentAt.push_back(clock.TickCount());
+      seen = agent.Requests();
+    };
+    auto manager = Manager();
+    manager->SetTimeout(hundredths);
+    CSnmpVarBind var(kRoot + ".1.9.0");
+    EXPECT_EQ(manager->Get(&var, 1, nullptr, nullptr), kSnmpNoReply);
+    ASSERT_EQ(sentAt.size(), 3u) << hundredths;
+    EXPECT_EQ(sentAt[1] - sentAt[0], 2147483647u) << hundredths;
+    EXPECT_EQ(sentAt[2] - sentAt[1], 2147483647u) << hundredths;
+  }
+}
+
 TEST_F(RequestTest, CancelDuringTheWaitGives3161AtOnce) {
   agent.Config().silent = true;
   pump.afterService = [&] {
