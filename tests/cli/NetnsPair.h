@@ -12,7 +12,9 @@
 class NetnsPair {
  public:
   NetnsPair() {
-    const std::string tag = std::to_string(::getpid() % 100000);
+    // The whole process id: no other living test process shares it, so the destructor's
+    // deletions can only hit this pair (or a stale one left by a crashed run of the same id).
+    const std::string tag = std::to_string(::getpid());
     a_ = "ph12a" + tag;
     b_ = "ph12b" + tag;
     if (::geteuid() != 0 || ::access("/usr/sbin/ip", X_OK) != 0) return;
