@@ -289,32 +289,38 @@ int CSnmpManager::Many(bool set, CSnmpVarBind* vars, int count, int* errorStatus
   int scratchStatus = 0, scratchIndex = 0;
   if (errorStatus == nullptr) errorStatus = &scratchStatus;
   if (errorIndex == nullptr) errorIndex = &scratchIndex;
-  const auto request = [&](CSnmpVarBind* first, int n) {
-    return set ? Set(first, n, errorStatus, errorIndex) : Get(first, n, errorStatus, errorIndex);
+  int offset = 0;  // where the last request began in vars
+  const auto request = [&](int first, int n) {
+    offset = first;
+    return set ? Set(vars + first, n, errorStatus, errorIndex)
+               : Get(vars + first, n, errorStatus, errorIndex);
   };
   int result = kSnmpTooBig;
   int e = kMaxSinglePdu + 1;  // what a group too long for one request is taken to have drawn
   if (set || count <= kMaxSinglePdu) {
-    result = request(vars, count);
+    result = request(0, count);
     if (result != kSnmpTooBig) return result;
     e = *errorIndex;
   }
-  // Pieces: the e - 1 variables that fitted, then all the rest; a new tooBig moves e.
+  // Pieces: the e - 1 variables that fitted, then all the rest; a new tooBig moves e (which the
+  // agent counts from the start of the piece it was sent).
   int done = 0;
   for (int round = 0; round < kMaxPieceRounds && result == kSnmpTooBig; ++round) {
     const int left = count - done;
     if (e < 2 || e > left) break;
-    result = request(vars + done, e - 1);
+    result = request(done, e - 1);
     if (result == kSnmpTooBig) {
       e = *errorIndex;
       continue;
     }
     if (result != kSnmpOk) break;
     done += e - 1;
-    result = request(vars + done, count - done);
+    result = request(done, count - done);
     if (result == kSnmpOk) done = count;
     if (result == kSnmpTooBig) e = *errorIndex;
   }
+  // The caller is told which of its own variables the agent meant.
+  if (*errorStatus != 0 && *errorIndex >= 1) *errorIndex += offset;
   return result;
 }
 

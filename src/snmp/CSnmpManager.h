@@ -88,7 +88,8 @@ class CSnmpManager {
   int Set(CSnmpVarBind* vars, int count, int* errorStatus, int* errorIndex);
 
   // Many variables: one request when there are at most 18 and the agent takes them, else in
-  // pieces guided by the agent's tooBig error index.
+  // pieces guided by the agent's tooBig error index. The error index handed back counts from
+  // vars[0], whichever piece the agent answered.
   int GetMany(CSnmpVarBind* vars, int count, int* errorStatus, int* errorIndex);
   int SetMany(CSnmpVarBind* vars, int count, int* errorStatus, int* errorIndex);
 

@@ -262,6 +262,21 @@ TEST_F(RequestTest, TwentyFiveVariablesAreReadAsEighteenAndSeven) {
   }
 }
 
+TEST_F(RequestTest, AnErrorInALaterPieceNamesTheCallersVariable) {
+  std::vector<CSnmpVarBind> vars;
+  for (int i = 1; i <= 25; ++i) {
+    const std::string oid = kRoot + ".9." + std::to_string(i) + ".0";
+    if (i != 21) agent.SetInteger(oid, i);  // the 21st is unknown to the agent
+    vars.emplace_back(oid);
+  }
+  auto manager = Manager();
+  int status = 0, index = 0;
+  EXPECT_EQ(manager->GetMany(vars.data(), 25, &status, &index), kSnmpNoSuchName);
+  EXPECT_EQ(agent.RequestSizes(), (std::vector<size_t>{18, 7}));
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(index, 21);
+}
+
 TEST_F(RequestTest, AgentsTooBigSplitsAGroupWhereItsIndexSays) {
   std::vector<CSnmpVarBind> vars;
   for (int i = 1; i <= 10; ++i) {
