@@ -5,14 +5,13 @@
 
 #include "discovery/CDeviceColumnTable.h"
 #include "discovery/DeviceWait.h"
+#include "discovery/DiscoveryRequest.h"
 #include "discovery/DiscoverySocket.h"
 #include "discovery/ExtendedQuery.h"
 
 namespace discovery {
 namespace {
 
-// A discovery request naming no device: what a single device is asked with.
-constexpr uint8_t kUnicastQuery[] = {0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00};
 // The wait that lets a new socket's first notification pass.
 constexpr int kFirstNotificationMs = 200;
 // Datagrams from elsewhere that one query reads before it gives up: a flood must not hold it.
@@ -98,7 +97,8 @@ int CIpDeviceRecord::Exchange(std::vector<uint8_t>* reply) {
   } else if (wait->Wait(DeviceWait::kSocketMessage, kFirstNotificationMs) ==
              DeviceWait::kWaitCancelled) {
     result = kRecordCancelled;
-  } else if (SendDiscoveryDatagram(socket, ipAddress_, kUnicastQuery, sizeof kUnicastQuery) != 0) {
+  } else if (SendDiscoveryDatagram(socket, ipAddress_, kUnicastQuery.data(),
+                                   static_cast<int>(kUnicastQuery.size())) != 0) {
     result = kRecordFailed;
   } else {
     result = AwaitReply(socket, *wait, ipAddress_, Options().broadcastTimeoutMs, reply);

@@ -41,7 +41,6 @@ constexpr size_t kLineLimit = 99;  // characters of an address-list line that co
 constexpr int kDatagramsPerCancelCheck = 64;
 constexpr int kSweepGroup = 5;
 constexpr int kSweepLastHost = 255;
-constexpr uint8_t kUnicastQuery[] = {0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00};
 
 std::string MulticastAddress(unsigned id) {
   std::string text = res::LoadString(id);
@@ -312,7 +311,8 @@ int CIpDiscoveryEngine::SubnetSweep(const std::string& prefix) {
     }
     for (int k = 0; k < kSweepGroup; ++k, ++host) {
       const std::string address = prefix + std::to_string(host);
-      transport_->Send(socket, address.c_str(), kUnicastQuery, sizeof kUnicastQuery);
+      transport_->Send(socket, address.c_str(), kUnicastQuery.data(),
+                       static_cast<int>(kUnicastQuery.size()));
     }
     result = DrainSweepReplies(socket);
   }

@@ -16,6 +16,9 @@ constexpr uint8_t kOpSetAddress = 0x02;
 // IDs one discovery request can name.
 constexpr size_t kMaxRequestIds = 179;
 constexpr size_t kSetAddressRequestSize = 11;
+// A discovery request naming no device: what a single address and a subnet sweep are asked with.
+constexpr std::array<uint8_t, 6> kUnicastQuery = {
+    kRequestMagic[0], kRequestMagic[1], kRequestMagic[2], kOpDiscover, 0x00, 0x00};
 
 // 6 + 3N bytes: magic, opcode 1, N little-endian, then each ID most significant byte first.
 // IDs past kMaxRequestIds are not sent; each ID keeps its low 24 bits.

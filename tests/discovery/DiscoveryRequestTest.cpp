@@ -8,6 +8,9 @@ namespace {
 
 TEST(DiscoveryRequestTest, EmptyListIsTheSixByteQuery) {
   EXPECT_EQ(BuildDiscoveryRequest({}), (std::vector<uint8_t>{0x2E, 0x2C, 0x3A, 0x01, 0x00, 0x00}));
+  // The query sent to single addresses and sweeps is that same request.
+  EXPECT_EQ(BuildDiscoveryRequest({}),
+            std::vector<uint8_t>(kUnicastQuery.begin(), kUnicastQuery.end()));
 }
 
 TEST(DiscoveryRequestTest, IdsMostSignificantFirstCountLittleEndian) {
