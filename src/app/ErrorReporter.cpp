@@ -103,18 +103,20 @@ int ErrorReporter::Report(unsigned codeA, int classA, unsigned codeB, int classB
 }
 
 int ReportError(unsigned codeA, int classA, unsigned codeB, int classB, int show) {
+  // One reporter per installation of the settings (General\Log is read once per reporter); a
+  // report under way keeps its reporter alive even if the settings are replaced meanwhile.
   static std::mutex mutex;
-  static std::unique_ptr<ErrorReporter> reporter;
-  static Settings* reporterSettings = nullptr;
-  ErrorReporter* current = nullptr;
+  static std::shared_ptr<ErrorReporter> reporter;
+  static unsigned reporterGeneration = 0;
+  std::shared_ptr<ErrorReporter> current;
   {
     std::lock_guard<std::mutex> lock(mutex);
-    Settings& settings = TheSettings();
-    if (!reporter || reporterSettings != &settings) {
-      reporter = std::make_unique<ErrorReporter>(settings);
-      reporterSettings = &settings;
+    unsigned generation = SettingsGeneration();
+    if (!reporter || reporterGeneration != generation) {
+      reporter = std::make_shared<ErrorReporter>(TheSettings());
+      reporterGeneration = generation;
     }
-    current = reporter.get();
+    current = reporter;
   }
   return current->Report(codeA, classA, codeB, classB, show);
 }

@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,6 +10,20 @@ namespace app {
 namespace {
 
 std::atomic<Settings*> g_settings{nullptr};
+std::atomic<unsigned> g_settingsGeneration{0};
+
+bool EqualNoCase(char a, char b) {
+  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+// Whether path names a key below key (names compare without regard to case).
+bool IsBelow(const std::string& path, const std::string& key) {
+  if (path.size() <= key.size() || path[key.size()] != '\\') return false;
+  for (size_t i = 0; i < key.size(); ++i) {
+    if (!EqualNoCase(path[i], key[i])) return false;
+  }
+  return true;
+}
 
 std::string Join(const std::string& base, const std::string& relative) {
   if (relative.empty()) return base;
@@ -76,7 +91,11 @@ bool Settings::DeleteSection(const std::string& section) {
 }
 
 long Settings::MoveSettingsKey(const std::string& source, const std::string& destination) {
-  return MoveKeyTree(SectionPath(source), SectionPath(destination));
+  std::string from = SectionPath(source);
+  std::string to = SectionPath(destination);
+  // A key cannot be moved below itself: the copy would never end.
+  if (IsBelow(to, from)) return MOVEKEY_NO_SOURCE;
+  return MoveKeyTree(from, to);
 }
 
 long Settings::MoveKeyTree(const std::string& sourcePath, const std::string& destinationPath) {
@@ -112,6 +131,11 @@ Settings& TheSettings() {
 
 void InstallSettings(Settings* settings) {
   g_settings.store(settings);
+  g_settingsGeneration.fetch_add(1);
+}
+
+unsigned SettingsGeneration() {
+  return g_settingsGeneration.load();
 }
 
 }  // namespace app

@@ -59,5 +59,7 @@ class Settings {
 // The process-wide settings, installed by the application at start (and by portolanctl).
 Settings& TheSettings();
 void InstallSettings(Settings* settings);
+// Changes with every InstallSettings, so that what was derived from the old settings is dropped.
+unsigned SettingsGeneration();
 
 }  // namespace app

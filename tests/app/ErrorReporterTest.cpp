@@ -147,3 +147,24 @@ TEST_F(ErrorReporterTest, DiscoveryRequestFailureRaisesErrorExistAroundTheBox) {
 }
 
 }  // namespace
+
+namespace {
+
+// The process-wide ReportError reads General\Log once per installation of the settings.
+TEST(ProcessWideReportError, FollowsTheInstalledSettings) {
+  FakePrompt prompt;
+  platform::InstallPrompt(&prompt);
+  platform::RegistryStore first{""}, second{""};
+  app::Settings firstSettings{first}, secondSettings{second};
+  app::InstallSettings(&firstSettings);
+  app::ReportError(5012, 1, 0, 0, 1);
+  app::InstallSettings(&secondSettings);
+  app::ReportError(5005, 1, 0, 0, 1);
+  app::InstallSettings(nullptr);
+  platform::InstallPrompt(nullptr);
+  ASSERT_EQ(prompt.shown.size(), 2u);
+  EXPECT_FALSE(first.GetValue(firstSettings.SectionPath("Error"), "ErrorExist"));
+  EXPECT_TRUE(second.GetValue(secondSettings.SectionPath("Error"), "ErrorExist"));
+}
+
+}  // namespace

@@ -59,6 +59,16 @@ TEST_F(SettingsTest, MoveSettingsKeyResultCodes) {
   EXPECT_EQ(settings.GetInt("Views\\B", "Type", 0), 7);
 }
 
+TEST_F(SettingsTest, MoveSettingsKeyRefusesToMoveAKeyBelowItself) {
+  settings.WriteInt("Views\\A", "Type", 6);
+  EXPECT_EQ(settings.MoveSettingsKey("Views\\A", "views\\a\\Inner"), app::MOVEKEY_NO_SOURCE);
+  EXPECT_EQ(settings.EnumSubkeys("Views\\A").size(), 0u);
+  EXPECT_EQ(settings.GetInt("Views\\A", "Type", 0), 6);
+  EXPECT_EQ(settings.MoveSettingsKey("Views\\A", "Views\\A"), app::MOVEKEY_DEST_EXISTS);
+  EXPECT_EQ(settings.MoveSettingsKey("Views\\A", "Views\\AB"), app::MOVEKEY_OK);  // a sibling
+  EXPECT_EQ(settings.GetInt("Views\\AB", "Type", 0), 6);
+}
+
 TEST_F(SettingsTest, AppSettingsDefaultsAndStoredValues) {
   app::AppSettings loaded;
   loaded.Load(settings);
