@@ -1,8 +1,9 @@
 #include "discovery/CIpDiscoveryEngine.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <unordered_set>
 
 #include "discovery/BackgroundSearchWait.h"
@@ -16,6 +17,7 @@
 #include "discovery/ExtendedQuery.h"
 #include "discovery/MakerTag.h"
 #include "discovery/SearchEntry.h"
+#include "platform/SmallFile.h"
 #include "res/StringTable.h"
 
 namespace discovery {
@@ -37,6 +39,8 @@ namespace {
 
 constexpr size_t kMakerOffset = 49;
 constexpr size_t kLineLimit = 99;  // characters of an address-list line that count
+// Far more addresses than a search would ever walk (it stops at the first silent one).
+constexpr size_t kMaxAddressListBytes = 8u << 20;
 // Between zero-length waits during a long run of datagrams, so that a cancel lands.
 constexpr int kDatagramsPerCancelCheck = 64;
 constexpr int kSweepGroup = 5;
@@ -350,23 +354,23 @@ int CIpDiscoveryEngine::DrainSweepReplies(int socket) {
 }
 
 int CIpDiscoveryEngine::AddressListFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) return kExchangeOk;
+  // Regular files only (read with a bound): a FIFO named here would block the search thread in
+  // open until some writer came, and a device such as /dev/zero would feed it one endless line;
+  // Stop could end neither. Such a path counts as a file that cannot be opened.
+  std::string text;
+  if (platform::ReadSmallFile(path, kMaxAddressListBytes, &text) != platform::SmallFileResult::Ok) {
+    return kExchangeOk;
+  }
   int result = kExchangeOk;
-  std::string line;
-  bool more = true;
-  while (more && result == kExchangeOk) {
+  size_t start = 0;
+  while (start < text.size() && result == kExchangeOk) {
     // One line, of which the first kLineLimit characters count.
-    line.clear();
-    int c;
-    while ((c = std::fgetc(file)) != EOF && c != '\n') {
-      if (line.size() < kLineLimit) line.push_back(static_cast<char>(c));
-    }
-    more = c != EOF;
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view line(text.data() + start, std::min(end - start, kLineLimit));
+    start = end + 1;
     if (line.empty() || line == "\r") continue;
     result = SingleAddressQuery(std::string(LeadingAddress(line)), true);
   }
-  std::fclose(file);
   return result;
 }
 

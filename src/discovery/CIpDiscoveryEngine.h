@@ -95,6 +95,8 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   // (strings 8017 and 8020). hops non-zero sets the multicast time-to-live.
   int BroadcastExchange(const char* destination, int hops);
   int SubnetSweep(const std::string& prefix);
+  // The addresses of a text file, one a line, each queried until one does not answer. A path
+  // that is not a regular file, or a file over 8 MiB, counts as one that cannot be opened.
   int AddressListFile(const std::string& path);
   int SingleAddressQuery(const std::string& address, bool reportAlways);
 

@@ -1,6 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <set>
+#include <thread>
 
 #include "discovery/CIpDiscoveryEngine.h"
 #include "discovery/DiscoveryErrors.h"
@@ -456,6 +464,58 @@ TEST_F(EngineTest, AddDeviceDropsDuplicatesOfValidRecordsOnly) {
   EXPECT_EQ(engine->FindOrQuery("not an address"), -1);
   EXPECT_EQ(engine->GetDevice(4), nullptr);
   EXPECT_EQ(engine->GetDevice(-1), nullptr);
+}
+
+TEST_F(EngineTest, AddressListIsReadLineByLineUpToTheFirstSilentAddress) {
+  char dir[] = "/tmp/portolan-list.XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/list.txt";
+  // No device answers on the virtual network: the first address ends the reading.
+  std::ofstream(path) << "\n\r\n127.0.254.31 lab printer\r\n127.0.254.32\n";
+  EXPECT_EQ(Engine().AddressListFile(path), kRecordFailed);
+  std::remove(path.c_str());
+  ::rmdir(dir);
+  EXPECT_EQ(window.Column(kColIpAddress), std::vector<std::string>{"127.0.254.31"});
+}
+
+TEST_F(EngineTest, AddressListThatIsAFifoIsNotRead) {
+  char dir[] = "/tmp/portolan-list.XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/list";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  ::signal(SIGPIPE, SIG_IGN);  // the writer below may find the reader gone
+  CIpDiscoveryEngine& e = Engine();
+  std::atomic<bool> done{false};
+  int result = -9;
+  std::thread search([&] {
+    result = e.AddressListFile(path);
+    done.store(true);
+  });
+  // Opening a FIFO to read waits for a writer: play one as soon as a reader holds it open, so
+  // that the search cannot hang here, and hand it an address that it must never query.
+  while (!done.load()) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      std::this_thread::yield();
+      continue;
+    }
+    const char line[] = "127.0.254.33\n";
+    (void)!::write(fd, line, sizeof line - 1);
+    ::close(fd);
+    break;
+  }
+  search.join();
+  ::unlink(path.c_str());
+  ::rmdir(dir);
+  EXPECT_EQ(result, CIpDiscoveryEngine::kExchangeOk);
+  EXPECT_TRUE(window.records.empty());
+}
+
+TEST_F(EngineTest, AddressListThatIsADeviceOrMissingIsNotRead) {
+  EXPECT_EQ(Engine().AddressListFile("/dev/zero"), CIpDiscoveryEngine::kExchangeOk);
+  EXPECT_EQ(engine->AddressListFile("/nonexistent/portolan/list.txt"),
+            CIpDiscoveryEngine::kExchangeOk);
+  EXPECT_TRUE(window.records.empty());
 }
 
 }  // namespace
