@@ -135,6 +135,7 @@ void CIpDiscoveryEngine::RunSearchList(const SearchPlan& plan) {
 }
 
 void CIpDiscoveryEngine::Stop() {
+  stopping_.store(true);
   wait_->Cancel();
   {
     std::unique_lock<std::mutex> lock(doneMutex_);
@@ -149,6 +150,11 @@ void CIpDiscoveryEngine::Stop() {
     }
   }
   JoinThread();
+  stopping_.store(false);
+}
+
+bool CIpDiscoveryEngine::StopRequested() {
+  return stopping_.load() || IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0));
 }
 
 void CIpDiscoveryEngine::JoinThread() {
@@ -254,6 +260,7 @@ int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
 // Takes replies until a whole time-out passes without one. kExchangeOk or kExchangeCancelled.
 int CIpDiscoveryEngine::ReceiveRound(int socket, ExchangeState& state) {
   DatagramBatch& pending = state.pending;
+  int sinceCheck = 0;  // counted across batches: a stream may come in small ones
   for (;;) {
     // Empty the socket first: while the replies are handled its queue has room for more.
     pending.Clear();
@@ -266,9 +273,9 @@ int CIpDiscoveryEngine::ReceiveRound(int socket, ExchangeState& state) {
       continue;
     }
     for (size_t i = 0; i < pending.Size(); ++i) {
-      if ((i + 1) % kDatagramsPerCancelCheck == 0 &&
-          IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) {
-        return kExchangeCancelled;
+      if (++sinceCheck >= kDatagramsPerCancelCheck) {
+        sinceCheck = 0;
+        if (StopRequested()) return kExchangeCancelled;
       }
       if (HandleExchangeReply(pending.Data(i), pending.Length(i), state) == kExchangeCancelled) {
         return kExchangeCancelled;
@@ -344,7 +351,7 @@ int CIpDiscoveryEngine::DrainSweepReplies(int socket) {
     if (size < 0) return kExchangeOk;
     if (++sinceCheck >= kDatagramsPerCancelCheck) {
       sinceCheck = 0;
-      if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0))) return kExchangeCancelled;
+      if (StopRequested()) return kExchangeCancelled;
     }
     const size_t length = static_cast<size_t>(size);
     if (!HasReplyMagic(buffer, length)) continue;

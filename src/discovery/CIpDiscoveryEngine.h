@@ -16,6 +16,7 @@
 // row so that a queue too small for the network still lets the exchange end.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -129,6 +130,10 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   int ReceiveRound(int socket, struct ExchangeState& state);
   int HandleExchangeReply(const uint8_t* data, size_t length, struct ExchangeState& state);
   int DrainSweepReplies(int socket);
+  // The check made between datagrams of a long run: true once Stop has begun, or when a Cancel
+  // comes during a zero-length wait. A Cancel made while the thread was busy is cleared by the
+  // next wait, so under a steady stream of datagrams only the flag lets Stop end the search.
+  bool StopRequested();
   void RunSearchList(const SearchPlan& plan);
   void JoinThread();
 
@@ -140,6 +145,7 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   ExchangeStats stats_;
 
   std::thread thread_;
+  std::atomic<bool> stopping_{false};  // set while Stop waits for the search thread
   std::mutex doneMutex_;
   std::condition_variable doneSignal_;
 };

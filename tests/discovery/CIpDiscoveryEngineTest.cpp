@@ -6,10 +6,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
 
+#include "discovery/BackgroundSearchWait.h"
 #include "discovery/CIpDiscoveryEngine.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/DiscoveryMessages.h"
@@ -516,6 +519,91 @@ TEST_F(EngineTest, AddressListThatIsADeviceOrMissingIsNotRead) {
   EXPECT_EQ(engine->AddressListFile("/nonexistent/portolan/list.txt"),
             CIpDiscoveryEngine::kExchangeOk);
   EXPECT_TRUE(window.records.empty());
+}
+
+// A socket that never runs dry: junk datagrams without end (up to kCap, so that an engine that
+// does not stop still ends). At kStopAt it holds the search until Stop has begun.
+class FloodTransport : public DiscoveryTransport {
+ public:
+  static constexpr int kStopAt = 1000;
+  static constexpr int kCap = 200000;
+
+  std::function<bool()> stopBegun;
+  std::atomic<int> delivered{0};
+
+  int Create(int* socket, SocketWatcher*) override {
+    *socket = 7;
+    return 0;
+  }
+  int SetMulticastTtl(int, int) override { return 0; }
+  int Send(int, const char*, const void*, int) override { return 0; }
+  int Receive(int, char* sender, size_t senderSize, void* buffer, int size) override {
+    if (delivered.load() >= kCap || size < 3) return -1;
+    if (delivered.load() == kStopAt) {
+      while (!stopBegun()) std::this_thread::yield();
+    }
+    std::snprintf(sender, senderSize, "10.9.8.7");
+    std::memcpy(buffer, "xyz", 3);
+    delivered.fetch_add(1);
+    return 3;
+  }
+  void Close(int, SocketWatcher*) override {}
+};
+
+// The engine's own background wait, with the Cancel calls counted (Stop makes the first one).
+class CountingCancelWait : public SearchWait {
+ public:
+  std::atomic<int> cancels{0};
+  int Watch(int) override { return 0; }  // the flood's socket is no descriptor
+  void Forget(int) override {}
+  int Wait(unsigned message, int timeoutMs) override { return inner_.Wait(message, timeoutMs); }
+  void SetText(unsigned) override {}
+  void Begin() override { inner_.Begin(); }
+  void End() override { inner_.End(); }
+  void Cancel() override {
+    cancels.fetch_add(1);
+    inner_.Cancel();
+  }
+
+ private:
+  BackgroundSearchWait inner_{nullptr};
+};
+
+// Stop during a steady stream of datagrams: the search ends within a batch of the stop, however
+// the stream keeps the thread from ever blocking in a wait.
+void ExpectStopEndsTheFlood(const SearchPlan& plan) {
+  FloodTransport flood;
+  auto wait = std::make_unique<CountingCancelWait>();
+  CountingCancelWait* cancels = wait.get();
+  flood.stopBegun = [cancels] { return cancels->cancels.load() > 0; };
+  EngineOptions options;
+  options.broadcastTimeoutMs = 60000;
+  options.sweepGroupWaitMs = 0;
+  options.sweepLastWaitMs = 60000;
+  CollectingWindow window;
+  {
+    CIpDiscoveryEngine engine(&window, options, std::move(wait), &flood);
+    engine.StartSearch(plan);
+    while (flood.delivered.load() < FloodTransport::kStopAt) std::this_thread::yield();
+    engine.Stop();
+    EXPECT_FALSE(engine.IsBusy());
+  }
+  EXPECT_LE(flood.delivered.load(), FloodTransport::kStopAt + 4096 + 64);
+  EXPECT_EQ(window.Count(WM_SEARCH_DONE), 1u);
+}
+
+TEST(EngineStopTest, StopEndsABroadcastRoundUnderAStreamOfDatagrams) {
+  SearchPlan plan;
+  plan.searchLocal = true;
+  ExpectStopEndsTheFlood(plan);
+}
+
+TEST(EngineStopTest, StopEndsASweepUnderAStreamOfDatagrams) {
+  SearchPlan plan;
+  plan.searchLocal = false;
+  plan.searchList = true;
+  plan.entries = {"10.9.8.*"};
+  ExpectStopEndsTheFlood(plan);
 }
 
 }  // namespace
