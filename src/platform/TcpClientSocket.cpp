@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,22 +62,45 @@ bool TcpClientSocket::SetNoDelay() {
   return fd_ >= 0 && setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
 }
 
-long TcpClientSocket::Send(const uint8_t* data, size_t len) {
+long TcpClientSocket::Send(const uint8_t* data, size_t len, int abortFd) {
   if (fd_ < 0) {
     lastError_ = EBADF;
     return -1;
   }
+  // Without an abort descriptor the kernel does the waiting; with one, poll waits on both.
+  const int flags = MSG_NOSIGNAL | (abortFd >= 0 ? MSG_DONTWAIT : 0);
   size_t done = 0;
   while (done < len) {
-    const ssize_t n = send(fd_, data + done, len - done, MSG_NOSIGNAL);
-    if (n < 0) {
-      if (errno == EINTR) continue;
+    const ssize_t n = send(fd_, data + done, len - done, flags);
+    if (n >= 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (abortFd < 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
       lastError_ = errno;
       return -1;
     }
-    done += static_cast<size_t>(n);
+    if (const int error = WaitForRoom(abortFd); error != 0) {
+      lastError_ = error;
+      return -1;
+    }
   }
   return static_cast<long>(len);
+}
+
+// 0 once the socket may take more (or has an error the next send reports), else ECANCELED when
+// abortFd turned readable, or the errno value of a failed poll.
+int TcpClientSocket::WaitForRoom(int abortFd) const {
+  for (;;) {
+    pollfd fds[2] = {{fd_, POLLOUT, 0}, {abortFd, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (fds[1].revents != 0) return ECANCELED;
+    if (fds[0].revents != 0) return 0;
+  }
 }
 
 TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacity) {

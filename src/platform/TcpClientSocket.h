@@ -28,8 +28,10 @@ class TcpClientSocket {
   // Switches Nagle's delay off, so that small writes leave at once.
   bool SetNoDelay();
   // Blocking send of all len bytes (a partial send is continued). Returns len, or -1 with
-  // LastError() set.
-  long Send(const uint8_t* data, size_t len);
+  // LastError() set. With abortFd (an eventfd or pipe) the wait for room also ends when abortFd
+  // turns readable: a peer that stops reading must not hold the caller for ever. That failure
+  // is ECANCELED; abortFd is only watched, never read.
+  long Send(const uint8_t* data, size_t len, int abortFd = -1);
   // One receive of at most capacity bytes: the count, 0 when the peer closed in order, -1 on
   // failure with the errno value in the result's error.
   struct Received {
@@ -50,6 +52,8 @@ class TcpClientSocket {
   static uint16_t ParsePort(const std::string& text);
 
  private:
+  int WaitForRoom(int abortFd) const;
+
   int fd_ = -1;
   int lastError_ = 0;
 };

@@ -46,6 +46,7 @@ std::string CommErrorText(int code, const std::string& comName) {
 CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
     : loop_(loop), clock_(clock), control_(*this) {
   wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  abortFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   decoded_.reserve(kReceiveChunk);
 }
 
@@ -53,6 +54,7 @@ CVirtualPortDlg::~CVirtualPortDlg() {
   CloseConnection();
   if (created_) loop_.UnwatchFd(control_.EventFd());
   if (wakeFd_ >= 0) close(wakeFd_);
+  if (abortFd_ >= 0) close(abortFd_);
 }
 
 void CVirtualPortDlg::SetStatus(PortState state) {
@@ -253,7 +255,7 @@ void CVirtualPortDlg::AfterConnected() {
 }
 
 void CVirtualPortDlg::SendFrame(const std::vector<uint8_t>& frame) {
-  if (socket_.IsOpen() && !frame.empty()) socket_.Send(frame.data(), frame.size());
+  if (socket_.IsOpen() && !frame.empty()) socket_.Send(frame.data(), frame.size(), abortFd_);
 }
 
 void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames) {
@@ -445,14 +447,19 @@ bool CVirtualPortDlg::SendChunk(long n) {
     // One send for the whole escaped chunk: the server sees the same bytes as with one send per
     // byte, without a round of Nagle delays.
     const EscapedChunk escaped = EscapeData(bytes);
-    sent = socket_.Send(escaped.bytes.data(), escaped.bytes.size());
+    sent = socket_.Send(escaped.bytes.data(), escaped.bytes.size(), abortFd_);
     if (sent >= 0) model_.SentToServer(escaped.txCount);
   } else {
-    sent = socket_.Send(bytes.data(), bytes.size());
+    sent = socket_.Send(bytes.data(), bytes.size(), abortFd_);
     if (sent > 0) model_.SentToServer(sent);
   }
   if (sent < 0) {
-    ReportCommError(socket_.LastError());
+    // Given up on for a removal or shutdown, which closes the connection anyway: no message.
+    if (abortSends_.load()) {
+      CloseConnection();
+    } else {
+      ReportCommError(socket_.LastError());
+    }
     return false;
   }
   return true;
@@ -504,6 +511,20 @@ void CVirtualPortDlg::HideStatus() {
 
 void CVirtualPortDlg::SetLogging(bool on) {
   model_.SetLogging(on);
+}
+
+void CVirtualPortDlg::AbortSends() {
+  abortSends_.store(true);
+  if (abortFd_ < 0) return;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = write(abortFd_, &one, sizeof one);
+}
+
+void CVirtualPortDlg::ClearAbort() {
+  abortSends_.store(false);
+  if (abortFd_ < 0) return;
+  uint64_t count = 0;
+  [[maybe_unused]] const ssize_t n = read(abortFd_, &count, sizeof count);
 }
 
 bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {

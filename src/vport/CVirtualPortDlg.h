@@ -78,6 +78,12 @@ class CVirtualPortDlg : public VSPortEvents {
   // Messages of the port thread that belong to the window (WM_VPORT_DATA, WM_TIMER, the status
   // and logging requests). True when handled.
   bool HandleMessage(const platform::Message& message);
+  // Any thread: ends a send that waits for a server that stopped reading, and fails every later
+  // one, until ClearAbort. The connection is then closed without a message. For removal and
+  // shutdown, which would otherwise wait on that server for ever.
+  void AbortSends();
+  // Port thread: sends wait for the server again.
+  void ClearAbort();
   void ShowStatus();
   void HideStatus();
   void SetLogging(bool on);
@@ -148,7 +154,9 @@ class CVirtualPortDlg : public VSPortEvents {
   // Numbers the connections; WM_VPORT_DATA carries it in lParam, so that a post of an earlier
   // connection still queued when a new one opens is recognised and ignored.
   std::atomic<intptr_t> connection_{0};
-  int wakeFd_ = -1;  // eventfd: the port thread tells the receive thread to look again
+  int wakeFd_ = -1;   // eventfd: the port thread tells the receive thread to look again
+  int abortFd_ = -1;  // eventfd: readable while sends are to give up (AbortSends)
+  std::atomic<bool> abortSends_{false};
   platform::TcpClientSocket socket_;
   std::array<uint8_t, kBufferSize> sendBuffer_{};
   std::array<ReceiveSlot, kReceiveSlots> slots_{};

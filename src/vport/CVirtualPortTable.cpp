@@ -126,6 +126,7 @@ int CVirtualPortTable::DestroyPort(int comNumber) {
     return 0;
   }
   thread.SetBusy();
+  thread.AbortSends();  // the removal closes the connection: a send stuck on it must not wait
   if (!thread.PostMessage(WM_VPORT_DESTROY)) {
     thread.WaitWhileBusy();
     return kFailed;

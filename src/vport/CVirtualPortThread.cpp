@@ -15,6 +15,7 @@ CVirtualPortThread::CVirtualPortThread(platform::Clock& clock)
 
 CVirtualPortThread::~CVirtualPortThread() {
   if (thread_.joinable()) {
+    window_.AbortSends();  // a send stuck on a server that does not read would block the join
     loop_.Quit(0);
     thread_.join();
   }
@@ -92,6 +93,7 @@ void CVirtualPortThread::OnDestroy() {
     portExists_.store(0);
     loop_.Quit(0);  // the window is gone, and with it the thread's reason to run
   }
+  window_.ClearAbort();  // the connection is closed now; a later one sends as usual
   ClearBusy();
 }
 

@@ -1,9 +1,13 @@
 // The bridge end to end: a port thread with its local port, opened by the test as an application
 // opens a serial port, and a TCP peer on 127.0.0.1.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <netinet/tcp.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -57,6 +61,7 @@ class BridgeTest : public ::testing::Test {
   // Removes the port the way the table does; returns whether it still exists.
   bool Destroy() {
     port->SetBusy();
+    port->AbortSends();
     port->PostMessage(WM_VPORT_DESTROY);
     port->WaitWhileBusy();
     return port->PortExists();
@@ -372,6 +377,95 @@ TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
   close(app);
   close(peer);
   port.reset();  // before the clock it runs on goes
+}
+
+// The descriptor in this process of the socket connected to peer (the bridge's side), or -1.
+int LocalEndOf(int peer) {
+  sockaddr_in peerName{}, peerPeer{};
+  socklen_t length = sizeof peerName;
+  getsockname(peer, reinterpret_cast<sockaddr*>(&peerName), &length);
+  length = sizeof peerPeer;
+  getpeername(peer, reinterpret_cast<sockaddr*>(&peerPeer), &length);
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  int found = -1;
+  while (const dirent* entry = readdir(dir)) {
+    const int fd = std::atoi(entry->d_name);
+    struct stat info {};
+    if (fd == dirfd(dir) || fstat(fd, &info) != 0 || !S_ISSOCK(info.st_mode)) continue;
+    sockaddr_in name{}, other{};
+    socklen_t n1 = sizeof name, n2 = sizeof other;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&name), &n1) == 0 &&
+        getpeername(fd, reinterpret_cast<sockaddr*>(&other), &n2) == 0 &&
+        name.sin_family == AF_INET && name.sin_port == peerPeer.sin_port &&
+        other.sin_port == peerName.sin_port && fd != peer) {
+      found = fd;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+// An application that writes far more than every buffer on the way holds, to a server that
+// accepted the connection and then never reads: the port thread ends up waiting to send.
+class StalledServerTest : public BridgeTest {
+ protected:
+  void StartStalled(int n) {
+    StartPort(n, server.PortText());
+    app = OpenAsApplication(Link());
+    ASSERT_GE(app, 0);
+    peer = server.Accept();
+    ASSERT_GE(peer, 0);
+    ASSERT_TRUE(observer.WaitFor(comName + " Open"));
+    const int bridgeEnd = LocalEndOf(peer);
+    ASSERT_GE(bridgeEnd, 0);
+    writer = std::thread([this] {
+      // Ends with EIO once the port is gone.
+      const auto flood = test::Pattern(64u << 20, 6);
+      WriteAll(app, flood.data(), flood.size());
+      writerDone.store(true);
+    });
+    // The bridge's socket takes nothing more (its send buffer is full, and the server's receive
+    // buffer too), and the pty is full as well: the port thread waits to send, or is about to.
+    // The state is held for a while so that the thread is in that send when the test goes on;
+    // the outcome does not depend on it, only whether the stuck send is exercised.
+    int steady = 0;
+    for (int i = 0; i < 6000 && steady < 50; ++i) {
+      pollfd p[2] = {{bridgeEnd, POLLOUT, 0}, {app, POLLOUT, 0}};
+      steady = poll(p, 2, 0) == 0 ? steady + 1 : 0;
+      usleep(10000);
+    }
+    if (steady >= 50) return;
+    FAIL() << "the bridge's socket and the port never filled";
+  }
+  void TearDown() override {
+    port.reset();
+    if (writer.joinable()) writer.join();
+    if (app >= 0) close(app);
+    if (peer >= 0) close(peer);
+  }
+
+  LoopbackListener server;
+  int app = -1;
+  int peer = -1;
+  std::thread writer;
+  std::atomic<bool> writerDone{false};
+};
+
+TEST_F(StalledServerTest, RemovingThePortIsNotHeldUpByAServerThatStoppedReading) {
+  StartStalled(33);
+  EXPECT_TRUE(Destroy());  // the application still holds it: the connection goes, the port stays
+  EXPECT_TRUE(observer.WaitFor("COM33 Closed"));
+  EXPECT_EQ(prompt.Count(), 0u);  // given up on for the removal: no communication error
+  EXPECT_FALSE(writerDone.load());
+}
+
+TEST_F(StalledServerTest, EndingThePortThreadIsNotHeldUpByAServerThatStoppedReading) {
+  StartStalled(34);
+  port.reset();
+  writer.join();
+  EXPECT_TRUE(writerDone.load());
+  EXPECT_EQ(prompt.Count(), 0u);
 }
 
 }  // namespace
