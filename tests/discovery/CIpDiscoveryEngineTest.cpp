@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <functional>
+#include <limits>
 #include <set>
 #include <thread>
 
@@ -522,13 +522,15 @@ TEST_F(EngineTest, AddressListThatIsADeviceOrMissingIsNotRead) {
 }
 
 // A socket that never runs dry: junk datagrams without end (up to kCap, so that an engine that
-// does not stop still ends). At kStopAt it holds the search until Stop has begun.
+// does not stop still ends). At kStopAt it holds the search until more than releaseAbove Cancel
+// calls have been made (*cancels), that is until Stop has begun.
 class FloodTransport : public DiscoveryTransport {
  public:
   static constexpr int kStopAt = 1000;
   static constexpr int kCap = 200000;
 
-  std::function<bool()> stopBegun;
+  const std::atomic<int>* cancels = nullptr;
+  std::atomic<int> releaseAbove{std::numeric_limits<int>::max()};
   std::atomic<int> delivered{0};
 
   int Create(int* socket, SocketWatcher*) override {
@@ -540,7 +542,7 @@ class FloodTransport : public DiscoveryTransport {
   int Receive(int, char* sender, size_t senderSize, void* buffer, int size) override {
     if (delivered.load() >= kCap || size < 3) return -1;
     if (delivered.load() == kStopAt) {
-      while (!stopBegun()) std::this_thread::yield();
+      while (cancels->load() <= releaseAbove.load()) std::this_thread::yield();
     }
     std::snprintf(sender, senderSize, "10.9.8.7");
     std::memcpy(buffer, "xyz", 3);
@@ -550,7 +552,7 @@ class FloodTransport : public DiscoveryTransport {
   void Close(int, SocketWatcher*) override {}
 };
 
-// The engine's own background wait, with the Cancel calls counted (Stop makes the first one).
+// The engine's own background wait, with the Cancel calls counted (Stop begins with one).
 class CountingCancelWait : public SearchWait {
  public:
   std::atomic<int> cancels{0};
@@ -574,8 +576,7 @@ class CountingCancelWait : public SearchWait {
 void ExpectStopEndsTheFlood(const SearchPlan& plan) {
   FloodTransport flood;
   auto wait = std::make_unique<CountingCancelWait>();
-  CountingCancelWait* cancels = wait.get();
-  flood.stopBegun = [cancels] { return cancels->cancels.load() > 0; };
+  flood.cancels = &wait->cancels;
   EngineOptions options;
   options.broadcastTimeoutMs = 60000;
   options.sweepGroupWaitMs = 0;
@@ -583,7 +584,9 @@ void ExpectStopEndsTheFlood(const SearchPlan& plan) {
   CollectingWindow window;
   {
     CIpDiscoveryEngine engine(&window, options, std::move(wait), &flood);
-    engine.StartSearch(plan);
+    const std::atomic<int>& cancels = *flood.cancels;
+    engine.StartSearch(plan);  // itself a Stop (of no search) and so a Cancel
+    flood.releaseAbove.store(cancels.load());
     while (flood.delivered.load() < FloodTransport::kStopAt) std::this_thread::yield();
     engine.Stop();
     EXPECT_FALSE(engine.IsBusy());
