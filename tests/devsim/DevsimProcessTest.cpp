@@ -64,15 +64,16 @@ discovery::DiscoveryReply Decode(const Received& r) {
   return parsed.reply;
 }
 
-// TCP base ports for this process: other test programs may run at the same time.
-int RawBase() {
-  return 20000 + static_cast<int>(::getpid() % 3000) * 12;
+// TCP base ports for this process: other test programs may run at the same time. attempt picks
+// another block when one of these ports turned out to be taken.
+int RawBase(int attempt = 0) {
+  return 20000 + static_cast<int>((::getpid() + 1009 * attempt) % 3000) * 12;
 }
 
-std::vector<std::string> Args(std::vector<std::string> extra) {
+std::vector<std::string> Args(std::vector<std::string> extra, int rawBase = RawBase()) {
   std::vector<std::string> args = {"--udp-port",     "0",
-                                   "--raw-base",     std::to_string(RawBase()),
-                                   "--rfc2217-base", std::to_string(RawBase() + 6),
+                                   "--raw-base",     std::to_string(rawBase),
+                                   "--rfc2217-base", std::to_string(rawBase + 6),
                                    "--no-multicast"};
   args.insert(args.end(), extra.begin(), extra.end());
   return args;
@@ -107,8 +108,16 @@ Bytes ReadBytes(int fd, size_t want) {
 
 class DevsimProcessTest : public ::testing::Test {
  protected:
-  void StartSim(std::vector<std::string> extra) {
-    ASSERT_TRUE(sim_.Start(Args(std::move(extra)))) << sim_.Output();
+  // Starts the simulator on the first block of TCP ports that is free: a port of the block may
+  // be held by another program (an ephemeral port of some connection, or another test's block).
+  void StartSim(const std::vector<std::string>& extra) {
+    bool started = false;
+    for (int attempt = 0; attempt < 8 && !started; ++attempt) {
+      rawBase_ = RawBase(attempt);
+      started = sim_.Start(Args(extra, rawBase_));
+      if (!started && sim_.Output().find("cannot open TCP port") == std::string::npos) break;
+    }
+    ASSERT_TRUE(started) << sim_.Output();
     port_ = sim_.ReadyValue("udp");
     ASSERT_GT(port_, 0);
   }
@@ -119,6 +128,7 @@ class DevsimProcessTest : public ::testing::Test {
 
   test::SimProcess sim_;
   int port_ = 0;
+  int rawBase_ = 0;
 };
 
 TEST_F(DevsimProcessTest, SingleQueryIsAnsweredFromTheQueriedAddress) {
@@ -197,7 +207,7 @@ TEST_F(DevsimProcessTest, ConfigFileGivesEveryField) {
 
 TEST_F(DevsimProcessTest, RawPortEchoesAndUnknownAddressesAreRefused) {
   StartSim({"--count", "2", "--base-ip", "127.0.0.10", "--ports", "1"});
-  const int fd = Connect("127.0.0.10", RawBase());
+  const int fd = Connect("127.0.0.10", rawBase_);
   ASSERT_GE(fd, 0);
   const Bytes data = {'h', 'i', 0, 255, '\n'};
   ASSERT_EQ(::send(fd, data.data(), data.size(), 0), 5);
@@ -205,7 +215,7 @@ TEST_F(DevsimProcessTest, RawPortEchoesAndUnknownAddressesAreRefused) {
   ::close(fd);
   // No device at .99; device 2 has no port index 1: both closed at once.
   for (const auto& [address, port] :
-       {std::pair{"127.0.0.99", RawBase()}, std::pair{"127.0.0.11", RawBase() + 1}}) {
+       {std::pair{"127.0.0.99", rawBase_}, std::pair{"127.0.0.11", rawBase_ + 1}}) {
     const int refused = Connect(address, port);
     if (refused < 0) continue;  // no listener at all is a refusal too
     EXPECT_TRUE(ReadBytes(refused, 1).empty()) << address;
@@ -215,7 +225,7 @@ TEST_F(DevsimProcessTest, RawPortEchoesAndUnknownAddressesAreRefused) {
 
 TEST_F(DevsimProcessTest, Rfc2217PortNegotiatesAndEchoesEscaped) {
   StartSim({"--count", "1", "--base-ip", "127.0.0.10"});
-  const int fd = Connect("127.0.0.10", RawBase() + 6);
+  const int fd = Connect("127.0.0.10", rawBase_ + 6);
   ASSERT_GE(fd, 0);
   const Bytes hello = {255, 251, 0,    255, 251, 44,  255, 250, 44, 1,
                        0,   0,   0x4B, 0,   255, 240, 'a', 255, 255};
@@ -233,10 +243,10 @@ TEST_F(DevsimProcessTest, PtyBridgeCarriesBothWays) {
   ASSERT_TRUE(std::regex_search(output, match, std::regex("pty1 (/dev/pts/[0-9]+)"))) << output;
   const int pty = ::open(match[1].str().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(pty, 0);
-  const int fd = Connect("127.0.0.10", RawBase());
+  const int fd = Connect("127.0.0.10", rawBase_);
   ASSERT_GE(fd, 0);
   // A second client of a bridged port is turned away.
-  const int second = Connect("127.0.0.10", RawBase());
+  const int second = Connect("127.0.0.10", rawBase_);
   if (second >= 0) {
     EXPECT_TRUE(ReadBytes(second, 1).empty());
     ::close(second);
