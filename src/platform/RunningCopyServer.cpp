@@ -85,7 +85,16 @@ void RunningCopyServer::Serve() {
     }
     if (fds[1].revents != 0) return;
     const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) continue;  // the client gave up already, or out of fds for a moment
+    if (fd < 0) {
+      // Out of descriptors or memory, the connection stays queued and poll would report it again
+      // at once: wait a moment (still ending on Stop) instead of spinning. Otherwise the client
+      // gave up already.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        pollfd stop{stopFd_, POLLIN, 0};
+        if (poll(&stop, 1, kAcceptRetryMs) > 0) return;
+      }
+      continue;
+    }
     HandleConnection(fd);
     close(fd);
   }

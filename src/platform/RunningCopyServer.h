@@ -20,6 +20,8 @@ class RunningCopyServer {
  public:
   using RaiseCallback = std::function<void()>;
   static constexpr int kRequestTimeoutMs = 1000;
+  // The pause after an accept that failed for want of descriptors or memory.
+  static constexpr int kAcceptRetryMs = 100;
 
   explicit RunningCopyServer(RaiseCallback onRaise,
                              std::string socketPath = RunningCopyProtocol::DefaultSocketPath());

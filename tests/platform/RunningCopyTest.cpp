@@ -1,12 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -256,6 +261,52 @@ TEST(RunningCopyTest, ManyClientsAtOnceAreAllAnswered) {
   }
   for (auto& t : clients) t.join();
   EXPECT_EQ(yes.load(), 80);
+}
+
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+TEST(RunningCopyTest, OutOfDescriptorsTheServerWaitsWithoutSpinningAndServesAfterwards) {
+  TempDir dir;
+  RunningCopyServer server(nullptr, dir.Socket());
+  ASSERT_TRUE(server.Start());
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  // Every descriptor but one taken; the client gets that one, and the server's accept none.
+  std::vector<int> fillers;
+  const int source = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(source, 0);
+  fillers.push_back(source);
+  for (int fd = dup(source); fd >= 0; fd = dup(source)) fillers.push_back(fd);
+  ASSERT_FALSE(fillers.empty());
+  close(fillers.back());
+  fillers.pop_back();
+  const int client = UnixStream::Connect(dir.Socket());
+  const double before = ProcessCpuSeconds();
+  usleep(300000);
+  const double used = ProcessCpuSeconds() - before;
+  for (const int fd : fillers) close(fd);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_GE(client, 0);
+  // Spinning on the queued connection would burn most of the 300 ms.
+  EXPECT_LT(used, 0.1);
+  // With descriptors free again the waiting client is served.
+  Protocol::Request query;
+  query.id = Protocol::kQueryMessage;
+  const auto out = Protocol::EncodeRequest(query);
+  std::array<uint8_t, Protocol::kReplySize> in{};
+  EXPECT_TRUE(UnixStream::WriteAll(client, out.data(), out.size(), 5000));
+  EXPECT_TRUE(UnixStream::ReadExact(client, in.data(), in.size(), 5000));
+  Protocol::Reply reply;
+  EXPECT_EQ(Protocol::DecodeReply(in.data(), in.size(), &reply), Protocol::DecodeError::None);
+  EXPECT_EQ(reply.result, Protocol::kRunningAnswer);
+  close(client);
 }
 
 }  // namespace
