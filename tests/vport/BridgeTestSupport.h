@@ -92,13 +92,13 @@ class RecordingObserver : public PortObserver {
 // A listening TCP socket on 127.0.0.1 with an ephemeral port.
 class LoopbackListener {
  public:
-  LoopbackListener() {
+  explicit LoopbackListener(int backlog = 64) {
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 64);
+    listen(fd_, backlog);
     socklen_t length = sizeof address;
     getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);

@@ -262,15 +262,10 @@ TEST_F(BridgeTest, ServerOffGivesUnableToOpen) {
 class StalledListener {
  public:
   StalledListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 0);
-    socklen_t length = sizeof address;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    address.sin_port = htons(listener_.Port());
     for (int i = 0; i < 4; ++i) {
       const int c = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
       connect(c, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -280,13 +275,11 @@ class StalledListener {
   }
   ~StalledListener() {
     for (int c : fillers_) close(c);
-    close(fd_);
   }
-  std::string PortText() const { return std::to_string(port_); }
+  std::string PortText() const { return listener_.PortText(); }
 
  private:
-  int fd_ = -1;
-  uint16_t port_ = 0;
+  LoopbackListener listener_{0};
   std::vector<int> fillers_;
 };
 
