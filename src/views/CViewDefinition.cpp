@@ -58,7 +58,7 @@ bool CViewDefinition::Load(const std::string& section, int type) {
 
   filterColumn_ = table_.IndexOfTitle(settings_.GetString(section, kFilter, "No Filter"));
   for (const std::string& value : SplitCommas(settings_.GetString(section, kFilterValue, ""))) {
-    filterValues_.push_back(value);
+    if (!value.empty()) filterValues_.push_back(value);
   }
   std::string sort = settings_.GetString(section, kSort, ">" + table_.Title(0));
   sortDescending_ = !sort.empty() && sort[0] == '<';
@@ -166,6 +166,11 @@ void CViewDefinition::SaveColumns(const std::string& columns, const std::string&
   settings_.WriteString(section_, kColWidths, widths);
 }
 
+void CViewDefinition::ReloadColumns() {
+  LoadColumns(settings_.GetString(section_, kColumns, ""),
+              settings_.GetString(section_, kColWidths, ""));
+}
+
 int CViewDefinition::GetColumn(int i) const {
   if (i < 0 || i >= ColumnCount()) return kNoColumn;
   return columns_[static_cast<size_t>(i)];
@@ -209,7 +214,13 @@ void CViewDefinition::SetFilterColumn(int column) {
 
 void CViewDefinition::AddFilterValue(const std::string& text, bool clearFirst) {
   if (clearFirst) filterValues_.clear();
-  if (!text.empty()) filterValues_.push_back(text);
+  if (!text.empty()) {
+    std::string value = text;
+    for (char& c : value) {
+      if (c == ',') c = '*';
+    }
+    filterValues_.push_back(std::move(value));
+  }
   changed_.filter = true;
 }
 

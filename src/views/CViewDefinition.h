@@ -51,6 +51,8 @@ class CViewDefinition {
   int Save();
   // Writes Columns and ColWidths at once (the list after the user moved or resized columns).
   void SaveColumns(const std::string& columns, const std::string& widths);
+  // Reads Columns and ColWidths of the view's key again (after SaveColumns).
+  void ReloadColumns();
 
   const std::string& Name() const { return name_; }
   const std::string& Section() const { return section_; }
@@ -71,6 +73,8 @@ class CViewDefinition {
   int GetFilterColumn() const { return filterColumn_; }
   void SetFilterColumn(int column);
   const std::vector<std::string>& FilterValues() const { return filterValues_; }
+  // Values are stored joined by commas: a comma inside a value becomes "*" (which still matches
+  // it), and an empty value is not taken.
   void AddFilterValue(const std::string& text, bool clearFirst);
 
   const std::vector<std::string>& SearchEntries() const { return searchEntries_; }
