@@ -91,6 +91,13 @@ TEST_F(ViewDefinitionTest, UnknownColumnTitleEndsTheList) {
   EXPECT_FALSE(view.HasColumn(discovery::kColIpAddress));
 }
 
+TEST_F(ViewDefinitionTest, OnlyUnknownTitlesGiveSystemName) {
+  Put("Columns", "Nonsense,More Nonsense");
+  view.Load(kView);
+  ASSERT_EQ(view.ColumnCount(), 1);
+  EXPECT_EQ(view.GetColumn(0), discovery::kColSystemName);
+}
+
 TEST_F(ViewDefinitionTest, TitlesMatchCaseSensitively) {
   Put("Columns", "System Name,ip address");
   view.Load(kView);
@@ -197,6 +204,36 @@ TEST_F(ViewDefinitionTest, FilterSavedOrDeleted) {
   view.Save();
   EXPECT_EQ(Get("Filter"), "<none>");
   EXPECT_EQ(Get("FilterValue"), "<none>");
+}
+
+TEST_F(ViewDefinitionTest, FilterValueWithACommaStillMatchesAfterReloading) {
+  view.Load(kView);
+  view.SetFilterColumn(discovery::kColSystemName);
+  view.AddFilterValue("Lab, east", true);
+  view.AddFilterValue("", false);
+  view.Save();
+  EXPECT_EQ(Get("FilterValue"), "Lab* east");
+  view.Load(kView);
+  ASSERT_EQ(view.FilterValues().size(), 1u);
+  EXPECT_TRUE(view.KeepsText("Lab, east"));
+  EXPECT_FALSE(view.KeepsText("Lab"));
+}
+
+TEST_F(ViewDefinitionTest, EmptyStoredFilterValuesAreNotLoaded) {
+  Put("Filter", "System Name");
+  Put("FilterValue", "a,,b");
+  view.Load(kView);
+  EXPECT_EQ(view.FilterValues(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(view.KeepsText(""));
+}
+
+TEST_F(ViewDefinitionTest, ReloadColumnsTakesWhatWasSaved) {
+  view.Load(kView);
+  view.SaveColumns("IP Address,System Name", "90,120");
+  view.ReloadColumns();
+  EXPECT_EQ(view.GetColumn(0), discovery::kColIpAddress);
+  EXPECT_EQ(view.ColumnWidth(1), 120);
+  EXPECT_FALSE(view.FitColumns(false, false));
 }
 
 TEST_F(ViewDefinitionTest, SaveColumnsWritesBothAtOnce) {
