@@ -3,6 +3,7 @@
 #include <map>
 #include <ostream>
 
+#include "cli/AccessCommand.h"
 #include "cli/ArgList.h"
 #include "cli/CtlContext.h"
 #include "cli/DiscoverCommand.h"
@@ -39,6 +40,7 @@ std::string CtlApp::HelpText() {
   text += DiscoverCommand::Usage();
   text += QueryCommand::Usage();
   text += SetIpCommand::Usage();
+  text += AccessCommand::Usage();
   text +=
       "\n"
       "Options:\n"
@@ -76,7 +78,7 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
       {"settings", &SettingsCommand::Run}, {"snmp", &SnmpCommand::Run},
       {"ports", &PortsCommand::Run},       {"run", &RunCommand::Run},
       {"discover", &DiscoverCommand::Run}, {"query", &QueryCommand::Run},
-      {"setip", &SetIpCommand::Run},
+      {"setip", &SetIpCommand::Run},       {"access", &AccessCommand::Run},
   };
   auto found = kCommands.find(command);
   if (found != kCommands.end()) {

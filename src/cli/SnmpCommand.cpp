@@ -7,7 +7,9 @@
 #include <ostream>
 
 #include "app/AppSettings.h"
+#include "app/DeviceAccessList.h"
 #include "cli/CtlContext.h"
+#include "cli/SnmpEngineScope.h"
 #include "discovery/CPleaseWaitDlg.h"
 #include "snmp/CSnmpManager.h"
 #include "snmp/CSnmpVarBind.h"
@@ -21,8 +23,6 @@ namespace {
 constexpr int kExitNoAnswer = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 3;
-constexpr const char* kDefaultGetCommunity = "public";
-constexpr const char* kDefaultSetCommunity = "private";
 
 bool ParseNumber(const std::string& text, long long low, long long high, long long* value) {
   if (text.empty()) return false;
@@ -48,21 +48,6 @@ bool ParseHex(const std::string& text, std::vector<uint8_t>* octets) {
   return true;
 }
 
-// The engine for the length of one command.
-class EngineScope {
- public:
-  EngineScope() { started_ = SnmpStartup(nullptr, nullptr, nullptr, nullptr, nullptr) == 1; }
-  ~EngineScope() {
-    if (started_) SnmpCleanup();
-  }
-  EngineScope(const EngineScope&) = delete;
-  EngineScope& operator=(const EngineScope&) = delete;
-  bool started() const { return started_; }
-
- private:
-  bool started_ = false;
-};
-
 int ExitFor(int code) {
   return code == snmp::kSnmpNoReply ? kExitNoAnswer : kExitFailed;
 }
@@ -75,7 +60,8 @@ const char* SnmpCommand::Usage() {
          "  snmp set IP OID=TYPE:VALUE... [--community C] [--timeout CS] [--port N]\n"
          "                                        write variables; TYPE i integer, u unsigned,\n"
          "                                        s string, x hex string, o OID, a IP address\n"
-         "    --community defaults to public (get) and private (set); --timeout is in\n"
+         "    --community defaults to the get or set community of the access list's entry\n"
+         "    for IP (see access lookup); --timeout is in\n"
          "    hundredths of a second per attempt (three attempts; default the stored\n"
          "    GetTimeout/SetTimeout); --port is the agent's UDP port (default 161)\n";
 }
@@ -168,7 +154,7 @@ int SnmpCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std:
     return kExitUsage;
   }
 
-  EngineScope engine;
+  SnmpEngineScope engine;
   if (!engine.started()) {
     err << "portolanctl snmp: the SNMP engine did not start\n";
     return kExitFailed;
@@ -177,8 +163,11 @@ int SnmpCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std:
   discovery::CPleaseWaitDlg wait(true);
   snmp::SnmpOperationContext operation;
   operation.address = rest[1];
-  operation.getCommunity = community.value_or(kDefaultGetCommunity);
-  operation.setCommunity = community.value_or(kDefaultSetCommunity);
+  // Without --community, the communities the device access list gives the address.
+  const auto [listGet, listSet] =
+      app::ReloadApplicationAccessList(context.Settings(), false).CommunitiesFor(rest[1]);
+  operation.getCommunity = community.value_or(listGet);
+  operation.setCommunity = community.value_or(listSet);
   operation.wait = &wait;
   int status = snmp::kSnmpOk;
   int result = snmp::kSnmpSessionFailed;

@@ -23,11 +23,11 @@
 #include "snmp/CSnmpManager.h"
 #include "snmp/SnmpApi.h"
 #include "snmp/SnmpTransport.h"
+#include "snmp/SnmpdProcess.h"
 
 namespace snmp {
 namespace {
 
-constexpr const char* kSnmpd = "/usr/sbin/snmpd";
 constexpr const char* kCommunity = "portolantest";
 constexpr const char* kSysContact = "1.3.6.1.2.1.1.4.0";
 constexpr const char* kSysUpTime = "1.3.6.1.2.1.1.3.0";
@@ -36,46 +36,15 @@ std::string Portolanctl() {
   return std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
 }
 
-std::string MakeTempDir() {
-  char pattern[] = "/tmp/portolan-snmp-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir != nullptr ? dir : "";
-}
-
-// A UDP port on 127.0.0.1 that nobody uses now.
-uint16_t FreeUdpPort() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-  socklen_t size = sizeof local;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size);
-  close(fd);
-  return ntohs(local.sin_port);
-}
+using test::MakeTempDir;
 
 class SnmpdPeer : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (access(kSnmpd, X_OK) != 0) GTEST_SKIP() << "net-snmp's snmpd is not installed";
-    dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
-    port = FreeUdpPort();
-    std::ofstream(dir + "/snmpd.conf") << "rwcommunity " << kCommunity << " 127.0.0.1\n"
-                                       << "agentaddress udp:127.0.0.1:" << port << "\n";
-    pid = fork();
-    if (pid == 0) {
-      const std::string log = dir + "/snmpd.log";
-      freopen(log.c_str(), "w", stdout);
-      freopen(log.c_str(), "a", stderr);
-      setenv("SNMP_PERSISTENT_DIR", (dir + "/persist").c_str(), 1);
-      setenv("MIBS", "", 1);
-      const std::string conf = dir + "/snmpd.conf";
-      execl(kSnmpd, kSnmpd, "-f", "-Lo", "-C", "-c", conf.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    ASSERT_GT(pid, 0);
+    if (!test::SnmpdProcess::Installed()) GTEST_SKIP() << "net-snmp's snmpd is not installed";
+    ASSERT_TRUE(snmpd.Start(kCommunity));
+    dir = snmpd.Dir();
+    port = snmpd.Port();
     ASSERT_EQ(SnmpStartup(nullptr, nullptr, nullptr, nullptr, nullptr), SNMPAPI_SUCCESS);
     savedPort = SnmpTransportDefaults().udpAgentPort;
     SnmpTransportDefaults().udpAgentPort = port;
@@ -86,13 +55,8 @@ class SnmpdPeer : public ::testing::Test {
     ASSERT_TRUE(WaitUntilAnswering()) << "snmpd did not answer; see " << dir << "/snmpd.log";
   }
   void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
     if (savedPort != 0) SnmpTransportDefaults().udpAgentPort = savedPort;
     SnmpCleanup();
-    if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
   }
 
   bool WaitUntilAnswering() {
@@ -109,7 +73,7 @@ class SnmpdPeer : public ::testing::Test {
   std::string dir;
   uint16_t port = 0;
   uint16_t savedPort = 0;
-  pid_t pid = -1;
+  test::SnmpdProcess snmpd;
   discovery::CPleaseWaitDlg wait{true};
   SnmpOperationContext context;
 };
@@ -179,6 +143,11 @@ class PortolanctlAgent : public ::testing::Test {
     dir = MakeTempDir();
     ASSERT_FALSE(dir.empty());
     env = {{"PORTOLAN_REGISTRY", dir + "/registry.reg"}};
+    // Without --community the access list gives the communities: the agent's.
+    ASSERT_EQ(RunProcess(Portolanctl(),
+                         {"access", "set", "<Default>", "--get", "public", "--set", "private"}, env)
+                  .exitCode,
+              0);
     devsim::AddDeviceVariables(agent, root, 1);
     ASSERT_TRUE(server.Open("127.0.0.1", 0));
   }
@@ -245,6 +214,20 @@ TEST_F(PortolanctlAgent, ASilentAgentExitsOneWithTheMeaning) {
   // and the datagram wake it together); the requests are all there once portolanctl has ended.
   server.Service(0);
   EXPECT_EQ(agent.Requests(), 3u);
+}
+
+TEST_F(PortolanctlAgent, WithoutACommunityTheAccessListsEntryForTheAddressIsUsed) {
+  ASSERT_EQ(
+      RunProcess(Portolanctl(), {"access", "set", "127.0.0.*", "--get", "elsewhere"}, env).exitCode,
+      0);
+  ASSERT_TRUE(server.Start());
+  ProcessResult r = Run({"snmp", "get", "127.0.0.1", root + ".1.9.0", "--timeout", "5"});
+  EXPECT_EQ(r.exitCode, 1);  // the agent does not answer a community it does not know
+  EXPECT_EQ(Run({"snmp", "get", "127.0.0.1", root + ".1.9.0", "--community", "public"}).exitCode,
+            0);
+  server.Stop();
+  server.Service(0);
+  EXPECT_EQ(agent.Refused(), 3u);
 }
 
 TEST_F(PortolanctlAgent, AnAgentErrorNamesTheVariable) {
