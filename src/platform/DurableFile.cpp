@@ -16,10 +16,10 @@ bool SetError(std::string* error, const std::string& what, const std::string& pa
   return false;
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(FileOps& ops, int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    const ssize_t n = ops.Write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -51,33 +51,36 @@ bool DurableFile::MakeDirectories(const std::string& dir, std::string* error) {
   return true;
 }
 
-bool DurableFile::SyncDirectory(const std::string& dir, std::string* error) {
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool DurableFile::SyncDirectory(const std::string& dir, std::string* error, FileOps& ops) {
+  const int fd = ops.Open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) return SetError(error, "cannot open folder", dir);
-  const bool ok = ::fsync(fd) == 0;
+  const bool ok = ops.Fsync(fd) == 0;
   if (!ok) SetError(error, "cannot sync folder", dir);
-  ::close(fd);
+  ops.Close(fd);
   return ok;
 }
 
 bool DurableFile::WriteAtomically(const std::string& path, const std::string& text,
-                                  std::string* error) {
+                                  std::string* error, FileOps& ops) {
   const std::string dir = Directory(path);
   if (!MakeDirectories(dir, error)) return false;
   const std::string temp = path + ".tmp";
   // O_NOFOLLOW: a symlink planted at the temporary name must not redirect the write.
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  const int fd =
+      ops.Open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return SetError(error, "cannot create", temp);
   // The mode given to open() is reduced by the umask and ignored for an existing file.
-  bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  // The sync comes before the rename: otherwise a crash could leave the new name on an empty file.
+  bool ok = ops.Fchmod(fd, 0600) == 0 && WriteAll(ops, fd, text) && ops.Fsync(fd) == 0;
   if (!ok) SetError(error, "cannot write", temp);
-  if (::close(fd) != 0 && ok) ok = SetError(error, "cannot close", temp);
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = SetError(error, "cannot rename", temp);
+  if (ops.Close(fd) != 0 && ok) ok = SetError(error, "cannot close", temp);
+  if (ok && ops.Rename(temp.c_str(), path.c_str()) != 0)
+    ok = SetError(error, "cannot rename", temp);
   if (!ok) {
-    ::unlink(temp.c_str());
+    ops.Unlink(temp.c_str());
     return false;
   }
-  return SyncDirectory(dir, error);
+  return SyncDirectory(dir, error, ops);
 }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/FileOps.h"
+
 namespace platform {
 
 class DurableFile {
@@ -11,12 +13,15 @@ class DurableFile {
   // and syncs the folder, so that the rename itself is on disk when this returns. Callers hold a
   // lock that keeps other writers of `path` out, which lets the temporary name be fixed: a
   // temporary left by a killed writer is simply overwritten by the next one.
-  static bool WriteAtomically(const std::string& path, const std::string& text, std::string* error);
+  // `ops` makes the calls that write, sync and rename (tests watch their order).
+  static bool WriteAtomically(const std::string& path, const std::string& text, std::string* error,
+                              FileOps& ops = SystemFileOps());
   // Creates the folder and its missing parents, mode 0700.
   static bool MakeDirectories(const std::string& dir, std::string* error);
   // The folder part of a path ("." when it has none).
   static std::string Directory(const std::string& path);
-  static bool SyncDirectory(const std::string& dir, std::string* error);
+  static bool SyncDirectory(const std::string& dir, std::string* error,
+                            FileOps& ops = SystemFileOps());
 };
 
 }  // namespace platform

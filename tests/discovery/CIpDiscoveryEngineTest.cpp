@@ -350,6 +350,23 @@ TEST_F(EngineTest, SweepListsTheMakersDevicesIncludingDotTwoFiftyFive) {
   EXPECT_EQ(ips, (std::set<std::string>{"10.0.0.1", "10.0.0.255"}));
 }
 
+// The maker field is five characters: a device whose text agrees with the own tag in the first
+// four but not the fifth is another maker's, however close.
+TEST_F(EngineTest, SweepLeavesOutAMakerTextThatDiffersInTheFifthCharacter) {
+  SimDevice own = MakeDevice(1);
+  own.shape.ip = {10, 0, 0, 1};
+  SimDevice near = MakeDevice(2);
+  near.shape.ip = {10, 0, 0, 2};
+  near.shape.maker = "Vantx";
+  net.devices = {own, near};
+  EngineOptions options;
+  options.ownMakerTag = "Vantor";
+  Engine(options).SubnetSweep("10.0.0.");
+  std::set<std::string> ips;
+  for (auto* r : window.records) ips.insert(r->GetColumnText(kColIpAddress));
+  EXPECT_EQ(ips, std::set<std::string>{"10.0.0.1"});
+}
+
 TEST_F(EngineTest, SweepKeepsTakingLateAnswersUntilSilence) {
   // Answers arrive 1500 and 3000 ms after the last group: each within 2000 ms of the one before.
   SimDevice a = MakeDevice(1);

@@ -158,6 +158,7 @@ TEST(DiscoveryReply, TextsWithoutTerminatorStopAtTheirField) {
   EXPECT_EQ(r.reply.makerTag, "Vanto");
   EXPECT_EQ(r.reply.systemName, std::string(128, 'S'));
   EXPECT_EQ(r.reply.generalStatus, std::string(80, 'G'));
+  ASSERT_EQ(r.reply.ports.size(), 1u);
   EXPECT_EQ(r.reply.ports[0].name, std::string(16, 'N'));
 }
 

@@ -326,6 +326,47 @@ TEST_F(BerCodecTest, EveryTruncationOfAGoodMessageFailsCleanly) {
   }
 }
 
+// Every length of a message under 128 octets takes the one-octet form and so the decoder's quick
+// paths (sequence, PDU, varbind, primitive), which the long value above never reaches. A cut at
+// any octet must fail; under the sanitizers a read past the copy would stop the test.
+TEST_F(BerCodecTest, EveryTruncationOfAShortFormMessageFailsCleanly) {
+  Bytes text = str("abc");
+  Bytes msg = encode(pduWith(SNMP_PDU_RESPONSE, 3, {octetsValue(4, text), intValue(-5)}));
+  ASSERT_LT(msg.size(), 128u);
+  ASSERT_EQ(msg[1], msg.size() - 2);  // the outer length is in short form too
+  for (size_t n = 0; n < msg.size(); ++n) {
+    // An exact-size copy on the heap, so that one octet too many is an overflow ASan sees.
+    Bytes cut(msg.begin(), msg.begin() + static_cast<long>(n));
+    cut.shrink_to_fit();
+    EXPECT_NE(decodeError(cut), SNMPAPI_SUCCESS) << n;
+  }
+  EXPECT_EQ(decodeError(msg), SNMPAPI_SUCCESS);
+}
+
+// Inside a whole message, the last value's one-octet length claims one octet more than its
+// enclosing value holds: the quick paths of a primitive and of a varbind must refuse it rather
+// than read the octet after the message.
+TEST_F(BerCodecTest, ShortFormLengthOneBeyondTheEnclosingValueFails) {
+  auto longer = [](uint8_t tag, const Bytes& contents) {
+    Bytes out{tag, static_cast<uint8_t>(contents.size() + 1)};
+    out.insert(out.end(), contents.begin(), contents.end());
+    return out;
+  };
+  const Bytes name = tlv(0x06, sysUpTimeOid());
+  const Bytes cases[] = {
+      response(tlv(0x30, cat({name, longer(0x02, {0x05})}))),
+      response(tlv(0x30, cat({name, longer(0x04, str("ab"))}))),
+      response(longer(0x30, cat({name, tlv(0x02, {0x05})}))),
+      // Both: a varbind taken one octet too long would let its value read past the message.
+      response(longer(0x30, cat({name, longer(0x02, {0x05})}))),
+  };
+  for (const Bytes& msg : cases) {
+    Bytes exact(msg);
+    exact.shrink_to_fit();
+    EXPECT_NE(decodeError(exact), SNMPAPI_SUCCESS);
+  }
+}
+
 TEST_F(BerCodecTest, FailedDecodesGiveTheirHandlesBack) {
   // Far more failures than the table has slots: none may leak a context, PDU or list.
   for (int i = 0; i < 200; ++i) {

@@ -1,0 +1,27 @@
+// The system calls of whole-file writes, behind an interface so that tests can see their order
+// and make any one of them fail.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace platform {
+
+class FileOps {
+ public:
+  virtual ~FileOps() = default;
+  // Each returns what the system call of its name returns, with errno set on failure.
+  virtual int Open(const char* path, int flags, mode_t mode) = 0;
+  virtual int Fchmod(int fd, mode_t mode) = 0;
+  virtual ssize_t Write(int fd, const void* data, size_t size) = 0;
+  virtual int Fsync(int fd) = 0;
+  virtual int Close(int fd) = 0;
+  virtual int Rename(const char* from, const char* to) = 0;
+  virtual int Unlink(const char* path) = 0;
+};
+
+// The real system calls.
+FileOps& SystemFileOps();
+
+}  // namespace platform
