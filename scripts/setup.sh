@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   clang libclang-rt-14-dev           # libFuzzer and the sanitizer runtimes for the fuzz run
   qt6-base-dev libgl-dev             # the desktop program
+  libqt6svg6                         # its SVG pictures (image and icon plugins)
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsnmp-dev snmpd snmp             # net-snmp: interop tests and the benchmark peer
   ser2net socat                      # RFC 2217 peer and pty pairs in the tests

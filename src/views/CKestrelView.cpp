@@ -1,0 +1,364 @@
+#include "views/CKestrelView.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QMetaObject>
+#include <QTreeView>
+
+#include "views/CViewStore.h"
+#include "views/DeviceListIcons.h"
+#include "views/DeviceListModel.h"
+
+namespace views {
+namespace {
+
+struct MenuEntry {
+  int command;
+  const char* text;
+  const char* shortcut;  // shown beside the text; nullptr for none
+};
+
+// Menu 140 (multi-selection mode) and menu 141 (standard mode).
+constexpr MenuEntry kMultiSelectMenu[] = {
+    {CKestrelView::kCmdConfigureSelected, "Configure Selected Devices", nullptr},
+    {CKestrelView::kCmdSelectAll, "Select All", nullptr},
+    {CKestrelView::kCmdSelectNone, "Select None", nullptr},
+    {CKestrelView::kCmdResetSelected, "Reset Selected Devices", nullptr},
+    {CKestrelView::kCmdReturnToStandard, "Return to Standard Mode", nullptr},
+};
+constexpr MenuEntry kStandardMenu[] = {
+    {CKestrelView::kCmdVirtualPort, "Virtual Port", "Alt+C"},
+    {CKestrelView::kCmdConnectionStatus, "Connection Status", "Alt+S"},
+    {CKestrelView::kCmdDeletePortByNumber, "Delete Port by Number", "Alt+W"},
+};
+
+constexpr int kSmallIconSize = 16;
+constexpr int kLargeIconSize = 32;
+
+}  // namespace
+
+CKestrelView::CKestrelView(QWidget* parent) : QStackedWidget(parent) {
+  setObjectName("CKestrelView");
+  BuildViews();
+  ConnectHeader();
+  SetListMode(kDetails);
+}
+
+CKestrelView::~CKestrelView() = default;
+
+void CKestrelView::BuildViews() {
+  model_ = new DeviceListModel(this);
+
+  details_ = new QTreeView(this);
+  details_->setObjectName("details");
+  details_->setAccessibleName(tr("Device list"));
+  details_->setRootIsDecorated(false);
+  details_->setItemsExpandable(false);
+  details_->setUniformRowHeights(true);
+  details_->setAllColumnsShowFocus(true);
+  details_->setModel(model_);
+
+  icons_ = new QListView(this);
+  icons_->setObjectName("icons");
+  icons_->setAccessibleName(tr("Device list"));
+  icons_->setUniformItemSizes(true);
+  icons_->setModel(model_);
+  // One selection for both faces, so switching the style keeps it.
+  QItemSelectionModel* own = icons_->selectionModel();
+  icons_->setSelectionModel(details_->selectionModel());
+  delete own;
+
+  const QString sheet =
+      QStringLiteral(
+          "QAbstractItemView::indicator:unchecked { image: url(%1); }"
+          "QAbstractItemView::indicator:checked { image: url(%2); }")
+          .arg(DeviceListIcons::CheckBoxPath(false), DeviceListIcons::CheckBoxPath(true));
+  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(details_),
+                                  static_cast<QAbstractItemView*>(icons_)}) {
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setStyleSheet(sheet);
+    view->installEventFilter(this);
+    connect(view, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex&) { RunDoubleClickCommand(); });
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint& pos) { ShowContextMenu(view, pos); });
+    addWidget(view);
+  }
+}
+
+void CKestrelView::ConnectHeader() {
+  QHeaderView* header = Header();
+  header->setSectionsMovable(true);
+  header->setSectionsClickable(true);
+  header->setStretchLastSection(false);
+  header->setSortIndicatorShown(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->viewport()->installEventFilter(this);
+  connect(header, &QHeaderView::sectionClicked, this, &CKestrelView::OnHeaderClicked);
+  connect(header, &QHeaderView::sectionMoved, this, [this] {
+    if (!applyingLayout_) QueueLayoutSave();
+  });
+  connect(header, &QHeaderView::sectionResized, this, [this] {
+    if (!applyingLayout_) resizedByUser_ = true;
+  });
+}
+
+QHeaderView* CKestrelView::Header() const {
+  return details_->header();
+}
+
+QAbstractItemView* CKestrelView::CurrentView() const {
+  return mode_ == kDetails ? static_cast<QAbstractItemView*>(details_)
+                           : static_cast<QAbstractItemView*>(icons_);
+}
+
+void CKestrelView::SetListMode(ListMode mode) {
+  const bool hadFocus = CurrentView()->hasFocus();
+  mode_ = mode;
+  if (mode != kDetails) {
+    const bool large = mode == kLargeIcons;
+    icons_->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+    icons_->setMovement(QListView::Static);
+    icons_->setResizeMode(QListView::Adjust);
+    icons_->setFlow(mode == kList ? QListView::TopToBottom : QListView::LeftToRight);
+    icons_->setWrapping(true);
+    icons_->setWordWrap(large);
+    const int size = large ? kLargeIconSize : kSmallIconSize;
+    icons_->setIconSize(QSize(size, size));
+  }
+  setCurrentWidget(CurrentView());
+  if (hadFocus) CurrentView()->setFocus();
+}
+
+void CKestrelView::ArrangeIcons() {
+  icons_->doItemsLayout();
+}
+
+// ---- DeviceListControl ----
+
+void CKestrelView::SetColumns(const std::vector<ListColumn>& columns) {
+  applyingLayout_ = true;
+  model_->SetColumns(columns);
+  QHeaderView* header = Header();
+  // A new set of columns starts in its own order.
+  for (int logical = 0; logical < header->count(); ++logical) {
+    const int visual = header->visualIndex(logical);
+    if (visual != logical) header->moveSection(visual, logical);
+  }
+  for (size_t i = 0; i < columns.size(); ++i) {
+    details_->setColumnWidth(static_cast<int>(i), columns[i].width);
+  }
+  sortSection_ = -1;
+  header->setSortIndicatorShown(false);
+  applyingLayout_ = false;
+}
+
+void CKestrelView::DeleteAllRows() {
+  model_->Clear();
+}
+
+int CKestrelView::InsertRow(const ListRow& row) {
+  return model_->Append(row);
+}
+
+void CKestrelView::DeleteRow(int row) {
+  model_->Remove(row);
+}
+
+int CKestrelView::GetRowCount() const {
+  return model_->rowCount();
+}
+
+uint32_t CKestrelView::GetItemData(int row) const {
+  return model_->ItemData(row);
+}
+
+int CKestrelView::FindItemData(uint32_t itemData) const {
+  return model_->Find(itemData);
+}
+
+void CKestrelView::SelectRow(int row) {
+  QItemSelectionModel* selection = details_->selectionModel();
+  selection->clearSelection();
+  if (row < 0 || row >= model_->rowCount()) return;
+  const QModelIndex index = model_->index(row, 0);
+  selection->setCurrentIndex(index,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  CurrentView()->scrollTo(index);
+}
+
+int CKestrelView::GetSelectedRow() const {
+  const QModelIndexList rows = details_->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CKestrelView::SelectFirstIfNone() {
+  if (GetSelectedRow() < 0 && GetRowCount() > 0) SelectRow(0);
+}
+
+void CKestrelView::SortRows(const RowLess& less) {
+  model_->Sort(less);
+  FitColumns();
+}
+
+void CKestrelView::FitColumns() {
+  const std::vector<ListColumn>& columns = model_->Columns();
+  applyingLayout_ = true;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].fit) details_->resizeColumnToContents(static_cast<int>(i));
+  }
+  applyingLayout_ = false;
+}
+
+void CKestrelView::SetSortIndicator(const std::string& title, bool descending) {
+  const std::vector<ListColumn>& columns = model_->Columns();
+  sortSection_ = -1;
+  for (size_t i = 0; i < columns.size() && !title.empty(); ++i) {
+    if (columns[i].title == title) {
+      sortSection_ = static_cast<int>(i);
+      break;
+    }
+  }
+  descending_ = descending;
+  QHeaderView* header = Header();
+  header->setSortIndicatorShown(sortSection_ >= 0);
+  if (sortSection_ >= 0) {
+    header->setSortIndicator(sortSection_, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  }
+}
+
+void CKestrelView::SetMultiSelect(bool on) {
+  multiSelect_ = on;
+  model_->SetCheckable(on);
+}
+
+bool CKestrelView::IsRowChecked(int row) const {
+  return model_->IsChecked(row);
+}
+
+void CKestrelView::SetAllChecked(bool checked) {
+  model_->SetAllChecked(checked);
+}
+
+// ---- the header ----
+
+void CKestrelView::OnHeaderClicked(int logical) {
+  const std::vector<ListColumn>& columns = model_->Columns();
+  if (logical < 0 || logical >= static_cast<int>(columns.size())) return;
+  // The same column again turns the direction; another keeps it.
+  const bool descending = logical == sortSection_ ? !descending_ : descending_;
+  const std::string title = columns[static_cast<size_t>(logical)].title;
+  if (store_ != nullptr) {
+    store_->SortBy(title, descending);
+  } else {
+    SetSortIndicator(title, descending);
+  }
+}
+
+void CKestrelView::QueueLayoutSave() {
+  if (saveQueued_) return;
+  saveQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        saveQueued_ = false;
+        CurrentView()->viewport()->update();
+        SaveLayout();
+      },
+      Qt::QueuedConnection);
+}
+
+void CKestrelView::SaveLayout() {
+  if (store_ == nullptr) return;
+  const std::vector<ListColumn>& columns = model_->Columns();
+  QHeaderView* header = Header();
+  std::vector<HeaderItem> items;
+  for (int visual = 0; visual < header->count(); ++visual) {
+    const int logical = header->logicalIndex(visual);
+    if (logical < 0 || logical >= static_cast<int>(columns.size())) continue;
+    items.push_back({columns[static_cast<size_t>(logical)].column, header->sectionSize(logical)});
+  }
+  store_->SaveListLayout(items);
+}
+
+// ---- input ----
+
+bool CKestrelView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Header()->viewport()) {
+    // A divider released after the user resized: saved unless the columns fit their data.
+    if (event->type() == QEvent::MouseButtonRelease && resizedByUser_) {
+      resizedByUser_ = false;
+      const std::vector<ListColumn>& columns = model_->Columns();
+      if (!columns.empty() && !columns.front().fit) QueueLayoutSave();
+    }
+    return false;
+  }
+  if (watched == details_ || watched == icons_) {
+    if (event->type() == QEvent::FocusIn && focusHandler_) focusHandler_();
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        RunDoubleClickCommand();
+        return true;
+      }
+    }
+  }
+  return QStackedWidget::eventFilter(watched, event);
+}
+
+void CKestrelView::RunCommand(int command) {
+  if (commandHandler_) commandHandler_(command);
+}
+
+void CKestrelView::RunDoubleClickCommand() {
+  if (GetSelectedRow() < 0) return;
+  RunCommand(store_ != nullptr ? store_->DoubleClickCommand() : kCmdConnectionStatus);
+}
+
+QMenu* CKestrelView::MakeContextMenu() {
+  auto* menu = new QMenu(this);
+  const bool multi = multiSelect_;
+  menu->setObjectName(multi ? "140" : "141");
+  const bool rowSelected = GetSelectedRow() >= 0;
+  auto add = [this, menu](const MenuEntry& entry) {
+    QAction* action = menu->addAction(tr(entry.text));
+    action->setObjectName(QString::number(entry.command));
+    if (entry.shortcut != nullptr) {
+      action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+      action->setShortcutVisibleInContextMenu(true);
+    }
+    const int command = entry.command;
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    return action;
+  };
+  if (multi) {
+    for (const MenuEntry& entry : kMultiSelectMenu) {
+      QAction* action = add(entry);
+      if (entry.command == kCmdReturnToStandard) {
+        action->setCheckable(true);
+        action->setChecked(true);
+      }
+    }
+  } else {
+    // Commands about a device need one.
+    for (const MenuEntry& entry : kStandardMenu) add(entry)->setEnabled(rowSelected);
+  }
+  return menu;
+}
+
+void CKestrelView::ShowContextMenu(QAbstractItemView* view, const QPoint& pos) {
+  const QModelIndex index = view->indexAt(pos);
+  if (index.isValid()) SelectRow(index.row());
+  QMenu* menu = MakeContextMenu();
+  menu->exec(view->viewport()->mapToGlobal(pos));
+  delete menu;
+}
+
+}  // namespace views
