@@ -16,8 +16,8 @@ std::string MakeAbsolute(const std::string& folder, const std::string& file) {
 
 }  // namespace
 
-BrandingInfo BrandingInfo::Read(const std::string& programFolder) {
-  platform::IniFile ini = platform::IniFile::Load(programFolder + "Portolan.ini");
+BrandingInfo BrandingInfo::Read(const std::string& folder) {
+  platform::IniFile ini = platform::IniFile::Load(folder + "Portolan.ini");
   auto read = [&ini](const char* key) {
     return ini.GetString("General", key, "", kBrandingBufferSize);
   };
@@ -26,8 +26,8 @@ BrandingInfo BrandingInfo::Read(const std::string& programFolder) {
   info.companyName = read("CompanyName");
   info.supportEmail = read("SupportEmail");
   info.companyHttp = read("CompanyHttp");
-  info.companyAvi = MakeAbsolute(programFolder, read("CompanyAvi"));
-  info.companyBmp = MakeAbsolute(programFolder, read("CompanyBmp"));
+  info.companyAvi = MakeAbsolute(folder, read("CompanyAvi"));
+  info.companyBmp = MakeAbsolute(folder, read("CompanyBmp"));
   info.companyReg = read("CompanyReg");
   return info;
 }

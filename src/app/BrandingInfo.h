@@ -1,4 +1,5 @@
-// Branding strings from "Portolan.ini" beside the program, read once at start.
+// Branding strings from "Portolan.ini" in the program's data folder (beside the program in a build
+// tree, share/portolan/ once installed), read once at start.
 #pragma once
 
 #include <string>
@@ -14,8 +15,9 @@ struct BrandingInfo {
   std::string companyBmp;    // "CompanyBmp", absolute
   std::string companyReg;    // "CompanyReg": the registry key name
 
-  // Reads section "General" of programFolder + "Portolan.ini"; a missing file or key gives "".
-  static BrandingInfo Read(const std::string& programFolder);
+  // Reads section "General" of folder + "Portolan.ini"; a missing file or key gives "". Relative
+  // file names are taken from that folder.
+  static BrandingInfo Read(const std::string& folder);
 
   // "PorgramName - CompanyName"; the built-in product name when both are empty.
   std::string MainWindowTitle() const;

@@ -56,8 +56,9 @@ platform::Prompt& CKestrelApp::GetPrompt() {
 
 void CKestrelApp::ReadBranding() {
   programFolder_ = DetectProgramFolder();
+  dataFolder_ = platform::SystemInfo::DataFolderOf(programFolder_);
   BrandingInfo& branding = TheBranding();
-  branding = BrandingInfo::Read(programFolder_);
+  branding = BrandingInfo::Read(dataFolder_);
   settings_->SetRegistryKey(branding.companyReg);
   if (!branding.programName.empty()) applicationName_ = branding.programName;
 }
@@ -143,7 +144,7 @@ unsigned CKestrelApp::MapHelpContext(unsigned context) {
 void CKestrelApp::WinHelp(unsigned context) {
   unsigned topic = MapHelpContext(context);
   std::string page = topic == 0 ? "index.html" : "topic" + std::to_string(topic) + ".html";
-  OpenHelpTopic("file://" + programFolder_ + "help/" + page);
+  OpenHelpTopic("file://" + dataFolder_ + "help/" + page);
 }
 
 const std::string& CKestrelApp::LookUpBrand(const std::string& tag) {

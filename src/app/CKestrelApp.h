@@ -86,6 +86,7 @@ class CKestrelApp {
   std::unique_ptr<platform::InstanceGuard> guard_;
   CKestrelCommandLineInfo commandLine_;
   std::string programFolder_;
+  std::string dataFolder_;  // help pages and branding: see SystemInfo::DataFolderOf
   std::string applicationName_ = "Portolan";
   std::string brandOid_;
 };

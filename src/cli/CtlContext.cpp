@@ -9,7 +9,7 @@ namespace cli {
 
 CtlContext::CtlContext()
     : store_(std::make_unique<platform::RegistryStore>(platform::RegistryStore::DefaultPath())) {
-  app::TheBranding() = app::BrandingInfo::Read(platform::SystemInfo::ProgramFolder());
+  app::TheBranding() = app::BrandingInfo::Read(platform::SystemInfo::DataFolder());
   settings_ = std::make_unique<app::Settings>(*store_, app::TheBranding().companyReg);
   app::InstallSettings(settings_.get());
 }

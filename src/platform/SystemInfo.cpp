@@ -10,11 +10,18 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/CharCursor.h"
 #include "platform/SmallFile.h"
 #include "platform/TextCursor.h"
+
+// The data folder seen from the program's folder, set by the build from the install layout.
+#ifndef PORTOLAN_DATA_FROM_PROGRAM
+#define PORTOLAN_DATA_FROM_PROGRAM "../share/portolan/"
+#endif
 
 namespace platform {
 
@@ -64,6 +71,17 @@ std::string SystemInfo::ProgramFolder() {
   const std::string path(buffer.data(), static_cast<size_t>(n));
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+std::string SystemInfo::DataFolderOf(const std::string& programFolder) {
+  // /proc/self/exe names the program without symbolic links, so ".." may be folded lexically.
+  const std::filesystem::path installed =
+      (std::filesystem::path(programFolder) / PORTOLAN_DATA_FROM_PROGRAM).lexically_normal();
+  std::error_code error;
+  if (!std::filesystem::is_directory(installed, error)) return programFolder;
+  std::string folder = installed.string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
 }
 
 std::string SystemInfo::HomeFolder() {

@@ -12,6 +12,12 @@ class SystemInfo {
   // The folder of the running executable with a trailing "/" (from /proc/self/exe); "./" when the
   // link cannot be read.
   static std::string ProgramFolder();
+  // The folder of the program's read-only files (help pages, branding), with a trailing "/": the
+  // installed data folder (share/portolan/ beside the program's bin/), found relative to the
+  // program's folder so that an installed tree can move, else the program's folder itself (a build
+  // tree, or a copy kept all in one folder).
+  static std::string DataFolderOf(const std::string& programFolder);
+  static std::string DataFolder() { return DataFolderOf(ProgramFolder()); }
   // The user's home folder: $HOME, else the password database; "/" when neither knows it.
   static std::string HomeFolder();
   // Where the files of the older utility are looked for: $WINDIR when set and not empty, else

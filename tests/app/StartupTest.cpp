@@ -222,3 +222,21 @@ TEST_F(StartupTest, HelpOpensTheMappedTopicAndBrandLookupKeepsTheLastOid) {
 }
 
 }  // namespace
+
+// Installed, the program is in usr/bin/ and its help pages and branding in usr/share/portolan/.
+TEST_F(StartupTest, InstalledProgramFindsHelpAndBrandingInItsDataFolder) {
+  std::filesystem::create_directories(programDir.Path() / "usr/bin");
+  std::filesystem::create_directories(programDir.Path() / "usr/share/portolan");
+  programDir.Write("usr/share/portolan/Portolan.ini",
+                   "[General]\r\nPorgramName=Harbour\r\nCompanyAvi=anim.gif\r\n");
+  programDir.Write("usr/bin/Portolan.ini", "[General]\r\nPorgramName=Wrong\r\n");
+  const std::string data = programDir.Folder() + "usr/share/portolan/";
+  RecordingApp app(store, programDir, windowsDir);
+  app.program = programDir.Folder() + "usr/bin/";
+  ASSERT_TRUE(app.InitInstance({}));
+  EXPECT_EQ(app.ApplicationName(), "Harbour");
+  EXPECT_EQ(app::TheBranding().companyAvi, data + "anim.gif");
+  EXPECT_EQ(Value("General", "Location")->text, app.program);
+  app.WinHelp(24);
+  EXPECT_EQ(app.helpUrl, "file://" + data + "help/topic24.html");
+}

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/TempDir.h"
 #include "platform/SystemInfo.h"
 
 using platform::SystemInfo;
@@ -112,3 +113,15 @@ TEST(SystemInfoTest, HostAddressesAreDottedIpv4) {
 }
 
 }  // namespace
+
+TEST(SystemInfoTest, DataFolderIsShareBesideBinOnceInstalled) {
+  TempDir root;
+  std::filesystem::create_directories(root.Path() / "bin");
+  // A build tree: nothing installed beside the program, so its own folder holds the data.
+  EXPECT_EQ(SystemInfo::DataFolderOf(root.Folder() + "bin/"), root.Folder() + "bin/");
+  root.Write("share", "");  // a file of that name is no data folder
+  EXPECT_EQ(SystemInfo::DataFolderOf(root.Folder() + "bin/"), root.Folder() + "bin/");
+  std::filesystem::remove(root.Path() / "share");
+  std::filesystem::create_directories(root.Path() / "share/portolan");
+  EXPECT_EQ(SystemInfo::DataFolderOf(root.Folder() + "bin/"), root.Folder() + "share/portolan/");
+}
