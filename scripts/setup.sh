@@ -12,6 +12,7 @@ packages=(
   libsnmp-dev snmpd snmp             # net-snmp: interop tests and the benchmark peer
   ser2net socat                      # RFC 2217 peer and pty pairs in the tests
   xvfb xauth iproute2 procps
+  dpkg-dev lintian desktop-file-utils appstream systemd bash-completion  # the package and its checks
 )
 
 missing=()

@@ -15,6 +15,17 @@ log=$(mktemp)
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300 | tee "$log"
 ctest_status=${PIPESTATUS[0]}
 
+# The Debian package, from a release build of its own, and its checks (scripts/package-check.sh).
+package_log=$(mktemp)
+if [ "${PORTOLAN_SKIP_PACKAGE:-0}" != 1 ]; then
+  echo "== package"
+  if package=$("$root/scripts/package.sh" "${PORTOLAN_PACKAGE_BUILD:-$root/build-package}"); then
+    "$root/scripts/package-check.sh" "$package" | tee "$package_log"
+  else
+    echo "package: 0 passed, 1 failed" | tee "$package_log"
+  fi
+fi
+
 fuzz_status=0
 if [ "${PORTOLAN_SKIP_FUZZ:-0}" != 1 ]; then
   "$root/scripts/fuzz-short.sh" "${PORTOLAN_FUZZ_SECONDS:-15}" || fuzz_status=$?
@@ -22,11 +33,15 @@ fi
 
 # The closing line counts the tests, whatever the fuzz run printed after them.
 summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-rm -f "$log"
+package_summary=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$package_log" | tail -n 1)
+package_passed=$(echo "$package_summary" | sed -nE 's/^package: ([0-9]+) passed.*/\1/p')
+package_failed=$(echo "$package_summary" | sed -nE 's/.* ([0-9]+) failed$/\1/p')
+rm -f "$log" "$package_log"
 if [ -n "$summary" ]; then
   failed=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
   total=$(echo "$summary" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
   [ "$fuzz_status" = 0 ] || echo "fuzz: a fuzz program found a problem (see above)"
-  echo "tests: $((total - failed)) passed, $failed failed"
+  [ "${package_failed:-0}" = 0 ] || echo "package: a check of the Debian package failed (see above)"
+  echo "tests: $((total - failed + ${package_passed:-0})) passed, $((failed + ${package_failed:-0})) failed"
 fi
-[ "$ctest_status" = 0 ] && [ "$fuzz_status" = 0 ]
+[ "$ctest_status" = 0 ] && [ "$fuzz_status" = 0 ] && [ "${package_failed:-0}" = 0 ]
