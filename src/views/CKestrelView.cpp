@@ -1,6 +1,9 @@
 #include "views/CKestrelView.h"
 
 #include <QAction>
+#include <QFontMetrics>
+#include <QStyle>
+#include <algorithm>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -157,6 +160,7 @@ void CKestrelView::SetColumns(const std::vector<ListColumn>& columns) {
   }
   sortSection_ = -1;
   header->setSortIndicatorShown(false);
+  ResetFittedWidths();
   applyingLayout_ = false;
 }
 
@@ -165,6 +169,7 @@ void CKestrelView::DeleteAllRows() {
 }
 
 int CKestrelView::InsertRow(const ListRow& row) {
+  if (!model_->Columns().empty() && model_->Columns().front().fit) GrowFittedWidths(row);
   return model_->Append(row);
 }
 
@@ -211,10 +216,54 @@ void CKestrelView::SortRows(const RowLess& less) {
 void CKestrelView::FitColumns() {
   const std::vector<ListColumn>& columns = model_->Columns();
   applyingLayout_ = true;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].fit) details_->resizeColumnToContents(static_cast<int>(i));
+  for (size_t i = 0; i < columns.size() && i < fitted_.size(); ++i) {
+    if (columns[i].fit) details_->setColumnWidth(static_cast<int>(i), fitted_[i]);
   }
   applyingLayout_ = false;
+}
+
+int CKestrelView::CellPadding() const {
+  // What the style draws around a cell's text: its margins on both sides, and a little air.
+  return 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, details_) + 12;
+}
+
+void CKestrelView::ResetFittedWidths() {
+  const QFontMetrics metrics(details_->font());
+  for (size_t c = 0; c < asciiAdvance_.size(); ++c) {
+    asciiAdvance_[c] = metrics.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+  }
+  const std::vector<ListColumn>& columns = model_->Columns();
+  fitted_.assign(columns.size(), 0);
+  QHeaderView* header = Header();
+  for (size_t i = 0; i < columns.size(); ++i) {
+    fitted_[i] = header->sectionSizeHint(static_cast<int>(i));
+  }
+}
+
+int CKestrelView::TextWidth(const std::string& text) const {
+  // Plain ASCII adds up the advances of its characters (kerning is a pixel or two at most);
+  // anything else is shaped by the font, which costs far more per text.
+  int width = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= asciiAdvance_.size()) {
+      return QFontMetrics(details_->font()).horizontalAdvance(QString::fromStdString(text));
+    }
+    width += asciiAdvance_[byte];
+  }
+  return width;
+}
+
+void CKestrelView::GrowFittedWidths(const ListRow& row) {
+  // Measured as rows arrive, so that fitting after a sort costs nothing per row.
+  const int padding = CellPadding();
+  const int firstExtra = details_->iconSize().isValid() ? details_->iconSize().width() : 16;
+  for (size_t i = 0; i < row.texts.size() && i < fitted_.size(); ++i) {
+    if (row.texts[i].empty()) continue;
+    int width = TextWidth(row.texts[i]) + padding;
+    if (i == 0) width += firstExtra + padding / 2;
+    fitted_[i] = std::max(fitted_[i], width);
+  }
 }
 
 void CKestrelView::SetSortIndicator(const std::string& title, bool descending) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QStackedWidget>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -105,6 +106,10 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   void RunCommand(int command);
   void RunDoubleClickCommand();
   void FitColumns();
+  void ResetFittedWidths();
+  void GrowFittedWidths(const ListRow& row);
+  int CellPadding() const;
+  int TextWidth(const std::string& text) const;
   QAbstractItemView* CurrentView() const;
   QHeaderView* Header() const;
 
@@ -121,6 +126,8 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   bool applyingLayout_ = false;  // sizes set by the list itself, not by the user
   bool resizedByUser_ = false;
   bool saveQueued_ = false;
+  std::vector<int> fitted_;  // per column: the widest text so far, for columns that fit
+  std::array<int, 128> asciiAdvance_{};  // of the list's font
 };
 
 }  // namespace views

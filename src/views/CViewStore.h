@@ -21,6 +21,11 @@
 // - Commands: Refresh (32789), Stop (32869; also at close), SelectView (32835/32861 and the
 //   selector), SortBy (list header), RefreshOne, SetPortMode (32812), CustomizeView / NewView
 //   (hooks until the customize sheet lands), DeleteNode / MoveNode / RenameNode / AddNode (tree).
+// - The list (CKestrelView): list.SetStore(&store) (header clicks, header saves, the double-click
+//   command), list.SetCommandHandler (menus 140/141, double-click, Enter: command ids for the
+//   frame), list.SetFocusHandler (0x800B), list.SetListMode (59408-59411), list.SetMultiSelect
+//   (32806), list.SetAllChecked (32884/32885). The list saves its own header (0x800E) through
+//   SaveListLayout.
 #pragma once
 
 #include <cstdint>

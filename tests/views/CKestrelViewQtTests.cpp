@@ -146,6 +146,21 @@ TEST_F(KestrelViewTest, ResizedColumnsAreSavedOnlyWhenNotFitted) {
   EXPECT_NE(widths.find(",177,"), std::string::npos) << widths;
 }
 
+TEST_F(KestrelViewTest, FittedColumnsTakeTheirWidestTextAndStoredWidthsStay) {
+  const std::string name = "a rather long system name, wider than the title";
+  Search({Device(1, name), Device(2, "short")});
+  const QFontMetrics metrics(view.DetailsView()->font());
+  EXPECT_GT(view.DetailsView()->columnWidth(0),
+            metrics.horizontalAdvance(QString::fromStdString(name)) + 16);
+  EXPECT_GE(view.DetailsView()->columnWidth(1), metrics.horizontalAdvance("10.0.0.1"));
+
+  settings.WriteString(kLab, "ColWidths", "200,80,90");
+  store.SelectView(store.CurrentNode(), false, true);
+  Search({Device(1, name)});
+  EXPECT_EQ(view.DetailsView()->columnWidth(0), 200);
+  EXPECT_EQ(view.DetailsView()->columnWidth(2), 90);
+}
+
 TEST_F(KestrelViewTest, SelectionSurvivesStyleChangesSortsAndRefreshes) {
   store.SetPortMode(false);
   Search({Device(1, "a"), Device(2, "b"), Device(3, "c")});
