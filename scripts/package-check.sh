@@ -74,6 +74,16 @@ check "installed portolanctl --version runs from the scratch root" \
   grep -qxF "portolanctl $version" <(env -i PATH=/usr/bin:/bin "$scratch/root/usr/bin/portolanctl" --version)
 check "installed portolan-devsim --help runs from the scratch root" \
   "$scratch/root/usr/bin/portolan-devsim" --help
+# The installed programs find their data folder relative to themselves: a Portolan.ini put in the
+# scratch root's share/portolan/ names the settings' registry key.
+printf '[General]\r\nCompanyReg=PackageCheck\r\n' >"$scratch/root/usr/share/portolan/Portolan.ini"
+registry="$scratch/registry.reg"
+PORTOLAN_REGISTRY="$registry" "$scratch/root/usr/bin/portolanctl" settings set General Check 1 \
+  >/dev/null 2>&1
+check "installed portolanctl reads share/portolan/Portolan.ini of its own root" \
+  grep -qF '[HKEY_CURRENT_USER\Software\PackageCheck\Portolan\General]' "$registry"
+rm -f "$scratch/root/usr/share/portolan/Portolan.ini"
+
 leaks=""
 for program in "$scratch"/root/usr/bin/*; do
   grep -qaF "$root" "$program" && leaks+=" $(basename "$program")"
