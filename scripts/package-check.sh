@@ -57,6 +57,29 @@ for path in "${expected[@]}"; do
 done
 check "file list holds every program, page and picture (${#expected[@]} files)" test -z "$missing"
 [ -z "$missing" ] || printf '%s' "$missing" | sed 's/^/      missing: /'
+# The program's own pictures (src/res/icons/<set>/) are compiled into the desktop program as Qt
+# resources, whose names are stored in UTF-16. A set counts once the program holds any of its
+# pictures (sets drawn ahead of the code that shows them wait); then it must hold all of them.
+portolan_bin="$scratch/portolan"
+dpkg-deb --fsys-tarfile "$package" | tar -xO ./usr/bin/portolan >"$portolan_bin" 2>/dev/null
+absent_pictures() {  # absent_pictures NAME...: those whose UTF-16 name is not in the program
+  perl -e 'local $/; open(my $f, "<", shift) or exit 1; my $data = <$f>;
+    for my $name (@ARGV) { print "$name\n" if index($data, join("", map { "\0$_" } split(//, $name))) < 0 }' \
+    "$portolan_bin" "$@"
+}
+while IFS= read -r set; do
+  mapfile -t pictures < <(find "$set" -maxdepth 1 -type f \( -name '*.svg' -o -name '*.png' \) \
+    -printf '%f\n' | sort)
+  [ "${#pictures[@]}" -gt 0 ] || continue
+  absent=$(absent_pictures "${pictures[@]}")
+  label="pictures of ${set#"$root/"} compiled into portolan (${#pictures[@]})"
+  if [ "$(grep -c . <<<"$absent")" = "${#pictures[@]}" ]; then
+    echo "skip  $label: the program shows none of them yet"
+    continue
+  fi
+  check "$label" test -z "$absent"
+  [ -z "$absent" ] || while read -r name; do echo "      not found: $name"; done <<<"$absent"
+done < <(find "$root/src/res/icons" -type d 2>/dev/null | sort)
 desktop=$(grep -E '^/usr/share/applications/[^/]+\.desktop$' <<<"$list")
 metainfo=$(grep -E '^/usr/share/metainfo/[^/]+\.metainfo\.xml$' <<<"$list")
 check "one desktop entry and its AppStream metadata" \
