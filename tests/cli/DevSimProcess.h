@@ -61,13 +61,18 @@ class DevSimProcess {
     const size_t at = line.find("udp=");
     if (at == std::string::npos) return false;
     port_ = std::stoi(line.substr(at + 4));
+    const size_t snmp = line.find("snmp=");
+    if (snmp != std::string::npos) snmpPort_ = std::stoi(line.substr(snmp + 5));
     return true;
   }
   int Port() const { return port_; }
+  // The agents' UDP port when the simulator serves SNMP (--snmp-port), else 0.
+  int SnmpPort() const { return snmpPort_; }
 
  private:
   static inline int counter_ = 0;
   pid_t pid_ = -1;
   int port_ = 0;
+  int snmpPort_ = 0;
   std::string readyFile_;
 };

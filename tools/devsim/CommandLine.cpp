@@ -53,8 +53,15 @@ Sockets:
   --burst N              replies sent back to back before a pause (default 64)
   --burst-gap-ms MS      the pause (default 2)
   --ready-file PATH      written once all sockets are open: "udp=P raw=P rfc2217=P devices=N"
+                         (and " snmp=P" when the agents serve)
   --snmp-port P          serve the devices' SNMP agents on UDP port P (161 as a device does;
-                         0: any free port); requests to a device's address get its agent
+                         0: any free port); requests to a device's address get its agent,
+                         whose private variables lie under the root its --maker selects
+  --snmp-log PATH        append one line per Set the agents take: device, address, variables,
+                         and what became of it (answered, ignored, error S); no communities
+  --snmp-ignore-set      take Sets (and log them) but never answer them
+  --snmp-set-error S[,I] answer every Set with error status S (1 tooBig ... 5 genErr) and
+                         index I (default 1), writing nothing
 
   --config FILE          read a config file (see below); its [device] sections replace --count,
                          and the socket options above win over its [simulator] section
@@ -191,6 +198,14 @@ std::map<std::string, Handler> ValueOptions(CommandLineState& s) {
        [&o](const std::string& v) { return SetNumber(v, 0, 1000, &o.burstGapMs); }},
       {"--ready-file", [&o](const std::string& v) { return SetText(&o.readyFile, v); }},
       {"--snmp-port", [&o](const std::string& v) { return SetNumber(v, 0, 65535, &o.snmpPort); }},
+      {"--snmp-log", [&o](const std::string& v) { return SetText(&o.snmpLog, v); }},
+      {"--snmp-set-error",
+       [&o](const std::string& v) -> std::optional<std::string> {
+         const size_t comma = v.find(',');
+         if (auto error = SetNumber(v.substr(0, comma), 1, 5, &o.snmpSetError)) return error;
+         if (comma == std::string::npos) return std::nullopt;
+         return SetNumber(v.substr(comma + 1), 0, 255, &o.snmpSetErrorIndex);
+       }},
       {"--config",
        [&s](const std::string& v) -> std::optional<std::string> {
          s.configPath = v;
@@ -225,6 +240,12 @@ void KeepCommandLineChoices(const CommandLineState& s, SimOptions* fromFile) {
   if (given("--burst")) fromFile->burst = cli.burst;
   if (given("--burst-gap-ms")) fromFile->burstGapMs = cli.burstGapMs;
   if (given("--snmp-port")) fromFile->snmpPort = cli.snmpPort;
+  if (given("--snmp-log")) fromFile->snmpLog = cli.snmpLog;
+  if (given("--snmp-ignore-set")) fromFile->snmpIgnoreSets = true;
+  if (given("--snmp-set-error")) {
+    fromFile->snmpSetError = cli.snmpSetError;
+    fromFile->snmpSetErrorIndex = cli.snmpSetErrorIndex;
+  }
 }
 
 CommandLineResult Error(const std::string& message) {
@@ -257,6 +278,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
       s.options.serveTcp = false;
     } else if (arg == "--no-multicast") {
       s.options.joinMulticast = false;
+    } else if (arg == "--snmp-ignore-set") {
+      s.options.snmpIgnoreSets = true;
     } else if (const auto found = options.find(arg); found != options.end()) {
       if (i + 1 >= argc) return Error(arg + " needs a value");
       if (auto error = found->second(argv[++i])) return Error(*error);

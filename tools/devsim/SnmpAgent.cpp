@@ -54,6 +54,7 @@ struct SnmpAgent::Parsed {
   smiINT32 requestId = 0;
   std::vector<snmp::CSnmpVarBind> request;  // as asked
   std::vector<snmp::CSnmpVarBind> answer;   // with the agent's values
+  int answeredStatus = 0;
 };
 
 void SnmpAgent::SetVariable(const std::string& oid, const snmp::CSnmpVarBind& value,
@@ -179,25 +180,45 @@ std::vector<uint8_t> SnmpAgent::Answer(const uint8_t* data, size_t size) {
     ++refused_;
     return {};
   }
-  if (config_.silent) return {};
+  SnmpAgentRequest entry;
+  entry.set = set;
+  entry.vars = parsed.request;
+  std::vector<uint8_t> reply;
+  if (!config_.silent && !(set && config_.ignoreSets)) reply = Respond(&parsed);
+  entry.answered = !reply.empty();
+  entry.status = parsed.answeredStatus;
+  Logged(entry);
+  return reply;
+}
 
+void SnmpAgent::Logged(const SnmpAgentRequest& request) {
+  log_.push_back(request);
+  if (request.set && onSet_) onSet_(request);
+}
+
+// The answer to a request taken: values, an error status, or tooBig when it does not fit.
+std::vector<uint8_t> SnmpAgent::Respond(Parsed* parsed) {
+  const bool set = parsed->type == SNMP_PDU_SET;
   int index = 0;
   int status = config_.forcedStatus;
   if (status != 0) {
     index = config_.forcedIndex;
+  } else if (set && config_.setErrorStatus != 0) {
+    status = config_.setErrorStatus;
+    index = config_.setErrorIndex;
   } else {
-    status = Process(&parsed, &index);
+    status = Process(parsed, &index);
   }
   std::vector<uint8_t> reply;
   if (status == 0) {
-    const size_t n = parsed.answer.size();
-    reply = Encode(parsed, 0, 0, true, n);
+    const size_t n = parsed->answer.size();
+    reply = Encode(*parsed, 0, 0, true, n);
     const size_t limit = config_.tooBigAbove == 0 ? kSnmpMaxMessage : config_.tooBigAbove;
     if (reply.empty() || reply.size() > limit) {
       // The index names the first variable that no longer fits.
       size_t fit = 0;
       while (fit < n) {
-        const std::vector<uint8_t> part = Encode(parsed, 0, 0, true, fit + 1);
+        const std::vector<uint8_t> part = Encode(*parsed, 0, 0, true, fit + 1);
         if (part.empty() || part.size() > limit) break;
         ++fit;
       }
@@ -206,7 +227,7 @@ std::vector<uint8_t> SnmpAgent::Answer(const uint8_t* data, size_t size) {
     }
   }
   if (status == 0 && set) {
-    for (const snmp::CSnmpVarBind& asked : parsed.request) {
+    for (const snmp::CSnmpVarBind& asked : parsed->request) {
       Variable& variable = variables_[asked.OidText()];
       const std::string oid = asked.OidText();
       variable.value = asked;
@@ -214,16 +235,17 @@ std::vector<uint8_t> SnmpAgent::Answer(const uint8_t* data, size_t size) {
     }
   }
   if (status != 0) {
-    reply = Encode(parsed, status, index, false, parsed.request.size());
-  } else if (config_.answerAtMost != 0 && config_.answerAtMost < parsed.answer.size()) {
-    reply = Encode(parsed, 0, 0, true, config_.answerAtMost);
+    reply = Encode(*parsed, status, index, false, parsed->request.size());
+  } else if (config_.answerAtMost != 0 && config_.answerAtMost < parsed->answer.size()) {
+    reply = Encode(*parsed, 0, 0, true, config_.answerAtMost);
   }
   if (reply.empty()) {
     ++refused_;
     return {};
   }
+  parsed->answeredStatus = status;
   ++answered_;
-  requestSizes_.push_back(parsed.request.size());
+  requestSizes_.push_back(parsed->request.size());
   return reply;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,7 +27,11 @@ struct SnmpAgentConfig {
   int forcedIndex = 0;
   // Answers carry at most this many varbinds (0: all), as a faulty agent might.
   size_t answerAtMost = 0;
-  bool silent = false;   // requests are read and counted, never answered
+  bool silent = false;      // requests are read and counted, never answered
+  bool ignoreSets = false;  // Sets are logged but never answered (Gets still are)
+  // Every Set is answered with this error status and index (0: none); nothing is written.
+  int setErrorStatus = 0;
+  int setErrorIndex = 1;
   uint32_t delayMs = 0;  // how late answers leave (the server that sends them honours it)
 };
 
@@ -34,6 +39,14 @@ struct SnmpAgentConfig {
 struct SnmpAgentWrite {
   std::string oid;
   snmp::CSnmpVarBind value;
+};
+
+// One request the agent took (its community was right), in order of arrival.
+struct SnmpAgentRequest {
+  bool set = false;
+  std::vector<snmp::CSnmpVarBind> vars;  // as sent: the OIDs, and for a Set the values
+  int status = 0;                        // the error status answered (0: none or no answer)
+  bool answered = false;
 };
 
 class SnmpAgent {
@@ -61,6 +74,11 @@ class SnmpAgent {
   uint64_t Answered() const { return answered_; }
   uint64_t Refused() const { return refused_; }
   const std::vector<SnmpAgentWrite>& Writes() const { return writes_; }
+  const std::vector<SnmpAgentRequest>& RequestLog() const { return log_; }
+  // Told of every Set taken, once its fate (answered or not, and the status) is known.
+  void OnSet(std::function<void(const SnmpAgentRequest&)> observer) {
+    onSet_ = std::move(observer);
+  }
   // Varbind counts of the requests answered, in order.
   const std::vector<size_t>& RequestSizes() const { return requestSizes_; }
 
@@ -75,6 +93,8 @@ class SnmpAgent {
   int Process(Parsed* parsed, int* errorIndex);
   std::vector<uint8_t> Encode(const Parsed& parsed, int status, int index, bool withValues,
                               size_t count);
+  std::vector<uint8_t> Respond(Parsed* parsed);
+  void Logged(const SnmpAgentRequest& request);
 
   SnmpAgentConfig config_;
   std::map<std::string, Variable> variables_;
@@ -83,6 +103,8 @@ class SnmpAgent {
   uint64_t refused_ = 0;
   std::vector<SnmpAgentWrite> writes_;
   std::vector<size_t> requestSizes_;
+  std::vector<SnmpAgentRequest> log_;
+  std::function<void(const SnmpAgentRequest&)> onSet_;
 };
 
 // Fills agent with a device's private MIB under root (and sysContact, sysName, sysLocation):

@@ -1,12 +1,30 @@
 #include "SnmpAgentHandler.h"
 
+#include "app/OemBrandTable.h"
+#include "discovery/DiscoveryReply.h"
 #include "res/StringTable.h"
 
 namespace devsim {
 
+std::string RootForMaker(const std::string& maker) {
+  if (maker == "Corvane" || maker == "Belmark") {
+    return std::string(app::kOemEnterpriseRoot) + ".2.3.5";
+  }
+  return res::LoadString(8002);
+}
+
+std::string SetLogLine(size_t device, const std::string& address, const SnmpAgentRequest& set) {
+  std::string line = "device " + std::to_string(device + 1) + " " + address + ": set";
+  for (size_t i = 0; i < set.vars.size(); ++i)
+    line += (i == 0 ? " " : "; ") + set.vars[i].Describe();
+  if (!set.answered) return line + " -> ignored";
+  if (set.status != 0) return line + " -> error " + std::to_string(set.status);
+  return line + " -> answered";
+}
+
 SnmpAgentHandler::SnmpAgentHandler(const DeviceTable& table, std::string root,
-                                   SnmpAgentConfig faults)
-    : table_(table), root_(std::move(root)), faults_(std::move(faults)) {}
+                                   SnmpAgentConfig faults, SetLog log)
+    : table_(table), root_(std::move(root)), faults_(std::move(faults)), log_(std::move(log)) {}
 
 SnmpAgent& SnmpAgentHandler::AgentOf(size_t device) {
   std::unique_ptr<SnmpAgent>& agent = agents_[device];
@@ -16,8 +34,15 @@ SnmpAgent& SnmpAgentHandler::AgentOf(size_t device) {
     config.getCommunity = d.getCommunity;
     config.setCommunity = d.setCommunity;
     agent = std::make_unique<SnmpAgent>(config);
-    AddDeviceVariables(*agent, root_, static_cast<int>(d.ports.size()));
+    AddDeviceVariables(*agent, root_.empty() ? RootForMaker(d.maker) : root_,
+                       static_cast<int>(d.ports.size()));
     agent->SetString("1.3.6.1.2.1.1.5.0", d.systemName);
+    if (log_) {
+      const std::string address = discovery::DottedAddress(d.ipAddress);
+      agent->OnSet([this, device, address](const SnmpAgentRequest& set) {
+        log_(SetLogLine(device, address, set));
+      });
+    }
   }
   return *agent;
 }
@@ -36,8 +61,10 @@ std::vector<OutgoingDatagram> SnmpAgentHandler::Handle(const Datagram& datagram)
   return {std::move(out)};
 }
 
-std::unique_ptr<UdpService> MakeSnmpService(const DeviceTable& table, int port, int* rc) {
-  auto handler = std::make_unique<SnmpAgentHandler>(table, res::LoadString(8002));
+std::unique_ptr<UdpService> MakeSnmpService(const DeviceTable& table, int port, int* rc,
+                                            SnmpAgentConfig faults, SnmpAgentHandler::SetLog log) {
+  auto handler =
+      std::make_unique<SnmpAgentHandler>(table, std::string(), std::move(faults), std::move(log));
   auto service = std::make_unique<UdpService>(std::move(handler), 64, 0);
   *rc = service->Endpoint().Open(port);
   if (*rc != 0) return nullptr;

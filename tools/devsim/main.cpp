@@ -4,8 +4,10 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "CommandLine.h"
 #include "Simulator.h"
@@ -61,24 +63,48 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "portolan-devsim: cannot open %s: %s\n", what.c_str(), std::strerror(rc));
     return 1;
   }
+  FILE* setLog = nullptr;
+  if (!parsed.options.snmpLog.empty()) {
+    setLog = std::fopen(parsed.options.snmpLog.c_str(), "a");
+    if (setLog == nullptr) {
+      std::fprintf(stderr, "portolan-devsim: cannot open %s: %s\n", parsed.options.snmpLog.c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+  }
+  std::string snmpReady;  // " snmp=P" in the ready file when the agents serve
   if (parsed.options.snmpPort >= 0) {
     int snmpRc = 0;
-    auto snmp = devsim::MakeSnmpService(simulator.Table(), parsed.options.snmpPort, &snmpRc);
+    devsim::SnmpAgentConfig faults;
+    faults.ignoreSets = parsed.options.snmpIgnoreSets;
+    faults.setErrorStatus = parsed.options.snmpSetError;
+    faults.setErrorIndex = parsed.options.snmpSetErrorIndex;
+    devsim::SnmpAgentHandler::SetLog log;
+    if (setLog != nullptr) {
+      log = [setLog](const std::string& line) {
+        std::fprintf(setLog, "%s\n", line.c_str());
+        std::fflush(setLog);  // a test reads it while the simulator runs
+      };
+    }
+    auto snmp =
+        devsim::MakeSnmpService(simulator.Table(), parsed.options.snmpPort, &snmpRc, faults, log);
     if (!snmp) {
       std::fprintf(stderr, "portolan-devsim: cannot open SNMP port %d: %s\n",
                    parsed.options.snmpPort, std::strerror(snmpRc));
       return 1;
     }
     std::printf("snmp agents on udp port %d\n", snmp->Endpoint().Port());
+    snmpReady = " snmp=" + std::to_string(snmp->Endpoint().Port());
     simulator.AddService(std::move(snmp));
   }
   simulator.PrintDevices();
   if (!parsed.options.readyFile.empty() &&
-      !WriteReadyFile(parsed.options.readyFile, simulator.ReadyLine())) {
+      !WriteReadyFile(parsed.options.readyFile, simulator.ReadyLine() + snmpReady)) {
     std::fprintf(stderr, "portolan-devsim: cannot write %s\n", parsed.options.readyFile.c_str());
     return 1;
   }
   const int rc = simulator.Run(stopFd);
   ::close(stopFd);
+  if (setLog != nullptr) std::fclose(setLog);
   return rc;
 }
