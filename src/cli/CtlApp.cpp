@@ -7,8 +7,11 @@
 #include "cli/ArgList.h"
 #include "cli/CtlContext.h"
 #include "cli/DiscoverCommand.h"
+#include "cli/NetinfoCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/QueryCommand.h"
+#include "cli/ResetCommand.h"
+#include "cli/RestoreCommand.h"
 #include "cli/RunCommand.h"
 #include "cli/SetIpCommand.h"
 #include "cli/SettingsCommand.h"
@@ -41,6 +44,9 @@ std::string CtlApp::HelpText() {
   text += QueryCommand::Usage();
   text += SetIpCommand::Usage();
   text += AccessCommand::Usage();
+  text += NetinfoCommand::Usage();
+  text += ResetCommand::Usage();
+  text += RestoreCommand::Usage();
   text +=
       "\n"
       "Options:\n"
@@ -79,6 +85,8 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
       {"ports", &PortsCommand::Run},       {"run", &RunCommand::Run},
       {"discover", &DiscoverCommand::Run}, {"query", &QueryCommand::Run},
       {"setip", &SetIpCommand::Run},       {"access", &AccessCommand::Run},
+      {"netinfo", &NetinfoCommand::Run},   {"reset", &ResetCommand::Run},
+      {"restore", &RestoreCommand::Run},
   };
   auto found = kCommands.find(command);
   if (found != kCommands.end()) {

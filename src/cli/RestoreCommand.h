@@ -1,0 +1,20 @@
+// portolanctl restore: lists the parts of one device server that can be restored to their
+// factory defaults, and restores the chosen ones, through the Reset Server controller.
+#pragma once
+
+#include <iosfwd>
+
+#include "cli/ArgList.h"
+
+namespace cli {
+
+class CtlContext;
+
+class RestoreCommand {
+ public:
+  static const char* Usage();
+  // Exit codes: 0 done, 1 the device does not answer, 2 usage error, 3 refused or failed.
+  static int Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err);
+};
+
+}  // namespace cli
