@@ -41,6 +41,7 @@ constexpr MenuEntry kStandardMenu[] = {
 
 constexpr int kSmallIconSize = 16;
 constexpr int kLargeIconSize = 32;
+constexpr int kLargeIconCell = 96;
 
 }  // namespace
 
@@ -136,6 +137,7 @@ void CKestrelView::SetListMode(ListMode mode) {
     const int size = large ? kLargeIconSize : kSmallIconSize;
     icons_->setIconSize(QSize(size, size));
   }
+  UpdateGrid();
   setCurrentWidget(CurrentView());
   if (hadFocus) CurrentView()->setFocus();
 }
@@ -169,7 +171,7 @@ void CKestrelView::DeleteAllRows() {
 }
 
 int CKestrelView::InsertRow(const ListRow& row) {
-  if (!model_->Columns().empty() && model_->Columns().front().fit) GrowFittedWidths(row);
+  GrowFittedWidths(row);
   return model_->Append(row);
 }
 
@@ -220,6 +222,20 @@ void CKestrelView::FitColumns() {
     if (columns[i].fit) details_->setColumnWidth(static_cast<int>(i), fitted_[i]);
   }
   applyingLayout_ = false;
+  UpdateGrid();
+}
+
+void CKestrelView::UpdateGrid() {
+  if (mode_ == kDetails) return;
+  const QFontMetrics metrics(icons_->font());
+  if (mode_ == kLargeIcons) {
+    // Room for the picture and two lines of its name below it.
+    icons_->setGridSize(QSize(kLargeIconCell, kLargeIconSize + 2 * metrics.lineSpacing() + 8));
+    return;
+  }
+  // Small icons and list: each cell as wide as the first column's widest text.
+  const int width = fitted_.empty() ? kLargeIconCell : std::max(fitted_.front(), kLargeIconCell);
+  icons_->setGridSize(QSize(width, std::max(kSmallIconSize, metrics.height()) + 4));
 }
 
 int CKestrelView::CellPadding() const {

@@ -106,6 +106,7 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   void RunCommand(int command);
   void RunDoubleClickCommand();
   void FitColumns();
+  void UpdateGrid();
   void ResetFittedWidths();
   void GrowFittedWidths(const ListRow& row);
   int CellPadding() const;
@@ -126,7 +127,7 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   bool applyingLayout_ = false;  // sizes set by the list itself, not by the user
   bool resizedByUser_ = false;
   bool saveQueued_ = false;
-  std::vector<int> fitted_;  // per column: the widest text so far, for columns that fit
+  std::vector<int> fitted_;  // per column: the widest text so far (fitting, list cells)
   std::array<int, 128> asciiAdvance_{};  // of the list's font
 };
 

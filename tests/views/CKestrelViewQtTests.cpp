@@ -161,6 +161,19 @@ TEST_F(KestrelViewTest, FittedColumnsTakeTheirWidestTextAndStoredWidthsStay) {
   EXPECT_EQ(view.DetailsView()->columnWidth(2), 90);
 }
 
+TEST_F(KestrelViewTest, ListCellsAreAsWideAsTheLongestName) {
+  const std::string name = "a server whose name is long";
+  Search({Device(1, name), Device(2, "b")});
+  view.SetListMode(CKestrelView::kList);
+  EXPECT_EQ(view.IconView()->viewMode(), QListView::ListMode);
+  const QFontMetrics metrics(view.IconView()->font());
+  EXPECT_GT(view.IconView()->gridSize().width(),
+            metrics.horizontalAdvance(QString::fromStdString(name)));
+  view.SetListMode(CKestrelView::kLargeIcons);
+  EXPECT_EQ(view.IconView()->viewMode(), QListView::IconMode);
+  EXPECT_EQ(view.IconView()->iconSize(), QSize(32, 32));
+}
+
 TEST_F(KestrelViewTest, SelectionSurvivesStyleChangesSortsAndRefreshes) {
   store.SetPortMode(false);
   Search({Device(1, "a"), Device(2, "b"), Device(3, "c")});
