@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QMetaObject>
 #include <QTreeView>
 
@@ -42,6 +43,8 @@ constexpr MenuEntry kStandardMenu[] = {
 constexpr int kSmallIconSize = 16;
 constexpr int kLargeIconSize = 32;
 constexpr int kLargeIconCell = 96;
+// Width, from a row's left edge, of the check box with its margins in multi-selection mode.
+constexpr int kCheckArea = 24;
 
 }  // namespace
 
@@ -89,6 +92,7 @@ void CKestrelView::BuildViews() {
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->setStyleSheet(sheet);
     view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
     connect(view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex&) { RunDoubleClickCommand(); });
     connect(view, &QWidget::customContextMenuRequested, this,
@@ -365,6 +369,10 @@ bool CKestrelView::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
+  if ((watched == details_->viewport() || watched == icons_->viewport()) && multiSelect_ &&
+      ToggleCheckAt(static_cast<QWidget*>(watched), event)) {
+    return true;
+  }
   if (watched == details_ || watched == icons_) {
     if (event->type() == QEvent::FocusIn && focusHandler_) focusHandler_();
     if (event->type() == QEvent::KeyPress) {
@@ -376,6 +384,31 @@ bool CKestrelView::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QStackedWidget::eventFilter(watched, event);
+}
+
+bool CKestrelView::ToggleCheckAt(QWidget* viewport, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+      type != QEvent::MouseButtonDblClick) {
+    return false;
+  }
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  if (mouse->button() != Qt::LeftButton) return false;
+  QAbstractItemView* view = viewport == details_->viewport()
+                                ? static_cast<QAbstractItemView*>(details_)
+                                : static_cast<QAbstractItemView*>(icons_);
+  const QPoint pos = mouse->position().toPoint();
+  const QModelIndex hit = view->indexAt(pos);
+  if (!hit.isValid()) return false;
+  // The check box and what lies left of the picture: a click there only turns the check box.
+  const QModelIndex first = model_->index(hit.row(), 0);
+  const int boxRight = view->visualRect(first).left() + kCheckArea;
+  if (pos.x() >= boxRight) return false;
+  if (type == QEvent::MouseButtonPress) {
+    const bool checked = model_->IsChecked(hit.row());
+    model_->setData(first, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+  }
+  return true;
 }
 
 void CKestrelView::RunCommand(int command) {

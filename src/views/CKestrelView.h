@@ -103,6 +103,9 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   void OnSectionResized();
   void QueueLayoutSave();
   void ShowContextMenu(QAbstractItemView* view, const QPoint& pos);
+  // In multi-selection mode: a left click on a row's check box area turns it and does nothing
+  // else; true when the event was taken.
+  bool ToggleCheckAt(QWidget* viewport, QEvent* event);
   void RunCommand(int command);
   void RunDoubleClickCommand();
   void FitColumns();

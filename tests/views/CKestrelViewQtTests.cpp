@@ -206,6 +206,32 @@ TEST_F(KestrelViewTest, CheckBoxesInMultiSelectionMode) {
   EXPECT_FALSE(view.Model()->flags(first) & Qt::ItemIsUserCheckable);
 }
 
+TEST_F(KestrelViewTest, ClickLeftOfThePictureOnlyTurnsTheCheckBox) {
+  view.show();
+  Search({Device(1, "a"), Device(2, "b")});
+  view.SelectRow(0);
+  QWidget* viewport = view.DetailsView()->viewport();
+  const QRect second = view.DetailsView()->visualRect(view.Model()->index(1, 0));
+  const QPointF at(second.left() + 4, second.center().y());
+  auto click = [&] {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                        Qt::NoModifier);
+      QCoreApplication::sendEvent(viewport, &event);
+    }
+  };
+  click();  // standard mode: an ordinary click selects
+  EXPECT_EQ(view.GetSelectedRow(), 1);
+  view.SelectRow(0);
+  view.SetMultiSelect(true);
+  click();
+  EXPECT_TRUE(view.IsRowChecked(1));
+  EXPECT_EQ(view.GetSelectedRow(), 0);
+  click();
+  EXPECT_FALSE(view.IsRowChecked(1));
+}
+
 TEST_F(KestrelViewTest, ContextMenusCarryTheirCommands) {
   Search({Device(1, "a")});
   EXPECT_EQ(view.GetSelectedRow(), 0);  // the first row once the search ends
