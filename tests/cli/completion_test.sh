@@ -49,6 +49,8 @@ expect "portolanctl access " "delete list lookup set"
 expect "portolanctl access list --" "--protocol --show-communities"
 expect "portolanctl access list --protocol " "com ip nw"
 expect "portolanctl access set 10.0.0.* --get " ""
+expect "portolanctl restore 10.0.0.5 --" "--all --item --list --port --snmp-port --yes"
+expect "portolanctl restore 10.0.0.5 --item " ""
 "$ctl" ports add COM7 127.0.0.1 0 >/dev/null || { echo "cannot store a port"; exit 1; }
 "$ctl" ports add COM12 127.0.0.1 1 >/dev/null || { echo "cannot store a port"; exit 1; }
 expect "portolanctl ports delete " "COM12 COM7"
