@@ -25,6 +25,10 @@ constexpr std::uint32_t WM_VPORT_DESTROY = platform::WM_USER + 2;
 // Requests of front ends: show the status window; switch logging (wParam 1 on, 0 off).
 constexpr std::uint32_t WM_VPORT_SHOWSTATUS = platform::WM_USER + 3;
 constexpr std::uint32_t WM_VPORT_SETLOGGING = platform::WM_USER + 4;
+// The status window was hidden (OK or Cancel): the tick stops. Its "Clear" button: the log box
+// is emptied.
+constexpr std::uint32_t WM_VPORT_HIDESTATUS = platform::WM_USER + 5;
+constexpr std::uint32_t WM_VPORT_CLEARLOG = platform::WM_USER + 6;
 // Timers of the port window.
 constexpr std::uint32_t kStatusTimerId = 1;
 constexpr std::uint32_t kConnectTimerId = 2;

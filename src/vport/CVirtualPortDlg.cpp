@@ -70,6 +70,17 @@ void CVirtualPortDlg::SetStatus(PortState state) {
       break;
   }
   if (observer_ != nullptr) observer_->StateChanged(comName_, model_.StatusText());
+  if (model_.statusVisible()) NotifyStatus(false, false, false);
+}
+
+void CVirtualPortDlg::NotifyStatus(bool show, bool fresh, bool removed, std::string newLog) {
+  if (observer_ == nullptr) return;
+  PortStatusSnapshot snapshot = model_.Snapshot();
+  snapshot.show = show;
+  snapshot.fresh = fresh;
+  snapshot.removed = removed;
+  snapshot.newLog = std::move(newLog);
+  observer_->StatusChanged(snapshot);
 }
 
 void CVirtualPortDlg::ShowMessage(const std::string& text) {
@@ -113,6 +124,7 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
     return BRIDGE_NO_PORT;
   }
   if (observer_ != nullptr) observer_->PortCreated(comName_, control_.LinkPath());
+  NotifyStatus(false, true, false);
   return BRIDGE_OK;
 }
 
@@ -302,6 +314,7 @@ int CVirtualPortDlg::RemoveLocalPort() {
   loop_.UnwatchFd(eventFd);
   created_ = false;
   if (observer_ != nullptr) observer_->PortRemoved(comName_);
+  NotifyStatus(false, false, true);
   return BRIDGE_OK;
 }
 
@@ -502,6 +515,7 @@ void CVirtualPortDlg::TimeoutsChanged(const CommTimeouts& t) {
 void CVirtualPortDlg::ShowStatus() {
   model_.ShowStatus();
   loop_.SetTimer(kStatusTimerId, PortStatusModel::kTickMilliseconds);
+  NotifyStatus(true, false, false);
 }
 
 void CVirtualPortDlg::HideStatus() {
@@ -538,12 +552,19 @@ bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
     case WM_VPORT_SETLOGGING:
       SetLogging(message.wParam != 0);
       return true;
+    case WM_VPORT_HIDESTATUS:
+      HideStatus();
+      return true;
+    case WM_VPORT_CLEARLOG:
+      model_.ClearLog();
+      return true;
     case platform::WM_TIMER:
       if (message.wParam == kConnectTimerId) {
         OnConnectTimeout();
       } else if (message.wParam == kStatusTimerId) {
-        const std::string text = model_.Tick();
+        std::string text = model_.Tick();
         if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
+        if (model_.statusVisible()) NotifyStatus(false, false, false, std::move(text));
       }
       return true;
     default:

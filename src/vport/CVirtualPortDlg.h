@@ -133,6 +133,8 @@ class CVirtualPortDlg : public VSPortEvents {
   void ReleaseSlot();
   void ShowMessage(const std::string& text);
   void ResetBuffers();
+  // Hands the status window a snapshot; newLog is what the tick moved into the box.
+  void NotifyStatus(bool show, bool fresh, bool removed, std::string newLog = {});
 
   struct ReceiveSlot {
     std::array<uint8_t, kReceiveChunk> bytes{};

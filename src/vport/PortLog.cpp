@@ -73,6 +73,11 @@ void PortLog::TrimOldestLines(std::string& text, std::size_t limit) {
 
 PortLog::SaveResult PortLog::Save(const std::string& path, platform::Prompt& prompt,
                                   const std::string& caption) const {
+  return SaveText(shown_, path, prompt, caption);
+}
+
+PortLog::SaveResult PortLog::SaveText(const std::string& boxText, const std::string& path,
+                                      platform::Prompt& prompt, const std::string& caption) {
   if (FileExists(path)) {
     const std::string question = "The file \"" + path + "\" already exists.  Overwrite file?";
     if (prompt.MessageBox(question, caption, platform::MB_YESNO) != platform::IDYES) {
@@ -84,7 +89,7 @@ PortLog::SaveResult PortLog::Save(const std::string& path, platform::Prompt& pro
     prompt.MessageBox("Unable to open the requested file.", caption, platform::MB_OK);
     return SaveResult::kOpenFailed;
   }
-  const std::string text = WithUnixLineEnds(shown_);
+  const std::string text = WithUnixLineEnds(boxText);
   bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   ok = std::fflush(file) == 0 && ok;
   ok = std::fclose(file) == 0 && ok;

@@ -51,6 +51,9 @@ class PortLog {
   // caption as the box caption.
   SaveResult Save(const std::string& path, platform::Prompt& prompt,
                   const std::string& caption) const;
+  // The same for a log box's text kept elsewhere (the status window's own copy).
+  static SaveResult SaveText(const std::string& boxText, const std::string& path,
+                             platform::Prompt& prompt, const std::string& caption);
 
   // "COM5PrtLog.txt" for COM5.
   static std::string DefaultFileName(const std::string& comName);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "vport/PortStatusModel.h"
+#include "vport/PortStatusSnapshot.h"
 
 namespace vport {
 
@@ -22,6 +23,10 @@ class PortObserver {
     (void)comName;
     (void)statusText;
   }
+  // What the status window shows: when the port is made (fresh), when the window is asked for
+  // (show), at every tick while it is visible (with the log text the tick moved), at each change
+  // of state while it is visible, and when the port goes (removed).
+  virtual void StatusChanged(const PortStatusSnapshot& snapshot) { (void)snapshot; }
   // Text that moved into the log box (CR LF line ends, each line begun by CR LF).
   virtual void LogText(const std::string& comName, const std::string& text) {
     (void)comName;

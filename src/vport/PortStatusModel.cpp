@@ -13,6 +13,7 @@ void PortStatusModel::PortCreated(const std::string& comName, const std::string&
   rfc2217_ = rfc2217;
   strictBaud_ = strictBaud;
   logging_ = false;
+  logGeneration_ = 0;
   state_ = PortState::kClosed;
   rxBytes_ = 0;
   txBytes_ = 0;
@@ -127,6 +128,22 @@ std::string PortStatusModel::StatusText() const {
 
 std::string PortStatusModel::WindowTitle() const {
   return (shownAsStatus_ ? "Virtual Port Status: " : "Creating Virtual Port: ") + comName_;
+}
+
+PortStatusSnapshot PortStatusModel::Snapshot() const {
+  PortStatusSnapshot snapshot;
+  snapshot.comName = comName_;
+  snapshot.title = WindowTitle();
+  snapshot.statusLabel = StatusLabel();
+  snapshot.statusText = StatusText();
+  snapshot.rxText = RxText();
+  snapshot.txText = TxText();
+  snapshot.tcpPort = tcpPort_;
+  snapshot.rfc2217 = rfc2217_;
+  snapshot.strictBaud = strictBaud_;
+  snapshot.cancelVisible = CancelVisible();
+  snapshot.logGeneration = logGeneration_;
+  return snapshot;
 }
 
 void PortStatusModel::LogWhenEnabled(const std::string& line) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "vport/PortLog.h"
+#include "vport/PortStatusSnapshot.h"
 
 namespace platform {
 class Prompt;
@@ -56,7 +57,10 @@ class PortStatusModel {
 
   // The window's own controls.
   void SetLogging(bool on) { logging_ = on; }  // "Enable Logging"; existing text stays
-  void ClearLog() { log_.Clear(); }            // "Clear"
+  void ClearLog() {  // "Clear"
+    log_.Clear();
+    ++logGeneration_;
+  }
   PortLog::SaveResult SaveLog(const std::string& path, platform::Prompt& prompt,
                               const std::string& caption) const {
     return log_.Save(path, prompt, caption);
@@ -87,6 +91,10 @@ class PortStatusModel {
   const std::string& comName() const { return comName_; }
   std::string DefaultSaveFileName() const { return PortLog::DefaultFileName(comName_); }
 
+  // What the window shows now, for a window on another thread (newLog and the flags left empty).
+  PortStatusSnapshot Snapshot() const;
+  std::uint32_t logGeneration() const { return logGeneration_; }
+
   // Live counters (the shown texts follow them at the next tick while the window is visible).
   std::int64_t rxBytes() const { return rxBytes_; }
   std::int64_t txBytes() const { return txBytes_; }
@@ -111,6 +119,7 @@ class PortStatusModel {
   bool statusVisible_ = false;
   bool shownAsStatus_ = false;  // the window has been shown as status window at least once
   bool timerRunning_ = false;
+  std::uint32_t logGeneration_ = 0;
 };
 
 }  // namespace vport
