@@ -29,7 +29,7 @@ class AddressSearchCommands {
   enum class Result { kCancelled, kNotSupported, kFound, kNotFound };
 
   struct SearchHooks {
-    std::function<bool(std::string& address)> runDialog;  // dialog 115; true on OK
+    std::function<bool(std::string& address)> runDialog;     // dialog 115; true on OK
     std::function<bool(const std::string& address)> search;  // the view store finds the address
   };
   // Only for a TCP/IP view; otherwise 5048. A failed search shows 5028.
@@ -41,7 +41,7 @@ class AddressSearchCommands {
     // The set-address request under the wait window ("Setting IP address"); 0 when it went out.
     std::function<int(const UnlistedServerForm& form)> setAddress;
     std::function<bool(const std::string& ip)> findServer;  // the view store finds the server
-    std::function<void(int code)> reportError;             // class 1, through the reporter
+    std::function<void(int code)> reportError;              // class 1, through the reporter
   };
   // Shows the dialog again (with what the user typed) after every failure, until the server is
   // found or the user cancels.

@@ -18,8 +18,8 @@ void StartupOptionsForm::Load(Settings& settings) {
 }
 
 bool StartupOptionsForm::Save(Settings& settings, const std::string& programPath) const {
-  const bool entryOk = startWithSession ? platform::Autostart::Enable(programPath)
-                                        : platform::Autostart::Disable();
+  const bool entryOk =
+      startWithSession ? platform::Autostart::Enable(programPath) : platform::Autostart::Disable();
   // Read again: another window may have changed other bits since the dialog opened.
   int flags = settings.GetInt(kSection, kFlags, 0);
   flags = startMinimized ? (flags | kStartMinimizedBit) : (flags & ~kStartMinimizedBit);

@@ -22,8 +22,8 @@ class Launcher {
   virtual bool HandToRunningCopy(const std::vector<std::string>& args) = 0;
 
   // "mailto:ADDRESS?subject=TEXT" with the subject percent-encoded; the address is kept as given
-  // except for the characters that would end it ('?', '#', '%', '&', blanks and controls), which are
-  // percent-encoded too. An empty subject gives no query.
+  // except for the characters that would end it ('?', '#', '%', '&', blanks and controls), which
+  // are percent-encoded too. An empty subject gives no query.
   static std::string MailtoUrl(const std::string& address, const std::string& subject);
   // Every byte but the unreserved ones (letters, digits, "-._~") as %XX (upper-case hex).
   static std::string PercentEncode(const std::string& text);

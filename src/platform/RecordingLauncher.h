@@ -13,8 +13,8 @@ namespace platform {
 class RecordingLauncher : public Launcher {
  public:
   struct Call {
-    std::string what;  // "url", "mail" or "copy"
-    std::string url;   // the address opened; for "mail" the mailto address built
+    std::string what;               // "url", "mail" or "copy"
+    std::string url;                // the address opened; for "mail" the mailto address built
     std::vector<std::string> args;  // for "copy"
   };
 

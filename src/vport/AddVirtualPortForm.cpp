@@ -27,10 +27,7 @@ int AddVirtualPortForm::InitialSelection() const {
 }
 
 void AddVirtualPortForm::Accept(int selectedIndex, bool autoStartChecked) {
-  const std::vector<int> numbers = ListNumbers();
-  comNumber = selectedIndex >= 0 && static_cast<std::size_t>(selectedIndex) < numbers.size()
-                  ? numbers[static_cast<std::size_t>(selectedIndex)]
-                  : -1;
+  comNumber = available.NumberAt(selectedIndex, maxNumber);
   autoStart = autoStartChecked;
 }
 

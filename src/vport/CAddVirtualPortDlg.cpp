@@ -24,8 +24,8 @@ QLineEdit* ShownText(const QString& text, const char* id, const char* name, QWid
 
 }  // namespace
 
-CAddVirtualPortDlg::CAddVirtualPortDlg(AddVirtualPortForm& form,
-                                       std::function<void(unsigned)> help, QWidget* parent)
+CAddVirtualPortDlg::CAddVirtualPortDlg(AddVirtualPortForm& form, std::function<void(unsigned)> help,
+                                       QWidget* parent)
     : QDialog(parent), form_(form), help_(std::move(help)) {
   form_.Open();
   setObjectName("106");

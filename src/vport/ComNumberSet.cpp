@@ -22,4 +22,10 @@ std::vector<int> ComNumberSet::Numbers(int maxNumber) const {
   return numbers;
 }
 
+int ComNumberSet::NumberAt(int index, int maxNumber) const {
+  const std::vector<int> numbers = Numbers(maxNumber);
+  if (index < 0 || static_cast<std::size_t>(index) >= numbers.size()) return -1;
+  return numbers[static_cast<std::size_t>(index)];
+}
+
 }  // namespace vport

@@ -18,6 +18,8 @@ class ComNumberSet {
   bool Empty() const;
   // The numbers in the set from 1 to maxNumber, ascending.
   std::vector<int> Numbers(int maxNumber = kMaxNumber) const;
+  // The number at index of Numbers(maxNumber) (a list entry), -1 when there is none.
+  int NumberAt(int index, int maxNumber = kMaxNumber) const;
   // "COM5" for 5.
   static std::string Text(int number) { return "COM" + std::to_string(number); }
 

@@ -3,10 +3,7 @@
 namespace vport {
 
 void DeleteVirtualPortForm::Accept(int selectedIndex) {
-  const std::vector<int> numbers = ListNumbers();
-  comNumber = selectedIndex >= 0 && static_cast<std::size_t>(selectedIndex) < numbers.size()
-                  ? numbers[static_cast<std::size_t>(selectedIndex)]
-                  : -1;
+  comNumber = available.NumberAt(selectedIndex, maxNumber);
 }
 
 }  // namespace vport

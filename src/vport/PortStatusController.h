@@ -32,18 +32,17 @@ class PortStatusController {
   };
 
   PortStatusController(PostToPort post, platform::Prompt& prompt, platform::FileChooser& files,
-                       std::string caption,
-                       std::size_t logCapacity = PortLog::kDefaultCapacity);
+                       std::string caption, std::size_t logCapacity = PortLog::kDefaultCapacity);
 
   // A snapshot arrived: the fields follow it, new log text of the current generation joins the
   // box, a fresh port starts the window over, and a show request makes the window visible.
   LogUpdate Apply(const PortStatusSnapshot& snapshot);
 
   // The window's controls.
-  void SetLogging(bool on);  // "Enable Logging"
-  void Clear();              // "Clear": the box empties at once
+  void SetLogging(bool on);    // "Enable Logging"
+  void Clear();                // "Clear": the box empties at once
   PortLog::SaveResult Save();  // "Save..."; kKeptExisting also when the dialog was cancelled
-  void Hide();               // OK and Cancel
+  void Hide();                 // OK and Cancel
 
   const PortStatusSnapshot& Shown() const { return shown_; }
   const std::string& BoxText() const { return box_; }

@@ -57,7 +57,7 @@ class PortStatusModel {
 
   // The window's own controls.
   void SetLogging(bool on) { logging_ = on; }  // "Enable Logging"; existing text stays
-  void ClearLog() {  // "Clear"
+  void ClearLog() {                            // "Clear"
     log_.Clear();
     ++logGeneration_;
   }

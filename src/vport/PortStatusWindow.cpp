@@ -159,7 +159,7 @@ void PortStatusWindow::Apply(const PortStatusSnapshot& snapshot) {
   if (update.kind != PortStatusController::LogUpdate::kNone) {
     log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
   }
-  if (controller_.Visible() && !isVisible()) {
+  if (controller_.Visible() && (!isVisible() || snapshot.show)) {
     show();
     raise();
     activateWindow();

@@ -50,6 +50,8 @@ void PortStatusWindows::TakeSnapshots() {
       }
       continue;
     }
+    // A window is made when it is first asked for; until then there is nothing to follow.
+    if (!snapshot.show && windows_.find(snapshot.comName) == windows_.end()) continue;
     std::unique_ptr<PortStatusWindow>& window = windows_[snapshot.comName];
     if (!window) {
       const std::string comName = snapshot.comName;

@@ -19,8 +19,7 @@ std::string UnableToDeleteText(int comNumber) {
 }  // namespace
 
 VirtualPortCommands::VirtualPortCommands(CVirtualPortTable* table, VirtualPortDialogs& dialogs,
-                                         platform::Prompt& prompt, std::string caption,
-                                         Hooks hooks)
+                                         platform::Prompt& prompt, std::string caption, Hooks hooks)
     : table_(table),
       dialogs_(dialogs),
       prompt_(prompt),
@@ -50,8 +49,8 @@ void VirtualPortCommands::StopSearch() {
 void VirtualPortCommands::ColumnChanged(int comNumber, const std::string& hwAddr,
                                         std::int32_t devPort, bool bound) {
   if (!hooks_.columnChanged) return;
-  hooks_.columnChanged(VirtualPortColumnChange{comNumber, ComNumberSet::Text(comNumber), hwAddr,
-                                               devPort, bound});
+  hooks_.columnChanged(
+      VirtualPortColumnChange{comNumber, ComNumberSet::Text(comNumber), hwAddr, devPort, bound});
 }
 
 VirtualPortCommands::Result VirtualPortCommands::CreateOrDelete(
@@ -162,8 +161,8 @@ VirtualPortCommands::Result VirtualPortCommands::DeleteByNumber() {
   table_->GetPortInfo(n, comName, hwAddr, devPort, flags, tcpPort);
   if (table_->DestroyPort(n) != 0) {
     const int answer = prompt_.MessageBox(
-        UnableToDeleteText(n) + "\nDo you want to delete the Registry key for this port?",
-        caption_, platform::MB_YESNO);
+        UnableToDeleteText(n) + "\nDo you want to delete the Registry key for this port?", caption_,
+        platform::MB_YESNO);
     if (answer != platform::IDYES) return Result::kFailed;
     table_->DeletePortKey(n);
     // The port itself stays until it is let go: the list still shows it.

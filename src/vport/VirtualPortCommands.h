@@ -38,7 +38,7 @@ class VirtualPortCommands {
   };
 
   struct Hooks {
-    std::function<void()> stopSearch;    // the Stop command's prologue
+    std::function<void()> stopSearch;   // the Stop command's prologue
     std::function<bool()> viewIsTcpIp;  // the current view's protocol; none: TCP/IP
     // Rebuilds the selected entry of the list (its details read again) and copies it anew.
     std::function<std::optional<SelectedDevicePort>()> rebuildSelected;

@@ -12,7 +12,7 @@ namespace {
 
 TEST(IpListExport, SkipsRepeatsUnconfiguredAddressesAndOtherRows) {
   const std::vector<IpListRow> rows = {
-      {0x00000000, "10.0.0.1"},       {0x00010000, "10.0.0.1"},  // the same server twice
+      {0x00000000, "10.0.0.1"},        {0x00010000, "10.0.0.1"},  // the same server twice
       {0x00010001, "198.102.102.254"}, {0x00000002, "192.0.0.192"},
       {0x00000003, "0.0.0.0"},         {0x00020004, "10.0.0.9"},  // a row of another kind
       {0x00000005, "10.0.0.2"},        {0x00000006, "10.0.0.1"},  // not right after its twin

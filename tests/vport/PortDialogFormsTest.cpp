@@ -21,6 +21,10 @@ TEST(ComNumberSet, HoldsEveryNumberFrom1To255AndNothingElse) {
   EXPECT_EQ(numbers.front(), 1);
   EXPECT_EQ(numbers.back(), 255);
   EXPECT_EQ(set.Numbers(10).size(), 10u);
+  EXPECT_EQ(set.NumberAt(254), 255);
+  EXPECT_EQ(set.NumberAt(255), -1);
+  EXPECT_EQ(set.NumberAt(-1), -1);
+  EXPECT_EQ(set.NumberAt(9, 9), -1);
   set.Set(255, false);
   EXPECT_FALSE(set.Has(255));
   EXPECT_EQ(ComNumberSet::Text(12), "COM12");

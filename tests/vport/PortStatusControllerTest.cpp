@@ -220,8 +220,7 @@ TEST_F(ControllerTest, SaveProposesTheDefaultNameAndAsksBeforeOverwriting) {
   prompt.QueueAnswer(platform::IDNO);
   EXPECT_EQ(controller.Save(), PortLog::SaveResult::kKeptExisting);
   EXPECT_EQ(Read(path), "\n*** Virtual port (COM5) opened ***");
-  EXPECT_EQ(prompt.Records()[0].text,
-            "The file \"" + path + "\" already exists.  Overwrite file?");
+  EXPECT_EQ(prompt.Records()[0].text, "The file \"" + path + "\" already exists.  Overwrite file?");
   files.QueueAnswer(path);
   prompt.QueueAnswer(platform::IDYES);
   EXPECT_EQ(controller.Save(), PortLog::SaveResult::kSaved);

@@ -97,19 +97,16 @@ class CommandsTest : public ::testing::Test {
     for (const auto& record : prompt.Records()) texts.push_back(record.text);
     return texts;
   }
-  std::string TcpPortOf(int n) {
-    std::string comName, hw, tcp;
-    int32_t devPort = 0;
+  struct PortInfo {
+    std::string tcpPort;
     uint32_t flags = 0;
-    table->GetPortInfo(n, comName, hw, devPort, flags, tcp);
-    return tcp;
-  }
-  uint32_t FlagsOf(int n) {
-    std::string comName, hw, tcp;
+  };
+  PortInfo Info(int n) {
+    std::string comName, hw;
     int32_t devPort = 0;
-    uint32_t flags = 0;
-    table->GetPortInfo(n, comName, hw, devPort, flags, tcp);
-    return flags;
+    PortInfo info;
+    table->GetPortInfo(n, comName, hw, devPort, info.flags, info.tcpPort);
+    return info;
   }
 
   test::TempPortDir portDir;
@@ -159,8 +156,8 @@ TEST_F(CommandsTest, AddWithoutConnectAtStartMakesThePortAndStoresNothing) {
   EXPECT_TRUE(listed5);
   EXPECT_EQ(table->GetSlotState(5), PORT_SLOT_DEFINED);
   EXPECT_EQ(table->FindPort(kHw, 0), 5);
-  EXPECT_EQ(TcpPortOf(5), "9100");
-  EXPECT_EQ(FlagsOf(5), 0u);
+  EXPECT_EQ(Info(5).tcpPort, "9100");
+  EXPECT_EQ(Info(5).flags, 0u);
   struct stat info {};
   EXPECT_EQ(lstat(portDir.Entry("COM5").c_str(), &info), 0);
   EXPECT_FALSE(Stored(5));
@@ -178,8 +175,8 @@ TEST_F(CommandsTest, AddWithConnectAtStartStoresThePortOnceItIsUp) {
   dialogs.add = Choose(7, true, true, true);
   auto commands = Commands();
   EXPECT_EQ(commands.CreateOrDelete(Device(2)), VirtualPortCommands::Result::kAdded);
-  EXPECT_EQ(TcpPortOf(7), "9202");
-  EXPECT_EQ(FlagsOf(7), PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART | PORTFLAG_STRICTBAUD);
+  EXPECT_EQ(Info(7).tcpPort, "9202");
+  EXPECT_EQ(Info(7).flags, PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART | PORTFLAG_STRICTBAUD);
   const std::string file = SettingsFile();
   const std::size_t key = file.find("[" + kRoot + "\\Ports\\COM7]");
   ASSERT_NE(key, std::string::npos) << file;
@@ -227,8 +224,8 @@ TEST_F(CommandsTest, CancelChangesNothing) {
 }
 
 TEST_F(CommandsTest, CommandOnABoundPortOpensTheDialogToDeleteIt) {
-  ASSERT_EQ(table->CreatePort(4, kHw, 1, "127.0.0.1", "9201",
-                              PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART, true),
+  ASSERT_EQ(table->CreatePort(4, kHw, 1, "127.0.0.1", "9201", PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART,
+                              true),
             0);
   table->SavePort(4);
   dialogs.add = [](AddVirtualPortForm& form) {
