@@ -6,15 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "SnmpAgent.h"
-#include "SnmpAgentServer.h"
 #include "devices/CSnmpVarGroup.h"
-#include "discovery/CPleaseWaitDlg.h"
-#include "platform/FakeClock.h"
-#include "snmp/AgentPump.h"
+#include "devices/LoopbackAgent.h"
 #include "snmp/CSnmpManager.h"
-#include "snmp/SnmpApi.h"
-#include "snmp/SnmpTransport.h"
 
 namespace devices {
 namespace {
@@ -25,34 +19,20 @@ constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
 class VarGroupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SnmpStartup(nullptr, nullptr, nullptr, nullptr, nullptr), SNMPAPI_SUCCESS);
-    devsim::AddDeviceVariables(agent, kRoot, 1);
-    ASSERT_TRUE(server.Open("127.0.0.1", 0));
-    savedPort = snmp::SnmpTransportDefaults().udpAgentPort;
-    snmp::SnmpTransportDefaults().udpAgentPort = server.Port();
-    wait.SetPump(&pump);
+    ASSERT_TRUE(loop.Ready());
     context.address = "127.0.0.1";
     context.getCommunity = "public";
     context.setCommunity = "private";
-    context.wait = &wait;
+    context.wait = &loop.wait;
     int status = -1;
-    manager = std::make_unique<snmp::CSnmpManager>(context, &status, clock);
+    manager = std::make_unique<snmp::CSnmpManager>(context, &status, loop.clock);
     ASSERT_EQ(status, snmp::kSnmpOk);
   }
-  void TearDown() override {
-    manager.reset();
-    snmp::SnmpTransportDefaults().udpAgentPort = savedPort;
-    SnmpCleanup();
-  }
 
-  platform::FakeClock clock{1000};
-  devsim::SnmpAgent agent;
-  devsim::SnmpAgentServer server{agent};
-  discovery::CPleaseWaitDlg wait{true, clock};
-  snmp::test::AgentPump pump{server, clock};
+  test::LoopbackAgent loop{true, kRoot};
+  devsim::SnmpAgent& agent = loop.agent;
   snmp::SnmpOperationContext context;
   std::unique_ptr<snmp::CSnmpManager> manager;
-  uint16_t savedPort = 0;
 };
 
 TEST_F(VarGroupTest, SuffixesLieUnderTheRootAndOtherTextIsAFullOid) {

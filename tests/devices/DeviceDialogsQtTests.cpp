@@ -10,22 +10,17 @@
 #include <QPushButton>
 #include <memory>
 
-#include "SnmpAgent.h"
-#include "SnmpAgentServer.h"
 #include "app/DeviceAccessList.h"
 #include "devices/CInvalidCommunityDlg.h"
 #include "devices/CNetworkInfoDlg.h"
 #include "devices/CResetServerDlg.h"
 #include "devices/DeviceTestSupport.h"
+#include "devices/LoopbackAgent.h"
 #include "devices/NetworkInfoController.h"
 #include "devices/ResetServerController.h"
 #include "discovery/CPleaseWaitDlg.h"
 #include "discovery/NetworkEnvironment.h"
-#include "platform/FakeClock.h"
 #include "platform/ScriptedPrompt.h"
-#include "snmp/AgentPump.h"
-#include "snmp/SnmpApi.h"
-#include "snmp/SnmpTransport.h"
 
 namespace devices {
 namespace {
@@ -94,23 +89,13 @@ TEST_F(DialogTest, InvalidCommunityOffersIgnoreOnlyWhereAsked) {
 class ResetDialogTest : public DialogTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SnmpStartup(nullptr, nullptr, nullptr, nullptr, nullptr), SNMPAPI_SUCCESS);
-    devsim::AddDeviceVariables(agent, kRoot, 1);
-    ASSERT_TRUE(server.Open("127.0.0.1", 0));
-    savedPort = snmp::SnmpTransportDefaults().udpAgentPort;
-    snmp::SnmpTransportDefaults().udpAgentPort = server.Port();
-    wait.SetPump(&pump);
+    ASSERT_TRUE(loop.Ready());
     access.Set("<Default>", "public", "private");
     settings.roots = BrandRoots{"Vantor", kRoot, {}};
     controller = std::make_unique<ResetServerController>(
         record, access, wait, prompt, communities, settings, [](unsigned, int, unsigned, int) {},
-        clock);
+        loop.clock);
     controller->SetFollowUpQuery([](const std::string&, int) { return 0; });
-  }
-  void TearDown() override {
-    controller.reset();
-    snmp::SnmpTransportDefaults().udpAgentPort = savedPort;
-    SnmpCleanup();
   }
 
   size_t Sets() const {
@@ -119,18 +104,15 @@ class ResetDialogTest : public DialogTest {
     return sets;
   }
 
-  platform::FakeClock clock{1000};
-  devsim::SnmpAgent agent;
-  devsim::SnmpAgentServer server{agent};
-  discovery::CPleaseWaitDlg wait{false, clock};
-  snmp::test::AgentPump pump{server, clock};
+  test::LoopbackAgent loop{false, kRoot};
+  devsim::SnmpAgent& agent = loop.agent;
+  discovery::CPleaseWaitDlg& wait = loop.wait;
   test::ScriptedRecord record{&wait};
   platform::ScriptedPrompt prompt;
   test::ScriptedCommunityPrompt communities;
   app::DeviceAccessList access;
   ResetServerSettings settings;
   std::unique_ptr<ResetServerController> controller;
-  uint16_t savedPort = 0;
 };
 
 TEST_F(ResetDialogTest, TheListHoldsTheLinesUncheckedAndRestoreWritesTheCheckedOne) {

@@ -8,18 +8,12 @@
 #include <tuple>
 #include <vector>
 
-#include "SnmpAgent.h"
-#include "SnmpAgentServer.h"
 #include "app/DeviceAccessList.h"
 #include "devices/DeviceTestSupport.h"
+#include "devices/LoopbackAgent.h"
 #include "devices/ResetServerController.h"
-#include "discovery/CPleaseWaitDlg.h"
-#include "platform/FakeClock.h"
 #include "platform/ScriptedPrompt.h"
 #include "res/StringTable.h"
-#include "snmp/AgentPump.h"
-#include "snmp/SnmpApi.h"
-#include "snmp/SnmpTransport.h"
 
 namespace devices {
 namespace {
@@ -42,12 +36,7 @@ std::vector<std::string> Under(const std::vector<std::string>& suffixes) {
 class ResetServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SnmpStartup(nullptr, nullptr, nullptr, nullptr, nullptr), SNMPAPI_SUCCESS);
-    devsim::AddDeviceVariables(agent, kRoot, 1);
-    ASSERT_TRUE(server.Open("127.0.0.1", 0));
-    savedPort = snmp::SnmpTransportDefaults().udpAgentPort;
-    snmp::SnmpTransportDefaults().udpAgentPort = server.Port();
-    wait.SetPump(&pump);
+    ASSERT_TRUE(loop.Ready());
     pump.afterService = [this] {
       // When each Set arrived, on virtual time.
       while (seenRequests < agent.RequestLog().size()) {
@@ -59,11 +48,6 @@ class ResetServerTest : public ::testing::Test {
     settings.roots = BrandRoots{"Vantor", kRoot, {}};
     settings.queryAtSeconds = 7;
   }
-  void TearDown() override {
-    snmp::SnmpTransportDefaults().udpAgentPort = savedPort;
-    SnmpCleanup();
-  }
-
   std::unique_ptr<ResetServerController> Controller() {
     auto controller = std::make_unique<ResetServerController>(
         record, access, wait, prompt, communities, settings,
@@ -106,11 +90,11 @@ class ResetServerTest : public ::testing::Test {
     uint32_t tick;
   };
 
-  platform::FakeClock clock{1000};
-  devsim::SnmpAgent agent;
-  devsim::SnmpAgentServer server{agent};
-  discovery::CPleaseWaitDlg wait{false, clock};
-  snmp::test::AgentPump pump{server, clock};
+  test::LoopbackAgent loop{false, kRoot};
+  platform::FakeClock& clock = loop.clock;
+  devsim::SnmpAgent& agent = loop.agent;
+  discovery::CPleaseWaitDlg& wait = loop.wait;
+  snmp::test::AgentPump& pump = loop.pump;
   test::ScriptedRecord record{&wait};
   platform::ScriptedPrompt prompt;
   test::ScriptedCommunityPrompt communities;
@@ -120,7 +104,6 @@ class ResetServerTest : public ::testing::Test {
   std::vector<FollowUp> followUps;
   std::vector<uint32_t> setTicks;
   size_t seenRequests = 0;
-  uint16_t savedPort = 0;
 };
 
 TEST_F(ResetServerTest, ReadsTheCommandProtocolsTableAndRestoreGroupsInOrder) {
