@@ -14,6 +14,7 @@
 #include "app/ErrorReporter.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/NetworkEnvironment.h"
+#include "discovery/PleaseWaitDialog.h"
 #include "discovery/PleaseWaitWindow.h"
 #include "platform/GuiWaitPump.h"
 #include "platform/QtPrompt.h"
@@ -44,6 +45,8 @@ CDesktopApp::CDesktopApp(QApplication& qt)
 }
 
 CDesktopApp::~CDesktopApp() {
+  waitDialog_.reset();
+  discovery::PleaseWaitWindow().SetMainWindow(nullptr);
   portTable_.reset();
   runningCopyServer_.reset();
   frame_.reset();
@@ -61,8 +64,10 @@ void CDesktopApp::CreatePortTable() {
 }
 
 void CDesktopApp::CreatePleaseWaitWindow() {
-  // Made hidden, in foreground mode; its window comes with the main window's panes.
-  discovery::PleaseWaitWindow();
+  // Hidden, in foreground mode, owned by the main window; it shows itself during long waits.
+  discovery::CPleaseWaitDlg& window = discovery::PleaseWaitWindow();
+  window.SetMainWindow(&frame_->Poster());
+  waitDialog_ = std::make_unique<discovery::PleaseWaitDialog>(window, frame_.get());
 }
 
 void CDesktopApp::RunNetworkProbe() {
@@ -92,7 +97,7 @@ void CDesktopApp::RaiseRunningCopy() {
 }
 
 bool CDesktopApp::CreateMainWindow() {
-  frame_ = std::make_unique<CMainFrame>(QString::fromStdString(TheBranding().MainWindowTitle()));
+  frame_ = std::make_unique<CMainFrame>(GetSettings(), *prompt_, TheBranding());
   CMainFrame* frame = frame_.get();
   runningCopyServer_ = std::make_unique<platform::RunningCopyServer>([frame] {
     QMetaObject::invokeMethod(
@@ -105,13 +110,11 @@ bool CDesktopApp::CreateMainWindow() {
 
 void CDesktopApp::PostRefreshCommand() {
   // The first list is built once the event loop runs.
-  CMainFrame* frame = frame_.get();
-  QMetaObject::invokeMethod(
-      frame, [frame] { frame->HandleMessage(kRefreshCommand, 0, 0); }, Qt::QueuedConnection);
+  frame_->PostCommand(kRefreshCommand);
 }
 
 void CDesktopApp::HideMainWindow() {
-  if (frame_) frame_->hide();
+  if (frame_) frame_->StartMinimized();
 }
 
 void CDesktopApp::OpenHelpTopic(const std::string& url) {

@@ -12,6 +12,10 @@ class Prompt;
 class RunningCopyServer;
 }  // namespace platform
 
+namespace discovery {
+class PleaseWaitDialog;
+}
+
 namespace vport {
 class CVirtualPortTable;
 }
@@ -47,6 +51,7 @@ class CDesktopApp : public CKestrelApp {
   std::unique_ptr<platform::Prompt> prompt_;
   std::unique_ptr<vport::CVirtualPortTable> portTable_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<discovery::PleaseWaitDialog> waitDialog_;
   std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
 };
 

@@ -24,6 +24,7 @@ namespace app {
 
 struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Rect&) const = default;
 };
 
 class CKestrelApp {
