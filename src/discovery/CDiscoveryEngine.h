@@ -39,6 +39,12 @@ class CDiscoveryEngine {
   int FindText(const std::string& text) const;
 
   bool IsBusy() const { return busy_.load(); }
+  // True when record comes from this engine's searches and queries. A record of another view's
+  // engine can still be on its way to the main window after that view was left.
+  virtual bool MadeRecord(const CDeviceRecord& record) const {
+    (void)record;
+    return true;
+  }
   CDeviceColumnTable& Columns() { return columns_; }
   const CDeviceColumnTable& Columns() const { return columns_; }
 

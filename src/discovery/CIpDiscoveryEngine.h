@@ -87,6 +87,10 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   void StartSearch(const SearchPlan& plan) override;
   int FindOrQuery(const std::string& text) override;
   void Stop() override;
+  // Every record this engine makes queries under its wait window.
+  bool MadeRecord(const CDeviceRecord& record) const override {
+    return record.GetWaitWindow() == wait_.get();
+  }
 
   // The body of the search thread, run on the calling thread: busy until it ends, then
   // WM_SEARCH_DONE.

@@ -332,10 +332,13 @@ void CViewStore::Stop(bool skipRest) {
   SendLevel();
 }
 
-void CViewStore::OnSearchDone() {
+bool CViewStore::OnSearchDone() {
+  // The end of a search stopped for a new one arrives while the new one runs: it ends nothing.
+  if (IsSearching()) return false;
   SortList();
   Reselect();
   SendLevel();
+  return true;
 }
 
 void CViewStore::SetPortMode(bool on) {
@@ -424,6 +427,8 @@ void CViewStore::SetupColumns() {
 void CViewStore::AddDevice(std::unique_ptr<discovery::CDeviceRecord> record) {
   discovery::CDiscoveryEngine* engine = CurrentEngine();
   if (engine == nullptr || record == nullptr) return;  // the record is deleted here
+  // Left over from a view that was left while it searched: not a device of this view.
+  if (!engine->MadeRecord(*record)) return;
   FillVirtualPorts(*record);
   const int device = engine->AddDevice(record.release());
   if (device < 0) return;  // a duplicate, deleted by the engine

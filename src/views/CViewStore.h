@@ -16,8 +16,11 @@
 // - The frame hands over what the engine posts:
 //     0x800F WM_DEVICE_FOUND    while searching: AddDevice(record), else delete the record;
 //     0x8016 WM_DEVICE_QUERIED  always: AddDevice(record);
-//     0x8012 WM_SEARCH_DONE     when searching: OnSearchDone() (sorts, reselects, sends 0x8002).
-//   AddDevice takes the record over in every case (it is deleted when not listed).
+//     0x8012 WM_SEARCH_DONE     when searching: OnSearchDone() (sorts, reselects, sends 0x8002);
+//                               when it returns false the message was a stopped search's and
+//                               the frame stays in its searching state (animation, Stop enabled).
+//   AddDevice takes the record over in every case (it is deleted when not listed, and when it
+//   comes from another view's engine).
 // - Commands: Refresh (32789), Stop (32869; also at close), SelectView (32835/32861 and the
 //   selector), SortBy (list header), RefreshOne, SetPortMode (32812), CustomizeView / NewView
 //   (hooks until the customize sheet lands), DeleteNode / MoveNode / RenameNode / AddNode (tree).
@@ -129,8 +132,10 @@ class CViewStore {
   // Cancels the search and waits for it; unless skipRest, reselects the remembered row and sends
   // the status level.
   void Stop(bool skipRest = false);
-  // The search thread ended (0x8012): sort, reselect, send the status level.
-  void OnSearchDone();
+  // The search thread ended (0x8012): sort, reselect, send the status level. False, doing
+  // nothing, when the current view still searches: the message came from a search that was
+  // stopped for a new one, and the frame keeps its searching state.
+  bool OnSearchDone();
   // A record from the engine; taken over in every case.
   void AddDevice(std::unique_ptr<discovery::CDeviceRecord> record);
   // Queries the selected device again and redoes its rows in place. The query's result

@@ -93,6 +93,15 @@ TEST_F(EngineTest, DeviceAnsweringTwiceIsPostedOnce) {
   EXPECT_EQ(engine->LastExchange().skipped, 1);
 }
 
+TEST_F(EngineTest, KnowsItsOwnRecords) {
+  net.devices.push_back(MakeDevice(7));
+  Engine().BroadcastExchange("255.255.255.255", 0);
+  ASSERT_EQ(window.records.size(), 1u);
+  EXPECT_TRUE(engine->MadeRecord(*window.records[0]));
+  CIpDeviceRecord stranger(nullptr);
+  EXPECT_FALSE(engine->MadeRecord(stranger));
+}
+
 TEST_F(EngineTest, With179DevicesTheSecondRequestCarriesAllAndNobodyAnswers) {
   AddDevices(179);
   Engine().BroadcastExchange("255.255.255.255", 0);

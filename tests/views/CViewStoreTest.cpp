@@ -538,6 +538,29 @@ TEST_F(ViewStoreTest, LeavingAViewStopsItsSearch) {
   EXPECT_EQ(lab.stops, 1);
 }
 
+TEST_F(ViewStoreTest, LateMessagesOfAStoppedSearchChangeNothing) {
+  OpenStore();
+  store.SetPortMode(false);
+  store.Refresh();
+  store.Refresh();  // the first search stopped; its end is still on its way
+  const int levels = host.Count(CViewStore::kMsgStatusLevel);
+  EXPECT_FALSE(store.OnSearchDone());
+  EXPECT_EQ(host.Count(CViewStore::kMsgStatusLevel), levels);
+  Engine().Finish();
+  EXPECT_TRUE(store.OnSearchDone());
+
+  // A record of a view left while it searched does not join the view opened next.
+  platform::FakeClock clock;
+  discovery::CPleaseWaitDlg otherEngine(true, clock);
+  int deleted = 0;
+  auto stray = Record(Device(5, "stray"), &deleted);
+  stray->SetWaitWindow(&otherEngine);
+  store.AddDevice(std::move(stray));
+  EXPECT_EQ(deleted, 1);
+  EXPECT_EQ(Engine().DeviceCount(), 0);
+  EXPECT_EQ(list.GetRowCount(), 0);
+}
+
 TEST_F(ViewStoreTest, RefreshOneQueriesInPlaceAndKeepsTheSelection) {
   OpenStore();
   store.SetPortMode(false);

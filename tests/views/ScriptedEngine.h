@@ -24,6 +24,10 @@ class ScriptedEngine : public discovery::CDiscoveryEngine {
     busy_.store(true);
   }
   int FindOrQuery(const std::string& text) override { return FindText(text); }
+  // Records carry the wait window of the engine that made them; the test's have none.
+  bool MadeRecord(const discovery::CDeviceRecord& record) const override {
+    return record.GetWaitWindow() == nullptr;
+  }
   void Stop() override {
     if (IsBusy()) ++stops;
     busy_.store(false);
