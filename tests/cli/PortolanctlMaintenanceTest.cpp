@@ -11,6 +11,7 @@
 #include "../app/TempDir.h"
 #include "DevSimProcess.h"
 #include "ProcessRunner.h"
+#include "TerminalSession.h"
 
 namespace {
 
@@ -108,6 +109,46 @@ TEST_F(PortolanctlMaintenance, AWrongSetCommunityIsAlsoRefused) {
   const auto restore = Device({"restore", "127.0.0.23", "--all", "--yes"});
   EXPECT_EQ(restore.exitCode, 3);
   EXPECT_NE(restore.err.find("The SET community name (password) is invalid"), std::string::npos);
+  EXPECT_TRUE(SetLog().empty());
+}
+
+TEST_F(PortolanctlMaintenance, OnATerminalTheCommunitiesAndTheQuestionAreAsked) {
+  StartDevice();
+  ASSERT_EQ(Ctl({"access", "delete", "127.0.0.*"}).exitCode, 0);  // back to quorum
+  TerminalSession terminal(kCtl,
+                           {"reset", "127.0.0.23", "--port", std::to_string(sim->Port()),
+                            "--snmp-port", std::to_string(sim->SnmpPort())},
+                           {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"}});
+  ASSERT_TRUE(terminal.WaitFor("The GET community name (password) is invalid"))
+      << terminal.Screen();
+  ASSERT_TRUE(terminal.WaitFor("Community: "));
+  terminal.Type("wrong\n");
+  ASSERT_TRUE(terminal.WaitFor("Community: "));  // asked again while it does not match
+  terminal.Type("public\n");
+  ASSERT_TRUE(terminal.WaitFor("The SET community name (password) is invalid"));
+  ASSERT_TRUE(terminal.WaitFor("Community (empty: ignore, read-only access): "));
+  terminal.Type("private\n");
+  ASSERT_TRUE(terminal.WaitFor("Reset the Server? [y/N] "));
+  terminal.Type("y\n");
+  EXPECT_EQ(terminal.Finish(), 0) << terminal.Screen();
+  EXPECT_EQ(SetLog().size(), 1u);
+  // The names typed were not echoed.
+  EXPECT_EQ(terminal.Screen().find("public"), std::string::npos) << terminal.Screen();
+  EXPECT_EQ(terminal.Screen().find("private"), std::string::npos);
+}
+
+TEST_F(PortolanctlMaintenance, OnATerminalIgnoreLeavesNothingToDo) {
+  StartDevice();
+  ASSERT_EQ(Ctl({"access", "set", "127.0.0.*", "--set", "nope"}).exitCode, 0);
+  TerminalSession terminal(kCtl,
+                           {"restore", "127.0.0.23", "--all", "--port", std::to_string(sim->Port()),
+                            "--snmp-port", std::to_string(sim->SnmpPort())},
+                           {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"}});
+  ASSERT_TRUE(terminal.WaitFor("Community (empty: ignore, read-only access): "))
+      << terminal.Screen();
+  terminal.Type("\n");
+  EXPECT_EQ(terminal.Finish(), 3);
+  EXPECT_NE(terminal.Screen().find("read-only access"), std::string::npos);
   EXPECT_TRUE(SetLog().empty());
 }
 
