@@ -17,6 +17,15 @@ char Upper(char c) {
   return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
+// Lists show one entry per line with tab-separated fields; a person never types these.
+bool HasControl(const std::string& text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && ::strcasecmp(a.c_str(), b.c_str()) == 0;
 }
@@ -133,6 +142,7 @@ AccessTextCheck DeviceAccessList::CheckNewAddress(const std::string& address) co
   if (address.find(',') != std::string::npos) return kAccessAddressHasComma;
   if (address == kDefaultAddress) return kAccessAddressIsDefault;
   if (address.size() > kMaxAddress) return kAccessAddressTooLong;
+  if (HasControl(address)) return kAccessTextHasControl;
   // The store names values without regard to case: "a" and "A" would share their communities.
   for (const DeviceAccessEntry& entry : entries_) {
     if (SameIgnoringCase(entry.address, address)) return kAccessAddressListed;
@@ -141,7 +151,8 @@ AccessTextCheck DeviceAccessList::CheckNewAddress(const std::string& address) co
 }
 
 AccessTextCheck DeviceAccessList::CheckCommunity(const std::string& community) {
-  return community.size() > kMaxCommunity ? kAccessCommunityTooLong : kAccessTextOk;
+  if (community.size() > kMaxCommunity) return kAccessCommunityTooLong;
+  return HasControl(community) ? kAccessTextHasControl : kAccessTextOk;
 }
 
 std::string DeviceAccessList::CheckText(AccessTextCheck check) {
@@ -160,6 +171,9 @@ std::string DeviceAccessList::CheckText(AccessTextCheck check) {
       return "This address is already in the list.";
     case kAccessCommunityTooLong:
       return "A community name can have at most 31 characters.";
+    case kAccessTextHasControl:
+      return "An address or community name cannot contain tabs, line breaks or other control "
+             "characters.";
   }
   return "";
 }

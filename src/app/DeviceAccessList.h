@@ -32,6 +32,7 @@ enum AccessTextCheck : int {
   kAccessAddressTooLong,    // over 32 characters
   kAccessAddressListed,     // already an entry (without regard to case, as the store names)
   kAccessCommunityTooLong,  // over 31 characters: what the SNMP layer sends
+  kAccessTextHasControl,    // a control character (tab, line break...) in an address or community
 };
 
 class DeviceAccessList {

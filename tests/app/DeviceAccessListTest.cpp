@@ -140,10 +140,12 @@ TEST_F(AccessListTest, NewAddressesThatAreRefused) {
   list.Set("lab-a", "g", "s");
   EXPECT_EQ(list.Add("LAB-A"), kAccessAddressListed);  // the store would share their values
   EXPECT_EQ(list.Count(), 3u);
+  EXPECT_EQ(list.Add("10.0.0.9\t"), kAccessTextHasControl);
   EXPECT_EQ(list.Add(std::string(32, '1')), kAccessTextOk);
   EXPECT_EQ(list.Find(std::string(32, '1'))->setCommunity, "quorum");
-  for (auto check : {kAccessAddressEmpty, kAccessAddressHasComma, kAccessAddressIsDefault,
-                     kAccessAddressTooLong, kAccessAddressListed, kAccessCommunityTooLong}) {
+  for (auto check :
+       {kAccessAddressEmpty, kAccessAddressHasComma, kAccessAddressIsDefault, kAccessAddressTooLong,
+        kAccessAddressListed, kAccessCommunityTooLong, kAccessTextHasControl}) {
     EXPECT_FALSE(DeviceAccessList::CheckText(check).empty());
   }
 }
@@ -152,6 +154,8 @@ TEST(AccessCommunity, AtMostThirtyOneCharacters) {
   EXPECT_EQ(DeviceAccessList::CheckCommunity(std::string(31, 'c')), kAccessTextOk);
   EXPECT_EQ(DeviceAccessList::CheckCommunity(""), kAccessTextOk);
   EXPECT_EQ(DeviceAccessList::CheckCommunity(std::string(32, 'c')), kAccessCommunityTooLong);
+  EXPECT_EQ(DeviceAccessList::CheckCommunity("a\nb"), kAccessTextHasControl);
+  EXPECT_EQ(DeviceAccessList::CheckCommunity("caf\xc3\xa9 #1"), kAccessTextOk);
 }
 
 TEST_F(AccessListTest, TheApplicationsListIsReloadedAsAskedFor) {
