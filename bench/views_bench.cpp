@@ -58,8 +58,8 @@ std::vector<discovery::test::ReplySpec> MakeDevices(int count) {
   for (int i = 0; i < count; ++i) {
     const auto high = static_cast<uint8_t>(i / 250);
     const auto low = static_cast<uint8_t>(i % 250 + 1);
-    discovery::test::ReplySpec spec = views::test::Device(low, "server-" + std::to_string(i),
-                                                          1 + static_cast<int>(random() % 4));
+    discovery::test::ReplySpec spec =
+        views::test::Device(low, "server-" + std::to_string(i), 1 + static_cast<int>(random() % 4));
     spec.ip = {10, 20, high, low};
     spec.hardware = {0x00, 0x40, 0x9D, 0x01, high, low};
     devices.push_back(spec);
@@ -148,14 +148,13 @@ int main(int argc, char** argv) {
   app::Settings settings(registry);
   settings.WriteInt(kView, "Type", 6);
   settings.WriteInt(kView, "Icons", 16);
-  settings.WriteString(
-      kView, "Columns",
-      "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port");
+  settings.WriteString(kView, "Columns",
+                       "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port");
   settings.WriteString(kView, "Sort", ">IP Address");
 
   Host host;
-  views::CViewStore store(settings,
-                          [](const views::CViewNode&) { return std::make_unique<ScriptedEngine>(); });
+  views::CViewStore store(
+      settings, [](const views::CViewNode&) { return std::make_unique<ScriptedEngine>(); });
   if (store.Open(&host) != views::CViewStore::kOpenOk) return 1;
   views::CKestrelView list;
   store.SetListControl(&list);
@@ -195,12 +194,14 @@ int main(int argc, char** argv) {
   std::sort(sorts.begin(), sorts.end());
   std::printf("longest stall: median %.2f ms, worst %.2f ms (goal: under 100 ms)\n",
               stalls[stalls.size() / 2], stalls.back());
-  std::printf("final sort and reselect by IP Address: median %.2f ms, worst %.2f ms;"
-              " SortBy descending %.2f ms, ascending %.2f ms (goal: under 100 ms)\n",
-              sorts[sorts.size() / 2], sorts.back(), descending, ascending);
-  std::printf("memory: %.1f KiB per listed device (resident set after the first fill, %ld KiB"
-              " over %d devices; a record alone is %zu bytes)\n",
-              static_cast<double>(after - before) / count, after - before, count,
-              sizeof(discovery::CIpDeviceRecord));
+  std::printf(
+      "final sort and reselect by IP Address: median %.2f ms, worst %.2f ms;"
+      " SortBy descending %.2f ms, ascending %.2f ms (goal: under 100 ms)\n",
+      sorts[sorts.size() / 2], sorts.back(), descending, ascending);
+  std::printf(
+      "memory: %.1f KiB per listed device (resident set after the first fill, %ld KiB"
+      " over %d devices; a record alone is %zu bytes)\n",
+      static_cast<double>(after - before) / count, after - before, count,
+      sizeof(discovery::CIpDeviceRecord));
   return 0;
 }

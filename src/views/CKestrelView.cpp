@@ -1,17 +1,17 @@
 #include "views/CKestrelView.h"
 
 #include <QAction>
-#include <QFontMetrics>
-#include <QStyle>
-#include <algorithm>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QMetaObject>
+#include <QMouseEvent>
+#include <QStyle>
 #include <QTreeView>
+#include <algorithm>
 
 #include "views/CViewStore.h"
 #include "views/DeviceListIcons.h"
@@ -84,8 +84,8 @@ void CKestrelView::BuildViews() {
           "QAbstractItemView::indicator:unchecked { image: url(%1); }"
           "QAbstractItemView::indicator:checked { image: url(%2); }")
           .arg(DeviceListIcons::CheckBoxPath(false), DeviceListIcons::CheckBoxPath(true));
-  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(details_),
-                                  static_cast<QAbstractItemView*>(icons_)}) {
+  for (QAbstractItemView* view :
+       {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -130,7 +130,7 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
   bool applyingLayout_ = false;  // sizes set by the list itself, not by the user
   bool resizedByUser_ = false;
   bool saveQueued_ = false;
-  std::vector<int> fitted_;  // per column: the widest text so far (fitting, list cells)
+  std::vector<int> fitted_;              // per column: the widest text so far (fitting, list cells)
   std::array<int, 128> asciiAdvance_{};  // of the list's font
 };
 

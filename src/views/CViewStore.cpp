@@ -222,8 +222,7 @@ long CViewStore::RenameNode(CViewNode* node, const std::string& newName) {
 }
 
 long CViewStore::MoveKey(CViewNode* node, CViewNode* newParent, const std::string& newName) {
-  const long result =
-      settings_.MoveSettingsKey(node->Path(), newParent->Path() + "\\" + newName);
+  const long result = settings_.MoveSettingsKey(node->Path(), newParent->Path() + "\\" + newName);
   // Nothing moved: the tree stays as the settings hold it.
   if (result != app::MOVEKEY_OK && result != app::MOVEKEY_SOME_FAILED) {
     if (result == app::MOVEKEY_DEST_EXISTS) {
@@ -420,7 +419,8 @@ void CViewStore::SetupColumns() {
   }
   list_->SetColumns(columns);
   const int sort = definition_.GetSortColumn();
-  const bool arrow = CurrentEngine() != nullptr && discovery::CDeviceColumnTable::IsValidIndex(sort);
+  const bool arrow =
+      CurrentEngine() != nullptr && discovery::CDeviceColumnTable::IsValidIndex(sort);
   list_->SetSortIndicator(arrow ? table_.Title(sort) : "", definition_.IsSortDescending());
 }
 
@@ -569,7 +569,8 @@ void CViewStore::Reselect() {
   if (selected_.valid) {
     const int device = engine->FindText(selected_.hwAddress);
     // Rows carry their port only when the list shows one row per port.
-    if (device >= 0) row = list_->FindItemData(MakeItemData(device, portMode_ ? selected_.port : 0));
+    if (device >= 0)
+      row = list_->FindItemData(MakeItemData(device, portMode_ ? selected_.port : 0));
   }
   list_->SelectRow(row >= 0 ? row : 0);
 }
@@ -580,8 +581,7 @@ int CViewStore::HighestLevel() const {
   int level = 0;
   if (list_ == nullptr) return level;
   for (int row = 0; row < list_->GetRowCount(); ++row) {
-    const discovery::CDeviceRecord* record =
-        engine->GetDevice(ItemDevice(list_->GetItemData(row)));
+    const discovery::CDeviceRecord* record = engine->GetDevice(ItemDevice(list_->GetItemData(row)));
     if (record != nullptr) level = std::max(level, record->GetLevel(0));
   }
   return level;

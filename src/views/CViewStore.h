@@ -116,8 +116,8 @@ class CViewStore {
   // The caption of the store's message boxes.
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
   // Coded failures (a move or rename the settings refused); app::ReportError when not set.
-  using ErrorReport = std::function<int(unsigned codeA, int classA, unsigned codeB, int classB,
-                                        int show)>;
+  using ErrorReport =
+      std::function<int(unsigned codeA, int classA, unsigned codeB, int classB, int show)>;
   void SetErrorReport(ErrorReport report) { reportError_ = std::move(report); }
 
   // Loads the tree and the current view. kOpenOk, or kOpenNoView.

@@ -46,8 +46,7 @@ bool DeviceListModel::setData(const QModelIndex& index, const QVariant& value, i
       index.row() >= rowCount()) {
     return false;
   }
-  rows_[static_cast<size_t>(index.row())].checked =
-      value.toInt() == static_cast<int>(Qt::Checked);
+  rows_[static_cast<size_t>(index.row())].checked = value.toInt() == static_cast<int>(Qt::Checked);
   emit dataChanged(index, index, {Qt::CheckStateRole});
   return true;
 }
@@ -119,9 +118,8 @@ void DeviceListModel::Sort(const DeviceListControl::RowLess& less) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<size_t> order(rows_.size());
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-    return less(rows_[a].itemData, rows_[b].itemData);
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return less(rows_[a].itemData, rows_[b].itemData); });
   std::vector<int> newRow(rows_.size());
   std::vector<Row> sorted;
   sorted.reserve(rows_.size());

@@ -54,9 +54,8 @@ class ViewStoreTest : public ::testing::Test {
       reports.push_back({code, errorClass});
       return 0;
     });
-    store.SetPortLookup([](const std::string& hw, int port) {
-      return hw == "00409D000002" && port == 1 ? 7 : -1;
-    });
+    store.SetPortLookup(
+        [](const std::string& hw, int port) { return hw == "00409D000002" && port == 1 ? 7 : -1; });
     ASSERT_EQ(store.Open(&host), CViewStore::kOpenOk);
     store.SetListControl(&list);
   }
@@ -99,8 +98,7 @@ TEST_F(ViewStoreTest, OpenLoadsGroupsAndViewsAndSkipsIncompleteKeys) {
 
   std::vector<std::string> names;
   for (CViewNode* node : store.Nodes()) names.push_back(node->Name());
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Views", "Lab", "Office", "Printers", "Far", "Odd"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Views", "Lab", "Office", "Printers", "Far", "Odd"}));
   CViewNode* office = store.FindNode("OFFICE");
   ASSERT_NE(office, nullptr);
   EXPECT_TRUE(office->IsGroup());
@@ -138,9 +136,8 @@ TEST_F(ViewStoreTest, NoViewAndTheUserDeclinesEndsTheStart) {
 
 TEST_F(ViewStoreTest, TheWizardsViewBecomesCurrent) {
   settings.DeleteSection("Views");
-  store.SetNewViewSheet([&](CViewNode& parent) {
-    return store.AddNode(&parent, "Made", CViewNode::kTcpIpView, 16);
-  });
+  store.SetNewViewSheet(
+      [&](CViewNode& parent) { return store.AddNode(&parent, "Made", CViewNode::kTcpIpView, 16); });
   EXPECT_EQ(store.Open(&host), CViewStore::kOpenOk);
   EXPECT_EQ(store.CurrentNode()->Name(), "Made");
   EXPECT_EQ(settings.GetInt("Views\\Made", "Type", 0), 6);
@@ -184,8 +181,8 @@ TEST_F(ViewStoreTest, MovesThatCannotBeAreRefusedWithoutTouchingTheSettings) {
   OpenStore();
   CViewNode* office = store.FindNode("Office");
   CViewNode* inner = store.FindNode("Inner");
-  EXPECT_NE(store.MoveNode(office, inner), app::MOVEKEY_OK);   // below itself
-  EXPECT_NE(store.MoveNode(inner, office), app::MOVEKEY_OK);   // already there
+  EXPECT_NE(store.MoveNode(office, inner), app::MOVEKEY_OK);  // below itself
+  EXPECT_NE(store.MoveNode(inner, office), app::MOVEKEY_OK);  // already there
   EXPECT_NE(store.MoveNode(store.Root(), office), app::MOVEKEY_OK);
   EXPECT_NE(store.MoveNode(office, store.CurrentNode()), app::MOVEKEY_OK);  // into a view
   EXPECT_EQ(inner->Parent(), office);

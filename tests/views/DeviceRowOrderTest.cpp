@@ -15,8 +15,8 @@ TEST(DeviceRowOrderTest, ParsesOnlyDottedAddresses) {
   EXPECT_EQ(address, 0x0A000009u);
   EXPECT_TRUE(DeviceRowOrder::ParseAddress("255.255.255.255", &address));
   EXPECT_EQ(address, 0xFFFFFFFFu);
-  for (const char* bad : {"", "10.0.0", "10.0.0.256", "10.0.0.9.", "1.2.3.4x", "a.b.c.d",
-                          "1..2.3", "0001.2.3.4"}) {
+  for (const char* bad :
+       {"", "10.0.0", "10.0.0.256", "10.0.0.9.", "1.2.3.4x", "a.b.c.d", "1..2.3", "0001.2.3.4"}) {
     EXPECT_FALSE(DeviceRowOrder::ParseAddress(bad, &address)) << bad;
   }
 }

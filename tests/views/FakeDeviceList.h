@@ -36,7 +36,9 @@ class FakeDeviceList : public DeviceListControl {
     selected_ = hadSelection ? FindItemData(selected) : -1;
   }
   int GetRowCount() const override { return static_cast<int>(rows_.size()); }
-  uint32_t GetItemData(int row) const override { return rows_.at(static_cast<size_t>(row)).itemData; }
+  uint32_t GetItemData(int row) const override {
+    return rows_.at(static_cast<size_t>(row)).itemData;
+  }
   int FindItemData(uint32_t itemData) const override {
     for (size_t i = 0; i < rows_.size(); ++i) {
       if (rows_[i].itemData == itemData) return static_cast<int>(i);
@@ -49,8 +51,9 @@ class FakeDeviceList : public DeviceListControl {
     ++sorts;
     if (!less) return;
     const uint32_t selected = selected_ >= 0 ? rows_[static_cast<size_t>(selected_)].itemData : 0;
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [&](const ListRow& a, const ListRow& b) { return less(a.itemData, b.itemData); });
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const ListRow& a, const ListRow& b) {
+      return less(a.itemData, b.itemData);
+    });
     if (selected_ >= 0) selected_ = FindItemData(selected);
   }
   void SetSortIndicator(const std::string& title, bool descending) override {
