@@ -1,0 +1,41 @@
+#include "app/dialogs/CSearchDlg.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace app {
+
+CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("115");
+  setWindowTitle("Search");
+  auto* layout = new QVBoxLayout(this);
+  auto* label = new QLabel("Enter an IP Address to find:", this);
+  address_ = new QLineEdit(this);
+  address_->setObjectName("1031");
+  address_->setAccessibleName("IP Address to find");
+  label->setBuddy(address_);
+  layout->addWidget(label);
+  layout->addWidget(address_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+std::string CSearchDlg::Address() const {
+  return address_->text().trimmed().toStdString();
+}
+
+bool CSearchDlg::Run(QWidget* parent, std::string& address) {
+  CSearchDlg dialog(parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  address = dialog.Address();
+  return true;
+}
+
+}  // namespace app

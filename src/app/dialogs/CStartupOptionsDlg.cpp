@@ -1,0 +1,47 @@
+#include "app/dialogs/CStartupOptionsDlg.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace app {
+
+CStartupOptionsDlg::CStartupOptionsDlg(const StartupOptionsForm& form, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName("114");
+  setWindowTitle("Options");
+  auto* layout = new QVBoxLayout(this);
+  // Checked: the autostart entry starts the program with the desktop session.
+  startWithSession_ = new QCheckBox("&Start when Windows starts", this);
+  startWithSession_->setObjectName("1195");
+  startWithSession_->setChecked(form.startWithSession);
+  startMinimized_ = new QCheckBox("Start &Minimized", this);
+  startMinimized_->setObjectName("1196");
+  startMinimized_->setChecked(form.startMinimized);
+  layout->addWidget(startWithSession_);
+  layout->addWidget(startMinimized_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+StartupOptionsForm CStartupOptionsDlg::Form() const {
+  StartupOptionsForm form;
+  form.startWithSession = startWithSession_->isChecked();
+  form.startMinimized = startMinimized_->isChecked();
+  return form;
+}
+
+bool CStartupOptionsDlg::Run(QWidget* parent, Settings& settings, const std::string& programPath) {
+  StartupOptionsForm form;
+  form.Load(settings);
+  CStartupOptionsDlg dialog(form, parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  return dialog.Form().Save(settings, programPath);
+}
+
+}  // namespace app
