@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -270,6 +271,16 @@ TEST_F(KestrelViewTest, EnterRunsTheDoubleClickCommand) {
   QCoreApplication::sendEvent(view.DetailsView(), &enter);
   emit view.DetailsView()->doubleClicked(view.Model()->index(0, 0));
   EXPECT_EQ(commands, (std::vector<int>{32772, 32772}));
+}
+
+TEST_F(KestrelViewTest, FocusTellsTheMainWindow) {
+  int focused = 0;
+  view.SetFocusHandler([&] { ++focused; });
+  QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+  QCoreApplication::sendEvent(view.DetailsView(), &in);
+  view.SetListMode(CKestrelView::kList);
+  QCoreApplication::sendEvent(view.IconView(), &in);
+  EXPECT_EQ(focused, 2);
 }
 
 TEST_F(KestrelViewTest, PicturesAndNamesArePresent) {
