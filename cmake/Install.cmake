@@ -95,6 +95,7 @@ install(FILES ${generated}/systemd/portolan-ports@.service DESTINATION lib/syste
 
 # The desktop program in the desktop's menu and software centre.
 if(TARGET portolan)
+  target_compile_definitions(portolan PRIVATE PORTOLAN_APP_ID="${PORTOLAN_APP_ID}")
   install(FILES ${dist}/portolan.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
           RENAME ${PORTOLAN_APP_ID}.desktop)
   configure_file(${dist}/portolan.metainfo.xml.in ${generated}/${PORTOLAN_APP_ID}.metainfo.xml
@@ -102,7 +103,9 @@ if(TARGET portolan)
   install(FILES ${generated}/${PORTOLAN_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(DIRECTORY ${dist}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-  install(FILES ${dist}/icons/portolan.svg
+  # The icon is the program's own application icon (its window icon); the PNGs are rendered from
+  # it by scripts/render-app-icon.sh.
+  install(FILES ${PROJECT_SOURCE_DIR}/src/res/icons/app/portolan.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 

@@ -68,7 +68,8 @@ absent_pictures() {  # absent_pictures NAME...: those whose UTF-16 name is not i
     "$portolan_bin" "$@"
 }
 while IFS= read -r set; do
-  mapfile -t pictures < <(find "$set" -maxdepth 1 -type f \( -name '*.svg' -o -name '*.png' \) \
+  mapfile -t pictures < <(find "$set" -maxdepth 1 -type f \( -name '*.svg' -o -name '*.png' -o \
+    -name '*.gif' \) \
     -printf '%f\n' | sort)
   [ "${#pictures[@]}" -gt 0 ] || continue
   absent=$(absent_pictures "${pictures[@]}")

@@ -43,6 +43,10 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   QApplication::setApplicationName("Portolan");
+#ifdef PORTOLAN_APP_ID
+  // Ties the windows to the installed desktop entry (its icon and name in the shell's task list).
+  QGuiApplication::setDesktopFileName(QStringLiteral(PORTOLAN_APP_ID));
+#endif
   QuitOnSignals(qt);
 
   std::vector<std::string> arguments;
