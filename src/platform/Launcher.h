@@ -16,9 +16,9 @@ class Launcher {
   virtual bool OpenUrl(const std::string& url) = 0;
   // Opens a new message to address with the subject filled in (see MailtoUrl).
   virtual bool OpenMail(const std::string& address, const std::string& subject) = 0;
-  // Starts the program again with args as its argument list (each one a whole argument, never
-  // parsed from a command string), so that the request ("/new /v NAME") reaches the copy that
-  // runs: the started copy meets the single-instance guard and hands the request over.
+  // Hands a request given as program arguments ("/new /v NAME": open that view; anything else:
+  // raise the window) to the running copy through its socket. Each argument is whole: a view
+  // name is never parsed from a command string.
   virtual bool HandToRunningCopy(const std::vector<std::string>& args) = 0;
 
   // "mailto:ADDRESS?subject=TEXT" with the subject percent-encoded; the address is kept as given

@@ -1,10 +1,9 @@
 #include "platform/QtLauncher.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QProcess>
-#include <QStringList>
 #include <QUrl>
+
+#include "platform/RunningCopyClient.h"
 
 namespace platform {
 
@@ -20,10 +19,7 @@ bool QtLauncher::OpenMail(const std::string& address, const std::string& subject
 }
 
 bool QtLauncher::HandToRunningCopy(const std::vector<std::string>& args) {
-  if (QCoreApplication::instance() == nullptr) return false;
-  QStringList list;
-  for (const std::string& arg : args) list << QString::fromStdString(arg);
-  return QProcess::startDetached(QCoreApplication::applicationFilePath(), list);
+  return RunningCopyClient::HandOver(args);
 }
 
 }  // namespace platform

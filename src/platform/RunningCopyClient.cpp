@@ -14,7 +14,8 @@ constexpr uint32_t kRetryMs = 10;
 }  // namespace
 
 std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
-    const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath) {
+    const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath,
+    const std::string& payload) {
   Clock& clock = SystemClock::Instance();
   const uint32_t start = clock.TickCount();
   int fd = UnixStream::Connect(socketPath);
@@ -28,7 +29,9 @@ std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
   const auto out = RunningCopyProtocol::EncodeRequest(request);
   std::array<uint8_t, RunningCopyProtocol::kReplySize> in{};
   std::optional<RunningCopyProtocol::Reply> reply;
+  const auto* extra = reinterpret_cast<const uint8_t*>(payload.data());
   if (UnixStream::WriteAll(fd, out.data(), out.size(), timeoutMs) &&
+      (payload.empty() || UnixStream::WriteAll(fd, extra, payload.size(), timeoutMs)) &&
       UnixStream::ReadExact(fd, in.data(), in.size(), timeoutMs)) {
     RunningCopyProtocol::Reply decoded;
     if (RunningCopyProtocol::DecodeReply(in.data(), in.size(), &decoded) ==
@@ -54,6 +57,26 @@ bool RunningCopyClient::RaiseRunningCopy(int timeoutMs, const std::string& socke
   request.op = RunningCopyProtocol::kRestoreAndRaise;
   const auto reply = Exchange(request, timeoutMs, socketPath);
   return reply && reply->status == RunningCopyProtocol::kOk;
+}
+
+bool RunningCopyClient::OpenViewInRunningCopy(const std::string& viewName, int timeoutMs,
+                                              const std::string& socketPath) {
+  if (viewName.empty() || viewName.size() > RunningCopyProtocol::kMaxViewName) return false;
+  RunningCopyProtocol::Request request;
+  request.op = RunningCopyProtocol::kOpenView;
+  request.wParam = static_cast<int64_t>(viewName.size());
+  const auto reply = Exchange(request, timeoutMs, socketPath, viewName);
+  return reply && reply->status == RunningCopyProtocol::kOk && reply->result == 1;
+}
+
+bool RunningCopyClient::HandOver(const std::vector<std::string>& args, int timeoutMs,
+                                 const std::string& socketPath) {
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] == "/v" || args[i] == "-v" || args[i] == "/V" || args[i] == "-V") {
+      return OpenViewInRunningCopy(args[i + 1], timeoutMs, socketPath);
+    }
+  }
+  return RaiseRunningCopy(timeoutMs, socketPath);
 }
 
 }  // namespace platform

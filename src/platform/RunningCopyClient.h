@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/RunningCopyProtocol.h"
 
@@ -18,9 +19,19 @@ class RunningCopyClient {
   // True when the running copy took the request.
   static bool RaiseRunningCopy(int timeoutMs = 1000, const std::string& socketPath =
                                                          RunningCopyProtocol::DefaultSocketPath());
-  // One request and its reply; empty when there was no valid reply in time.
+  // True when the running copy took the request to open the view (and raise its window).
+  static bool OpenViewInRunningCopy(
+      const std::string& viewName, int timeoutMs = 1000,
+      const std::string& socketPath = RunningCopyProtocol::DefaultSocketPath());
+  // Hands a start's request to the running copy: "/v NAME" (or "-v") opens that view, anything
+  // else raises the window. True when the running copy took it.
+  static bool HandOver(const std::vector<std::string>& args, int timeoutMs = 1000,
+                       const std::string& socketPath = RunningCopyProtocol::DefaultSocketPath());
+  // One request and its reply; empty when there was no valid reply in time. payload follows the
+  // request (the name of an open-view request).
   static std::optional<RunningCopyProtocol::Reply> Exchange(
-      const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath);
+      const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath,
+      const std::string& payload = {});
 };
 
 }  // namespace platform

@@ -100,7 +100,9 @@ RunningCopyProtocol::DecodeError RunningCopyProtocol::DecodeRequest(const uint8_
   r.Unsigned(2, &version);
   if (version != kVersion) return Fail(DecodeError::BadVersion, 4, failedAt);
   r.Unsigned(2, &op);
-  if (op != kSendMessage && op != kRestoreAndRaise) return Fail(DecodeError::BadOp, 6, failedAt);
+  if (op != kSendMessage && op != kRestoreAndRaise && op != kOpenView) {
+    return Fail(DecodeError::BadOp, 6, failedAt);
+  }
   r.Unsigned(4, &id);
   r.Unsigned(8, &wParam);
   r.Unsigned(8, &lParam);

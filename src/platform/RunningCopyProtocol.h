@@ -5,6 +5,8 @@
 //
 // op 1 sends a message (the running copy answers 0x8013 with 123456789, anything else with 0);
 // op 2 asks it to restore and raise its main window (result 1).
+// op 3 asks it to open a view in its window: wParam bytes of the view's name (1 to 1024, no NUL)
+// follow the request; result 1 when it took the request, status 1 for a name out of bounds.
 #pragma once
 
 #include <array>
@@ -23,7 +25,8 @@ class RunningCopyProtocol {
   static constexpr size_t kReplySize = 16;
   static constexpr uint16_t kVersion = 1;
 
-  enum Op : uint16_t { kSendMessage = 1, kRestoreAndRaise = 2 };
+  enum Op : uint16_t { kSendMessage = 1, kRestoreAndRaise = 2, kOpenView = 3 };
+  static constexpr size_t kMaxViewName = 1024;
   enum Status : uint16_t { kOk = 0, kBadRequest = 1 };
 
   enum class DecodeError { None, Short, BadMagic, BadVersion, BadOp, BadStatus };

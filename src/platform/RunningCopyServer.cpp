@@ -113,6 +113,14 @@ void RunningCopyServer::HandleConnection(int fd) {
   if (RunningCopyProtocol::DecodeRequest(in.data(), in.size(), &request) !=
       RunningCopyProtocol::DecodeError::None) {
     reply.status = RunningCopyProtocol::kBadRequest;
+  } else if (request.op == RunningCopyProtocol::kOpenView) {
+    std::string name;
+    if (onOpenView_ && ReadViewName(fd, request.wParam, &name)) {
+      onOpenView_(name);
+      reply.result = 1;
+    } else {
+      reply.status = RunningCopyProtocol::kBadRequest;
+    }
   } else if (request.op == RunningCopyProtocol::kRestoreAndRaise) {
     if (onRaise_) onRaise_();
     reply.result = 1;
@@ -122,6 +130,16 @@ void RunningCopyServer::HandleConnection(int fd) {
   served_.fetch_add(1);
   const auto out = RunningCopyProtocol::EncodeReply(reply);
   UnixStream::WriteAll(fd, out.data(), out.size(), kRequestTimeoutMs, stopFd_);
+}
+
+bool RunningCopyServer::ReadViewName(int fd, int64_t length, std::string* name) {
+  if (length <= 0 || length > static_cast<int64_t>(RunningCopyProtocol::kMaxViewName)) {
+    return false;
+  }
+  name->assign(static_cast<std::size_t>(length), '\0');
+  auto* bytes = reinterpret_cast<uint8_t*>(name->data());
+  if (!UnixStream::ReadExact(fd, bytes, name->size(), kRequestTimeoutMs, stopFd_)) return false;
+  return name->find('\0') == std::string::npos;
 }
 
 }  // namespace platform

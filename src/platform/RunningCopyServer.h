@@ -19,6 +19,8 @@ namespace platform {
 class RunningCopyServer {
  public:
   using RaiseCallback = std::function<void()>;
+  // Runs on the server thread too, with the view's name.
+  using OpenViewCallback = std::function<void(const std::string& viewName)>;
   static constexpr int kRequestTimeoutMs = 1000;
   // The pause after an accept that failed for want of descriptors or memory.
   static constexpr int kAcceptRetryMs = 100;
@@ -29,6 +31,8 @@ class RunningCopyServer {
   RunningCopyServer(const RunningCopyServer&) = delete;
   RunningCopyServer& operator=(const RunningCopyServer&) = delete;
 
+  // Before Start: the handler of open-view requests. Without one they are refused.
+  void SetOpenViewCallback(OpenViewCallback onOpenView) { onOpenView_ = std::move(onOpenView); }
   // Binds the socket, replacing a stale socket file that nobody serves, and starts the thread.
   // False when the path is unusable or another server answers on it.
   bool Start();
@@ -44,7 +48,10 @@ class RunningCopyServer {
   void Serve();
   void HandleConnection(int fd);
 
+  bool ReadViewName(int fd, int64_t length, std::string* name);
+
   RaiseCallback onRaise_;
+  OpenViewCallback onOpenView_;
   std::string path_;
   int listenFd_ = -1;
   int stopFd_ = -1;

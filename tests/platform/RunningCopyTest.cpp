@@ -100,7 +100,7 @@ TEST(RunningCopyTest, BadRequestsAreRefusedWithWhereTheyFailed) {
       {28, 3, 'A', Protocol::DecodeError::BadMagic, 0},  // a reply is no request
       {28, 4, 0x02, Protocol::DecodeError::BadVersion, 4},
       {28, 6, 0x00, Protocol::DecodeError::BadOp, 6},
-      {28, 6, 0x03, Protocol::DecodeError::BadOp, 6},
+      {28, 6, 0x04, Protocol::DecodeError::BadOp, 6},
       {28, 7, 0x01, Protocol::DecodeError::BadOp, 6},
   };
   for (const Case& c : cases) {
@@ -143,6 +143,47 @@ TEST(RunningCopyTest, RunningServerAnswersTheQueryAndRaises) {
   server.Stop();
   EXPECT_NE(lstat(dir.Socket().c_str(), &st), 0);  // removed with the server
   EXPECT_FALSE(RunningCopyClient::QueryRunningCopy(200, dir.Socket()));
+}
+
+TEST(RunningCopyTest, OpenViewRequestsReachTheCallbackWithTheWholeName) {
+  TempDir dir;
+  std::atomic<int> raised{0};
+  std::vector<std::string> opened;  // written on the server thread, read after each reply
+  RunningCopyServer server([&] { ++raised; }, dir.Socket());
+  server.SetOpenViewCallback([&](const std::string& name) { opened.push_back(name); });
+  ASSERT_TRUE(server.Start());
+  const std::string name = "Lab \"east\" wing; rm -rf ~";
+  EXPECT_TRUE(RunningCopyClient::OpenViewInRunningCopy(name, 2000, dir.Socket()));
+  EXPECT_TRUE(RunningCopyClient::HandOver({"/new", "/v", "Second view"}, 2000, dir.Socket()));
+  EXPECT_TRUE(RunningCopyClient::HandOver({"/new"}, 2000, dir.Socket()));
+  EXPECT_EQ(opened, (std::vector<std::string>{name, "Second view"}));
+  EXPECT_EQ(raised.load(), 1);
+
+  // Names out of bounds are refused, by the client and by the server.
+  EXPECT_FALSE(RunningCopyClient::OpenViewInRunningCopy("", 2000, dir.Socket()));
+  EXPECT_FALSE(
+      RunningCopyClient::OpenViewInRunningCopy(std::string(1025, 'v'), 2000, dir.Socket()));
+  Protocol::Request tooLong;
+  tooLong.op = Protocol::kOpenView;
+  tooLong.wParam = 1 << 20;
+  auto reply = RunningCopyClient::Exchange(tooLong, 2000, dir.Socket(), "abc");
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->status, Protocol::kBadRequest);
+  Protocol::Request withNul;
+  withNul.op = Protocol::kOpenView;
+  withNul.wParam = 3;
+  reply = RunningCopyClient::Exchange(withNul, 2000, dir.Socket(), std::string("a\0b", 3));
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->status, Protocol::kBadRequest);
+  EXPECT_EQ(opened.size(), 2u);
+}
+
+TEST(RunningCopyTest, WithoutAnOpenViewHandlerTheRequestIsRefused) {
+  TempDir dir;
+  RunningCopyServer server([] {}, dir.Socket());
+  ASSERT_TRUE(server.Start());
+  EXPECT_FALSE(RunningCopyClient::OpenViewInRunningCopy("view", 2000, dir.Socket()));
+  EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
 }
 
 TEST(RunningCopyTest, NoSocketOrNobodyListeningMeansNoCopy) {
