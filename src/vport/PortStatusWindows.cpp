@@ -39,18 +39,9 @@ bool PortStatusWindows::PostToPort(const std::string& comName, std::uint32_t id,
 
 void PortStatusWindows::TakeSnapshots() {
   for (const PortStatusSnapshot& snapshot : relay_.TakeAll()) {
-    if (snapshot.removed && !snapshot.fresh) {
-      const auto found = windows_.find(snapshot.comName);
-      if (found != windows_.end()) {
-        // Later: this may run inside one of the window's own dialogs.
-        PortStatusWindow* window = found->second.release();
-        windows_.erase(found);
-        window->hide();
-        window->deleteLater();
-      }
-      continue;
-    }
-    // A window is made when it is first asked for; until then there is nothing to follow.
+    // A window is made when it is first asked for; until then there is nothing to follow. The
+    // window of a port that went is only hidden, never deleted here (this may run inside one of
+    // its own dialogs), and serves the port again if it comes back under the same name.
     if (!snapshot.show && windows_.find(snapshot.comName) == windows_.end()) continue;
     std::unique_ptr<PortStatusWindow>& window = windows_[snapshot.comName];
     if (!window) {

@@ -35,7 +35,7 @@ class PortStatusWindows {
   PortObserver& Observer() { return relay_; }
   void SetTable(CVirtualPortTable* table) { table_ = table; }
 
-  // The window of a port ("COM5"), null until it was first asked for, and after the port went.
+  // The window of a port ("COM5"), null until it was first asked for.
   PortStatusWindow* Window(const std::string& comName) const;
 
  private:

@@ -294,9 +294,15 @@ TEST_F(StatusWindowTest, FieldsFollowAPortThatConnectsMovesBytesAndCloses) {
   ASSERT_EQ(ShownWindow("COM5"), window);
   EXPECT_TRUE(Log(window).contains("Got 3 byte(s)"));
 
-  // The port goes, and its window with it.
+  // The port goes, and its window is hidden; a new COM5 starts it over.
   EXPECT_EQ(table->DestroyPort(5), 0);
-  EXPECT_TRUE(SpinUntil([&] { return windows->Window("COM5") == nullptr; }));
+  EXPECT_TRUE(SpinUntil([&] { return window->Controller().Removed() && !window->isVisible(); }));
+  ASSERT_EQ(table->CreatePort(5, "hw", 0, "127.0.0.1", server.PortText(), 0, true), 0);
+  table->ShowPortStatus(5);
+  ASSERT_EQ(ShownWindow("COM5"), window);
+  EXPECT_EQ(Log(window), "");
+  EXPECT_FALSE(window->findChild<QCheckBox*>("1190")->isChecked());
+  EXPECT_EQ(Text(window, "1172"), "0");
   EXPECT_EQ(threadPrompt.Count(), 0u);
 }
 
