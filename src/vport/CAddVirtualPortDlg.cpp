@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
 #include "vport/CVirtualPortAdvancedDlg.h"
 
 namespace vport {
@@ -51,17 +52,12 @@ CAddVirtualPortDlg::CAddVirtualPortDlg(AddVirtualPortForm& form, std::function<v
   autoStart_->setChecked(form_.autoStart);
   autoStart_->setEnabled(form_.AutoStartEnabled());
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-  ok->setObjectName("1");
-  ok->setText(QString::fromStdString(form_.OkText()));
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  QPushButton* advanced = buttons->addButton("Advanced...", QDialogButtonBox::ActionRole);
-  advanced->setObjectName("1198");
-  QPushButton* helpButton = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-  helpButton->setObjectName("1124");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QString::fromStdString(form_.OkText()));
+  QPushButton* advanced =
+      ui::DialogButtons::Add(buttons, "Advanced...", "1198", QDialogButtonBox::ActionRole);
+  QPushButton* helpButton =
+      ui::DialogButtons::Add(buttons, "Help", "1124", QDialogButtonBox::HelpRole);
   connect(advanced, &QPushButton::clicked, this, [this] { OnAdvanced(); });
   connect(helpButton, &QPushButton::clicked, this, [this] {
     if (help_) help_(form_.HelpTopic());

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace vport {
 
 CDeleteVirtualPortDlg::CDeleteVirtualPortDlg(DeleteVirtualPortForm& form,
@@ -26,15 +28,10 @@ CDeleteVirtualPortDlg::CDeleteVirtualPortDlg(DeleteVirtualPortForm& form,
   layout->addWidget(label);
   layout->addWidget(ports_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-  ok->setObjectName("1");
-  ok->setText("Delete");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  QPushButton* helpButton = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-  helpButton->setObjectName("1187");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
+  buttons->button(QDialogButtonBox::Ok)->setText("Delete");
+  QPushButton* helpButton =
+      ui::DialogButtons::Add(buttons, "Help", "1187", QDialogButtonBox::HelpRole);
   connect(helpButton, &QPushButton::clicked, this, [help] {
     if (help) help(DeleteVirtualPortForm::kHelpTopic);
   });

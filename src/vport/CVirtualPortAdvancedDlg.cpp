@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace vport {
 
 CVirtualPortAdvancedDlg::CVirtualPortAdvancedDlg(VirtualPortAdvancedForm& form,
@@ -25,13 +27,9 @@ CVirtualPortAdvancedDlg::CVirtualPortAdvancedDlg(VirtualPortAdvancedForm& form,
   layout->addWidget(rfc2217_);
   layout->addWidget(strictBaud_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  QPushButton* helpButton = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-  helpButton->setObjectName("1197");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
+  QPushButton* helpButton =
+      ui::DialogButtons::Add(buttons, "Help", "1197", QDialogButtonBox::HelpRole);
   connect(helpButton, &QPushButton::clicked, this, [this, help] {
     if (help) help(form_.HelpTopic());
   });

@@ -13,6 +13,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace vport {
 
 namespace {
@@ -99,15 +101,11 @@ void PortStatusWindow::Build(const std::function<void(unsigned)>& help) {
   groupLayout->addLayout(logButtons);
   groupLayout->addWidget(log_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
   cancel_ = buttons->button(QDialogButtonBox::Cancel);
-  cancel_->setObjectName("2");
-  QPushButton* helpButton = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-  helpButton->setObjectName("1180");
+  QPushButton* helpButton =
+      ui::DialogButtons::Add(buttons, "Help", "1180", QDialogButtonBox::HelpRole);
 
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(helpButton, &QPushButton::clicked, this, [help] {
     if (help) help(PortStatusController::kHelpTopic);
   });

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/CStaticLink.h"
+#include "ui/DialogButtons.h"
 
 namespace app {
 
@@ -35,9 +36,7 @@ CAboutDlg::CAboutDlg(const AboutBoxTexts& texts, platform::Launcher* launcher, Q
   layout->addWidget(program);
   layout->addWidget(company);
   layout->addWidget(link);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this, QDialogButtonBox::Ok);
   layout->addWidget(buttons);
 }
 

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace app {
 
 CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
@@ -19,11 +21,7 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
   label->setBuddy(address_);
   layout->addWidget(label);
   layout->addWidget(address_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
   layout->addWidget(buttons);
 }
 

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace app {
 
 CStartupOptionsDlg::CStartupOptionsDlg(const StartupOptionsForm& form, QWidget* parent)
@@ -21,11 +23,7 @@ CStartupOptionsDlg::CStartupOptionsDlg(const StartupOptionsForm& form, QWidget* 
   startMinimized_->setChecked(form.startMinimized);
   layout->addWidget(startWithSession_);
   layout->addWidget(startMinimized_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
   layout->addWidget(buttons);
 }
 

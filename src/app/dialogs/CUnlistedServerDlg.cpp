@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
+
 namespace app {
 
 namespace {
@@ -34,13 +36,10 @@ CUnlistedServerDlg::CUnlistedServerDlg(const UnlistedServerForm& form, QWidget* 
   multicast_ = new QCheckBox("Use &Multicast", this);
   multicast_->setObjectName("1039");
   multicast_->setChecked(form.multicast);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-  QPushButton* next = buttons->addButton("&Next", QDialogButtonBox::AcceptRole);
-  next->setObjectName("1036");
+  QDialogButtonBox* buttons = ui::DialogButtons::Make(this, QDialogButtonBox::Cancel);
+  QPushButton* next =
+      ui::DialogButtons::Add(buttons, "&Next", "1036", QDialogButtonBox::AcceptRole);
   next->setDefault(true);
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addWidget(multicast_);
