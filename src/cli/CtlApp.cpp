@@ -16,6 +16,7 @@
 #include "cli/SetIpCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/SnmpCommand.h"
+#include "cli/ViewsCommand.h"
 
 #ifndef PORTOLAN_VERSION
 #define PORTOLAN_VERSION "0"
@@ -44,6 +45,7 @@ std::string CtlApp::HelpText() {
   text += QueryCommand::Usage();
   text += SetIpCommand::Usage();
   text += AccessCommand::Usage();
+  text += ViewsCommand::Usage();
   text += NetinfoCommand::Usage();
   text += ResetCommand::Usage();
   text += RestoreCommand::Usage();
@@ -86,7 +88,7 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
       {"discover", &DiscoverCommand::Run}, {"query", &QueryCommand::Run},
       {"setip", &SetIpCommand::Run},       {"access", &AccessCommand::Run},
       {"netinfo", &NetinfoCommand::Run},   {"reset", &ResetCommand::Run},
-      {"restore", &RestoreCommand::Run},
+      {"restore", &RestoreCommand::Run},   {"views", &ViewsCommand::Run},
   };
   auto found = kCommands.find(command);
   if (found != kCommands.end()) {

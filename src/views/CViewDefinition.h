@@ -56,6 +56,7 @@ class CViewDefinition {
 
   const std::string& Name() const { return name_; }
   const std::string& Section() const { return section_; }
+  const discovery::CDeviceColumnTable& ColumnTable() const { return table_; }
 
   // Column i of the list (kNoColumn past the end); SetColumn sets it (appending when i is the
   // count), and an unknown title ends the list there.
@@ -89,6 +90,7 @@ class CViewDefinition {
   void SetRefresh(int seconds);
   // Sets fitting when set is true; returns whether columns are fitted to their data.
   bool FitColumns(bool set, bool value);
+  bool FitsColumns() const { return fitColumns_; }
 
   bool HasPerPortColumn() const;
   bool HasWirelessColumn() const;

@@ -177,6 +177,12 @@ CViewNode* CViewStore::AddNode(CViewNode* parent, const std::string& name, int t
   return node;
 }
 
+void CViewStore::SetNodeIcons(CViewNode* node, int icons) {
+  if (node == nullptr || node == root_) return;
+  node->SetIcons(icons);
+  settings_.WriteInt(node->Path(), res::LoadString(kStrIcons), icons);
+}
+
 bool CViewStore::DeleteNode(CViewNode* node) {
   if (node == nullptr || node == root_ || node->Contains(current_)) return false;
   bool known = false;

@@ -157,6 +157,8 @@ class CViewStore {
   // Makes a node under parent and writes its Type and Icons; nullptr when parent cannot hold it
   // or the name is empty, holds "\" or is already used.
   CViewNode* AddNode(CViewNode* parent, const std::string& name, int type, int icons);
+  // Gives node another tree image and writes its Icons.
+  void SetNodeIcons(CViewNode* node, int icons);
 
   // Rows per port instead of per server; the list is rebuilt when it changes.
   void SetPortMode(bool on);
