@@ -1,0 +1,31 @@
+#include "views/CustomizeViewHooks.h"
+
+#include "views/CCustomizeViewPropSheet.h"
+#include "views/CViewNode.h"
+#include "views/CViewStore.h"
+
+namespace views {
+
+void CustomizeViewHooks::Connect(CViewStore& store, app::Settings& settings, Runner runner,
+                                 platform::Prompt* prompt) {
+  store.SetCustomizeSheet([&store, &settings, runner, prompt](CViewNode& view, int page) {
+    CCustomizeViewPropSheet sheet(store, settings, page, view, prompt);
+    if (!runner(sheet)) {
+      sheet.Cancel();
+      return -1;
+    }
+    return sheet.Ok();
+  });
+  store.SetNewViewSheet([&store, &settings, runner, prompt](CViewNode& parent) -> CViewNode* {
+    const int mode = store.CurrentNode() == nullptr ? CCustomizeViewPropSheet::kModeFirstStart
+                                                    : CCustomizeViewPropSheet::kModeNewView;
+    CCustomizeViewPropSheet sheet(store, settings, mode, parent, prompt);
+    if (!runner(sheet) || sheet.GetNewNode() == nullptr) {
+      sheet.Cancel();
+      return nullptr;
+    }
+    return sheet.GetNewNode();
+  });
+}
+
+}  // namespace views
