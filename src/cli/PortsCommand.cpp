@@ -27,6 +27,7 @@ std::string FlagWords(uint32_t flags) {
   std::string words;
   if (flags & vport::PORTFLAG_RFC2217) words += " rfc2217";
   if (flags & vport::PORTFLAG_STRICTBAUD) words += " strict-baud";
+  if (flags & vport::PORTFLAG_WINE) words += " wine";
   return words;
 }
 
@@ -34,9 +35,10 @@ std::string FlagWords(uint32_t flags) {
 
 const char* PortsCommand::Usage() {
   return "  ports list                            list the stored virtual ports\n"
-         "  ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] [--strict-baud]\n"
+         "  ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] [--strict-baud] [--wine]\n"
          "                                        store a port (TCP port 9100+DEVPORT, or\n"
-         "                                        9200+DEVPORT with --rfc2217)\n"
+         "                                        9200+DEVPORT with --rfc2217); --wine also\n"
+         "                                        shows it to Wine as comN\n"
          "  ports delete COMn                     remove a stored port\n";
 }
 
@@ -113,10 +115,11 @@ int PortsCommand::List(CtlContext& context, std::ostream& out) {
 int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
   const bool rfc2217 = args.TakeFlag("rfc2217");
   const bool strict = args.TakeFlag("strict-baud");
+  const bool wine = args.TakeFlag("wine");
   const std::string hw = args.TakeOption("hw").value_or("00-00-00-00-00-00");
   if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 4) {
     err << "usage: portolanctl ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] "
-           "[--strict-baud]\n";
+           "[--strict-baud] [--wine]\n";
     return kExitUsage;
   }
   const auto& rest = args.Rest();
@@ -151,7 +154,8 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
   }
   const uint32_t flags = vport::PORTFLAG_AUTOSTART |
                          (rfc2217 ? uint32_t{vport::PORTFLAG_RFC2217} : 0u) |
-                         (strict ? uint32_t{vport::PORTFLAG_STRICTBAUD} : 0u);
+                         (strict ? uint32_t{vport::PORTFLAG_STRICTBAUD} : 0u) |
+                         (wine ? uint32_t{vport::PORTFLAG_WINE} : 0u);
   const std::string tcpPort = TcpPortFor(*devPort, rfc2217);
   settings.DeleteSection(section);  // an incomplete leftover would mix with the new values
   const bool written = settings.WriteString(section, "DevHwAddr", hw) &&

@@ -31,6 +31,9 @@ class ConsoleObserver : public vport::PortObserver {
     Print(comName + ": " + linkPath);
   }
   void PortRemoved(const std::string& comName) override { Print(comName + ": removed"); }
+  void Notice(const std::string& comName, const std::string& text) override {
+    Print(comName + ": " + text);
+  }
   void StateChanged(const std::string& comName, const std::string& status) override {
     Print(comName + ": " + status);
   }
@@ -65,7 +68,7 @@ class ConsoleObserver : public vport::PortObserver {
 }  // namespace
 
 const char* RunCommand::Usage() {
-  return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict]]... [--log]\n"
+  return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict][,wine]]... [--log]\n"
          "                                        run the stored ports and the given ones until\n"
          "                                        SIGINT/SIGTERM; --log prints the ports' logs\n";
 }
@@ -95,6 +98,8 @@ std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string
       port.flags |= vport::PORTFLAG_RFC2217;
     } else if (parts[i] == "strict") {
       port.flags |= vport::PORTFLAG_STRICTBAUD;
+    } else if (parts[i] == "wine") {
+      port.flags |= vport::PORTFLAG_WINE;
     } else {
       return std::nullopt;
     }
@@ -108,7 +113,8 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
   for (const std::string& portText : args.TakeOptionAll("port")) {
     const auto port = ParsePortSpec(portText);
     if (!port) {
-      err << "portolanctl: \"" << portText << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict]\n";
+      err << "portolanctl: \"" << portText
+          << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict][,wine]\n";
       return kExitUsage;
     }
     adHoc.push_back(*port);

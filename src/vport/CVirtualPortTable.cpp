@@ -6,6 +6,8 @@
 #include "platform/SerialPortList.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVSPortAx.h"
+#include "vport/PortFolder.h"
+#include "vport/WineLink.h"
 
 namespace vport {
 
@@ -35,7 +37,7 @@ CVirtualPortTable::CVirtualPortTable(platform::RegistryStore& store, std::string
 CVirtualPortTable::~CVirtualPortTable() {
   DestroyAllPorts();
   // What is left is held open by applications: the thread objects remove it regardless.
-  for (auto& record : records_) record.portThread.reset();
+  for (auto& record : records_) FreeRecord(record);
 }
 
 std::string CVirtualPortTable::ComName(int comNumber) {
@@ -50,12 +52,36 @@ std::string CVirtualPortTable::KeyPath(int comNumber) const {
   return rootPath_ + "\\" + PortSection(comNumber);
 }
 
+namespace {
+
+WineLink WineLinkOf(const std::string& comName) {
+  return WineLink(WineLink::DosDevicesFromEnvironment(), comName,
+                  PortFolder::FromEnvironment().LinkPath(comName));
+}
+
+}  // namespace
+
+void CVirtualPortTable::MakeWineLink(const VirtualPortRecord& record) {
+  WineLink link = WineLinkOf(record.comName);
+  const std::string text = link.Describe(link.Make());
+  if (options_.observer) options_.observer->Notice(record.comName, text);
+}
+
+void CVirtualPortTable::RemoveWineLink(const VirtualPortRecord& record) {
+  WineLink link = WineLinkOf(record.comName);
+  const std::string text = link.Describe(link.Remove());
+  if (options_.observer) options_.observer->Notice(record.comName, text);
+}
+
 void CVirtualPortTable::FreeRecord(VirtualPortRecord& record) {
+  // The Wine link goes with the port (after its thread, which removes the port itself).
+  const bool wine = record.state == PORT_SLOT_DEFINED && (record.flags & PORTFLAG_WINE) != 0;
+  record.portThread.reset();
+  if (wine) RemoveWineLink(record);
   record.state = PORT_SLOT_FREE;
   record.comName.clear();
   record.hwAddr.clear();
   record.devPort = 0;
-  record.portThread.reset();
   record.flags = 0;
   record.tcpPort.clear();
   record.ipAddr.clear();
@@ -110,6 +136,7 @@ int CVirtualPortTable::CreatePort(int comNumber, const std::string& hwAddr, int3
   record.tcpPort = tcpPort;
   record.devPort = devPort;
   record.ipAddr = ipAddr;
+  if (flags & PORTFLAG_WINE) MakeWineLink(record);
   return 0;
 }
 

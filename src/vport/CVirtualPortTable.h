@@ -74,6 +74,9 @@ class CVirtualPortTable {
  private:
   static std::size_t Index(int comNumber) { return static_cast<std::size_t>(comNumber - 1); }
   void FreeRecord(VirtualPortRecord& record);
+  // The port's comN entry in the Wine prefix, for a port with PORTFLAG_WINE.
+  void MakeWineLink(const VirtualPortRecord& record);
+  void RemoveWineLink(const VirtualPortRecord& record);
   std::string KeyPath(int comNumber) const;
   std::string ReadString(const std::string& key, const std::string& name);
   uint32_t ReadDword(const std::string& key, const std::string& name);

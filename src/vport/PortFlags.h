@@ -10,6 +10,7 @@ enum : std::uint32_t {
   PORTFLAG_RFC2217 = 1,     // the network side speaks Telnet with the Com Port Control Option
   PORTFLAG_AUTOSTART = 2,   // stored under "Ports" and so re-created at every start
   PORTFLAG_STRICTBAUD = 4,  // the local port paces delivery at the application's baud rate
+  PORTFLAG_WINE = 8,        // also published as comN in the Wine prefix's dosdevices folder
 };
 
 enum : std::int32_t {

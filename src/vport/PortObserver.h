@@ -19,6 +19,12 @@ class PortObserver {
     (void)linkPath;
   }
   virtual void PortRemoved(const std::string& comName) { (void)comName; }
+  // A remark about the port beside its connection (its Wine link made, removed or left alone).
+  // Called on the table's thread.
+  virtual void Notice(const std::string& comName, const std::string& text) {
+    (void)comName;
+    (void)text;
+  }
   virtual void StateChanged(const std::string& comName, const std::string& statusText) {
     (void)comName;
     (void)statusText;

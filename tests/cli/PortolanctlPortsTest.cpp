@@ -191,6 +191,33 @@ TEST_F(PortolanctlPorts, RunBridgesStoredAndGivenPortsAndCleansUpOnSigterm) {
   close(peer);
 }
 
+// A port stored with --wine is listed so and shows in the Wine prefix while it runs.
+TEST_F(PortolanctlPorts, WinePortsAreListedAndLinkedIntoThePrefixWhileTheyRun) {
+  auto added = Ctl({"ports", "add", "COM6", "127.0.0.1", "0", "--wine"});
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  EXPECT_EQ(added.out, "COM6 -> 127.0.0.1:9100 wine\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM6", "PortFlags"}).out, "10\n");
+  EXPECT_EQ(Ctl({"ports", "list"}).out,
+            "COM6  127.0.0.1:9100  device port 0  hw 00-00-00-00-00-00 wine\n");
+
+  const std::string dosDevices = dir.Folder() + "prefix/dosdevices";
+  ASSERT_EQ(mkdir((dir.Folder() + "prefix").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(dosDevices.c_str(), 0700), 0);
+  auto env = Env();
+  env["WINEPREFIX"] = dir.Folder() + "prefix";
+  Background run({"run"}, env);
+  ASSERT_TRUE(run.WaitFor("COM6: Wine link " + dosDevices + "/com6 made\n")) << run.Text();
+  ASSERT_TRUE(run.WaitFor("running 1 port(s)")) << run.Text();
+  char target[512] = {};
+  ASSERT_GT(readlink((dosDevices + "/com6").c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(target), dir.Folder() + "ports/COM6");
+  EXPECT_EQ(run.Stop(SIGTERM), 0);
+  EXPECT_NE(run.Text().find("COM6: Wine link " + dosDevices + "/com6 removed\n"), std::string::npos)
+      << run.Text();
+  struct stat info {};
+  EXPECT_NE(lstat((dosDevices + "/com6").c_str(), &info), 0);
+}
+
 TEST_F(PortolanctlPorts, RunRejectsBadPortSpecs) {
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1"}).exitCode, 2);
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1:1,fast"}).exitCode, 2);

@@ -30,6 +30,9 @@ class RecordingObserver : public PortObserver {
     Add(comName + " created " + linkPath);
   }
   void PortRemoved(const std::string& comName) override { Add(comName + " removed"); }
+  void Notice(const std::string& comName, const std::string& text) override {
+    Add(comName + " " + text);
+  }
   void StateChanged(const std::string& comName, const std::string& status) override {
     Add(comName + " " + status);
   }

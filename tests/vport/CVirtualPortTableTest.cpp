@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "BridgeTestSupport.h"
@@ -241,6 +242,30 @@ TEST_F(TableTest, TableDestructionRemovesPortsStillHeldOpen) {
   struct stat info {};
   EXPECT_NE(lstat(portDir.Entry("COM2").c_str(), &info), 0);
   close(fd);
+}
+
+// Wine sees the port as com4 while it exists; a prefix's own com6 is neither replaced nor removed.
+TEST_F(TableTest, WinePortsArePublishedInTheWinePrefixAndRemovedWithThePort) {
+  const std::string dosDevices = portDir.Entry("prefix/dosdevices");
+  std::filesystem::create_directories(dosDevices);
+  setenv("WINEPREFIX", portDir.Entry("prefix").c_str(), 1);
+  ASSERT_EQ(symlink("/dev/ttyS5", (dosDevices + "/com6").c_str()), 0);
+  {
+    auto table = MakeTable();
+    ASSERT_EQ(table->CreatePort(4, "hw", 0, "127.0.0.1", "1", PORTFLAG_WINE, true), 0);
+    ASSERT_EQ(table->CreatePort(6, "hw", 1, "127.0.0.1", "1", PORTFLAG_WINE, true), 0);
+    ASSERT_EQ(table->CreatePort(7, "hw", 2, "127.0.0.1", "1", 0, true), 0);
+    EXPECT_EQ(std::filesystem::read_symlink(dosDevices + "/com4").string(), portDir.Entry("COM4"));
+    EXPECT_TRUE(observer.WaitFor("COM4 Wine link " + dosDevices + "/com4 made"));
+    EXPECT_TRUE(observer.WaitFor("COM6 Wine link " + dosDevices +
+                                 "/com6 left alone: it is not Portolan's"));
+    EXPECT_FALSE(std::filesystem::is_symlink(dosDevices + "/com7"));
+    EXPECT_EQ(table->DestroyPort(4), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(dosDevices + "/com4"));
+    EXPECT_TRUE(observer.WaitFor("COM4 Wine link " + dosDevices + "/com4 removed"));
+  }
+  EXPECT_EQ(std::filesystem::read_symlink(dosDevices + "/com6").string(), "/dev/ttyS5");
+  unsetenv("WINEPREFIX");
 }
 
 }  // namespace
