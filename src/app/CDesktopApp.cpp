@@ -11,6 +11,7 @@
 
 #include "app/BrandingInfo.h"
 #include "app/CMainFrame.h"
+#include "app/DesktopViews.h"
 #include "app/ErrorReporter.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/NetworkEnvironment.h"
@@ -45,11 +46,15 @@ CDesktopApp::CDesktopApp(QApplication& qt)
 }
 
 CDesktopApp::~CDesktopApp() {
+  // The searches stop before the window their engines post to goes; the store outlives the
+  // panes that show it.
+  if (views_) views_->Shutdown();
   waitDialog_.reset();
   discovery::PleaseWaitWindow().SetMainWindow(nullptr);
   portTable_.reset();
   runningCopyServer_.reset();
   frame_.reset();
+  views_.reset();
   platform::InstallGuiWaitPump(nullptr);
   discovery::SetErrorReporter(nullptr);
   platform::InstallPrompt(nullptr);
@@ -73,6 +78,19 @@ void CDesktopApp::CreatePleaseWaitWindow() {
 void CDesktopApp::RunNetworkProbe() {
   // Failures are reported by the probe itself; start-up goes on regardless.
   discovery::TheNetworkEnvironment().Probe();
+}
+
+bool CDesktopApp::LoadViews() {
+  views_ = std::make_unique<DesktopViews>(GetSettings(), *frame_, *prompt_, portTable_.get(),
+                                          ApplicationName());
+  return views_->Open();
+}
+
+void CDesktopApp::AttachViewStore(int setAppIcon) {
+  // "/ns" (the second and third characters of the command line) skips the first refresh.
+  const bool skipFirstRefresh = CommandLine().Has("ns") || CommandLine().Has("NS") ||
+                                CommandLine().Has("Ns") || CommandLine().Has("nS");
+  views_->Attach(setAppIcon, skipFirstRefresh);
 }
 
 void CDesktopApp::ShutdownNetwork() {

@@ -23,6 +23,7 @@ class CVirtualPortTable;
 namespace app {
 
 class CMainFrame;
+class DesktopViews;
 
 class CDesktopApp : public CKestrelApp {
  public:
@@ -30,6 +31,7 @@ class CDesktopApp : public CKestrelApp {
   ~CDesktopApp() override;
 
   CMainFrame* MainFrame() const { return frame_.get(); }
+  DesktopViews* Views() const { return views_.get(); }
   vport::CVirtualPortTable* PortTable() const { return portTable_.get(); }
 
  protected:
@@ -40,6 +42,8 @@ class CDesktopApp : public CKestrelApp {
   bool CreateMainWindow() override;
   void CreatePleaseWaitWindow() override;
   void RunNetworkProbe() override;
+  bool LoadViews() override;
+  void AttachViewStore(int setAppIcon) override;
   void PostRefreshCommand() override;
   void HideMainWindow() override;
   void OpenHelpTopic(const std::string& url) override;
@@ -51,6 +55,7 @@ class CDesktopApp : public CKestrelApp {
   std::unique_ptr<platform::Prompt> prompt_;
   std::unique_ptr<vport::CVirtualPortTable> portTable_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<DesktopViews> views_;
   std::unique_ptr<discovery::PleaseWaitDialog> waitDialog_;
   std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
 };

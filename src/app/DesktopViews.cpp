@@ -1,0 +1,220 @@
+#include "app/DesktopViews.h"
+
+#include <QApplication>
+#include <QSaveFile>
+
+#include "app/CMainFrame.h"
+#include "app/FrameIds.h"
+#include "app/FramePanes.h"
+#include "discovery/NetworkEnvironment.h"
+#include "discovery/PleaseWaitWindow.h"
+#include "platform/Prompt.h"
+#include "res/StringTable.h"
+#include "views/CKestrelView.h"
+#include "views/CLeftView.h"
+#include "views/DeviceListModel.h"
+#include "views/CViewStore.h"
+#include "views/FrameStoreLink.h"
+#include "views/IpEngineFactory.h"
+#include "views/ViewSelector.h"
+#include "vport/CVirtualPortTable.h"
+
+namespace app {
+
+namespace {
+
+constexpr unsigned kProtocolUnavailable = 5047;
+constexpr unsigned kTcpIpName = 6160;
+
+}  // namespace
+
+// The store as the main window sees it; with PORTOLAN_LIST_DUMP set, each finished search also
+// writes what the list shows to that file (a line per row, cells separated by tabs), so that tests
+// and scripts outside the process can read the window's list.
+class DumpingStoreLink : public views::FrameStoreLink {
+ public:
+  DumpingStoreLink(views::CViewStore& store, QPointer<views::CKestrelView>& list)
+      : FrameStoreLink(store), list_(list), path_(qEnvironmentVariable("PORTOLAN_LIST_DUMP")) {}
+  void SearchDone() override {
+    FrameStoreLink::SearchDone();
+    if (!path_.isEmpty() && list_ != nullptr) Dump();
+  }
+
+ private:
+  void Dump() const {
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return;
+    const QAbstractItemModel* model = list_->Model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+      QStringList cells;
+      for (int column = 0; column < model->columnCount(); ++column) {
+        cells << model->data(model->index(row, column), Qt::DisplayRole).toString();
+      }
+      file.write((cells.join('\t') + '\n').toUtf8());
+    }
+    file.commit();
+  }
+
+  QPointer<views::CKestrelView>& list_;
+  QString path_;
+};
+
+// The device list as the main window sees it.
+class ListPaneLink : public FrameListPane {
+ public:
+  explicit ListPaneLink(views::CKestrelView& list) : list_(list) {}
+  QWidget* Widget() override { return &list_; }
+  void SetMultiSelect(bool on) override { list_.SetMultiSelect(on); }
+  void SetListMode(ListMode mode) override {
+    switch (mode) {
+      case ListMode::kDetails:
+        list_.SetListMode(views::CKestrelView::kDetails);
+        break;
+      case ListMode::kSmallIcons:
+        list_.SetListMode(views::CKestrelView::kSmallIcons);
+        break;
+      case ListMode::kLargeIcons:
+        list_.SetListMode(views::CKestrelView::kLargeIcons);
+        break;
+      case ListMode::kList:
+        list_.SetListMode(views::CKestrelView::kList);
+        break;
+    }
+  }
+  void ArrangeIcons() override { list_.ArrangeIcons(); }
+  void CheckAllRows(bool checked) override { list_.SetAllChecked(checked); }
+  bool HasSelection() const override { return list_.GetSelectedRow() >= 0; }
+  int RowCount() const override { return list_.GetRowCount(); }
+
+ private:
+  views::CKestrelView& list_;
+};
+
+DesktopViews::DesktopViews(Settings& settings, CMainFrame& frame, platform::Prompt& prompt,
+                           vport::CVirtualPortTable* ports, std::string caption)
+    : settings_(settings), frame_(frame), prompt_(prompt), caption_(std::move(caption)) {
+  store_ = std::make_unique<views::CViewStore>(settings_, views::IpEngineFactory(&frame_.Poster()));
+  list_ = new views::CKestrelView(&frame_);
+  link_ = std::make_unique<DumpingStoreLink>(*store_, list_);
+  list_->setAccessibleName(QObject::tr("Devices"));
+  list_->SetStore(store_.get());
+  listPane_ = std::make_unique<ListPaneLink>(*list_);
+  store_->SetListControl(list_);
+  store_->SetPrompt(&prompt_);
+  store_->SetCaption(caption_);
+  store_->SetWaitWindow(&discovery::PleaseWaitWindow());
+  if (ports != nullptr) {
+    store_->SetPortLookup([ports](const std::string& hw, int port) {
+      return ports->FindPort(hw, port);
+    });
+  }
+  QObject::connect(&timer_, &QTimer::timeout, &frame_, [this] { frame_.OnStoreTimer(); });
+}
+
+DesktopViews::~DesktopViews() {
+  Shutdown();
+}
+
+views::CLeftView* DesktopViews::Tree() const {
+  return tree_;
+}
+
+views::CKestrelView* DesktopViews::List() const {
+  return list_;
+}
+
+void DesktopViews::Shutdown() {
+  if (!store_) return;
+  timer_.stop();
+  store_->Stop(true);
+  store_->SetListControl(nullptr);
+}
+
+bool DesktopViews::Open() {
+  if (store_->Open(this) != views::CViewStore::kOpenOk) return false;
+  tree_ = new views::CLeftView(*store_, prompt_, caption_, &frame_);
+  selector_ = new views::ViewSelector(*store_, *tree_, &frame_);
+  return true;
+}
+
+void DesktopViews::Attach(int setAppIcon, bool skipFirstRefresh) {
+  MainFrameController& controller = frame_.Controller();
+  auto post = [this](int command) { frame_.PostCommand(command); };
+  tree_->SetCommandPoster(post);
+  tree_->SetCommandCheck([&controller](int command) { return controller.HasHandler(command); });
+  tree_->SetChangeHandler([this] {
+    frame_.Poster().PostMessage(msg::kViewsChanged,
+                                reinterpret_cast<intptr_t>(store_->CurrentNode()));
+  });
+  selector_->SetCommandPoster(post);
+  list_->SetCommandHandler([this](int command) { frame_.RunCommand(command); });
+  list_->SetFocusHandler([this] { frame_.HandleMessage(msg::kListFocused); });
+  RegisterCommands(skipFirstRefresh);
+  frame_.Attach(link_.get(), tree_, listPane_.get(), selector_, setAppIcon);
+  const bool refreshAlways = controller.RefreshAlways() != 0;
+  tree_->SetRefreshAlways(refreshAlways);
+  selector_->SetRefreshAlways(refreshAlways);
+  tree_->SelectCurrentView();
+}
+
+void DesktopViews::RegisterCommands(bool skipFirstRefresh) {
+  MainFrameController& controller = frame_.Controller();
+  skipRefresh_ = skipFirstRefresh;
+  controller.SetCommandHandler(cmd::kRefresh, [this] { Refresh(); });
+  auto open = [this, &controller](bool refresh) {
+    controller.StopSearch();
+    if (tree_) tree_->OpenSelected(refresh);
+  };
+  controller.SetCommandHandler(cmd::kTreeOpen, [open] { open(false); });
+  controller.SetCommandHandler(cmd::kTreeOpenRefresh, [open] { open(true); });
+  controller.SetCommandHandler(cmd::kTreeDelete, [this] {
+    if (tree_) tree_->DeleteSelected();
+  });
+  controller.SetCommandHandler(cmd::kTreeNewFolder, [this, &controller] {
+    controller.StopSearch();
+    if (tree_) tree_->NewFolder();
+  });
+}
+
+bool DesktopViews::CurrentViewSearchable() {
+  const views::CViewNode* node = store_->CurrentNode();
+  const bool udp = (discovery::TheNetworkEnvironment().GetFlags() &
+                    discovery::NetworkEnvironment::kFlagUdp) != 0;
+  if (node != nullptr && node->IsSearchable() && udp) return true;
+  std::string text = res::LoadString(kProtocolUnavailable);
+  const std::string name =
+      node != nullptr && node->IsSearchable() ? res::LoadString(kTcpIpName) : std::string();
+  text.replace(text.find("%s"), 2, name);
+  prompt_.MessageBox(text, caption_, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  return false;
+}
+
+void DesktopViews::Refresh() {
+  frame_.Controller().StopSearch();
+  if (skipRefresh_) {
+    // Started with "/ns": the first refresh, which the start posts, is left out.
+    skipRefresh_ = false;
+    frame_.activateWindow();
+    return;
+  }
+  if (CurrentViewSearchable()) store_->Refresh();
+}
+
+intptr_t DesktopViews::SendMessage(uint32_t id, intptr_t wParam, intptr_t lParam) {
+  return frame_.HandleMessage(id, wParam, lParam);
+}
+
+bool DesktopViews::PostMessage(uint32_t id, intptr_t wParam, intptr_t lParam) {
+  return frame_.Poster().PostMessage(id, wParam, lParam);
+}
+
+bool DesktopViews::SetTimer(uint32_t, uint32_t ms) {
+  timer_.start(static_cast<int>(ms));
+  return true;
+}
+
+void DesktopViews::KillTimer(uint32_t) {
+  timer_.stop();
+}
+
+}  // namespace app

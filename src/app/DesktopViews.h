@@ -1,0 +1,77 @@
+// The desktop program's views: the view store over the settings, its engines posting to the main
+// window, the device list, the view tree and the view selector, and the commands that open,
+// refresh, delete and add views. Made at start-up once the main window exists (Open), attached
+// to it afterwards (Attach).
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "views/ViewStoreHost.h"
+
+namespace platform {
+class Prompt;
+}
+namespace vport {
+class CVirtualPortTable;
+}
+namespace views {
+class CKestrelView;
+class CLeftView;
+class CViewStore;
+class FrameStoreLink;
+class ViewSelector;
+}  // namespace views
+
+namespace app {
+
+class CMainFrame;
+class Settings;
+class ListPaneLink;
+
+class DesktopViews : public views::ViewStoreHost {
+ public:
+  DesktopViews(Settings& settings, CMainFrame& frame, platform::Prompt& prompt,
+               vport::CVirtualPortTable* ports, std::string caption);
+  ~DesktopViews() override;
+
+  // Loads the views and the current one; false when there is none and the user would not make
+  // one (the start ends).
+  bool Open();
+  // Hands the store and the panes to the main window, registers the view commands.
+  void Attach(int setAppIcon, bool skipFirstRefresh);
+  // Before the main window goes: stops the searches and lets go of the list.
+  void Shutdown();
+
+  views::CViewStore& Store() { return *store_; }
+  views::CLeftView* Tree() const;
+  views::CKestrelView* List() const;
+
+  // views::ViewStoreHost
+  intptr_t SendMessage(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+  bool PostMessage(uint32_t id, intptr_t wParam, intptr_t lParam) override;
+  bool SetTimer(uint32_t id, uint32_t ms) override;
+  void KillTimer(uint32_t id) override;
+
+ private:
+  void RegisterCommands(bool skipFirstRefresh);
+  void Refresh();
+  bool CurrentViewSearchable();
+
+  Settings& settings_;
+  CMainFrame& frame_;
+  platform::Prompt& prompt_;
+  std::string caption_;
+  std::unique_ptr<views::CViewStore> store_;
+  std::unique_ptr<views::FrameStoreLink> link_;
+  std::unique_ptr<ListPaneLink> listPane_;
+  QPointer<views::CKestrelView> list_;
+  QPointer<views::CLeftView> tree_;
+  QPointer<views::ViewSelector> selector_;
+  QTimer timer_;
+  bool skipRefresh_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,48 @@
+#include "views/FrameStoreLink.h"
+
+#include "discovery/CDeviceRecord.h"
+#include "views/CViewStore.h"
+
+namespace views {
+
+void FrameStoreLink::AddDevice(std::unique_ptr<discovery::CDeviceRecord> record) {
+  store_.AddDevice(std::move(record));
+}
+
+void FrameStoreLink::SearchDone() {
+  store_.OnSearchDone();
+}
+
+void FrameStoreLink::Stop() {
+  store_.Stop();
+}
+
+void FrameStoreLink::Refresh() {
+  store_.Refresh();
+}
+
+void FrameStoreLink::SetPortMode(bool byPort) {
+  store_.SetPortMode(byPort);
+}
+
+void FrameStoreLink::OnTimer() {
+  store_.OnTimer();
+}
+
+void FrameStoreLink::CustomizeView(int page) {
+  store_.CustomizeView(page);
+}
+
+app::CurrentViewInfo FrameStoreLink::CurrentView() const {
+  app::CurrentViewInfo info;
+  const CViewNode* node = store_.CurrentNode();
+  if (node == nullptr) return info;
+  info.name = node->Name();
+  info.type = node->Type();
+  const CViewDefinition& definition = store_.Definition();
+  info.hasFilter = definition.GetFilterColumn() != CViewDefinition::kNoColumn;
+  info.hasPrinterColumn = definition.HasPerPortColumn();
+  return info;
+}
+
+}  // namespace views
