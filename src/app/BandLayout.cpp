@@ -61,8 +61,8 @@ std::vector<Band> BandLayout::Read(Settings& settings) {
   }
   for (int id : {bar::kMainToolBar, bar::kViewBar, bar::kAnimation}) {
     if (placed(id)) continue;
-    bands.push_back(Band{id, id == bar::kAnimation ? kAnimationWidth : kDefaultWidth,
-                         DefaultStyleOf(id)});
+    bands.push_back(
+        Band{id, id == bar::kAnimation ? kAnimationWidth : kDefaultWidth, DefaultStyleOf(id)});
   }
   return bands;
 }

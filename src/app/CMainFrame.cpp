@@ -202,8 +202,8 @@ void CMainFrame::BuildBars() {
   QToolBar* animationBar = MakeBar(bar::kAnimation, tr("Search Activity"));
   animationBar->addWidget(animation_);
 
-  std::vector<Band> bands = BandLayout::IsStored(settings_) ? BandLayout::Read(settings_)
-                                                             : BandLayout::FirstStart();
+  std::vector<Band> bands =
+      BandLayout::IsStored(settings_) ? BandLayout::Read(settings_) : BandLayout::FirstStart();
   bool first = true;
   for (const Band& band : bands) {
     QToolBar* toolBar = bars_[band.id];
@@ -282,8 +282,8 @@ void CMainFrame::RestorePlacement() {
                         [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
   for (QScreen* screen : all) {
     QRect area = screen->availableGeometry();
-    screens.push_back(Rect{area.left(), area.top(), area.left() + area.width(),
-                           area.top() + area.height()});
+    screens.push_back(
+        Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
   }
   Rect rect = WindowPlacement::BringOnScreen(stored, screens);
   setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
@@ -332,7 +332,8 @@ bool CMainFrame::RunCommand(int id) {
 }
 
 void CMainFrame::PostCommand(int id) {
-  QMetaObject::invokeMethod(this, [this, id] { RunCommand(id); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, id] { RunCommand(id); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnStoreTimer() {

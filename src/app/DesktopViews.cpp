@@ -12,8 +12,8 @@
 #include "res/StringTable.h"
 #include "views/CKestrelView.h"
 #include "views/CLeftView.h"
-#include "views/DeviceListModel.h"
 #include "views/CViewStore.h"
+#include "views/DeviceListModel.h"
 #include "views/FrameStoreLink.h"
 #include "views/IpEngineFactory.h"
 #include "views/ViewSelector.h"
@@ -104,9 +104,8 @@ DesktopViews::DesktopViews(Settings& settings, CMainFrame& frame, platform::Prom
   store_->SetCaption(caption_);
   store_->SetWaitWindow(&discovery::PleaseWaitWindow());
   if (ports != nullptr) {
-    store_->SetPortLookup([ports](const std::string& hw, int port) {
-      return ports->FindPort(hw, port);
-    });
+    store_->SetPortLookup(
+        [ports](const std::string& hw, int port) { return ports->FindPort(hw, port); });
   }
   QObject::connect(&timer_, &QTimer::timeout, &frame_, [this] { frame_.OnStoreTimer(); });
 }

@@ -30,8 +30,8 @@ namespace cmd {
 constexpr int kExit = 57665;
 constexpr int kAbout = 57664;
 constexpr int kHelpIndex = 32811;
-constexpr int kHelp = 57670;          // F1
-constexpr int kContextHelp = 57669;   // Shift+F1
+constexpr int kHelp = 57670;         // F1
+constexpr int kContextHelp = 57669;  // Shift+F1
 constexpr int kVirtualPort = 32772;
 constexpr int kConnectionStatus = 32774;
 constexpr int kReset = 32777;

@@ -4,12 +4,14 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <string>
 #include <vector>
 
 #include "app/CDesktopApp.h"
 #include "app/CMainFrame.h"
+#include "platform/Prompt.h"
 
 namespace {
 
@@ -27,8 +29,17 @@ void QuitOnSignals(QApplication& qt) {
   QObject::connect(notifier, &QSocketNotifier::activated, &qt, [&qt] {
     char byte = 0;
     [[maybe_unused]] ssize_t got = ::read(g_signalPipe[0], &byte, 1);
-    qt.closeAllWindows();
-    qt.quit();
+    // A box that a search thread is waiting on would hold up the close (the window stops the
+    // search first): boxes asked from now on take their default answer, those shown are closed,
+    // and the windows close once their loops have ended.
+    platform::InstallPrompt(nullptr);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->isVisible() && widget->isModal()) widget->close();
+    }
+    QTimer::singleShot(0, &qt, [&qt] {
+      qt.closeAllWindows();
+      qt.quit();
+    });
   });
   struct sigaction action {};
   action.sa_handler = OnTerminate;

@@ -166,8 +166,8 @@ void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
 void CLeftView::OpenSelected(bool refresh) {
   CViewNode* node = SelectedNode();
   if (node == nullptr || !node->IsView()) return;
-  const bool udp =
-      (discovery::TheNetworkEnvironment().GetFlags() & discovery::NetworkEnvironment::kFlagUdp) != 0;
+  const bool udp = (discovery::TheNetworkEnvironment().GetFlags() &
+                    discovery::NetworkEnvironment::kFlagUdp) != 0;
   if (!node->IsSearchable() || !udp) {
     std::string text = res::LoadString(kProtocolUnavailable);
     const std::string name = node->IsSearchable() ? res::LoadString(kTcpIpName) : std::string();

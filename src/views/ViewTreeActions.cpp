@@ -59,8 +59,7 @@ ViewTreeActions::MoveResult ViewTreeActions::Move(CViewNode* node, CViewNode* ta
   CViewNode* group = ViewTreeRules::DropGroup(target);
   if (!ViewTreeRules::CanMove(node, group)) return MoveResult::kRefused;
   if (Ask(kMoveQuestion, *node, group->Name()) != platform::IDYES) return MoveResult::kDeclined;
-  return store_.MoveNode(node, group) == app::MOVEKEY_OK ? MoveResult::kMoved
-                                                          : MoveResult::kFailed;
+  return store_.MoveNode(node, group) == app::MOVEKEY_OK ? MoveResult::kMoved : MoveResult::kFailed;
 }
 
 bool ViewTreeActions::Delete(CViewNode* node) {

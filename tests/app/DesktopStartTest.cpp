@@ -64,6 +64,19 @@ class DesktopStart : public ::testing::Test {
     return value->dword;
   }
 
+  // The first start writes the seeded view a value at a time after RunIndex; wait for its last.
+  bool WaitForSeededView() {
+    for (int i = 0; i < 300; ++i) {
+      platform::RegistryStore store(config.Folder() + "registry.reg");
+      if (store.GetValue("HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\Views\\VirtualPortView",
+                         "Icons")) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   bool WaitForRunIndex(uint32_t expected) {
     for (int i = 0; i < 300; ++i) {
       if (RunIndex() == expected) return true;
@@ -91,6 +104,7 @@ class DesktopStart : public ::testing::Test {
 TEST_F(DesktopStart, FirstStartSeedsSettingsSecondCopyEndsAndSigtermQuits) {
   pid_t first = Start({});
   ASSERT_TRUE(WaitForRunIndex(1));
+  ASSERT_TRUE(WaitForSeededView());
   platform::RegistryStore store(config.Folder() + "registry.reg");
   const std::string root = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan";
   auto location = store.GetValue(root + "\\General", "Location");

@@ -57,7 +57,9 @@ class RecordingFace : public app::FrameFace {
   void SetBarVisible(int barId, bool visible) override {
     calls.push_back("bar " + std::to_string(barId) + (visible ? " on" : " off"));
   }
-  void CheckAllRows(bool checked) override { calls.push_back(checked ? "check all" : "check none"); }
+  void CheckAllRows(bool checked) override {
+    calls.push_back(checked ? "check all" : "check none");
+  }
   void FocusNextPane() override { calls.push_back("next pane"); }
   void ShowNormalAndRaise() override { calls.push_back("raise"); }
   void CloseWindow() override { calls.push_back("close"); }

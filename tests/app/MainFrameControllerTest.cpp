@@ -76,8 +76,8 @@ TEST_F(MainFrameControllerTest, AMessageNeverDispatchedFreesItsRecordAndText) {
 TEST_F(MainFrameControllerTest, ReleaseHandsThePointersBack) {
   auto* record = new CountedRecord(&destroyed);
   {
-    FrameMessage message = FrameMessage::Adopt(msg::kDeviceQueried,
-                                               reinterpret_cast<intptr_t>(record), 0);
+    FrameMessage message =
+        FrameMessage::Adopt(msg::kDeviceQueried, reinterpret_cast<intptr_t>(record), 0);
     message.Release();
   }
   EXPECT_EQ(destroyed, 0);
@@ -272,8 +272,8 @@ TEST_F(MainFrameControllerTest, FrameCommandsReachTheWindow) {
   frame.RunCommand(cmd::kNextPane);
   frame.RunCommand(cmd::kTrayOpen);
   frame.RunCommand(cmd::kExit);
-  EXPECT_EQ(face.calls, (std::vector<std::string>{"check all", "check none", "next pane", "raise",
-                                                  "close"}));
+  EXPECT_EQ(face.calls,
+            (std::vector<std::string>{"check all", "check none", "next pane", "raise", "close"}));
 }
 
 }  // namespace

@@ -60,12 +60,11 @@ class MainFrameWindowTest : public ::testing::Test {
     ASSERT_TRUE(frame_->Poster().PostMessage(
         id, reinterpret_cast<intptr_t>(new CountedRecord(&destroyed_))));
   }
-  QString Pane(int id) const {
-    return frame_->findChild<QLabel*>(QString::number(id))->text();
-  }
+  QString Pane(int id) const { return frame_->findChild<QLabel*>(QString::number(id))->text(); }
   std::vector<int> BarOrder() const {
     std::vector<QToolBar*> bars;
-    for (int id : {129, 154, 155}) bars.push_back(frame_->findChild<QToolBar*>(QString::number(id)));
+    for (int id : {129, 154, 155})
+      bars.push_back(frame_->findChild<QToolBar*>(QString::number(id)));
     std::sort(bars.begin(), bars.end(), [](QToolBar* a, QToolBar* b) {
       return std::make_pair(a->geometry().top(), a->geometry().left()) <
              std::make_pair(b->geometry().top(), b->geometry().left());
@@ -149,8 +148,8 @@ TEST_F(MainFrameWindowTest, StatusPanesAndTheLockedMessagePane) {
 
 TEST_F(MainFrameWindowTest, MenuCarriesEveryCommandLaterOnesDisabled) {
   CMainFrame& frame = NewFrame();
-  for (int id : {57665, 32772, 32774, 32804, 32801, 32785, 32803, 32789, 32869, 32873, 32874,
-                 59393, 32816, 32809, 32887, 32817, 32892, 32811, 32882, 57664}) {
+  for (int id : {57665, 32772, 32774, 32804, 32801, 32785, 32803, 32789, 32869, 32873,
+                 32874, 59393, 32816, 32809, 32887, 32817, 32892, 32811, 32882, 57664}) {
     ASSERT_NE(frame.Action(id), nullptr) << id;
   }
   QStringList titles;
@@ -180,7 +179,7 @@ TEST_F(MainFrameWindowTest, BarsComeBackInTheOrderTheyWereSaved) {
   CMainFrame& frame = NewFrame();
   frame.show();
   EXPECT_EQ(BarOrder(), (std::vector<int>{129, 154, 155}));  // a first start: one row
-  frame.RunCommand(cmd::kViewBar);                            // hidden
+  frame.RunCommand(cmd::kViewBar);                           // hidden
   frame.close();
   app::Settings& settings = Reopen();
   EXPECT_EQ(settings.GetInt("General\\ControlBars\\Bar1", "ID", 0), 129);
