@@ -6,6 +6,7 @@
 #include "app/CMainFrame.h"
 #include "app/FrameIds.h"
 #include "app/FramePanes.h"
+#include "app/ViewAvailability.h"
 #include "discovery/NetworkEnvironment.h"
 #include "discovery/PleaseWaitWindow.h"
 #include "platform/Prompt.h"
@@ -20,13 +21,6 @@
 #include "vport/CVirtualPortTable.h"
 
 namespace app {
-
-namespace {
-
-constexpr unsigned kProtocolUnavailable = 5047;
-constexpr unsigned kTcpIpName = 6160;
-
-}  // namespace
 
 // The store as the main window sees it; with PORTOLAN_LIST_DUMP set, each finished search also
 // writes what the list shows to that file (a line per row, cells separated by tabs), so that tests
@@ -179,13 +173,7 @@ bool DesktopViews::CurrentViewSearchable() {
   const views::CViewNode* node = store_->CurrentNode();
   const bool udp = (discovery::TheNetworkEnvironment().GetFlags() &
                     discovery::NetworkEnvironment::kFlagUdp) != 0;
-  if (node != nullptr && node->IsSearchable() && udp) return true;
-  std::string text = res::LoadString(kProtocolUnavailable);
-  const std::string name =
-      node != nullptr && node->IsSearchable() ? res::LoadString(kTcpIpName) : std::string();
-  text.replace(text.find("%s"), 2, name);
-  prompt_.MessageBox(text, caption_, platform::MB_OK | platform::MB_ICONEXCLAMATION);
-  return false;
+  return node != nullptr && ViewAvailability::Check(node->Type(), udp, prompt_, caption_);
 }
 
 void DesktopViews::Refresh() {

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMenu>
 
+#include "app/ViewAvailability.h"
 #include "discovery/CDiscoveryEngine.h"
 #include "discovery/NetworkEnvironment.h"
 #include "platform/Prompt.h"
@@ -27,8 +28,6 @@ constexpr int kCmdModify = 32826;
 constexpr int kCmdDelete = 32827;
 constexpr int kCmdNewView = 32839;
 constexpr int kCmdNewFolder = 32838;
-constexpr unsigned kProtocolUnavailable = 5047;
-constexpr unsigned kTcpIpName = 6160;
 
 // A group asks for its picture when drawn: closed or open as the item is now.
 class NodeItem : public QTreeWidgetItem {
@@ -168,11 +167,7 @@ void CLeftView::OpenSelected(bool refresh) {
   if (node == nullptr || !node->IsView()) return;
   const bool udp = (discovery::TheNetworkEnvironment().GetFlags() &
                     discovery::NetworkEnvironment::kFlagUdp) != 0;
-  if (!node->IsSearchable() || !udp) {
-    std::string text = res::LoadString(kProtocolUnavailable);
-    const std::string name = node->IsSearchable() ? res::LoadString(kTcpIpName) : std::string();
-    text.replace(text.find("%s"), 2, name);
-    prompt_.MessageBox(text, caption_, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  if (!app::ViewAvailability::Check(node->Type(), udp, prompt_, caption_)) {
     SelectCurrentView();
     return;
   }
