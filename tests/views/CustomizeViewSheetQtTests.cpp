@@ -1,0 +1,133 @@
+// The customize sheet's Qt face on the offscreen platform: the controls it shows, OK applying the
+// pages into the copy (and refusing bad input), and the wizard's default Finish.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <memory>
+
+#include "app/Settings.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "platform/ScriptedPrompt.h"
+#include "views/CCustomizeViewPropSheet.h"
+#include "views/CViewStore.h"
+#include "views/CustomizeViewSheet.h"
+#include "views/ScriptedEngine.h"
+
+namespace views {
+namespace {
+
+constexpr const char* kLab = "Views\\Lab";
+
+class CustomizeViewSheetQtTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "views_CustomizeViewSheetQtTests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+  }
+  void SetUp() override {
+    settings.WriteInt(kLab, "Type", 6);
+    settings.WriteInt(kLab, "Icons", 16);
+    settings.WriteString(kLab, "Columns", "System Name,IP Address,Virtual Port,Port #");
+    settings.WriteInt("Views\\Office", "Type", 2);
+    settings.WriteInt("Views\\Office", "Icons", 0);
+    platform::InstallPrompt(&prompt);
+    store.SetPrompt(&prompt);
+    ASSERT_EQ(store.Open(nullptr), CViewStore::kOpenOk);
+  }
+  void TearDown() override { platform::InstallPrompt(nullptr); }
+
+  template <typename T>
+  T* Find(QWidget& face, const char* id) {
+    return face.findChild<T*>(id);
+  }
+
+  static QApplication* app_;
+  platform::RegistryStore registry{""};
+  app::Settings settings{registry};
+  CViewStore store{settings,
+                   [](const CViewNode&) { return std::make_unique<test::ScriptedEngine>(); }};
+  platform::ScriptedPrompt prompt;
+};
+
+QApplication* CustomizeViewSheetQtTest::app_ = nullptr;
+
+TEST_F(CustomizeViewSheetQtTest, CustomizeShowsTheViewAndOkAppliesThePages) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeCustomizeGeneral,
+                                *store.FindNode("Lab"), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  EXPECT_EQ(face.windowTitle(), "Modify View");
+  auto* selector = Find<QComboBox>(face, "3713");
+  ASSERT_NE(selector, nullptr);
+  EXPECT_EQ(selector->currentText(), "Lab");
+  EXPECT_NE(face.findChild<QTabWidget*>(), nullptr);
+  auto* displayed = Find<QListWidget>(face, "3721");
+  ASSERT_NE(displayed, nullptr);
+  EXPECT_EQ(displayed->count(), 4);
+
+  auto* refresh = Find<QCheckBox>(face, "autoRefresh");
+  auto* minutes = Find<QLineEdit>(face, "3787");
+  ASSERT_NE(refresh, nullptr);
+  ASSERT_NE(minutes, nullptr);
+  refresh->setChecked(true);
+  minutes->setText("20000");
+  emit minutes->textEdited("20000");
+  face.accept();
+  EXPECT_EQ(face.result(), QDialog::Rejected);  // refused, still open
+  ASSERT_EQ(prompt.Count(), 1u);
+  minutes->setText("1.5");
+  emit minutes->textEdited("1.5");
+  face.accept();
+  EXPECT_EQ(face.result(), QDialog::Accepted);
+  EXPECT_EQ(settings.GetInt(kLab, "Refresh", -1), -1);  // the hook saves, on OK
+  EXPECT_EQ(sheet.Ok(), CViewDefinition::kSaveNeedsSearch);
+  EXPECT_EQ(settings.GetInt(kLab, "Refresh", -1), 90);
+}
+
+TEST_F(CustomizeViewSheetQtTest, TheWizardsDefaultFinishMakesTheViewInItsGroup) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeNewView,
+                                *store.Root(), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  auto* name = Find<QLineEdit>(face, "3791");
+  auto* defaults = Find<QCheckBox>(face, "3789");
+  auto* protocol = Find<QComboBox>(face, "3709");
+  ASSERT_NE(name, nullptr);
+  ASSERT_NE(defaults, nullptr);
+  ASSERT_NE(protocol, nullptr);
+  EXPECT_EQ(protocol->currentText(), "TCP/IP");
+  name->setText("Desk");
+  defaults->setChecked(true);
+  face.accept();
+  EXPECT_EQ(face.result(), QDialog::Accepted);
+  ASSERT_NE(sheet.GetNewNode(), nullptr);
+  EXPECT_EQ(sheet.GetNewNode()->Path(), "Views\\TCP/IP\\Desk");
+}
+
+TEST_F(CustomizeViewSheetQtTest, NextTwiceThroughTheWizardMakesOneNode) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeNewView,
+                                *store.Root(), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  Find<QLineEdit>(face, "3791")->setText("Fresh");
+  auto* next = Find<QPushButton>(face, "12324");
+  auto* back = Find<QPushButton>(face, "12323");
+  ASSERT_NE(next, nullptr);
+  ASSERT_NE(back, nullptr);
+  const size_t before = store.Nodes().size();
+  next->click();
+  back->click();
+  next->click();
+  EXPECT_EQ(store.Nodes().size(), before + 1);
+  sheet.Cancel();
+  EXPECT_EQ(store.Nodes().size(), before);
+}
+
+}  // namespace
+}  // namespace views
