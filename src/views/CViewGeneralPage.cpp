@@ -4,16 +4,17 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "platform/Prompt.h"
 #include "views/CCustomizeViewPropSheet.h"
+#include "views/CNewFolderDlg.h"
 #include "views/CViewNode.h"
 #include "views/CViewStore.h"
-#include "views/ViewRules.h"
+#include "views/ViewTreeActions.h"
 
 namespace views {
 
@@ -97,17 +98,10 @@ CViewNode* CViewGeneralPage::SelectedGroup() const {
 }
 
 void CViewGeneralPage::NewFolder() {
-  bool ok = false;
-  const QString name = QInputDialog::getText(this, "Create a New Folder",
-                                             "Folder &Name:", QLineEdit::Normal, "", &ok);
-  if (!ok) return;
-  CViewNode* parent = SelectedGroup();
-  if (const unsigned refusal = ViewRules::CheckNewName(store_, name.toStdString())) {
-    ShowRefusal(ViewRules::Text(refusal));
-    return;
-  }
-  CViewNode* made = store_.AddNode(parent, name.toStdString(), CViewNode::kGroup, 0);
-  FillTree(made != nullptr ? made : parent);
+  ViewTreeActions actions(store_, platform::CurrentPrompt(), "Portolan");
+  CNewFolderDlg dialog(store_, actions, SelectedGroup(), this);
+  if (dialog.exec() != QDialog::Accepted || dialog.Created() == nullptr) return;
+  FillTree(dialog.Created());
 }
 
 bool CViewGeneralPage::Apply() {

@@ -5,6 +5,7 @@
 
 #include "views/CViewNode.h"
 #include "views/CViewStore.h"
+#include "views/ViewRules.h"
 
 namespace views {
 
@@ -61,10 +62,8 @@ TreeMenuState ViewTreeRules::MenuState(const CViewNode* node, bool refreshAlways
 }
 
 unsigned ViewTreeRules::CheckFolderName(const CViewStore& store, const std::string& name) {
-  if (name.empty()) return kNoName;
-  if (name.find('\\') != std::string::npos) return kBackslash;
-  if (store.FindNode(name) != nullptr) return kNameUsed;
-  return 0;
+  // Folders and views take names by the same rules.
+  return ViewRules::CheckNewName(store, name);
 }
 
 }  // namespace views

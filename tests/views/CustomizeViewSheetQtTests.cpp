@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <memory>
 
 #include "app/Settings.h"
@@ -16,6 +18,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
 #include "views/CCustomizeViewPropSheet.h"
+#include "views/CSelectViewDlg.h"
 #include "views/CViewStore.h"
 #include "views/CustomizeViewSheet.h"
 #include "views/ScriptedEngine.h"
@@ -127,6 +130,41 @@ TEST_F(CustomizeViewSheetQtTest, NextTwiceThroughTheWizardMakesOneNode) {
   EXPECT_EQ(store.Nodes().size(), before + 1);
   sheet.Cancel();
   EXPECT_EQ(store.Nodes().size(), before);
+}
+
+}  // namespace
+}  // namespace views
+
+namespace views {
+namespace {
+
+TEST_F(CustomizeViewSheetQtTest, SelectAViewOffersDeleteWhereItMay) {
+  settings.WriteInt("Views\\Desk", "Type", 6);
+  settings.WriteInt("Views\\Desk", "Icons", 16);
+  CViewStore fresh(settings,
+                   [](const CViewNode&) { return std::make_unique<test::ScriptedEngine>(); });
+  fresh.SetPrompt(&prompt);
+  settings.WriteString("General", "CurrentView", "Lab");
+  ASSERT_EQ(fresh.Open(nullptr), CViewStore::kOpenOk);
+  CSelectViewDlg dialog(fresh, nullptr);
+  auto* reason = dialog.findChild<QLabel*>("3804");
+  auto* remove = dialog.findChild<QPushButton*>("deleteView");
+  ASSERT_NE(reason, nullptr);
+  ASSERT_NE(remove, nullptr);
+  EXPECT_EQ(reason->text(), "There is no view selected.");
+  EXPECT_FALSE(remove->isEnabled());
+  QTreeWidgetItem* root = dialog.Tree()->topLevelItem(0);
+  ASSERT_EQ(root->childCount(), 3);  // Office, Desk, Lab: groups first
+  EXPECT_EQ(root->child(0)->text(0), "Office");
+  dialog.Tree()->setCurrentItem(root->child(2));
+  EXPECT_TRUE(reason->text().startsWith("The selected view is currently open"));
+  dialog.Tree()->setCurrentItem(root->child(1));
+  EXPECT_TRUE(remove->isEnabled());
+  prompt.QueueAnswer(platform::IDYES);
+  remove->click();
+  EXPECT_EQ(fresh.FindNode("Desk"), nullptr);
+  EXPECT_EQ(dialog.Tree()->topLevelItem(0)->childCount(), 2);
+  EXPECT_EQ(dialog.Tree()->currentItem(), dialog.Tree()->topLevelItem(0));  // the parent
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+// "Select a View" (dialog 3707): a tree of every node with Done, New..., Delete and Help, and the
+// text (3804) that says why Delete is unavailable. The rules are SelectViewController's.
+#pragma once
+
+#include <QDialog>
+
+#include "views/SelectViewController.h"
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace views {
+
+class CViewNode;
+class CViewStore;
+class ViewStoreHost;
+
+class CSelectViewDlg : public QDialog {
+ public:
+  CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* parent = nullptr);
+
+  SelectViewController& Controller() { return controller_; }
+  QTreeWidget* Tree() const { return tree_; }
+
+ private:
+  void Fill(CViewNode* select);
+  void AddChildren(CViewNode* node, QTreeWidgetItem* item, CViewNode* select);
+  void OnSelected();
+  void OnDelete();
+  void OnNew();
+
+  CViewStore& store_;
+  SelectViewController controller_;
+  QTreeWidget* tree_;
+  QLabel* reason_;
+  QPushButton* delete_;
+};
+
+}  // namespace views
