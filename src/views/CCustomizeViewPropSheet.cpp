@@ -111,6 +111,7 @@ void CCustomizeViewPropSheet::SelectView(CViewNode* view) {
 
 void CCustomizeViewPropSheet::Save() {
   if (!loaded_ || edited_ == nullptr) return;
+  saved_ = saved_ || HasChanges();
   strongest_ = std::max(strongest_, copy_.Save());
   if (icons_ >= 0 && icons_ != edited_->Icons()) store_.SetNodeIcons(edited_, icons_);
   if (newParent_ != nullptr && newParent_ != edited_->Parent() &&

@@ -98,6 +98,8 @@ class CCustomizeViewPropSheet {
   bool SearchNeeded() const { return strongest_ == CViewDefinition::kSaveNeedsSearch; }
   // The strongest CViewDefinition::SaveResult of the sheet's saves (kSaveNoSearch when none).
   int SaveResult() const { return strongest_; }
+  // True once the sheet wrote a view (OK, Finish, or Yes to the selector's question).
+  bool Saved() const { return saved_; }
 
  private:
   void Load(CViewNode* view);
@@ -116,6 +118,7 @@ class CCustomizeViewPropSheet {
   CViewNode* newParent_ = nullptr;  // placement not changed while nullptr
   CViewNode* newNode_ = nullptr;
   int strongest_ = CViewDefinition::kSaveNoSearch;
+  bool saved_ = false;
 };
 
 }  // namespace views

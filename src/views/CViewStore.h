@@ -23,7 +23,9 @@
 //   comes from another view's engine).
 // - Commands: Refresh (32789), Stop (32869; also at close), SelectView (32835/32861 and the
 //   selector), SortBy (list header), RefreshOne, SetPortMode (32812), CustomizeView / NewView
-//   (hooks until the customize sheet lands), DeleteNode / MoveNode / RenameNode / AddNode (tree).
+//   (hooks, connected by CustomizeViewHooks::Connect(store, settings,
+//   CustomizeViewSheet::Runner(store, frame))), DeleteNode / MoveNode / RenameNode / AddNode
+//   (tree).
 // - The list (CKestrelView): list.SetStore(&store) (header clicks, header saves, the double-click
 //   command), list.SetCommandHandler (menus 140/141, double-click, Enter: command ids for the
 //   frame), list.SetFocusHandler (0x800B), list.SetListMode (59408-59411), list.SetMultiSelect

@@ -12,7 +12,8 @@ void CustomizeViewHooks::Connect(CViewStore& store, app::Settings& settings, Run
     CCustomizeViewPropSheet sheet(store, settings, page, view, prompt);
     if (!runner(sheet)) {
       sheet.Cancel();
-      return -1;
+      // Views saved on Yes to the selector's question stay saved: the store reloads them.
+      return sheet.Saved() ? sheet.SaveResult() : -1;
     }
     return sheet.Ok();
   });

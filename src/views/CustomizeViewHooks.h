@@ -24,7 +24,8 @@ class CustomizeViewHooks {
   // open while they refuse. True for OK, or for a Finish the sheet accepted; false for Cancel.
   using Runner = std::function<bool(CCustomizeViewPropSheet& sheet)>;
 
-  // store.CustomizeView(page) runs the sheet in mode page on the current view and saves on OK;
+  // store.CustomizeView(page) runs the sheet in mode page on the current view and saves on OK
+  // (after Cancel the store still hears of views saved on Yes to the selector's question);
   // store.NewView(parent) and the first-start loop of store.Open run the wizard (mode 0 while
   // the store has no view yet, else 1). Cancel deletes the wizard's partly made view.
   static void Connect(CViewStore& store, app::Settings& settings, Runner runner,

@@ -354,6 +354,23 @@ TEST_F(CustomizeSheetTest, TheHooksRunTheSheetForTheStore) {
   EXPECT_EQ(runs, 2);
 }
 
+TEST_F(CustomizeSheetTest, CancelAfterAYesStillTellsTheStoreWhatWasSaved) {
+  CustomizeViewHooks::Connect(
+      store, settings,
+      [this](Sheet& sheet) {
+        sheet.Copy().SetRefresh(600);
+        prompt.QueueAnswer(platform::IDYES);
+        sheet.SelectView(&Node("Desk"));
+        return false;  // then Cancel
+      },
+      &prompt);
+  EXPECT_TRUE(store.CustomizeView(Sheet::kModeCustomizeGeneral));
+  EXPECT_EQ(store.Definition().GetRefresh(), 600);  // the store reloaded the saved view
+  CustomizeViewHooks::Connect(
+      store, settings, [](Sheet&) { return false; }, &prompt);
+  EXPECT_FALSE(store.CustomizeView(Sheet::kModeCustomizeGeneral));
+}
+
 TEST_F(CustomizeSheetTest, ACancelledWizardLeavesNoNode) {
   const size_t before = Nodes();
   CustomizeViewHooks::Connect(
