@@ -1,0 +1,76 @@
+// The options sheet's Status Icons and Miscellaneous pages without widgets: the masks kept when
+// nothing changes (stored bits no row shows included), and a discovery port kept unless the user
+// picks another.
+#include <gtest/gtest.h>
+
+#include "app/AppSettings.h"
+#include "app/MiscOptionsPage.h"
+#include "app/Settings.h"
+#include "app/StatusIconsPage.h"
+#include "platform/RegistryStore.h"
+
+namespace app {
+namespace {
+
+class OptionsPagesTest : public ::testing::Test {
+ protected:
+  platform::RegistryStore registry{""};
+  Settings settings{registry};
+  AppSettings stored;
+};
+
+TEST_F(OptionsPagesTest, OkWithoutChangesKeepsTheDefaultMasksAndAsksNoRefresh) {
+  const StatusIconsPage page(stored);
+  EXPECT_EQ(page.Rows().size(), 10u);
+  EXPECT_EQ(page.Rows()[0].level, StatusIconsPage::kWarning);  // 1 Printer Off-line
+  EXPECT_EQ(page.Rows()[9].level, StatusIconsPage::kError);    // 131072 No Response
+  EXPECT_EQ(page.ErrorMask(), 0x30000);                        // 0x10000 shown by no row, kept
+  EXPECT_EQ(page.WarningMask(), 0x23E1);
+  EXPECT_FALSE(page.Save(stored, settings, true));
+  EXPECT_EQ(settings.GetInt("General\\Icons", "Error", -1), -1);
+  EXPECT_EQ(settings.GetInt("General\\Icons", "SetAppIcon", -1), 1);
+}
+
+TEST_F(OptionsPagesTest, ChangedLevelsWriteBothMasks) {
+  StatusIconsPage page(stored);
+  page.Cycle(0);                             // Printer Off-line: Warning -> Error
+  page.SetLevel(3, StatusIconsPage::kGood);  // Paper Out
+  EXPECT_EQ(StatusIconsPage::LevelText(page.Rows()[0].level), "Error");
+  ASSERT_TRUE(page.Save(stored, settings, false));
+  EXPECT_EQ(stored.errorMask, 0x30001);
+  EXPECT_EQ(stored.warningMask, 0x23E1 & ~0x1 & ~0x40);
+  EXPECT_EQ(settings.GetInt("General\\Icons", "Warning", -1), stored.warningMask);
+  EXPECT_EQ(settings.GetInt("General\\Icons", "Error", -1), 0x30001);
+  page.Cycle(0);
+  EXPECT_EQ(page.Rows()[0].level, StatusIconsPage::kGood);
+}
+
+TEST_F(OptionsPagesTest, AStoredPortOutsideTheListIsOfferedAndKept) {
+  settings.WriteInt("Access\\IP", "DiscoveryPort", 4300);
+  MiscOptionsPage page(settings);
+  EXPECT_EQ(page.Ports().front(), 9);
+  EXPECT_EQ(page.Ports().back(), 4300);
+  EXPECT_EQ(page.Ports().size(), 44u);
+  EXPECT_EQ(page.Port(), 4300);
+  page.Save(settings);
+  EXPECT_EQ(settings.GetInt("Access\\IP", "DiscoveryPort", -1), 4300);
+  page.SetPort(9);
+  page.Save(settings);
+  EXPECT_EQ(settings.GetInt("Access\\IP", "DiscoveryPort", -1), 9);
+  EXPECT_EQ(MiscOptionsPage(settings).Ports().size(), 43u);
+}
+
+TEST_F(OptionsPagesTest, DoubleClickAndRefreshChoices) {
+  settings.WriteInt("General", "DoubleClick", 12345);
+  MiscOptionsPage page(settings);
+  EXPECT_EQ(page.DoubleClick(), 32774);
+  page.SetDoubleClick(32799);
+  page.SetDoubleClick(1);
+  page.SetRefreshAlways(true);
+  page.Save(settings);
+  EXPECT_EQ(settings.GetInt("General", "DoubleClick", -1), 32799);
+  EXPECT_EQ(settings.GetInt("General", "RefreshAlways", -1), 1);
+}
+
+}  // namespace
+}  // namespace app
