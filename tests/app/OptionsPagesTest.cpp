@@ -3,10 +3,13 @@
 // picks another.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/AppSettings.h"
 #include "app/MiscOptionsPage.h"
 #include "app/Settings.h"
 #include "app/StatusIconsPage.h"
+#include "app/TimeoutsPage.h"
 #include "platform/RegistryStore.h"
 
 namespace app {
@@ -70,6 +73,34 @@ TEST_F(OptionsPagesTest, DoubleClickAndRefreshChoices) {
   page.Save(settings);
   EXPECT_EQ(settings.GetInt("General", "DoubleClick", -1), 32799);
   EXPECT_EQ(settings.GetInt("General", "RefreshAlways", -1), 1);
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(OptionsPagesTest, TimeoutsTakeWholeNumbersFrom1To360000) {
+  TimeoutsPage page(stored);
+  EXPECT_EQ(page.Text(TimeoutsPage::kSearch), "3000");
+  EXPECT_NE(std::string(TimeoutsPage::Label(TimeoutsPage::kSearch)).find("(ms)"),
+            std::string::npos);
+  TimeoutsPage::Field bad = TimeoutsPage::kGet;
+  for (const char* refused : {"0", "360001", "2147483648", "-5", "", "1.5", "abc"}) {
+    page.SetText(TimeoutsPage::kReset, refused);
+    EXPECT_FALSE(page.Save(stored, settings, &bad)) << refused;
+    EXPECT_EQ(bad, TimeoutsPage::kReset);
+  }
+  EXPECT_EQ(settings.GetInt("Timeouts", "GetTimeout", -1), -1);  // nothing written
+  page.SetText(TimeoutsPage::kReset, "360000");
+  page.SetText(TimeoutsPage::kGet, "250");
+  ASSERT_TRUE(page.Save(stored, settings, &bad));
+  EXPECT_EQ(stored.resetTimeout, 360000);
+  EXPECT_EQ(settings.GetInt("Timeouts", "GetTimeout", -1), 250);
+  page.SetDefaults();
+  EXPECT_EQ(page.Text(TimeoutsPage::kGet), "500");
+  EXPECT_EQ(page.Text(TimeoutsPage::kSearchRetries), "10");
 }
 
 }  // namespace
