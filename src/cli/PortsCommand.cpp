@@ -8,6 +8,7 @@
 #include "cli/CtlContext.h"
 #include "platform/SerialPortList.h"
 #include "vport/CVirtualPortTable.h"
+#include "vport/LineSettings.h"
 #include "vport/PortFlags.h"
 
 namespace cli {
@@ -31,14 +32,23 @@ std::string FlagWords(uint32_t flags) {
   return words;
 }
 
+// " line 7E1" for the stored value; nothing when the port has none.
+std::string LineWords(const std::string& stored) {
+  if (stored.empty()) return "";
+  const auto line = vport::LineSettings::Parse(stored);
+  if (!line) return " line \"" + stored + "\" (not valid: ignored)";
+  return " line " + line->Text();
+}
+
 }  // namespace
 
 const char* PortsCommand::Usage() {
   return "  ports list                            list the stored virtual ports\n"
          "  ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] [--strict-baud] [--wine]\n"
-         "                                        store a port (TCP port 9100+DEVPORT, or\n"
+         "            [--line 7E1]                store a port (TCP port 9100+DEVPORT, or\n"
          "                                        9200+DEVPORT with --rfc2217); --wine also\n"
-         "                                        shows it to Wine as comN\n"
+         "                                        shows it to Wine as comN; --line fixes data\n"
+         "                                        bits, parity, stop bits (with --rfc2217)\n"
          "  ports delete COMn                     remove a stored port\n";
 }
 
@@ -74,6 +84,14 @@ std::string PortsCommand::TcpPortFor(int32_t devPort, bool rfc2217) {
   return std::to_string((rfc2217 ? 9200 : 9100) + devPort);
 }
 
+std::string PortsCommand::BadLineText(const std::string& text) {
+  return "\"" + text + "\" is not a line setting (" + vport::LineSettings::AcceptedForms() + ")";
+}
+
+const char* PortsCommand::LineNeedsRfc2217() {
+  return "line settings reach the server only over RFC 2217: add rfc2217";
+}
+
 bool PortsCommand::IsSystemPort(int comNumber) {
   for (const auto& entry : platform::SerialPortList::SystemSerialPorts()) {
     if (vport::CVirtualPortTable::SystemPortNumber(entry.second) == comNumber) return true;
@@ -104,8 +122,9 @@ int PortsCommand::List(CtlContext& context, std::ostream& out) {
     const std::string tcp = settings.GetString(section, "DevTcpPrt");
     const int devPort = settings.GetInt(section, "DevPrtNum", 0);
     const auto flags = static_cast<uint32_t>(settings.GetInt(section, "PortFlags", 0));
+    const std::string line = settings.GetString(section, "LineSettings");
     out << vport::CVirtualPortTable::ComName(n) << "  " << ip << ":" << tcp << "  device port "
-        << devPort << "  hw " << hw << FlagWords(flags);
+        << devPort << "  hw " << hw << FlagWords(flags) << LineWords(line);
     if (hw.empty() || ip.empty() || tcp.empty()) out << "  (incomplete: dropped at next start)";
     out << "\n";
   }
@@ -116,11 +135,24 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
   const bool rfc2217 = args.TakeFlag("rfc2217");
   const bool strict = args.TakeFlag("strict-baud");
   const bool wine = args.TakeFlag("wine");
+  const auto lineText = args.TakeOption("line");
   const std::string hw = args.TakeOption("hw").value_or("00-00-00-00-00-00");
   if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 4) {
     err << "usage: portolanctl ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] "
-           "[--strict-baud] [--wine]\n";
+           "[--strict-baud] [--wine] [--line 7E1]\n";
     return kExitUsage;
+  }
+  std::optional<vport::LineSettings> line;
+  if (lineText) {
+    line = vport::LineSettings::Parse(*lineText);
+    if (!line) {
+      err << "portolanctl: " << BadLineText(*lineText) << "\n";
+      return kExitUsage;
+    }
+    if (!rfc2217) {
+      err << "portolanctl: " << LineNeedsRfc2217() << "\n";
+      return kExitUsage;
+    }
   }
   const auto& rest = args.Rest();
   const auto comNumber = ParseComName(rest[1]);
@@ -163,13 +195,15 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
                        settings.WriteString(section, "DevTcpPrt", tcpPort) &&
                        settings.WriteInt(section, "ComPrtNum", *comNumber) &&
                        settings.WriteInt(section, "DevPrtNum", *devPort) &&
-                       settings.WriteInt(section, "PortFlags", static_cast<int>(flags));
+                       settings.WriteInt(section, "PortFlags", static_cast<int>(flags)) &&
+                       (!line || settings.WriteString(section, "LineSettings", line->Text()));
   if (!written) {
     err << "portolanctl: cannot write the settings store " << context.Store().FilePath() << ": "
         << context.StoreProblem() << "\n";
     return kExitRefused;
   }
-  out << comName << " -> " << rest[2] << ":" << tcpPort << FlagWords(flags) << "\n";
+  out << comName << " -> " << rest[2] << ":" << tcpPort << FlagWords(flags)
+      << LineWords(line ? line->Text() : "") << "\n";
   return 0;
 }
 

@@ -28,6 +28,10 @@ class PortsCommand {
   static std::string TcpPortFor(int32_t devPort, bool rfc2217);
   // Whether the system lists COM<n> as one of its own serial ports.
   static bool IsSystemPort(int comNumber);
+  // Why text is no line setting ("7E1"), naming the accepted forms.
+  static std::string BadLineText(const std::string& text);
+  // Fixed line settings reach only an RFC 2217 server.
+  static const char* LineNeedsRfc2217();
 
  private:
   static int List(CtlContext& context, std::ostream& out);

@@ -68,12 +68,13 @@ class ConsoleObserver : public vport::PortObserver {
 }  // namespace
 
 const char* RunCommand::Usage() {
-  return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict][,wine]]... [--log]\n"
+  return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1]]... [--log]\n"
          "                                        run the stored ports and the given ones until\n"
          "                                        SIGINT/SIGTERM; --log prints the ports' logs\n";
 }
 
-std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string& text) {
+std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string& text,
+                                                               std::string* problem) {
   const size_t equals = text.find('=');
   if (equals == std::string::npos) return std::nullopt;
   AdHocPort port;
@@ -100,9 +101,19 @@ std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string
       port.flags |= vport::PORTFLAG_STRICTBAUD;
     } else if (parts[i] == "wine") {
       port.flags |= vport::PORTFLAG_WINE;
+    } else if (parts[i].starts_with("line=")) {
+      port.line = vport::LineSettings::Parse(parts[i].substr(5));
+      if (!port.line) {
+        if (problem) *problem = PortsCommand::BadLineText(parts[i].substr(5));
+        return std::nullopt;
+      }
     } else {
       return std::nullopt;
     }
+  }
+  if (port.line && !(port.flags & vport::PORTFLAG_RFC2217)) {
+    if (problem) *problem = PortsCommand::LineNeedsRfc2217();
+    return std::nullopt;
   }
   return port;
 }
@@ -111,10 +122,15 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
   const bool log = args.TakeFlag("log");
   std::vector<AdHocPort> adHoc;
   for (const std::string& portText : args.TakeOptionAll("port")) {
-    const auto port = ParsePortSpec(portText);
+    std::string problem;
+    const auto port = ParsePortSpec(portText, &problem);
+    if (!port && !problem.empty()) {
+      err << "portolanctl: --port " << portText << ": " << problem << "\n";
+      return kExitUsage;
+    }
     if (!port) {
       err << "portolanctl: \"" << portText
-          << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict][,wine]\n";
+          << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1]\n";
       return kExitUsage;
     }
     adHoc.push_back(*port);
@@ -153,9 +169,9 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
     for (const AdHocPort& port : adHoc) {
       const std::string comName = vport::CVirtualPortTable::ComName(port.comNumber);
       const bool rfc2217 = (port.flags & vport::PORTFLAG_RFC2217) != 0;
-      const int result =
-          table.CreatePort(port.comNumber, "", port.devPort, port.ipAddr,
-                           PortsCommand::TcpPortFor(port.devPort, rfc2217), port.flags, true);
+      const int result = table.CreatePort(port.comNumber, "", port.devPort, port.ipAddr,
+                                          PortsCommand::TcpPortFor(port.devPort, rfc2217),
+                                          port.flags, true, port.line);
       if (result != 0) {
         err << "portolanctl: " << comName
             << " cannot be used (a system port, taken, or not creatable)\n";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/ArgList.h"
+#include "vport/LineSettings.h"
 
 namespace cli {
 
@@ -25,9 +26,12 @@ class RunCommand {
     std::string ipAddr;
     int32_t devPort = 0;
     uint32_t flags = 0;
+    std::optional<vport::LineSettings> line;
   };
-  // "COM5=192.168.0.9:1[,rfc2217][,strict]"; nullopt when malformed.
-  static std::optional<AdHocPort> ParsePortSpec(const std::string& text);
+  // "COM5=192.168.0.9:1[,rfc2217][,strict][,wine][,line=7E1]"; nullopt when malformed. problem,
+  // when given, receives what is wrong with a line setting (empty for any other fault).
+  static std::optional<AdHocPort> ParsePortSpec(const std::string& text,
+                                                std::string* problem = nullptr);
 };
 
 }  // namespace cli

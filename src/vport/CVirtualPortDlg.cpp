@@ -255,7 +255,7 @@ void CVirtualPortDlg::AfterConnected() {
   if (rfc2217_) {
     SendFrames(OptionOffers());
     // The application set its line while we were connecting; the server hears it now.
-    SendFrames(SettingsFrames(ObservableSettings(control_.Settings())));
+    SendFrames(SettingsFrames(WithFixedLine(ObservableSettings(control_.Settings()), line_)));
   }
   // Data written while connecting waited in the port; it gets no new event of its own.
   while (connected_) {
@@ -480,7 +480,15 @@ bool CVirtualPortDlg::SendChunk(long n) {
 
 void CVirtualPortDlg::BaudRateChanged(long baud) {
   model_.BaudRateChanged(baud);
-  if (connected_ && rfc2217_ && baud > 0) SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
+  if (connected_ && rfc2217_ && baud > 0) {
+    SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
+    // Some servers reset the line with the rate: the fixed settings follow each one.
+    if (line_) SendFixedLine();
+  }
+}
+
+void CVirtualPortDlg::SendFixedLine() {
+  SendFrames(LineControlFrames(line_->stopBits, line_->parity, line_->dataBits));
 }
 
 void CVirtualPortDlg::LineControlChanged(long stopBits, std::optional<long> parity,
@@ -490,6 +498,10 @@ void CVirtualPortDlg::LineControlChanged(long stopBits, std::optional<long> pari
                             static_cast<int32_t>(parity.value_or(0)),
                             static_cast<int32_t>(wordLength.value_or(8)));
   if (!connected_ || !rfc2217_) return;
+  if (line_) {
+    SendFixedLine();  // the user's choice holds over the application's stop bits
+    return;
+  }
   std::optional<int32_t> p, w;
   if (parity) p = static_cast<int32_t>(*parity);
   if (wordLength) w = static_cast<int32_t>(*wordLength);

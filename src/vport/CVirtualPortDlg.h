@@ -26,6 +26,7 @@
 #include "platform/TcpClientSocket.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVSPortAx.h"
+#include "vport/LineSettings.h"
 #include "vport/PortObserver.h"
 #include "vport/PortStatusModel.h"
 #include "vport/TelnetDecoder.h"
@@ -62,6 +63,8 @@ class CVirtualPortDlg : public VSPortEvents {
   void SetCaption(const std::string& caption) { caption_ = caption; }
   const std::string& Caption() const { return caption_; }
   void SetConnectTimeout(uint32_t ms) { connectTimeoutMs_ = ms; }
+  // Before the port is made: fixed line settings an RFC 2217 server gets in place of the pty's.
+  void SetLineSettings(const std::optional<LineSettings>& line) { line_ = line; }
 
   // The bridge's operations; results are BridgeCode values.
   int CreateLocalPort(const std::string& ipAddr, const std::string& tcpPort,
@@ -126,6 +129,7 @@ class CVirtualPortDlg : public VSPortEvents {
   void SendFromPort(long count);
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
+  void SendFixedLine();  // the fixed line control frames (line_ set)
   void SendFrame(const std::vector<uint8_t>& frame);
   int DeliverBytes(const uint8_t* data, long count);
   void WakeReceiver();
@@ -167,6 +171,7 @@ class CVirtualPortDlg : public VSPortEvents {
 
   std::string ipAddr_, tcpPort_, comName_;
   uint32_t flags_ = 0;
+  std::optional<LineSettings> line_;
   bool priming_ = false;
   bool rfc2217_ = false;
   bool strictBaud_ = false;

@@ -85,6 +85,7 @@ void CVirtualPortTable::FreeRecord(VirtualPortRecord& record) {
   record.flags = 0;
   record.tcpPort.clear();
   record.ipAddr.clear();
+  record.line.reset();
 }
 
 int CVirtualPortTable::SystemPortNumber(const std::string& data) {
@@ -112,13 +113,15 @@ void CVirtualPortTable::MarkSystemPorts() {
 
 int CVirtualPortTable::CreatePort(int comNumber, const std::string& hwAddr, int32_t devPort,
                                   const std::string& ipAddr, const std::string& tcpPort,
-                                  uint32_t flags, bool wait) {
+                                  uint32_t flags, bool wait,
+                                  const std::optional<LineSettings>& line) {
   if (!InRange(comNumber)) return kFailed;
   VirtualPortRecord& record = records_[Index(comNumber)];
   if (record.state != PORT_SLOT_FREE) return kFailed;
   const std::string comName = ComName(comNumber);
   auto thread = std::make_unique<CVirtualPortThread>(*options_.clock);
   thread->SetStartValues(ipAddr, tcpPort, comName, flags);
+  thread->SetLineSettings(line);
   thread->SetObserver(options_.observer);
   thread->SetCaption(options_.caption);
   thread->SetConnectTimeout(options_.connectTimeoutMs);
@@ -136,6 +139,7 @@ int CVirtualPortTable::CreatePort(int comNumber, const std::string& hwAddr, int3
   record.tcpPort = tcpPort;
   record.devPort = devPort;
   record.ipAddr = ipAddr;
+  record.line = line;
   if (flags & PORTFLAG_WINE) MakeWineLink(record);
   return 0;
 }
@@ -218,6 +222,12 @@ void CVirtualPortTable::SavePort(int comNumber) {
   store_.SetDword(key, "ComPrtNum", static_cast<uint32_t>(comNumber));
   store_.SetDword(key, "DevPrtNum", static_cast<uint32_t>(record.devPort));
   store_.SetDword(key, "PortFlags", record.flags);
+  // Only ports with fixed settings carry the value; the others are stored as they always were.
+  if (record.line) {
+    store_.SetString(key, "LineSettings", record.line->Text());
+  } else {
+    store_.DeleteValue(key, "LineSettings");
+  }
 }
 
 std::string CVirtualPortTable::ReadString(const std::string& key, const std::string& name) {
@@ -259,13 +269,26 @@ void CVirtualPortTable::DeletePortKey(int comNumber) {
   if (store_.KeyExists(key)) store_.DeleteTree(key);
 }
 
+std::optional<LineSettings> CVirtualPortTable::LoadLineSettings(int comNumber) {
+  if (!InRange(comNumber)) return std::nullopt;
+  const std::string text = ReadString(KeyPath(comNumber), "LineSettings");
+  if (text.empty()) return std::nullopt;
+  auto line = LineSettings::Parse(text);
+  if (!line && options_.observer) {
+    options_.observer->Notice(
+        ComName(comNumber),
+        "stored line settings \"" + text + "\" ignored: not " + LineSettings::AcceptedForms());
+  }
+  return line;
+}
+
 void CVirtualPortTable::LoadAllPorts() {
   for (int n = 1; n <= kSlots; ++n) {
     std::string hwAddr, ipAddr, tcpPort;
     int32_t devPort = 0;
     uint32_t flags = 0;
     if (LoadPort(n, hwAddr, ipAddr, tcpPort, devPort, flags)) {
-      CreatePort(n, hwAddr, devPort, ipAddr, tcpPort, flags, true);
+      CreatePort(n, hwAddr, devPort, ipAddr, tcpPort, flags, true, LoadLineSettings(n));
     }
   }
 }

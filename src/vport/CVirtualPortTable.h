@@ -41,8 +41,10 @@ class CVirtualPortTable {
   CVirtualPortTable(const CVirtualPortTable&) = delete;
   CVirtualPortTable& operator=(const CVirtualPortTable&) = delete;
 
+  // line: fixed line settings sent to an RFC 2217 server in place of the pty's (none: as observed).
   int CreatePort(int comNumber, const std::string& hwAddr, int32_t devPort,
-                 const std::string& ipAddr, const std::string& tcpPort, uint32_t flags, bool wait);
+                 const std::string& ipAddr, const std::string& tcpPort, uint32_t flags, bool wait,
+                 const std::optional<LineSettings>& line = std::nullopt);
   int DestroyPort(int comNumber);
   int FindPort(const std::string& hwAddr, int32_t devPort) const;
   int GetPortInfo(int comNumber, std::string& comName, std::string& hwAddr, int32_t& devPort,
@@ -53,6 +55,8 @@ class CVirtualPortTable {
   bool LoadPort(int comNumber, std::string& hwAddr, std::string& ipAddr, std::string& tcpPort,
                 int32_t& devPort, uint32_t& flags);
   void DeletePortKey(int comNumber);
+  // The stored "LineSettings" of a port: none when absent; an invalid text is reported and ignored.
+  std::optional<LineSettings> LoadLineSettings(int comNumber);
   void LoadAllPorts();
   void DestroyAllPorts();
   void MarkSystemPorts();

@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "vport/CVirtualPortThread.h"
+#include "vport/LineSettings.h"
 #include "vport/PortFlags.h"
 
 namespace vport {
@@ -17,8 +19,9 @@ struct VirtualPortRecord {
   std::int32_t devPort = 0;
   std::unique_ptr<CVirtualPortThread> portThread;
   std::uint32_t flags = 0;
-  std::string tcpPort;  // decimal text
-  std::string ipAddr;   // dotted text
+  std::string tcpPort;               // decimal text
+  std::string ipAddr;                // dotted text
+  std::optional<LineSettings> line;  // fixed data size, parity, stop bits; stored as "LineSettings"
 };
 
 }  // namespace vport

@@ -218,6 +218,37 @@ TEST_F(PortolanctlPorts, WinePortsAreListedAndLinkedIntoThePrefixWhileTheyRun) {
   EXPECT_NE(lstat((dosDevices + "/com6").c_str(), &info), 0);
 }
 
+TEST_F(PortolanctlPorts, LineSettingsAreStoredListedAndCheckedWithTheAcceptedForms) {
+  auto added = Ctl({"ports", "add", "COM5", "127.0.0.1", "1", "--rfc2217", "--line", "7e1"});
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  EXPECT_EQ(added.out, "COM5 -> 127.0.0.1:9201 rfc2217 line 7E1\n");
+  EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "LineSettings"}).out, "7E1\n");
+  EXPECT_EQ(Ctl({"ports", "list"}).out,
+            "COM5  127.0.0.1:9201  device port 1  hw 00-00-00-00-00-00 rfc2217 line 7E1\n");
+
+  for (const char* bad : {"7E", "9N1", "8X1", "8N3", "7-E-1"}) {
+    auto refused = Ctl({"ports", "add", "COM6", "127.0.0.1", "0", "--rfc2217", "--line", bad});
+    EXPECT_EQ(refused.exitCode, 2) << bad;
+    EXPECT_NE(refused.err.find(std::string("\"") + bad +
+                               "\" is not a line setting (data bits 5-8, "
+                               "parity N, O, E, M or S, stop bits 1, "
+                               "1.5 or 2"),
+              std::string::npos)
+        << refused.err;
+  }
+  auto raw = Ctl({"ports", "add", "COM6", "127.0.0.1", "0", "--line", "7E1"});
+  EXPECT_EQ(raw.exitCode, 2);
+  EXPECT_NE(raw.err.find("only over RFC 2217"), std::string::npos) << raw.err;
+  EXPECT_EQ(Ctl({"ports", "list"}).out.find("COM6"), std::string::npos);
+
+  auto badRun = Ctl({"run", "--port", "COM6=127.0.0.1:1,rfc2217,line=7Z1"});
+  EXPECT_EQ(badRun.exitCode, 2);
+  EXPECT_NE(badRun.err.find("\"7Z1\" is not a line setting"), std::string::npos) << badRun.err;
+  auto rawRun = Ctl({"run", "--port", "COM6=127.0.0.1:1,line=7E1"});
+  EXPECT_EQ(rawRun.exitCode, 2);
+  EXPECT_NE(rawRun.err.find("only over RFC 2217"), std::string::npos) << rawRun.err;
+}
+
 TEST_F(PortolanctlPorts, RunRejectsBadPortSpecs) {
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1"}).exitCode, 2);
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1:1,fast"}).exitCode, 2);

@@ -244,6 +244,41 @@ TEST_F(TableTest, TableDestructionRemovesPortsStillHeldOpen) {
   close(fd);
 }
 
+// Fixed line settings are stored as an added "LineSettings" value and come back with the port;
+// records without the value, or with a text that is no line setting, run as observed.
+TEST_F(TableTest, LineSettingsAreStoredAndLoadedWithThePort) {
+  {
+    auto table = MakeTable();
+    ASSERT_EQ(
+        table->CreatePort(5, "hw", 3, "127.0.0.1", "9203", PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART,
+                          true, LineSettings::Parse("7E1")),
+        0);
+    table->SavePort(5);
+    ASSERT_EQ(table->CreatePort(6, "hw", 4, "127.0.0.1", "9204", PORTFLAG_AUTOSTART, true), 0);
+    table->SavePort(6);
+  }
+  const auto stored = store.GetValue(kRoot + "\\Ports\\COM5", "LineSettings");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->type, platform::RegType::String);
+  EXPECT_EQ(stored->text, "7E1");
+  EXPECT_FALSE(store.GetValue(kRoot + "\\Ports\\COM6", "LineSettings"));
+  StorePort(7, "hw", "127.0.0.1", "9205", 5, PORTFLAG_RFC2217);
+  store.SetString(kRoot + "\\Ports\\COM7", "LineSettings", "9Q1");
+
+  auto table = MakeTable();
+  table->LoadAllPorts();
+  ASSERT_TRUE(table->IsLive(5));
+  ASSERT_TRUE(table->IsLive(6));
+  ASSERT_TRUE(table->IsLive(7));
+  EXPECT_EQ(table->Record(5).line, (LineSettings{7, 2, 0}));
+  EXPECT_FALSE(table->Record(6).line);
+  EXPECT_FALSE(table->Record(7).line);
+  EXPECT_TRUE(observer.WaitFor("COM7 stored line settings \"9Q1\" ignored: not " +
+                               std::string(LineSettings::AcceptedForms())));
+  EXPECT_EQ(table->DestroyPort(5), 0);
+  EXPECT_FALSE(table->Record(5).line);
+}
+
 // Wine sees the port as com4 while it exists; a prefix's own com6 is neither replaced nor removed.
 TEST_F(TableTest, WinePortsArePublishedInTheWinePrefixAndRemovedWithThePort) {
   const std::string dosDevices = portDir.Entry("prefix/dosdevices");
