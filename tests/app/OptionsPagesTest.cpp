@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppSettings.h"
+#include "app/DeviceAccessPage.h"
 #include "app/MiscOptionsPage.h"
 #include "app/Settings.h"
 #include "app/StatusIconsPage.h"
@@ -101,6 +102,45 @@ TEST_F(OptionsPagesTest, TimeoutsTakeWholeNumbersFrom1To360000) {
   page.SetDefaults();
   EXPECT_EQ(page.Text(TimeoutsPage::kGet), "500");
   EXPECT_EQ(page.Text(TimeoutsPage::kSearchRetries), "10");
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(OptionsPagesTest, DeviceAccessKeepsEveryListInMemoryUntilOk) {
+  DeviceAccessPage page(settings);
+  size_t row = 99;
+  ASSERT_EQ(page.Add("10.0.0.*", &row), kAccessTextOk);
+  EXPECT_EQ(row, 1u);
+  ASSERT_EQ(page.SetCommunities(1, "lab", "desk"), kAccessTextOk);
+  EXPECT_EQ(page.SetCommunities(1, std::string(32, 'c'), "x"), kAccessCommunityTooLong);
+  page.ChooseProtocol(DeviceAccessList::kSectionCom);
+  EXPECT_FALSE(page.CanAddOrDelete());
+  page.ChooseProtocol(DeviceAccessList::kSectionIp);
+  ASSERT_EQ(page.List().Count(), 2u);  // the edit survived the switch
+  EXPECT_EQ(page.List().Entries()[1].getCommunity, "lab");
+
+  // Listed already: the existing entry is selected and keeps its communities.
+  row = 0;
+  EXPECT_EQ(page.Add("10.0.0.*", &row), kAccessAddressListed);
+  EXPECT_EQ(row, 1u);
+  EXPECT_EQ(page.List().Entries()[1].setCommunity, "desk");
+  for (const char* refused : {"", "a,b", "<Default>"}) {
+    EXPECT_NE(page.Add(refused, &row), kAccessTextOk) << refused;
+  }
+  EXPECT_FALSE(page.Delete(0));
+
+  EXPECT_FALSE(settings.SectionExists("Access\\IP"));  // Cancel would write nothing
+  ASSERT_TRUE(page.Save(settings));
+  EXPECT_EQ(settings.GetString("Access\\IP", "All", ""), "10.0.0.*");
+  EXPECT_EQ(settings.GetString("Access\\IP", "10.0.0.*Get", ""), "lab");
+  EXPECT_TRUE(settings.SectionExists("Access\\COM"));
+  DeviceAccessPage again(settings);
+  EXPECT_TRUE(again.Delete(1));
+  EXPECT_EQ(again.List().Count(), 1u);
 }
 
 }  // namespace
