@@ -1,5 +1,7 @@
 #include "app/CKestrelApp.h"
 
+#include <iostream>
+
 #include "app/LegacySettingsImporter.h"
 #include "platform/InstanceGuard.h"
 #include "platform/Prompt.h"
@@ -104,6 +106,7 @@ bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
   }
   EnableControlHosting();
   ReadBranding();
+  if (!ReportSettingsFile()) return false;
   CountRun();
   TheAppSettings().Load(*settings_);
   TheOemBrandTable().Fill(*settings_);
@@ -134,7 +137,23 @@ bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
 
 int CKestrelApp::ExitInstance() {
   ShutdownNetwork();
-  return 0;
+  return exitCode_;
+}
+
+bool CKestrelApp::ReportSettingsFile() {
+  platform::RegistryStore& store = settings_->Store();
+  if (store.Status() != platform::REG_OK) std::cerr << "portolan: " << store.StatusText() << "\n";
+  if (store.Unreadable()) {
+    GetPrompt().MessageBox("The settings file cannot be read:\n" + store.StatusText(),
+                           applicationName_, platform::MB_OK | platform::MB_ICONERROR);
+    exitCode_ = kExitSettingsUnreadable;
+    return false;
+  }
+  if (store.Status() == platform::REG_CORRUPT) {
+    GetPrompt().MessageBox("Some settings could not be read:\n" + store.StatusText(),
+                           applicationName_, platform::MB_OK | platform::MB_ICONWARNING);
+  }
+  return true;
 }
 
 unsigned CKestrelApp::MapHelpContext(unsigned context) {

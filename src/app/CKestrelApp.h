@@ -37,8 +37,10 @@ class CKestrelApp {
 
   // true: run the message loop; false: end at once.
   bool InitInstance(const std::vector<std::string>& arguments);
-  // Shuts the network layer down; returns the exit code.
+  // Shuts the network layer down; returns the exit code (kExitSettingsUnreadable when start-up
+  // ended over a settings file that cannot be read, else 0).
   int ExitInstance();
+  static constexpr int kExitSettingsUnreadable = 3;
 
   // Help contexts above 100 open topic 5.
   static unsigned MapHelpContext(unsigned context);
@@ -80,6 +82,9 @@ class CKestrelApp {
   void CountRun();
   void SeedFirstView();
   void MoveStoredWindowToOrigin();
+  // Tells the user what was wrong with the settings file: lines skipped (and where the file as it
+  // was is kept) go on; a file that cannot be read ends the start, since nothing can be saved.
+  bool ReportSettingsFile();
 
  private:
   std::unique_ptr<platform::RegistryStore> ownedStore_;
@@ -90,6 +95,7 @@ class CKestrelApp {
   std::string dataFolder_;  // help pages and branding: see SystemInfo::DataFolderOf
   std::string applicationName_ = "Portolan";
   std::string brandOid_;
+  int exitCode_ = 0;
 };
 
 }  // namespace app

@@ -27,6 +27,7 @@ namespace cli {
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 3;
 
 }  // namespace
 
@@ -94,6 +95,8 @@ int CtlApp::Run(const std::vector<std::string>& arguments, std::ostream& out, st
   if (found != kCommands.end()) {
     CtlContext context;
     if (!context.StoreProblem().empty()) err << "portolanctl: " << context.StoreProblem() << "\n";
+    // Nothing of such a file is known, and nothing may be written over it.
+    if (context.Store().Unreadable()) return kExitFailure;
     return found->second(args, context, out, err);
   }
   err << "portolanctl: unknown command \"" << command << "\"; see portolanctl --help\n";

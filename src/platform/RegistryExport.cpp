@@ -7,6 +7,7 @@
 // Windows writes, where a backslash is always doubled, so its files read the same here. Bytes above
 // 0x7F pass through unchanged (the file is UTF-8 when the strings are).
 #include <string_view>
+#include <utility>
 
 #include "platform/CharCursor.h"
 #include "platform/RegistryPath.h"
@@ -221,33 +222,81 @@ void AppendValue(std::string* out, const RegValue& value) {
 
 }  // namespace
 
-RegParseResult ParseRegistryExport(const std::string& text) {
+namespace {
+
+// Reads the text line by line. Strict: the first malformed line ends the reading with no keys.
+// Lenient: a malformed line is counted and skipped, and so are the values below a malformed key
+// line (they belong to no key that could be named); the first error is kept.
+RegParseResult ParseLines(const std::string& text, bool lenient) {
+  RegParseResult result;
+  auto skip = [&](size_t line, std::string error) {
+    if (result.skippedLines++ == 0) {
+      result.errorLine = line;
+      result.error = std::move(error);
+    }
+    return lenient;
+  };
   TextCursor cur(text);
   std::string_view line;
   if (!cur.NextLine(&line)) return Fail(1, "empty file");
   if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.remove_prefix(kUtf8Bom.size());
-  if (TrimRight(line) != kHeader) return Fail(1, "missing header line");
+  // Without its header, a first line that names a key is still read as one.
+  bool again = false;
+  bool headerMissing = false;
+  if (TrimRight(line) != kHeader) {
+    if (!lenient) return Fail(1, "missing header line");
+    headerMissing = true;
+    again = !line.empty() && line.front() == '[';
+    if (!again) skip(1, "missing header line");
+  }
 
-  RegParseResult result;
   std::string error;
-  while (cur.NextLine(&line)) {
+  bool inBadKey = false;
+  while (std::exchange(again, false) || cur.NextLine(&line)) {
     if (IsBlank(line) || line.front() == ';') continue;
     if (line.front() == '[') {
       RegKeyData key;
-      if (!ParseKeyLine(line, &key.path, &error)) return Fail(cur.LineNumber(), error);
-      result.keys.push_back(std::move(key));
+      inBadKey = !ParseKeyLine(line, &key.path, &error);
+      if (!inBadKey) {
+        result.keys.push_back(std::move(key));
+      } else if (!skip(cur.LineNumber(), error)) {
+        return Fail(cur.LineNumber(), error);
+      }
       continue;
     }
     if (line.front() != '@' && line.front() != '"') {
-      return Fail(cur.LineNumber(), "unexpected text");
+      if (!skip(cur.LineNumber(), "unexpected text")) return Fail(cur.LineNumber(), result.error);
+      continue;
     }
-    if (result.keys.empty()) return Fail(cur.LineNumber(), "value before the first key");
+    if (result.keys.empty() || inBadKey) {
+      const char* why =
+          inBadKey ? "value of a key that cannot be read" : "value before the first key";
+      if (!skip(cur.LineNumber(), why)) return Fail(cur.LineNumber(), result.error);
+      continue;
+    }
     RegValue value;
-    if (!ParseValueLine(line, &value, &error)) return Fail(cur.LineNumber(), error);
+    if (!ParseValueLine(line, &value, &error)) {
+      if (!skip(cur.LineNumber(), error)) return Fail(cur.LineNumber(), error);
+      continue;
+    }
     result.keys.back().values.push_back(std::move(value));
   }
-  result.ok = true;
+  if (headerMissing && result.skippedLines == 0) {
+    result.errorLine = 1;
+    result.error = "missing header line";
+  }
+  result.ok = result.skippedLines == 0 && !headerMissing;
   return result;
+}
+
+}  // namespace
+
+RegParseResult ParseRegistryExport(const std::string& text) {
+  return ParseLines(text, false);
+}
+
+RegParseResult RecoverRegistryExport(const std::string& text) {
+  return ParseLines(text, true);
 }
 
 std::string FormatRegistryExport(const std::vector<RegKeyData>& keys) {

@@ -101,7 +101,7 @@ struct RegistryStore::Impl {
         lock->Open(&error)) {
       return true;
     }
-    SetStatus(REG_ACCESS_DENIED, error);
+    SetStatus(REG_ACCESS_DENIED, error + "; settings cannot be saved");
     return false;
   }
 
@@ -110,8 +110,7 @@ struct RegistryStore::Impl {
   Refresh Sync(bool exclusive) {
     struct stat st {};
     if (::stat(filePath.c_str(), &st) != 0) {
-      if (errno != ENOENT)
-        return Unusable(exclusive, REG_ACCESS_DENIED, Errno("cannot read " + filePath));
+      if (errno != ENOENT) return Refuse(Errno("cannot read " + filePath));
       if (seen != Seen::Absent) {
         // Removed by someone else (or never there): the settings are gone with it.
         tree = RegistryTree();
@@ -119,6 +118,7 @@ struct RegistryStore::Impl {
         seen = Seen::Absent;
       }
       blocked = false;
+      unreadable = false;
       return Refresh::Ok;
     }
     if (seen == Seen::Present && IdentityOf(st) == identity) return Refresh::Ok;
@@ -128,29 +128,32 @@ struct RegistryStore::Impl {
   Refresh Load(bool exclusive) {
     // O_NONBLOCK: a FIFO put in the file's place must not hang the program.
     const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return Unusable(exclusive, REG_ACCESS_DENIED, Errno("cannot open " + filePath));
+    if (fd < 0) return Refuse(Errno("cannot read " + filePath));
     struct stat st {};
     std::string text;
     bool readOk = ::fstat(fd, &st) == 0;
-    if (readOk && (!S_ISREG(st.st_mode) || st.st_size > kMaxFileSize)) {
-      errno = S_ISREG(st.st_mode) ? EFBIG : EINVAL;
+    if (readOk && !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return Refuse(filePath + " is " + (S_ISDIR(st.st_mode) ? "a folder" : "not a regular file") +
+                    ", not a settings file");
+    }
+    if (readOk && st.st_size > kMaxFileSize) {
+      errno = EFBIG;
       readOk = false;
     }
     if (readOk) readOk = ReadAll(fd, st.st_size, &text);
     if (!readOk) {
       const std::string error = Errno("cannot read " + filePath);
       ::close(fd);
-      return Unusable(exclusive, REG_ACCESS_DENIED, error);
+      return Refuse(error);
     }
     RegistryTree loaded;
     // An empty file holds no settings (and nothing to keep aside).
     if (!text.empty()) {
-      const RegParseResult parsed = ParseRegistryExport(text);
+      const RegParseResult parsed = RecoverRegistryExport(text);
       if (!parsed.ok) {
         ::close(fd);
-        return Unusable(
-            exclusive, REG_CORRUPT,
-            filePath + " line " + std::to_string(parsed.errorLine) + ": " + parsed.error);
+        return Recover(exclusive, parsed);
       }
       loaded = RegistryTree::FromKeys(parsed.keys);
     }
@@ -162,12 +165,45 @@ struct RegistryStore::Impl {
     identity = IdentityOf(st);
     seen = Seen::Present;
     blocked = false;
+    unreadable = false;
     return Refresh::Ok;
   }
 
-  // The file cannot be read or parsed: keep it aside under a new name, never overwrite it.
-  Refresh Unusable(bool exclusive, long code, const std::string& reason) {
+  // Something is at the path that cannot be read (permissions, a folder, a device): it is the
+  // user's to mend, so it is left as it is and nothing is written over it.
+  Refresh Refuse(const std::string& reason) {
+    blocked = true;
+    unreadable = true;
+    SetStatus(REG_ACCESS_DENIED, reason + "; it is left as it is and settings are not saved");
+    return Refresh::Failed;
+  }
+
+  // Some lines of the file cannot be parsed: the file is kept aside under a new name as it was,
+  // and every line that could be read is kept and written back.
+  Refresh Recover(bool exclusive, const RegParseResult& parsed) {
     if (!exclusive) return Refresh::NeedExclusive;
+    const size_t n = parsed.skippedLines;
+    const std::string where = "line " + std::to_string(parsed.errorLine) + ": " + parsed.error;
+    std::string reason = filePath + ": ";
+    if (n == 0) {
+      reason += where;
+    } else {
+      reason += std::to_string(n) +
+                (n == 1 ? " line could not be read and was skipped ("
+                        : " lines could not be read and were skipped (first ") +
+                where + ")";
+    }
+    // Found while running (someone else's edit): what this store last read stays, and what the
+    // file holds now is laid over it, so that neither loses a value.
+    std::vector<RegKeyData> keys;
+    if (seen == Seen::Present) keys = tree.ToKeys();
+    keys.insert(keys.end(), parsed.keys.begin(), parsed.keys.end());
+    return MoveAside(reason, RegistryTree::FromKeys(keys));
+  }
+
+  // Renames the file to a new "<file>.corrupt-<time>" name, never over an existing one, and
+  // writes `kept` in its place.
+  Refresh MoveAside(const std::string& reason, RegistryTree kept) {
     std::string copy = filePath + ".corrupt-" + Timestamp();
     struct stat st {};
     for (int n = 2; ::lstat(copy.c_str(), &st) == 0; ++n) {
@@ -175,20 +211,20 @@ struct RegistryStore::Impl {
     }
     if (::rename(filePath.c_str(), copy.c_str()) != 0) {
       blocked = true;
-      SetStatus(code,
+      SetStatus(REG_CORRUPT,
                 reason + "; " + Errno("it could not be moved aside") + "; settings are not saved");
       return Refresh::Failed;
     }
     std::string error;
     DurableFile::SyncDirectory(DurableFile::Directory(filePath), &error);
     lastCorruptCopy = copy;
-    SetStatus(code, reason + "; the file was moved to " + copy);
+    SetStatus(REG_CORRUPT, reason + "; the file as it was is kept as " + copy);
     keepStatus = true;
     DropHeld();
     seen = Seen::Absent;
     blocked = false;
-    // Found while running: what this store last read stays, and is put back on disk so that
-    // every process sees the same settings again.
+    tree = std::move(kept);
+    // What was kept goes back on disk so that every process sees the same settings.
     if (!tree.Empty() && !Persist(tree)) return Refresh::Failed;
     return Refresh::Ok;
   }
@@ -217,7 +253,13 @@ struct RegistryStore::Impl {
 
   // Brings the tree up to date for a read: shared lock, exclusive only to move a bad file aside.
   void SyncForRead() {
-    if (InMemory() || !EnsureLockFile()) return;
+    if (InMemory()) return;
+    // Without a lock file (a folder that cannot be written) a good file is still read; every
+    // write fails. (One with bad lines needs the lock to be moved aside, and stays unread.)
+    if (!EnsureLockFile()) {
+      Sync(false);
+      return;
+    }
     std::string error;
     {
       FileLock::Held held(lock.get(), false, &error);
@@ -271,7 +313,8 @@ struct RegistryStore::Impl {
   Seen seen = Seen::Nothing;
   FileIdentity identity;
   int heldFd = -1;
-  bool blocked = false;  // a bad file that could not be moved aside: never write over it
+  bool blocked = false;     // a bad file that could not be moved aside: never write over it
+  bool unreadable = false;  // something at the path could not be read (and is left alone)
   long status = REG_OK;
   std::string statusText;
   bool keepStatus =
@@ -415,6 +458,11 @@ long RegistryStore::Status() const {
 std::string RegistryStore::StatusText() const {
   std::lock_guard<std::mutex> guard(impl_->mutex);
   return impl_->statusText;
+}
+
+bool RegistryStore::Unreadable() const {
+  std::lock_guard<std::mutex> guard(impl_->mutex);
+  return impl_->unreadable;
 }
 
 std::string RegistryStore::LastCorruptCopy() const {

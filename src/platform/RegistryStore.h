@@ -64,12 +64,15 @@ class RegistryStore {
   // The whole store as the registry-export text ("Windows Registry Editor Version 5.00" ...).
   std::string ExportText();
 
-  // Where the file stands: REG_OK, or REG_CORRUPT when the file found at load time could not be
-  // parsed (it was moved aside to LastCorruptCopy() and the store started empty), or
-  // REG_ACCESS_DENIED when the file could not be read or written.
+  // Where the file stands: REG_OK; REG_CORRUPT when some lines of the file could not be parsed
+  // (the file was moved aside to LastCorruptCopy() as it was, and every line that could be read
+  // was kept and written back); REG_ACCESS_DENIED when the file could not be read or written.
   long Status() const;
   std::string StatusText() const;
   std::string LastCorruptCopy() const;
+  // True when something at the path could not be read (no permission, a folder, a device): it
+  // is left as it is, the store holds none of its settings and refuses every write.
+  bool Unreadable() const;
   const std::string& FilePath() const { return path_; }
 
  private:
@@ -88,8 +91,13 @@ struct RegParseResult {
   size_t errorLine = 0;  // 1-based line of the first error when !ok
   std::string error;
   std::vector<RegKeyData> keys;  // in file order
+  size_t skippedLines = 0;       // lines left out by RecoverRegistryExport
 };
+// The whole text or nothing: a malformed line gives !ok and no keys.
 RegParseResult ParseRegistryExport(const std::string& text);
+// Every well-formed key and value; malformed lines (and the values of a malformed key line) are
+// left out and counted. ok when none was.
+RegParseResult RecoverRegistryExport(const std::string& text);
 std::string FormatRegistryExport(const std::vector<RegKeyData>& keys);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -91,6 +92,36 @@ TEST_F(StartupTest, FirstStartRunsEveryStepInOrderAndSeedsTheSettings) {
   EXPECT_TRUE(app.prompt.shown.empty());  // no legacy files, no questions
   EXPECT_EQ(app.ExitInstance(), 0);
   EXPECT_EQ(app.steps.back(), "shutdown");
+}
+
+TEST_F(StartupTest, SettingsFileWithBadLinesIsShownAndTheStartGoesOn) {
+  const std::string file = programDir.Folder() + "registry.reg";
+  programDir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n[" + root +
+                                       "\\Ports\\COM5]\n"
+                                       "\"DevIpAddr\"=\"127.0.0.10\"\n\"Bad\"=qword:1\n");
+  platform::RegistryStore fileStore(file);
+  RecordingApp app(fileStore, programDir, windowsDir);
+  ASSERT_TRUE(app.InitInstance({}));
+  ASSERT_EQ(app.prompt.shown.size(), 1u);
+  EXPECT_NE(app.prompt.shown[0].text.find("1 line could not be read"), std::string::npos)
+      << app.prompt.shown[0].text;
+  EXPECT_NE(app.prompt.shown[0].text.find(fileStore.LastCorruptCopy()), std::string::npos);
+  EXPECT_EQ(app.prompt.shown[0].caption, "Portolan");
+  EXPECT_EQ(fileStore.GetValue(root + "\\Ports\\COM5", "DevIpAddr")->text, "127.0.0.10");
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST_F(StartupTest, SettingsPathThatCannotBeReadIsShownAndEndsTheStart) {
+  const std::string file = programDir.Folder() + "registry.reg";
+  std::filesystem::create_directory(file);
+  platform::RegistryStore fileStore(file);
+  RecordingApp app(fileStore, programDir, windowsDir);
+  EXPECT_FALSE(app.InitInstance({}));
+  ASSERT_EQ(app.prompt.shown.size(), 1u);
+  EXPECT_NE(app.prompt.shown[0].text.find("is a folder"), std::string::npos);
+  EXPECT_EQ(std::count(app.steps.begin(), app.steps.end(), "mainwindow"), 0);
+  EXPECT_EQ(app.ExitInstance(), app::CKestrelApp::kExitSettingsUnreadable);
+  EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 TEST_F(StartupTest, RunIndexStopsAtEleven) {

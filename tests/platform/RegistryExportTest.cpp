@@ -177,5 +177,45 @@ INSTANTIATE_TEST_SUITE_P(
                               8}),
     [](const ::testing::TestParamInfo<BadCase>& p) { return std::string(p.param.name); });
 
+TEST(RegistryExportRecover, KeepsEveryWellFormedLineAndCountsTheOthers) {
+  const std::string text = kHead +
+                           "[HKCU\\A]\n\"a\"=dword:1\n\"bad\"=qword:1\n\"b\"=\"two\"\n\n"
+                           "[HKCU\\B\n\"lost\"=dword:2\n\n"
+                           "[HKCU\\C]\nhello\n@=\"c\"\n";
+  const RegParseResult r = RecoverRegistryExport(text);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.skippedLines, 4u);  // the qword, the unclosed key and its value, "hello"
+  EXPECT_EQ(r.errorLine, 5u);
+  ASSERT_EQ(r.keys.size(), 2u);
+  EXPECT_EQ(r.keys[0].path, "HKCU\\A");
+  EXPECT_TRUE(SameValues(r.keys[0].values, {Dword("a", 1), Text("b", "two")}));
+  EXPECT_EQ(r.keys[1].path, "HKCU\\C");
+  EXPECT_TRUE(SameValues(r.keys[1].values, {Text("", "c")}));
+  // The strict reading of the same text takes nothing.
+  EXPECT_TRUE(ParseRegistryExport(text).keys.empty());
+}
+
+TEST(RegistryExportRecover, GoodTextIsReadAsTheStrictReadingReadsIt) {
+  const std::string text = kHead + "[HKCU\\A]\n\"a\"=dword:1\n";
+  const RegParseResult r = RecoverRegistryExport(text);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.skippedLines, 0u);
+  ASSERT_EQ(r.keys.size(), 1u);
+  EXPECT_TRUE(SameValues(r.keys[0].values, {Dword("a", 1)}));
+}
+
+TEST(RegistryExportRecover, MissingHeaderIsReportedAndAKeyOnTheFirstLineKept) {
+  const RegParseResult keyFirst = RecoverRegistryExport("[HKCU\\A]\n\"a\"=dword:1\n");
+  EXPECT_FALSE(keyFirst.ok);
+  EXPECT_EQ(keyFirst.errorLine, 1u);
+  EXPECT_EQ(keyFirst.skippedLines, 0u);
+  ASSERT_EQ(keyFirst.keys.size(), 1u);
+  const RegParseResult garbage = RecoverRegistryExport("this is not a registry file\n");
+  EXPECT_FALSE(garbage.ok);
+  EXPECT_EQ(garbage.skippedLines, 1u);
+  EXPECT_TRUE(garbage.keys.empty());
+  EXPECT_FALSE(RecoverRegistryExport("\n[HKCU]\n").ok);
+}
+
 }  // namespace
 }  // namespace platform

@@ -1,8 +1,11 @@
 // The settings store within one process: key and value semantics, the file it keeps, and what it
 // does with a file it cannot use.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <thread>
@@ -213,28 +216,46 @@ TEST(RegistryStoreFile, MemoryStoreWritesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(RegistryStoreFile, CorruptFileKeptAsideAndStoreStartsEmpty) {
+TEST(RegistryStoreFile, FileWithABadLineKeepsTheRestAndTheOriginalAside) {
   RegistryTestDir dir;
   const std::string file = dir.File("registry.reg");
-  const std::string garbage =
-      "Windows Registry Editor Version 5.00\n\n[HKCU\\A]\n\"ok\"=dword:1\n\"bad\"=qword:1\n";
-  RegistryTestDir::Write(file, garbage);
+  const std::string damaged =
+      "Windows Registry Editor Version 5.00\n\n[HKCU\\A]\n\"ok\"=dword:1\n\"bad\"=qword:1\n"
+      "\"also\"=\"kept\"\n\n[HKCU\\B]\n\"b\"=dword:2\n";
+  RegistryTestDir::Write(file, damaged);
   RegistryStore s(file);
   EXPECT_EQ(s.Status(), REG_CORRUPT);
+  EXPECT_FALSE(s.Unreadable());
+  EXPECT_NE(s.StatusText().find("1 line could not be read"), std::string::npos) << s.StatusText();
   EXPECT_NE(s.StatusText().find("line 5"), std::string::npos) << s.StatusText();
   const std::string copy = s.LastCorruptCopy();
   ASSERT_FALSE(copy.empty());
   EXPECT_EQ(copy.rfind(file + ".corrupt-", 0), 0u) << copy;
   EXPECT_NE(s.StatusText().find(copy), std::string::npos);
-  EXPECT_EQ(RegistryTestDir::Read(copy), garbage);
-  EXPECT_FALSE(std::filesystem::exists(file));
-  EXPECT_FALSE(s.KeyExists("HKCU\\A"));
-  ASSERT_EQ(s.SetDword("HKCU\\B", "b", 2), REG_OK);
-  EXPECT_EQ(RegistryTestDir::Read(copy), garbage);  // never overwritten
+  EXPECT_EQ(RegistryTestDir::Read(copy), damaged);
+  EXPECT_EQ(DwordOf(s, "HKCU\\A", "ok"), 1u);
+  EXPECT_EQ(s.GetValue("HKCU\\A", "also")->text, "kept");
+  EXPECT_EQ(DwordOf(s, "HKCU\\B", "b"), 2u);
+  ASSERT_EQ(s.SetDword("HKCU\\C", "c", 3), REG_OK);
+  EXPECT_EQ(RegistryTestDir::Read(copy), damaged);  // never overwritten
   EXPECT_EQ(s.Status(), REG_CORRUPT);               // still reported
+  // What was kept is on disk for every other reader.
   RegistryStore fresh(file);
   EXPECT_EQ(fresh.Status(), REG_OK);
+  EXPECT_EQ(DwordOf(fresh, "HKCU\\A", "ok"), 1u);
   EXPECT_EQ(DwordOf(fresh, "HKCU\\B", "b"), 2u);
+  EXPECT_EQ(DwordOf(fresh, "HKCU\\C", "c"), 3u);
+}
+
+TEST(RegistryStoreFile, TextWithNothingReadableIsKeptAsideAndTheStoreStartsEmpty) {
+  RegistryTestDir dir;
+  const std::string file = dir.File("registry.reg");
+  RegistryTestDir::Write(file, "this is not a registry file\n");
+  RegistryStore s(file);
+  EXPECT_EQ(s.Status(), REG_CORRUPT);
+  EXPECT_EQ(RegistryTestDir::Read(s.LastCorruptCopy()), "this is not a registry file\n");
+  EXPECT_TRUE(s.EnumSubkeys("HKCU").empty());
+  EXPECT_EQ(s.SetDword("HKCU", "a", 1), REG_OK);
 }
 
 TEST(RegistryStoreFile, SecondCorruptCopyGetsItsOwnName) {
@@ -274,18 +295,95 @@ TEST(RegistryStoreFile, EmptyFileIsAnEmptyStore) {
   EXPECT_TRUE(s.EnumSubkeys("HKCU").empty());
 }
 
-TEST(RegistryStoreFile, FifoInPlaceOfFileDoesNotHang) {
+TEST(RegistryStoreFile, FifoInPlaceOfFileDoesNotHangAndIsLeftAlone) {
   RegistryTestDir dir;
   const std::string file = dir.File("registry.reg");
   ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   RegistryStore s(file);
   EXPECT_EQ(s.Status(), REG_ACCESS_DENIED);
-  EXPECT_FALSE(s.LastCorruptCopy().empty());
-  ASSERT_EQ(s.SetDword("HKCU", "a", 1), REG_OK);
-  EXPECT_EQ(s.Status(), REG_ACCESS_DENIED);  // what was found at start stays reported
+  EXPECT_TRUE(s.Unreadable());
+  EXPECT_TRUE(s.LastCorruptCopy().empty());
+  EXPECT_EQ(s.SetDword("HKCU", "a", 1), REG_ACCESS_DENIED);
   struct stat st {};
-  ASSERT_EQ(::stat(s.LastCorruptCopy().c_str(), &st), 0);
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// Runs check in a child process that is not root (root reads every file whatever its mode), as
+// the user "nobody" when this process is root; true when check returned true.
+template <typename Check>
+bool InUnprivilegedChild(const std::string& folder, Check check) {
+  constexpr uid_t kNobody = 65534;
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+      if (::lchown(e.path().c_str(), kNobody, kNobody) != 0) return false;
+    }
+    if (::chown(folder.c_str(), kNobody, kNobody) != 0) return false;
+  }
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+                 ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+      ::_exit(2);
+    }
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+TEST(RegistryStoreFile, UnreadableFileIsReportedAndNeitherMovedNorWrittenOver) {
+  RegistryTestDir dir;
+  const std::string file = dir.File("registry.reg");
+  const std::string settings = "Windows Registry Editor Version 5.00\n\n[HKCU]\n\"a\"=dword:1\n";
+  RegistryTestDir::Write(file, settings);
+  ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+  EXPECT_TRUE(InUnprivilegedChild(dir.path(), [&] {
+    RegistryStore s(file);
+    return s.Unreadable() && s.Status() == REG_ACCESS_DENIED &&
+           s.StatusText().find("cannot read " + file) != std::string::npos &&
+           s.LastCorruptCopy().empty() && s.SetDword("HKCU", "b", 2) == REG_ACCESS_DENIED &&
+           !s.GetValue("HKCU", "a").has_value();
+  }));
+  ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+  EXPECT_EQ(RegistryTestDir::Read(file), settings);
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 2u);  // the file and the lock file
+}
+
+TEST(RegistryStoreFile, FolderThatCannotBeWrittenStillReadsAndRefusesWrites) {
+  RegistryTestDir dir;
+  const std::string file = dir.File("registry.reg");
+  RegistryTestDir::Write(file, "Windows Registry Editor Version 5.00\n\n[HKCU]\n\"a\"=dword:1\n");
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0500), 0);
+  EXPECT_TRUE(InUnprivilegedChild(dir.path(), [&] {
+    RegistryStore s(file);
+    return DwordOf(s, "HKCU", "a") == 1u && s.SetDword("HKCU", "b", 2) == REG_ACCESS_DENIED &&
+           s.Status() == REG_ACCESS_DENIED &&
+           s.StatusText().find("settings cannot be saved") != std::string::npos;
+  }));
+  ::chmod(dir.path().c_str(), 0700);
+}
+
+TEST(RegistryStoreFile, FolderInPlaceOfFileIsReportedNeverRenamed) {
+  RegistryTestDir dir;
+  const std::string file = dir.File("registry.reg");
+  ASSERT_TRUE(std::filesystem::create_directory(file));
+  RegistryTestDir::Write(file + "/inside", "mine");
+  RegistryStore s(file);
+  EXPECT_TRUE(s.Unreadable());
+  EXPECT_EQ(s.Status(), REG_ACCESS_DENIED);
+  EXPECT_NE(s.StatusText().find("is a folder"), std::string::npos) << s.StatusText();
+  EXPECT_EQ(s.SetDword("HKCU", "a", 1), REG_ACCESS_DENIED);
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+  EXPECT_EQ(RegistryTestDir::Read(file + "/inside"), "mine");
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 2u);  // the folder and the lock file: nothing moved aside, no temporary
 }
 
 TEST(RegistryStoreFile, FailedWriteLeavesStoreAndFileUnchanged) {
