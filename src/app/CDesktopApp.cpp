@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QVersionNumber>
 
@@ -31,6 +32,7 @@ namespace {
 // The oldest Qt runtime whose widgets the windows are written for.
 const QVersionNumber kOldestToolkit(6, 2, 0);
 constexpr int kRefreshCommand = 32789;
+constexpr int kPortCollectMs = 50;
 
 }  // namespace
 
@@ -51,6 +53,7 @@ CDesktopApp::~CDesktopApp() {
   if (views_) views_->Shutdown();
   waitDialog_.reset();
   discovery::PleaseWaitWindow().SetMainWindow(nullptr);
+  portCollector_.reset();
   portTable_.reset();
   runningCopyServer_.reset();
   frame_.reset();
@@ -65,7 +68,15 @@ void CDesktopApp::CreatePortTable() {
   options.caption = ApplicationName();
   portTable_ = std::make_unique<vport::CVirtualPortTable>(GetSettings().Store(),
                                                           GetSettings().RootPath(), options);
-  portTable_->LoadAllPorts();
+  // The stored ports come up side by side while the main window opens; closing it meanwhile
+  // gives up the ones not yet made.
+  portTable_->StartStoredPorts();
+  portCollector_ = std::make_unique<QTimer>();
+  portCollector_->setInterval(kPortCollectMs);
+  QObject::connect(portCollector_.get(), &QTimer::timeout, [this] {
+    if (portTable_ && portTable_->CollectStartedPorts(false)) portCollector_->stop();
+  });
+  portCollector_->start();
 }
 
 void CDesktopApp::CreatePleaseWaitWindow() {
@@ -95,6 +106,7 @@ void CDesktopApp::AttachViewStore(int setAppIcon) {
 
 void CDesktopApp::ShutdownNetwork() {
   // The ports go first: their threads use the network until they end.
+  portCollector_.reset();
   portTable_.reset();
   SnmpCleanup();
 }

@@ -6,6 +6,7 @@
 #include "app/CKestrelApp.h"
 
 class QApplication;
+class QTimer;
 
 namespace platform {
 class Prompt;
@@ -54,6 +55,8 @@ class CDesktopApp : public CKestrelApp {
   QApplication& qt_;
   std::unique_ptr<platform::Prompt> prompt_;
   std::unique_ptr<vport::CVirtualPortTable> portTable_;
+  // Takes the outcome of the stored ports as they come up, while the windows already run.
+  std::unique_ptr<QTimer> portCollector_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<DesktopViews> views_;
   std::unique_ptr<discovery::PleaseWaitDialog> waitDialog_;

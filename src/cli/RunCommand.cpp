@@ -26,13 +26,18 @@ constexpr int kExitFailed = 3;
 // Prints what the ports report, one whole line at a time (the ports' threads call it at once).
 class ConsoleObserver : public vport::PortObserver {
  public:
-  explicit ConsoleObserver(std::ostream& out) : out_(out) {}
+  ConsoleObserver(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void PortCreated(const std::string& comName, const std::string& linkPath) override {
     Print(comName + ": " + linkPath);
   }
   void PortRemoved(const std::string& comName) override { Print(comName + ": removed"); }
   void Notice(const std::string& comName, const std::string& text) override {
     Print(comName + ": " + text);
+  }
+  void PortCreationFailed(const std::string& comName, const std::string& reason) override {
+    Print(comName + ": not created: " + reason);
+    std::lock_guard lock(mutex_);
+    err_ << "portolanctl: " << comName << ": " << reason << "\n" << std::flush;
   }
   void StateChanged(const std::string& comName, const std::string& status) override {
     Print(comName + ": " + status);
@@ -62,6 +67,7 @@ class ConsoleObserver : public vport::PortObserver {
     out_ << line << "\n" << std::flush;
   }
   std::ostream& out_;
+  std::ostream& err_;
   std::mutex mutex_;
 };
 
@@ -159,14 +165,23 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
   sigset_t previous;
   pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
 
-  ConsoleObserver observer(out);
+  ConsoleObserver observer(out, err);
   int live = 0;
+  bool stopped = false;
+  // A signal during the start-up ends it: the ports still being made are given up.
+  const auto stopRequested = [&stopSignals, &stopped] {
+    const timespec now{};
+    if (!stopped && sigtimedwait(&stopSignals, nullptr, &now) > 0) stopped = true;
+    return stopped;
+  };
   {
     vport::CVirtualPortTable::Options options;
     options.observer = &observer;
     vport::CVirtualPortTable table(context.Store(), context.Settings().RootPath(), options);
-    table.LoadAllPorts();
+    table.StartStoredPorts();
+    table.CollectStartedPorts(true, stopRequested);
     for (const AdHocPort& port : adHoc) {
+      if (stopRequested()) break;
       const std::string comName = vport::CVirtualPortTable::ComName(port.comNumber);
       const bool rfc2217 = (port.flags & vport::PORTFLAG_RFC2217) != 0;
       const int result = table.CreatePort(port.comNumber, "", port.devPort, port.ipAddr,
@@ -185,7 +200,9 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
         table.PostToPort(n, vport::WM_VPORT_SHOWSTATUS);
       }
     }
-    if (live == 0) {
+    if (stopped) {
+      // Ended by the signal during the start-up: the table's end removes what was made.
+    } else if (live == 0) {
       err << "portolanctl: no virtual port to run\n";
     } else {
       {
@@ -199,7 +216,7 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
     // The table's end removes every port, those still held by applications included.
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (live == 0) return kExitFailed;
+  if (live == 0 && !stopped) return kExitFailed;
   out << "stopped\n" << std::flush;
   return 0;
 }

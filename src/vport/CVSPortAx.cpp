@@ -80,8 +80,8 @@ bool CVSPortAx::AddPort(const std::string& portName) {
       break;
   }
   if (rc == 0) rc = pty_.Open();
-  if (rc == 0) rc = watcher_.Start(pty_.SlavePath());
   if (rc == 0) rc = SetUpEventSources();
+  if (rc == 0) rc = watcher_.Start(pty_.SlavePath(), wakeFd_);
   if (rc != 0) {
     TearDown();
     Release(linkPath);
@@ -106,14 +106,12 @@ int CVSPortAx::SetUpEventSources() {
   epoll_event master{};
   master.events = EPOLLIN | EPOLLPRI | EPOLLET;
   master.data.fd = pty_.MasterFd();
-  epoll_event notify{};
-  notify.events = EPOLLIN;
-  notify.data.fd = watcher_.Fd();
+  // Open and close notifications come from the process's one watcher through the wake
+  // descriptor.
   epoll_event wake{};
   wake.events = EPOLLIN;
   wake.data.fd = wakeFd_;
   if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, pty_.MasterFd(), &master) != 0 ||
-      epoll_ctl(epollFd_, EPOLL_CTL_ADD, watcher_.Fd(), &notify) != 0 ||
       epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wake) != 0) {
     return errno;
   }
@@ -126,10 +124,10 @@ void CVSPortAx::TearDown() {
     Release(linkPath_);
     linkPath_.clear();
   }
+  watcher_.Stop();  // first: it writes to the wake descriptor
   if (epollFd_ >= 0) close(epollFd_);
   if (wakeFd_ >= 0) close(wakeFd_);
   epollFd_ = wakeFd_ = -1;
-  watcher_.Stop();
   pty_.Close();
   pending_.clear();
   ++generation_;
@@ -208,10 +206,18 @@ bool CVSPortAx::ApplicationHoldsPort() {
   if (const std::optional<int> opens = pty_.CountOtherOpens()) return *opens > 0;
   // No complete census: trust the notifications, and keep their transitions for the owner.
   std::vector<bool> transitions;
-  watcher_.Drain(transitions);
+  watcher_.Drain(transitions, true);
   QueueOpenTransitions(transitions);
   if (!pending_.empty()) Wake();
   return watcher_.OpenCount() > 0;
+}
+
+void CVSPortAx::ForgetOwnOpens() {
+  std::vector<bool> transitions;
+  watcher_.Drain(transitions, true);
+  // No census: there is nobody else to count, and 255 ports starting would each scan /proc.
+  transitions.clear();
+  watcher_.Reconcile(0, transitions);
 }
 
 bool CVSPortAx::RemovePort() {
@@ -229,6 +235,7 @@ bool CVSPortAx::StartupReset() {
 }
 
 void CVSPortAx::Wake() {
+  lookAtMaster_ = true;
   if (wakeFd_ < 0) return;
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
@@ -243,9 +250,12 @@ bool CVSPortAx::DrainEventSources() {
     if (ready[static_cast<size_t>(i)].data.fd == wakeFd_) {
       uint64_t count = 0;
       [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
-      masterSignalled = true;  // woken after a read met a status byte: look at everything
     }
   }
+  // Woken by ourselves after a read met a status byte: look at everything. (The open watcher
+  // wakes us too, and that says nothing about data.)
+  if (lookAtMaster_) masterSignalled = true;
+  lookAtMaster_ = false;
   return masterSignalled;
 }
 

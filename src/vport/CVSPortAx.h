@@ -76,6 +76,13 @@ class CVSPortAx {
   // Whether any application has the port open now (a census, so not for every byte). Open and
   // close transitions it comes across are kept for the next ProcessEvents.
   bool ApplicationHoldsPort();
+  // Takes the open and close notifications of the owner's own use of the port (priming it
+  // before the link exists, when nobody else can have it) without reporting them: the port
+  // counts as closed.
+  void ForgetOwnOpens();
+  // Removes the port even while an application holds it (it then sees a hang-up), as the
+  // destructor does.
+  void ForceRemovePort() { TearDown(); }
   // At program start, on an instance without a port: removes COM<n> links to pty nodes left in
   // the port folder by an earlier run.
   bool StartupReset();
@@ -114,6 +121,7 @@ class CVSPortAx {
   bool active_ = false;
   bool strict_ = false;
   bool delivering_ = false;
+  bool lookAtMaster_ = false;  // Wake() asked ProcessEvents to look at the master again
   unsigned generation_ = 0;  // bumped on tear-down, so delivery stops with the port gone
   int lastError_ = 0;
   std::string linkPath_;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/Prompt.h"
 #include "platform/SystemClock.h"
@@ -52,7 +53,12 @@ CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& c
 
 CVirtualPortDlg::~CVirtualPortDlg() {
   CloseConnection();
-  if (created_) loop_.UnwatchFd(control_.EventFd());
+  if (created_) {
+    loop_.UnwatchFd(control_.EventFd());
+    // The port goes with the window, held by an application or not.
+    control_.ForceRemovePort();
+    if (observer_ != nullptr) observer_->PortRemoved(comName_);
+  }
   if (wakeFd_ >= 0) close(wakeFd_);
   if (abortFd_ >= 0) close(abortFd_);
 }
@@ -106,8 +112,12 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
   comName_ = comName;
   flags_ = flags;
   rfc2217_ = (flags & PORTFLAG_RFC2217) != 0;
+  createError_ = EINVAL;
   if (comName.empty()) return BRIDGE_NO_PORT;
-  if (!control_.AddPort(comName)) return BRIDGE_NO_PORT;
+  if (!control_.AddPort(comName)) {
+    createError_ = control_.LastError();
+    return BRIDGE_NO_PORT;
+  }
   strictBaud_ = (flags & PORTFLAG_STRICTBAUD) != 0;
   if (strictBaud_) control_.SetStrictBaudrate(true);
   control_.SetActive(true);
@@ -116,8 +126,11 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
   created_ = true;
   model_.PortCreated(comName, tcpPort, rfc2217_, strictBaud_);
   PrimePort();
-  // Applications find the port only once it has its first settings.
-  if (!control_.PublishLink()) {
+  // Applications find the port only once it has its first settings, and not at all when the
+  // thread was told to end meanwhile (the program stops during its start-up).
+  createError_ = loop_.QuitReached() ? ECANCELED : 0;
+  if (createError_ != 0 || !control_.PublishLink()) {
+    if (createError_ == 0) createError_ = control_.LastError();
     loop_.UnwatchFd(control_.EventFd());
     control_.RemovePort();
     created_ = false;
@@ -126,6 +139,13 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
   if (observer_ != nullptr) observer_->PortCreated(comName_, control_.LinkPath());
   NotifyStatus(false, true, false);
   return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::ReportCreationFailure() {
+  if (observer_ == nullptr) return;
+  char text[256];
+  // The GNU strerror_r, safe with other ports' threads failing at the same time.
+  observer_->PortCreationFailed(comName_, strerror_r(createError_, text, sizeof text));
 }
 
 void CVirtualPortDlg::PrimePort() {
@@ -162,7 +182,8 @@ void CVirtualPortDlg::PrimePort() {
     tcsetattr(fd, TCSANOW, &t);
   }
   close(fd);
-  // Our own open and close are reported now, while they are still ignored.
+  // Our own open and close are taken now, and the settings we made reported while ignored.
+  control_.ForgetOwnOpens();
   control_.ProcessEvents();
   priming_ = false;
 }

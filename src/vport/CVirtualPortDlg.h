@@ -109,6 +109,10 @@ class CVirtualPortDlg : public VSPortEvents {
   void BreakChanged(bool on) override { model_.BreakChanged(on); }
 
   bool created() const { return created_; }
+  // The errno value of the last failed CreateLocalPort (ECANCELED: the thread was ending).
+  int CreateError() const { return createError_; }
+  // Tells the observer why the port could not be made.
+  void ReportCreationFailure();
   bool connected() const { return connected_; }
   bool connecting() const { return connecting_; }
   const PortStatusModel& Model() const { return model_; }
@@ -178,6 +182,7 @@ class CVirtualPortDlg : public VSPortEvents {
   bool connected_ = false;
   bool connecting_ = false;
   bool created_ = false;
+  int createError_ = 0;
   TelnetDecoder telnet_;
 };
 

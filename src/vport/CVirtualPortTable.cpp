@@ -1,8 +1,11 @@
 #include "vport/CVirtualPortTable.h"
 
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <utility>
 
+#include "platform/OpenFileLimit.h"
 #include "platform/SerialPortList.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVSPortAx.h"
@@ -24,6 +27,9 @@ CVirtualPortTable::CVirtualPortTable(platform::RegistryStore& store, std::string
 CVirtualPortTable::CVirtualPortTable(platform::RegistryStore& store, std::string rootPath,
                                      Options options)
     : store_(store), rootPath_(std::move(rootPath)), options_(std::move(options)) {
+  // Each port holds a few descriptors (pty, events, its loop, a connection): 255 of them pass
+  // the usual soft limit of 1024.
+  platform::OpenFileLimit::Raise();
   for (auto& record : records_) FreeRecord(record);
   {
     NoEvents sink;
@@ -35,9 +41,21 @@ CVirtualPortTable::CVirtualPortTable(platform::RegistryStore& store, std::string
 }
 
 CVirtualPortTable::~CVirtualPortTable() {
-  DestroyAllPorts();
-  // What is left is held open by applications: the thread objects remove it regardless.
-  for (auto& record : records_) FreeRecord(record);
+  AbandonStartingPorts();  // the program ends during its start-up: do not finish it first
+  // Removing the ports one by one (DestroyAllPorts) looks at every process for each port to see
+  // whether an application holds it; at the end they go regardless, so nothing need be looked at.
+  EndAllPorts();
+}
+
+void CVirtualPortTable::EndAllPorts() {
+  for (auto& record : records_) {
+    if (record.portThread) record.portThread->Quit();
+  }
+  for (auto& record : records_) {
+    if (!record.portThread) continue;
+    record.portThread->WaitWhileBusy();  // on the GUI thread, a message of the port is answered
+    FreeRecord(record);                  // joins the thread; its window removes the port
+  }
 }
 
 std::string CVirtualPortTable::ComName(int comNumber) {
@@ -283,14 +301,70 @@ std::optional<LineSettings> CVirtualPortTable::LoadLineSettings(int comNumber) {
 }
 
 void CVirtualPortTable::LoadAllPorts() {
+  StartStoredPorts();
+  CollectStartedPorts(true);
+}
+
+void CVirtualPortTable::StartStoredPorts() {
   for (int n = 1; n <= kSlots; ++n) {
     std::string hwAddr, ipAddr, tcpPort;
     int32_t devPort = 0;
     uint32_t flags = 0;
-    if (LoadPort(n, hwAddr, ipAddr, tcpPort, devPort, flags)) {
-      CreatePort(n, hwAddr, devPort, ipAddr, tcpPort, flags, true, LoadLineSettings(n));
+    if (LoadPort(n, hwAddr, ipAddr, tcpPort, devPort, flags) &&
+        CreatePort(n, hwAddr, devPort, ipAddr, tcpPort, flags, false, LoadLineSettings(n)) == 0) {
+      starting_.emplace_back(n, records_[Index(n)].portThread.get());
     }
   }
+}
+
+bool CVirtualPortTable::StillStarting(
+    const std::pair<int, const CVirtualPortThread*>& port) const {
+  const VirtualPortRecord& record = records_[Index(port.first)];
+  return record.portThread && record.portThread.get() == port.second;
+}
+
+void CVirtualPortTable::TakeOutcome(int comNumber) {
+  VirtualPortRecord& record = records_[Index(comNumber)];
+  // As after a creation with wait: the slot of a port that could not be made stays free. The
+  // thread has reported the failure itself.
+  if (!record.portThread->PortExists()) FreeRecord(record);
+}
+
+bool CVirtualPortTable::CollectStartedPorts(bool block, const std::function<bool()>& stop) {
+  std::vector<std::pair<int, const CVirtualPortThread*>> left;
+  for (const auto& port : starting_) {
+    if (!StillStarting(port)) continue;  // destroyed meanwhile
+    CVirtualPortThread& thread = *records_[Index(port.first)].portThread;
+    if (block && !stop) thread.WaitWhileBusy();
+    while (block && thread.Busy()) {
+      if (stop()) {
+        AbandonStartingPorts();
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (thread.Busy()) {
+      left.push_back(port);
+    } else {
+      TakeOutcome(port.first);
+    }
+  }
+  starting_.swap(left);
+  return starting_.empty();
+}
+
+void CVirtualPortTable::AbandonStartingPorts() {
+  // Every loop quits first, so that the ports' waits while priming end together.
+  for (const auto& port : starting_) {
+    if (StillStarting(port)) records_[Index(port.first)].portThread->Quit();
+  }
+  for (const auto& port : starting_) {
+    if (!StillStarting(port)) continue;
+    VirtualPortRecord& record = records_[Index(port.first)];
+    record.portThread->WaitWhileBusy();  // on the GUI thread, a message of the port is answered
+    FreeRecord(record);                  // joins the thread; the port goes with its link
+  }
+  starting_.clear();
 }
 
 void CVirtualPortTable::DestroyAllPorts() {

@@ -8,8 +8,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/RegistryStore.h"
@@ -36,7 +39,8 @@ class CVirtualPortTable {
   // Frees every slot, resets the port folder, then marks the system's serial ports.
   CVirtualPortTable(platform::RegistryStore& store, std::string rootPath);
   CVirtualPortTable(platform::RegistryStore& store, std::string rootPath, Options options);
-  // Removes every port, those that applications still hold included, and ends their threads.
+  // Removes every port, those that applications still hold included, and ends their threads,
+  // all side by side (one after the other, 255 ports took seconds).
   virtual ~CVirtualPortTable();
   CVirtualPortTable(const CVirtualPortTable&) = delete;
   CVirtualPortTable& operator=(const CVirtualPortTable&) = delete;
@@ -57,7 +61,20 @@ class CVirtualPortTable {
   void DeletePortKey(int comNumber);
   // The stored "LineSettings" of a port: none when absent; an invalid text is reported and ignored.
   std::optional<LineSettings> LoadLineSettings(int comNumber);
+  // StartStoredPorts, then CollectStartedPorts waiting for all.
   void LoadAllPorts();
+  // Starts the thread of every complete stored port (deleting incomplete keys), side by side and
+  // without waiting: each creation takes a while (priming the line), and they do not depend on
+  // each other. Each slot counts as taken at once; CollectStartedPorts frees the slots of ports
+  // that could not be made (they stay in the registry), as a creation with wait does.
+  void StartStoredPorts();
+  // Takes the outcome of the ports still starting. block: waits until none is left; stop (may
+  // be empty), asked every few ms while waiting, ends the wait when it returns true, and the
+  // ports still starting are then abandoned (AbandonStartingPorts). Returns true when no port is
+  // left starting.
+  bool CollectStartedPorts(bool block, const std::function<bool()>& stop = {});
+  // Ends the creation of the ports still starting at once and removes them with their links.
+  void AbandonStartingPorts();
   void DestroyAllPorts();
   void MarkSystemPorts();
 
@@ -85,10 +102,19 @@ class CVirtualPortTable {
   std::string ReadString(const std::string& key, const std::string& name);
   uint32_t ReadDword(const std::string& key, const std::string& name);
 
+  // Whether the port started as (comNumber, thread) is still that slot's.
+  bool StillStarting(const std::pair<int, const CVirtualPortThread*>& port) const;
+  // The outcome of one started port whose thread is no longer busy.
+  void TakeOutcome(int comNumber);
+  // Ends every port thread, all loops told to quit first; each removes its port as it goes.
+  void EndAllPorts();
+
   platform::RegistryStore& store_;
   std::string rootPath_;
   Options options_;
   std::array<VirtualPortRecord, kSlots> records_;
+  // Ports started by StartStoredPorts whose outcome has not been taken yet.
+  std::vector<std::pair<int, const CVirtualPortThread*>> starting_;
 };
 
 }  // namespace vport

@@ -1,5 +1,6 @@
 #include "vport/CVirtualPortThread.h"
 
+#include <cerrno>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -68,8 +69,12 @@ void CVirtualPortThread::InitInstance() {
   busy_.store(true);
   const int code = window_.CreateLocalPort(ipAddr_, tcpPort_, comName_, flags_);
   if (code != BRIDGE_OK) {
-    platform::CurrentPrompt().MessageBox("Error creating virtual port \"" + comName_ + "\".",
-                                         window_.Caption(), platform::MB_OK);
+    // A port given up because the program is ending is no failure to tell anyone about.
+    if (window_.CreateError() != ECANCELED) {
+      platform::CurrentPrompt().MessageBox("Error creating virtual port \"" + comName_ + "\".",
+                                           window_.Caption(), platform::MB_OK);
+      window_.ReportCreationFailure();
+    }
     portExists_.store(0);
   } else {
     portExists_.store(1);

@@ -25,6 +25,12 @@ class PortObserver {
     (void)comName;
     (void)text;
   }
+  // The port could not be made; reason is the system's (strerror text). Comes after the port's
+  // own message "Error creating virtual port ...".
+  virtual void PortCreationFailed(const std::string& comName, const std::string& reason) {
+    (void)comName;
+    (void)reason;
+  }
   virtual void StateChanged(const std::string& comName, const std::string& statusText) {
     (void)comName;
     (void)statusText;

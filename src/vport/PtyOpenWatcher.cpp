@@ -3,28 +3,48 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <array>
-#include <cerrno>
-#include <cstring>
-
 namespace vport {
 
-int PtyOpenWatcher::Start(const std::string& slavePath) {
+int PtyOpenWatcher::Start(const std::string& slavePath, int wakeFd) {
   Stop();
-  fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (fd_ < 0) return errno;
-  if (inotify_add_watch(fd_, slavePath.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
-    const int rc = errno;
-    Stop();
-    return rc;
+  int error = 0;
+  monitor_ = PtyOpenMonitor::Acquire(error);
+  if (!monitor_) return error;
+  wakeFd_ = wakeFd;
+  const int id = monitor_->Add(slavePath, this);
+  if (id < 0) {
+    monitor_.reset();
+    return -id;
   }
+  watchId_ = id;
   return 0;
 }
 
 void PtyOpenWatcher::Stop() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  if (monitor_) {
+    monitor_->Remove(watchId_);  // no Notify after this
+    monitor_.reset();
+  }
+  watchId_ = -1;
   count_ = 0;
+  std::lock_guard lock(mutex_);
+  noted_.clear();
+  lost_ = false;
+}
+
+void PtyOpenWatcher::Notify(uint32_t mask) {
+  {
+    std::lock_guard lock(mutex_);
+    if (mask & IN_Q_OVERFLOW) {
+      lost_ = true;
+    } else {
+      noted_.push_back(mask);
+    }
+  }
+  if (wakeFd_ >= 0) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  }
 }
 
 void PtyOpenWatcher::Apply(int newCount, std::vector<bool>& transitions) {
@@ -34,27 +54,22 @@ void PtyOpenWatcher::Apply(int newCount, std::vector<bool>& transitions) {
   count_ = newCount;
 }
 
-bool PtyOpenWatcher::Drain(std::vector<bool>& transitions) {
-  if (fd_ < 0) return false;
-  bool any = false;
-  alignas(inotify_event) std::array<char, 4096> buf;
-  for (;;) {
-    const ssize_t n = read(fd_, buf.data(), buf.size());
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      return any;
-    }
-    any = true;
-    // Each record is a header and len name bytes; the kernel never splits one across reads.
-    size_t offset = 0;
-    while (offset + sizeof(inotify_event) <= static_cast<size_t>(n)) {
-      inotify_event event;
-      std::memcpy(&event, buf.data() + offset, sizeof event);
-      offset += sizeof(inotify_event) + event.len;
-      if (event.mask & IN_OPEN) Apply(count_ + 1, transitions);
-      if (event.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) Apply(count_ - 1, transitions);
-    }
+bool PtyOpenWatcher::Drain(std::vector<bool>& transitions, bool catchUp) {
+  if (!monitor_) return false;
+  if (catchUp) monitor_->Pump();
+  std::vector<uint32_t> masks;
+  bool lost = false;
+  {
+    std::lock_guard lock(mutex_);
+    masks.swap(noted_);
+    lost = lost_;
+    lost_ = false;
   }
+  for (const uint32_t mask : masks) {
+    if (mask & IN_OPEN) Apply(count_ + 1, transitions);
+    if (mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) Apply(count_ - 1, transitions);
+  }
+  return lost || !masks.empty();
 }
 
 void PtyOpenWatcher::Reconcile(int actualOpens, std::vector<bool>& transitions) {

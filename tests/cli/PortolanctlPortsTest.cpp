@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "../app/TempDir.h"
@@ -259,3 +262,25 @@ TEST_F(PortolanctlPorts, RunRejectsBadPortSpecs) {
 }
 
 }  // namespace
+
+// Many stored ports; a signal while they are still coming up ends the run, and every link goes.
+TEST_F(PortolanctlPorts, RunStoppedDuringItsStartUpRemovesEveryLink) {
+  {
+    std::ofstream reg(dir.Folder() + "registry.reg");
+    reg << "Windows Registry Editor Version 5.00\r\n";
+    for (int n = 10; n < 130; ++n) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%08x", n);
+      reg << "\r\n[HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\Ports\\COM" << n << "]\r\n"
+          << "\"DevHwAddr\"=\"00-80-D4-00-00-01\"\r\n\"DevIpAddr\"=\"127.0.0.1\"\r\n"
+          << "\"DevTcpPrt\"=\"9\"\r\n\"ComPrtNum\"=dword:" << number << "\r\n"
+          << "\"DevPrtNum\"=dword:00000000\r\n\"PortFlags\"=dword:00000001\r\n";
+    }
+  }
+  Background run({"run"}, Env());
+  const std::string ports = dir.Folder() + "ports/";
+  ASSERT_TRUE(run.WaitFor(": " + ports + "COM")) << run.Text();
+  EXPECT_EQ(run.Stop(SIGTERM), 0);
+  EXPECT_NE(run.Text().find("stopped\n"), std::string::npos) << run.Text();
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Folder() + "ports")) << run.Text();
+}

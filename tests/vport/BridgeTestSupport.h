@@ -33,6 +33,9 @@ class RecordingObserver : public PortObserver {
   void Notice(const std::string& comName, const std::string& text) override {
     Add(comName + " " + text);
   }
+  void PortCreationFailed(const std::string& comName, const std::string& reason) override {
+    Add(comName + " not created: " + reason);
+  }
   void StateChanged(const std::string& comName, const std::string& status) override {
     Add(comName + " " + status);
   }

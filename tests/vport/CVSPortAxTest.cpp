@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -547,6 +548,53 @@ TEST(CVSPortAxFolderTest, StartupResetClearsLinksOfAnEarlierRun) {
   EXPECT_TRUE(port.StartupReset());
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM1"))));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Entry("COM2")));
+}
+
+// inotify instances open in this process, counted as the kernel shows them.
+int InotifyInstances() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    if (std::filesystem::read_symlink(entry.path(), ec).string() == "anon_inode:inotify") ++count;
+  }
+  return count;
+}
+
+TEST(CVSPortAxSharedWatchTest, PortsShareOneInotifyInstanceAndEachSeesOnlyItsOwnOpens) {
+  TempPortDir dir;
+  const int before = InotifyInstances();
+  constexpr int kPorts = 12;
+  std::vector<std::unique_ptr<RecordingSink>> sinks;
+  std::vector<std::unique_ptr<CVSPortAx>> ports;
+  for (int i = 0; i < kPorts; ++i) {
+    sinks.push_back(std::make_unique<RecordingSink>());
+    ports.push_back(std::make_unique<CVSPortAx>(*sinks.back()));
+    const std::string name = "COM" + std::to_string(100 + i);
+    ASSERT_TRUE(ports.back()->AddPort(name)) << ports.back()->LastError();
+    ASSERT_TRUE(ports.back()->PublishLink());
+    ports.back()->SetActive(true);
+  }
+  EXPECT_LE(InotifyInstances(), before + 1);
+  // An application opens every third port; only those hear of it.
+  std::vector<std::unique_ptr<App>> apps;
+  for (int i = 0; i < kPorts; i += 3) {
+    apps.push_back(std::make_unique<App>(dir.Entry("COM" + std::to_string(100 + i))));
+  }
+  for (int i = 0; i < kPorts; i += 3) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!sinks[i]->Has("open") && std::chrono::steady_clock::now() < giveUp) {
+      pollfd pfd{ports[i]->EventFd(), POLLIN, 0};
+      if (poll(&pfd, 1, 50) > 0) ports[i]->ProcessEvents();
+    }
+    EXPECT_TRUE(sinks[i]->Has("open")) << i;
+  }
+  for (int i = 0; i < kPorts; ++i) {
+    ports[i]->ProcessEvents();
+    EXPECT_EQ(sinks[i]->Has("open"), i % 3 == 0) << i;
+  }
+  apps.clear();
+  ports.clear();
+  EXPECT_EQ(InotifyInstances(), before);  // the last port lets the watcher go
 }
 
 TEST(CVSPortAxFolderTest, DestructionRemovesTheLink) {

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -145,6 +147,68 @@ TEST_F(TableTest, FailedCreationWithWaitLeavesSlotFreeAndTellsTheUser) {
   std::string text;
   std::getline(in, text);
   EXPECT_EQ(text, "not ours");
+}
+
+TEST_F(TableTest, AFailedCreationSaysTheSystemsReason) {
+  { std::ofstream(portDir.Entry("COM7")) << "not ours"; }
+  StorePort(7, "hw7", "127.0.0.1", "9100", 0, PORTFLAG_AUTOSTART);
+  auto table = MakeTable();
+  table->LoadAllPorts();
+  EXPECT_EQ(table->GetSlotState(7), PORT_SLOT_FREE);
+  ASSERT_EQ(prompt.Count(), 1u);
+  EXPECT_EQ(prompt.Records()[0].text, "Error creating virtual port \"COM7\".");
+  EXPECT_TRUE(observer.WaitFor("COM7 not created: " + std::string(std::strerror(EEXIST))));
+}
+
+TEST_F(TableTest, StoredPortsAreMadeSideBySide) {
+  for (int n = 20; n < 26; ++n) StorePort(n, "hw", "127.0.0.1", "9100", 0, 0);
+  auto table = MakeTable();
+  // With the clock held, every port waits in its priming: all six do at the same time.
+  fakeClock.SetAutoAdvance(false);
+  table->StartStoredPorts();
+  ASSERT_TRUE(fakeClock.WaitForBlocked(6));
+  EXPECT_EQ(table->GetSlotState(20), PORT_SLOT_DEFINED);  // taken while starting
+  EXPECT_EQ(table->CreatePort(20, "x", 0, "127.0.0.1", "9100", 0, true), 255);
+  EXPECT_FALSE(table->IsLive(20));
+  EXPECT_FALSE(table->CollectStartedPorts(false));
+  fakeClock.SetAutoAdvance(true);
+  fakeClock.Advance(1000);
+  EXPECT_TRUE(table->CollectStartedPorts(true));
+  for (int n = 20; n < 26; ++n) EXPECT_TRUE(table->IsLive(n)) << n;
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(TableTest, AStartUpStoppedMidwayGivesUpThePortsStillBeingMade) {
+  auto table = MakeTable();
+  ASSERT_EQ(table->CreatePort(2, "hw2", 0, "127.0.0.1", "9100", 0, true), 0);  // up already
+  for (int n = 30; n < 34; ++n) StorePort(n, "hw", "127.0.0.1", "9100", 0, 0);
+  fakeClock.SetAutoAdvance(false);
+  table->StartStoredPorts();
+  ASSERT_TRUE(fakeClock.WaitForBlocked(4));
+  int asked = 0;
+  EXPECT_TRUE(table->CollectStartedPorts(true, [&] { return ++asked > 0; }));
+  EXPECT_EQ(asked, 1);
+  fakeClock.SetAutoAdvance(true);
+  for (int n = 30; n < 34; ++n) {
+    EXPECT_EQ(table->GetSlotState(n), PORT_SLOT_FREE) << n;
+    struct stat info {};
+    EXPECT_NE(lstat(portDir.Entry("COM" + std::to_string(n)).c_str(), &info), 0) << n;
+  }
+  EXPECT_EQ(prompt.Count(), 0u);  // given up, not failed
+  EXPECT_TRUE(table->IsLive(2));
+  EXPECT_TRUE(store.KeyExists(kRoot + "\\Ports\\COM30"));
+}
+
+TEST_F(TableTest, EndingTheTableDuringItsStartUpRemovesEveryPort) {
+  for (int n = 40; n < 44; ++n) StorePort(n, "hw", "127.0.0.1", "9100", 0, 0);
+  {
+    auto table = MakeTable();
+    fakeClock.SetAutoAdvance(false);
+    table->StartStoredPorts();
+    ASSERT_TRUE(fakeClock.WaitForBlocked(4));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(portDir.Path()));
+  EXPECT_EQ(prompt.Count(), 0u);
 }
 
 TEST_F(TableTest, FailedCreationWithoutWaitIsNotLiveAndDestroyFreesIt) {
