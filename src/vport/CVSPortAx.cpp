@@ -305,7 +305,7 @@ void CVSPortAx::ProcessEvents() {
   const bool masterSignalled = DrainEventSources();
 
   std::vector<bool> transitions;
-  if (watcher_.Drain(transitions)) {
+  if (watcher_.Drain(transitions, true)) {
     // A census after open/close traffic corrects notifications that the kernel merged.
     if (const std::optional<int> opens = pty_.CountOtherOpens()) {
       watcher_.Reconcile(*opens, transitions);

@@ -89,6 +89,9 @@ class CVSPortAx {
 
   // One descriptor for the owner's loop (poll for POLLIN): readable when there is work.
   int EventFd() const { return epollFd_; }
+  // Opens and closes count up to what the kernel has queued by now, also what the process's
+  // watcher thread has not handed over yet: an application that opens the port and sets its
+  // line at once is reported open before its settings.
   void ProcessEvents();
 
   bool HasPort() const { return pty_.IsOpen(); }

@@ -385,6 +385,9 @@ int CVirtualPortDlg::ReceiveThreadProc(CVirtualPortDlg* window) {
 int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
   if (!connected_ || lParam != connection_.load()) return BRIDGE_OK;
   if (wParam < 0) {
+    // An application that closed the port as the server closed the connection (a session
+    // ending at both ends) needs no message: its close is taken first.
+    control_.ProcessEvents();
     ReportCommError(receiveError_.load());
     return BRIDGE_OK;
   }
