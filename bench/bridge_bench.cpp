@@ -1,7 +1,13 @@
-// Round-trip latency (1 and 64 bytes) and throughput both ways through a virtual port's bridge,
-// against socat's pty-to-TCP relay measured in the same run. Everything stays on 127.0.0.1.
+// Round-trip latency (1 and 64 bytes), throughput both ways and the relay's CPU time per megabyte
+// through a virtual port's bridge, against socat's pty-to-TCP relay (with nodelay) measured in the
+// same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
+// Everything stays on 127.0.0.1.
 //
-// Usage: bridge_bench [rounds=15] [megabytes-per-round=8] [round-trips-per-round=300]
+// Usage: bridge_bench [--ctl] [--no-idle] [--no-startup] [rounds=9] [megabytes-per-round=16]
+//                     [round-trips-per-round=300]
+// --ctl runs the program's own `portolanctl run --port COM1=127.0.0.1:N` (from this build) as the
+// bridge, so that what users run is what is measured; without it the port thread runs in this
+// process.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -11,6 +17,7 @@
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,12 +25,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "vport/CVirtualPortTable.h"
 #include "vport/CVirtualPortThread.h"
 
 namespace {
@@ -34,17 +48,35 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
+// Listens on 127.0.0.1 at port (0: any free one, which port then holds); -1 when taken.
 int Listen(uint16_t& port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(fd, 4);
+  a.sin_port = htons(port);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 64) != 0) {
+    close(fd);
+    return -1;
+  }
   socklen_t len = sizeof a;
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
   port = ntohs(a.sin_port);
   return fd;
+}
+
+// CPU time (s) the scheduler has given the tasks of process pid ("self" for this one), leaving
+// out the task skipTid: /proc/<pid>/task/<tid>/schedstat, in nanoseconds.
+double TaskCpuSeconds(const std::string& pid, long skipTid = -1) {
+  double total = 0;
+  std::error_code ec;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/" + pid + "/task", ec)) {
+    if (std::atol(task.path().filename().c_str()) == skipTid) continue;
+    std::ifstream in(task.path() / "schedstat");
+    double ns = 0;
+    if (in >> ns) total += ns / 1e9;
+  }
+  return total;
 }
 
 int AcceptWithin(int listener, int ms) {
@@ -97,8 +129,10 @@ struct Relay {
   const char* name = "";
   int app = -1;
   int peer = -1;
+  std::function<double()> cpu;      // CPU seconds the relay has used so far
   std::vector<double> rtt1, rtt64;  // microseconds, every round trip of every round
   std::vector<double> up, down;     // MB/s, one per round
+  std::vector<double> cpuUp, cpuDown;  // ms of relay CPU per MB, one per round
   bool ok = true;
 };
 
@@ -147,19 +181,25 @@ double Throughput(int from, int to, size_t total) {
   return readOk ? static_cast<double>(total) / s / 1e6 : -1;
 }
 
+// Throughput one way, with the relay's CPU per megabyte meanwhile.
+bool Transfer(Relay& r, int from, int to, size_t bytes, std::vector<double>* rate,
+              std::vector<double>* cpuPerMb) {
+  const double cpuBefore = r.cpu();
+  const double mbPerS = Throughput(from, to, bytes);
+  const double cpu = r.cpu() - cpuBefore;
+  if (mbPerS <= 0) return false;
+  if (rate != nullptr) rate->push_back(mbPerS);
+  if (cpuPerMb != nullptr) cpuPerMb->push_back(cpu * 1e3 / (static_cast<double>(bytes) / 1e6));
+  return true;
+}
+
 // One round of every measurement on one relay; warm-up rounds keep nothing.
 void Round(Relay& r, size_t bytes, int trips, bool keep) {
   if (!r.ok) return;
   r.ok = RoundTrips(r.app, r.peer, 1, trips, keep ? &r.rtt1 : nullptr) &&
-         RoundTrips(r.app, r.peer, 64, trips, keep ? &r.rtt64 : nullptr);
-  if (!r.ok) return;
-  const double up = Throughput(r.app, r.peer, bytes);
-  const double down = Throughput(r.peer, r.app, bytes);
-  r.ok = up > 0 && down > 0;
-  if (keep && r.ok) {
-    r.up.push_back(up);
-    r.down.push_back(down);
-  }
+         RoundTrips(r.app, r.peer, 64, trips, keep ? &r.rtt64 : nullptr) &&
+         Transfer(r, r.app, r.peer, bytes, keep ? &r.up : nullptr, keep ? &r.cpuUp : nullptr) &&
+         Transfer(r, r.peer, r.app, bytes, keep ? &r.down : nullptr, keep ? &r.cpuDown : nullptr);
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -171,7 +211,7 @@ double Percentile(std::vector<double> v, double p) {
 
 void PrintLatency(const char* what, const std::vector<double>& ours,
                   const std::vector<double>& theirs) {
-  std::printf("%-26s", what);
+  std::printf("%-28s", what);
   for (const double p : {10.0, 50.0, 90.0, 99.0}) {
     const double a = Percentile(ours, p), b = Percentile(theirs, p);
     std::printf("  p%-2.0f %6.1f/%-6.1f %4.2f", p, a, b, b > 0 ? a / b : 0.0);
@@ -179,26 +219,225 @@ void PrintLatency(const char* what, const std::vector<double>& ours,
   std::printf("\n");
 }
 
-void PrintRate(const char* what, const std::vector<double>& ours,
-               const std::vector<double>& theirs) {
+// Median and worst round; for CPU the worst is the highest.
+void PrintRounds(const char* what, const std::vector<double>& ours,
+                 const std::vector<double>& theirs, bool higherIsWorse) {
   const double a = Percentile(ours, 50), b = Percentile(theirs, 50);
-  std::printf("%-26s  median %7.1f/%-7.1f %5.2f   worst round %7.1f/%-7.1f\n", what, a, b,
-              b > 0 ? a / b : 0.0, Percentile(ours, 0), Percentile(theirs, 0));
+  const double worst = higherIsWorse ? 100 : 0;
+  std::printf("%-28s  median %7.2f/%-7.2f %5.2f   worst round %7.2f/%-7.2f\n", what, a, b,
+              b > 0 ? a / b : 0.0, Percentile(ours, worst), Percentile(theirs, worst));
+}
+
+// The program's own portolanctl (of this build), run in the background.
+struct CtlProcess {
+  pid_t pid = -1;
+  int out = -1;  // its standard output
+  std::string text;
+
+  bool Start(const std::vector<std::string>& args, const std::string& dir) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return false;
+    pid = fork();
+    if (pid == 0) {
+      dup2(pipeFds[1], 1);
+      const int devNull = open("/dev/null", O_RDWR);
+      dup2(devNull, 0);
+      dup2(devNull, 2);
+      setenv("PORTOLAN_REGISTRY", (dir + "/registry.reg").c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+      const std::string ctl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
+      std::vector<char*> argv{const_cast<char*>(ctl.c_str())};
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(ctl.c_str(), argv.data());
+      _exit(127);
+    }
+    close(pipeFds[1]);
+    out = pipeFds[0];
+    return pid > 0;
+  }
+  // Reads its output until it holds text (or the process ends, or timeoutMs passes).
+  bool WaitFor(const std::string& wanted, int timeoutMs) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (text.find(wanted) == std::string::npos) {
+      const int left = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
+      pollfd p{out, POLLIN, 0};
+      if (left <= 0 || poll(&p, 1, left) <= 0) return false;
+      char buffer[65536];
+      const ssize_t n = read(out, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      text.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+  }
+  double CpuSeconds() const { return TaskCpuSeconds(std::to_string(pid)); }
+  // SIGTERM, then the seconds until it has ended.
+  double Stop() {
+    if (pid <= 0) return 0;
+    const auto start = Clock::now();
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+    if (out >= 0) close(out);
+    out = -1;
+    return Seconds(start, Clock::now());
+  }
+  ~CtlProcess() { Stop(); }
+};
+
+// A listener on 9100 + n for some free n, the way portolanctl's --port COM1=IP:n reaches it.
+int ListenOnDevicePort(int& devPort) {
+  for (int n = 300; n < 1300; ++n) {
+    uint16_t port = static_cast<uint16_t>(9100 + n);
+    const int fd = Listen(port);
+    if (fd >= 0) {
+      devPort = n;
+      return fd;
+    }
+  }
+  return -1;
+}
+
+// Ports COM1..COMcount stored for a server at 127.0.0.1:9 (nothing is connected in this run).
+void StorePorts(platform::RegistryStore& store, int count) {
+  for (int n = 1; n <= count; ++n) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\" +
+                            vport::CVirtualPortTable::PortSection(n);
+    store.SetString(key, "DevHwAddr", "00-80-D4-00-00-01");
+    store.SetString(key, "DevIpAddr", "127.0.0.1");
+    store.SetString(key, "DevTcpPrt", "9");
+    store.SetDword(key, "ComPrtNum", static_cast<uint32_t>(n));
+    store.SetDword(key, "DevPrtNum", 0);
+    store.SetDword(key, "PortFlags", 1);
+  }
+}
+
+// 32 ports, each opened by an application and connected to its server, then left alone for
+// 10 s: the CPU the relay uses meanwhile.
+void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
+  constexpr int kPorts = 32;
+  int devPort = 0;
+  const int listener = ListenOnDevicePort(devPort);
+  std::vector<std::unique_ptr<vport::CVirtualPortThread>> ports;
+  CtlProcess process;
+  std::function<double()> cpu;
+  if (ctl) {
+    std::vector<std::string> args{"run"};
+    for (int n = 1; n <= kPorts; ++n) {
+      args.push_back("--port");
+      args.push_back("COM" + std::to_string(100 + n) + "=127.0.0.1:" + std::to_string(devPort));
+    }
+    if (!process.Start(args, dir) || !process.WaitFor("running 32 port(s)", 60000)) {
+      std::printf("32 idle ports: portolanctl did not come up\n");
+      return;
+    }
+    cpu = [&] { return process.CpuSeconds(); };
+  } else {
+    for (int n = 1; n <= kPorts; ++n) {
+      auto port = std::make_unique<vport::CVirtualPortThread>();
+      port->SetStartValues("127.0.0.1", std::to_string(9100 + devPort),
+                           "COM" + std::to_string(100 + n), 0);
+      port->SetBusy();
+      port->Resume();
+      ports.push_back(std::move(port));
+    }
+    for (auto& port : ports) port->WaitWhileBusy();
+    cpu = [mainTid] { return TaskCpuSeconds("self", mainTid); };
+  }
+  std::vector<int> fds;
+  for (int n = 1; n <= kPorts; ++n) {
+    const int app = OpenRaw(dir + "/COM" + std::to_string(100 + n));
+    const int peer = app >= 0 ? AcceptWithin(listener, 10000) : -1;
+    fds.push_back(app);
+    fds.push_back(peer);
+  }
+  const bool allOpen = std::none_of(fds.begin(), fds.end(), [](int fd) { return fd < 0; });
+  usleep(500000);
+  const double before = cpu();
+  const auto start = Clock::now();
+  sleep(10);
+  const double used = cpu() - before;
+  const double wall = Seconds(start, Clock::now());
+  std::printf("32 idle ports%s, %.1f s: relay CPU %.1f ms (%.3f%% of one CPU)\n",
+              allOpen ? " (all open and connected)" : " (NOT all connected)", wall, used * 1e3,
+              used / wall * 100);
+  for (const int fd : fds) {
+    if (fd >= 0) close(fd);
+  }
+  ports.clear();
+  close(listener);
+}
+
+// The time until 255 stored ports are all up: the table's LoadAllPorts in this process, or a
+// portolanctl run until it says it runs them all; then the time the stop takes.
+void StoredPortsUp(bool ctl, const std::string& dir) {
+  constexpr int kPorts = 255;
+  if (ctl) {
+    {
+      platform::RegistryStore store(dir + "/registry.reg");
+      StorePorts(store, kPorts);
+    }
+    CtlProcess process;
+    const auto start = Clock::now();
+    const bool up = process.Start({"run"}, dir) && process.WaitFor("running 255 port(s)", 120000);
+    const double took = Seconds(start, Clock::now());
+    const double stop = process.Stop();
+    std::printf("255 stored ports, portolanctl run: %s after %.2f s (from exec, with the 0.5 s "
+                "start-up reset); SIGTERM to exit %.2f s\n",
+                up ? "all up" : "NOT all up", took, stop);
+    std::filesystem::remove(dir + "/registry.reg");
+    return;
+  }
+  platform::RegistryStore store("");
+  StorePorts(store, kPorts);
+  auto start = Clock::now();
+  auto table = std::make_unique<vport::CVirtualPortTable>(
+      store, "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan");
+  const double made = Seconds(start, Clock::now());
+  start = Clock::now();
+  table->LoadAllPorts();
+  const double load = Seconds(start, Clock::now());
+  int live = 0;
+  for (int n = 1; n <= kPorts; ++n) live += table->IsLive(n) ? 1 : 0;
+  start = Clock::now();
+  table.reset();
+  const double gone = Seconds(start, Clock::now());
+  std::printf("255 stored ports, in process: %d up after %.2f s (table made in %.2f s, with the "
+              "0.5 s start-up reset); all removed in %.2f s\n",
+              live, load, made, gone);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-  const size_t megabytes = argc > 2 ? static_cast<size_t>(std::max(1, std::atoi(argv[2]))) : 8;
-  const int trips = argc > 3 ? std::max(1, std::atoi(argv[3])) : 300;
+  bool ctl = false, idle = true, startup = true;
+  std::vector<int> numbers;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--ctl") {
+      ctl = true;
+    } else if (arg == "--no-idle") {
+      idle = false;
+    } else if (arg == "--no-startup") {
+      startup = false;
+    } else {
+      numbers.push_back(std::max(1, std::atoi(argv[i])));
+    }
+  }
+  const int rounds = numbers.size() > 0 ? numbers[0] : 9;
+  const size_t megabytes = numbers.size() > 1 ? static_cast<size_t>(numbers[1]) : 16;
+  const int trips = numbers.size() > 2 ? numbers[2] : 300;
+  const long mainTid = static_cast<long>(syscall(SYS_gettid));
   signal(SIGPIPE, SIG_IGN);
   std::string dir = (std::filesystem::temp_directory_path() / "portolan-bench-XXXXXX").string();
   if (mkdtemp(dir.data()) == nullptr) return 1;
   setenv("PORTOLAN_PORT_DIR", dir.c_str(), 1);
+  setenv("PORTOLAN_SERIALCOMM", "", 1);  // no system ports: every COM number is free
 
-  uint16_t bridgePort = 0, socatPort = 0;
-  const int bridgeListener = Listen(bridgePort);
+  int devPort = 0;
+  uint16_t socatPort = 0;
+  const int bridgeListener = ListenOnDevicePort(devPort);
   const int socatListener = Listen(socatPort);
 
   const std::string socatLink = dir + "/socat";
@@ -213,14 +452,26 @@ int main(int argc, char** argv) {
   Relay ours, theirs;
   ours.name = "bridge";
   theirs.name = "socat";
+  theirs.cpu = [pid] { return TaskCpuSeconds(std::to_string(pid)); };
   int status = 1;
   {
-    vport::CVirtualPortThread port;
-    port.SetStartValues("127.0.0.1", std::to_string(bridgePort), "COM1", 0);
-    port.SetBusy();
-    port.Resume();
-    port.WaitWhileBusy();
-    if (!port.PortExists() || !Connect(ours, dir + "/COM1", bridgeListener)) {
+    std::unique_ptr<vport::CVirtualPortThread> port;
+    CtlProcess process;
+    bool up = false;
+    if (ctl) {
+      up = process.Start({"run", "--port", "COM1=127.0.0.1:" + std::to_string(devPort)}, dir) &&
+           process.WaitFor("running 1 port(s)", 30000);
+      ours.cpu = [&process] { return process.CpuSeconds(); };
+    } else {
+      port = std::make_unique<vport::CVirtualPortThread>();
+      port->SetStartValues("127.0.0.1", std::to_string(9100 + devPort), "COM1", 0);
+      port->SetBusy();
+      port->Resume();
+      port->WaitWhileBusy();
+      up = port->PortExists();
+      ours.cpu = [mainTid] { return TaskCpuSeconds("self", mainTid); };
+    }
+    if (!up || !Connect(ours, dir + "/COM1", bridgeListener)) {
       std::fprintf(stderr, "bridge_bench: the virtual port could not be made or opened\n");
     } else {
       theirs.ok = pid > 0 && Connect(theirs, socatLink, socatListener);
@@ -246,16 +497,26 @@ int main(int argc, char** argv) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
-  std::filesystem::remove_all(dir);
+  close(bridgeListener);
+  close(socatListener);
 
-  std::printf("%d rounds of %d round trips per size and %zu MB each way; bridge/socat and ratio\n",
+  std::printf("bridge: %s; %d rounds of %d round trips per size and %zu MB each way\n",
+              ctl ? "portolanctl run (a process of its own)" : "port thread in this process",
               rounds, trips, megabytes);
+  std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");
   if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
   PrintLatency("round trip 1 byte (us)", ours.rtt1, theirs.rtt1);
   PrintLatency("round trip 64 bytes (us)", ours.rtt64, theirs.rtt64);
-  PrintRate("app -> server (MB/s)", ours.up, theirs.up);
-  PrintRate("server -> app (MB/s)", ours.down, theirs.down);
-  std::printf("goals: round-trip ratios <= 1.00, bridge throughput >= 10 MB/s each way\n");
+  PrintRounds("app -> server (MB/s)", ours.up, theirs.up, false);
+  PrintRounds("server -> app (MB/s)", ours.down, theirs.down, false);
+  PrintRounds("CPU app -> server (ms/MB)", ours.cpuUp, theirs.cpuUp, true);
+  PrintRounds("CPU server -> app (ms/MB)", ours.cpuDown, theirs.cpuDown, true);
+  std::printf("goals: round-trip ratios <= 1.00, throughput ratios >= 1.00\n");
+  std::fflush(stdout);
+  if (idle) IdlePorts(ctl, dir, mainTid);
+  std::fflush(stdout);
+  if (startup) StoredPortsUp(ctl, dir);
+  std::filesystem::remove_all(dir);
   return status;
 }
