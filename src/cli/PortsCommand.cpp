@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/CtlContext.h"
+#include "discovery/DiscoveryReply.h"
 #include "platform/SerialPortList.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/LineSettings.h"
@@ -22,14 +23,6 @@ constexpr int kExitRefused = 3;
 bool IsDottedIpv4(const std::string& text) {
   in_addr address{};
   return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
-
-std::string FlagWords(uint32_t flags) {
-  std::string words;
-  if (flags & vport::PORTFLAG_RFC2217) words += " rfc2217";
-  if (flags & vport::PORTFLAG_STRICTBAUD) words += " strict-baud";
-  if (flags & vport::PORTFLAG_WINE) words += " wine";
-  return words;
 }
 
 // " line 7E1" for the stored value; nothing when the port has none.
@@ -49,6 +42,9 @@ const char* PortsCommand::Usage() {
          "                                        9200+DEVPORT with --rfc2217); --wine also\n"
          "                                        shows it to Wine as comN; --line fixes data\n"
          "                                        bits, parity, stop bits (with --rfc2217)\n"
+         "    DEVPORT: device port index, 0 for Port # 1 (0 to 5, as discover shows Port # 1 to "
+         "6)\n"
+         "    HWADDR: 12 hex digits, alone or in groups joined by ':', '-' or '.'\n"
          "  ports delete COMn                     remove a stored port\n";
 }
 
@@ -70,14 +66,77 @@ std::optional<int> PortsCommand::ParseComName(const std::string& text) {
 }
 
 std::optional<int32_t> PortsCommand::ParseDevPort(const std::string& text) {
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  int32_t number = 0;
+  if (text.size() != 1 || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  const int32_t index = text[0] - '0';
+  if (index >= static_cast<int32_t>(discovery::kMaxDevicePorts)) return std::nullopt;
+  return index;
+}
+
+std::string PortsCommand::DevPortRefusal(const std::string& text) {
+  return "\"" + text + "\" is not a device port index: say 0 for Port # 1 ... " +
+         std::to_string(discovery::kMaxDevicePorts - 1) + " for Port # " +
+         std::to_string(discovery::kMaxDevicePorts);
+}
+
+std::string PortsCommand::FlagWords(uint32_t flags) {
+  std::string words;
+  if (flags & vport::PORTFLAG_RFC2217) words += " rfc2217";
+  if (flags & vport::PORTFLAG_STRICTBAUD) words += " strict-baud";
+  if (flags & vport::PORTFLAG_WINE) words += " wine";
+  return words;
+}
+
+std::string PortsCommand::DevPortText(int32_t devPort) {
+  return "device port " + std::to_string(devPort) + " (Port # " + std::to_string(devPort + 1) + ")";
+}
+
+std::optional<std::string> PortsCommand::ParseHwAddress(const std::string& text) {
+  // Groups of 2 (00:80:d4:...), of 4 (0080.d400.0001) or none; one separator throughout.
+  std::string digits;
+  char separator = 0;
+  size_t group = 0;
+  size_t groupSize = 0;
   for (const char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    number = number * 10 + (c - '0');
+    if (std::isxdigit(static_cast<unsigned char>(c))) {
+      digits += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      ++group;
+      continue;
+    }
+    if (c != ':' && c != '-' && c != '.') return std::nullopt;
+    if ((separator != 0 && c != separator) || group == 0) return std::nullopt;
+    if (groupSize != 0 && group != groupSize) return std::nullopt;
+    separator = c;
+    groupSize = group;
+    group = 0;
   }
-  if (number > 65535 - 9200) return std::nullopt;
-  return number;
+  if (digits.size() != 12) return std::nullopt;
+  if (separator != 0 && (group != groupSize || (groupSize != 2 && groupSize != 4))) {
+    return std::nullopt;
+  }
+  return digits;
+}
+
+std::string PortsCommand::PortBoundTo(CtlContext& context, const std::string& ip, int32_t devPort,
+                                      int except) {
+  auto& settings = context.Settings();
+  for (int n = 1; n <= vport::CVirtualPortTable::kSlots; ++n) {
+    if (n == except) continue;
+    const std::string section = vport::CVirtualPortTable::PortSection(n);
+    if (!settings.SectionExists(section)) continue;
+    if (settings.GetString(section, "DevIpAddr") == ip &&
+        settings.GetInt(section, "DevPrtNum", -1) == devPort) {
+      return vport::CVirtualPortTable::ComName(n);
+    }
+  }
+  return "";
+}
+
+std::string PortsCommand::StoredBinding(CtlContext& context, int comNumber) {
+  auto& settings = context.Settings();
+  const std::string section = vport::CVirtualPortTable::PortSection(comNumber);
+  if (!settings.SectionExists(section)) return "";
+  return settings.GetString(section, "DevIpAddr") + ":" + settings.GetString(section, "DevTcpPrt") +
+         ", " + DevPortText(settings.GetInt(section, "DevPrtNum", 0));
 }
 
 std::string PortsCommand::TcpPortFor(int32_t devPort, bool rfc2217) {
@@ -123,8 +182,8 @@ int PortsCommand::List(CtlContext& context, std::ostream& out) {
     const int devPort = settings.GetInt(section, "DevPrtNum", 0);
     const auto flags = static_cast<uint32_t>(settings.GetInt(section, "PortFlags", 0));
     const std::string line = settings.GetString(section, "LineSettings");
-    out << vport::CVirtualPortTable::ComName(n) << "  " << ip << ":" << tcp << "  device port "
-        << devPort << "  hw " << hw << FlagWords(flags) << LineWords(line);
+    out << vport::CVirtualPortTable::ComName(n) << "  " << ip << ":" << tcp << "  "
+        << DevPortText(devPort) << "  hw " << hw << FlagWords(flags) << LineWords(line);
     if (hw.empty() || ip.empty() || tcp.empty()) out << "  (incomplete: dropped at next start)";
     out << "\n";
   }
@@ -136,7 +195,7 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
   const bool strict = args.TakeFlag("strict-baud");
   const bool wine = args.TakeFlag("wine");
   const auto lineText = args.TakeOption("line");
-  const std::string hw = args.TakeOption("hw").value_or("00-00-00-00-00-00");
+  const std::string hwText = args.TakeOption("hw").value_or("000000000000");
   if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 4) {
     err << "usage: portolanctl ports add COMn IP DEVPORT [--hw HWADDR] [--rfc2217] "
            "[--strict-baud] [--wine] [--line 7E1]\n";
@@ -166,11 +225,14 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
   }
   const auto devPort = ParseDevPort(rest[3]);
   if (!devPort) {
-    err << "portolanctl: \"" << rest[3] << "\" is not a device port number\n";
+    err << "portolanctl: " << DevPortRefusal(rest[3]) << "\n";
     return kExitUsage;
   }
-  if (hw.empty()) {
-    err << "portolanctl: the hardware address must not be empty\n";
+  const auto hw = ParseHwAddress(hwText);
+  if (!hw) {
+    err << "portolanctl: \"" << hwText
+        << "\" is not a hardware address: give 12 hex digits, as 0080D4000001, "
+           "00:80:D4:00:00:01, 00-80-D4-00-00-01 or 0080.D400.0001\n";
     return kExitUsage;
   }
   const std::string comName = vport::CVirtualPortTable::ComName(*comNumber);
@@ -190,7 +252,8 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
                          (wine ? uint32_t{vport::PORTFLAG_WINE} : 0u);
   const std::string tcpPort = TcpPortFor(*devPort, rfc2217);
   settings.DeleteSection(section);  // an incomplete leftover would mix with the new values
-  const bool written = settings.WriteString(section, "DevHwAddr", hw) &&
+  const std::string sameDevicePort = PortBoundTo(context, rest[2], *devPort, *comNumber);
+  const bool written = settings.WriteString(section, "DevHwAddr", *hw) &&
                        settings.WriteString(section, "DevIpAddr", rest[2]) &&
                        settings.WriteString(section, "DevTcpPrt", tcpPort) &&
                        settings.WriteInt(section, "ComPrtNum", *comNumber) &&
@@ -202,8 +265,12 @@ int PortsCommand::Add(ArgList& args, CtlContext& context, std::ostream& out, std
         << context.StoreProblem() << "\n";
     return kExitRefused;
   }
-  out << comName << " -> " << rest[2] << ":" << tcpPort << FlagWords(flags)
-      << LineWords(line ? line->Text() : "") << "\n";
+  out << comName << " -> " << rest[2] << ":" << tcpPort << ", " << DevPortText(*devPort)
+      << FlagWords(flags) << LineWords(line ? line->Text() : "") << "\n";
+  if (!sameDevicePort.empty()) {
+    err << "portolanctl: warning: " << sameDevicePort << " is bound to the same device port ("
+        << rest[2] << ", " << DevPortText(*devPort) << ")\n";
+  }
   return 0;
 }
 

@@ -22,8 +22,23 @@ class PortsCommand {
 
   // "COM5" (any case) -> 5; nullopt unless 1..255 with nothing else.
   static std::optional<int> ParseComName(const std::string& text);
-  // A device port index: 0 .. 65535 - 9200, so that the TCP port stays valid.
+  // A device port index: 0 (the device's "Port # 1") to 5, the ports a device server has.
   static std::optional<int32_t> ParseDevPort(const std::string& text);
+  // What a user is told when a device port index is refused.
+  static std::string DevPortRefusal(const std::string& text);
+  // " rfc2217 strict-baud": the words of the flags that are set, each after a space.
+  static std::string FlagWords(uint32_t flags);
+  // "device port 0 (Port # 1)": the index the commands take and the number discovery shows.
+  static std::string DevPortText(int32_t devPort);
+  // A hardware address of 12 hexadecimal digits, optionally in pairs or groups of four joined by
+  // ':', '-' or '.', in the one form it is stored in (12 upper-case digits); nullopt otherwise.
+  static std::optional<std::string> ParseHwAddress(const std::string& text);
+  // The stored port (other than COM<except>) bound to the same device port, e.g. "COM4"; "" when
+  // none.
+  static std::string PortBoundTo(CtlContext& context, const std::string& ip, int32_t devPort,
+                                 int except);
+  // The stored binding of COM<n> as "IP:TCP, device port ..."; "" when none is stored.
+  static std::string StoredBinding(CtlContext& context, int comNumber);
   // 9100 + devPort for raw TCP, 9200 + devPort with RFC 2217, as decimal text.
   static std::string TcpPortFor(int32_t devPort, bool rfc2217);
   // Whether the system lists COM<n> as one of its own serial ports.

@@ -61,11 +61,13 @@ class ConsoleObserver : public vport::PortObserver {
     out_ << lines << std::flush;
   }
 
- private:
+  // One whole line, never mixed with the ports' lines.
   void Print(const std::string& line) {
     std::lock_guard lock(mutex_);
     out_ << line << "\n" << std::flush;
   }
+
+ private:
   std::ostream& out_;
   std::ostream& err_;
   std::mutex mutex_;
@@ -76,7 +78,8 @@ class ConsoleObserver : public vport::PortObserver {
 const char* RunCommand::Usage() {
   return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1]]... [--log]\n"
          "                                        run the stored ports and the given ones until\n"
-         "                                        SIGINT/SIGTERM; --log prints the ports' logs\n";
+         "                                        SIGINT/SIGTERM; --log prints the ports' logs\n"
+         "    DEVPORT: device port index, 0 for Port # 1 (TCP 9100+DEVPORT, 9200+ with rfc2217)\n";
 }
 
 std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string& text,
@@ -136,7 +139,8 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
     }
     if (!port) {
       err << "portolanctl: \"" << portText
-          << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1]\n";
+          << "\" is not COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1] (DEVPORT: device "
+             "port index, 0 for Port # 1, up to 5)\n";
       return kExitUsage;
     }
     adHoc.push_back(*port);
@@ -144,6 +148,15 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
   if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 0) {
     err << "usage: portolanctl " << Usage();
     return kExitUsage;
+  }
+  // A stored port runs as stored: a different binding given here would be dropped unseen.
+  for (const AdHocPort& port : adHoc) {
+    const std::string stored = PortsCommand::StoredBinding(context, port.comNumber);
+    if (stored.empty()) continue;
+    err << "portolanctl: " << vport::CVirtualPortTable::ComName(port.comNumber)
+        << " is a stored port (" << stored << "); run it without --port, or delete it first with "
+        << "portolanctl ports delete\n";
+    return kExitFailed;
   }
 
   platform::InstanceGuard guard;
@@ -190,6 +203,10 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
       if (result != 0) {
         err << "portolanctl: " << comName
             << " cannot be used (a system port, taken, or not creatable)\n";
+      } else {
+        observer.Print(
+            comName + " -> " + port.ipAddr + ":" + PortsCommand::TcpPortFor(port.devPort, rfc2217) +
+            ", " + PortsCommand::DevPortText(port.devPort) + PortsCommand::FlagWords(port.flags));
       }
     }
     for (int n = 1; n <= vport::CVirtualPortTable::kSlots; ++n) {

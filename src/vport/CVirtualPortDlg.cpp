@@ -15,6 +15,7 @@
 #include "platform/SystemClock.h"
 #include "platform/WindowMessages.h"
 #include "vport/PortFlags.h"
+#include "vport/PortLogLines.h"
 #include "vport/Rfc2217Frames.h"
 
 namespace vport {
@@ -207,6 +208,7 @@ int CVirtualPortDlg::OpenConnection() {
   telnet_.Reset();
   const int code = ConnectToServer();
   if (code != BRIDGE_OK) {
+    LogConnectFailure(std::strerror(socket_.LastError()));
     SetStatus(PortState::kClosed);
     return code;
   }
@@ -244,7 +246,8 @@ void CVirtualPortDlg::OnConnectReady(short) {
   loop_.UnwatchFd(socket_.Fd());
   loop_.KillTimer(kConnectTimerId);
   connecting_ = false;
-  if (socket_.FinishConnect() != 0) {
+  if (const int error = socket_.FinishConnect(); error != 0) {
+    LogConnectFailure(std::strerror(error));
     SetStatus(PortState::kClosed);
     ShowMessage(UnableToOpenText(comName_));
     return;
@@ -256,8 +259,20 @@ void CVirtualPortDlg::OnConnectReady(short) {
 void CVirtualPortDlg::OnConnectTimeout() {
   if (!connecting_) return;
   CancelConnect();
+  LogConnectFailure("no answer within " + std::to_string(connectTimeoutMs_) + " ms");
   SetStatus(PortState::kClosed);
   ShowMessage(UnableToOpenText(comName_));
+}
+
+void CVirtualPortDlg::LogConnectFailure(const std::string& reason) {
+  model_.ConnectFailed(loglines::ConnectFailed(ipAddr_, tcpPort_, reason));
+  FlushLog();
+}
+
+void CVirtualPortDlg::FlushLog() {
+  std::string text = model_.Tick();
+  if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
+  if (model_.statusVisible()) NotifyStatus(false, false, false, std::move(text));
 }
 
 void CVirtualPortDlg::FinishOpen() {
@@ -598,9 +613,7 @@ bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
       if (message.wParam == kConnectTimerId) {
         OnConnectTimeout();
       } else if (message.wParam == kStatusTimerId) {
-        std::string text = model_.Tick();
-        if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
-        if (model_.statusVisible()) NotifyStatus(false, false, false, std::move(text));
+        FlushLog();
       }
       return true;
     default:

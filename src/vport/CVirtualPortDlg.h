@@ -140,6 +140,10 @@ class CVirtualPortDlg : public VSPortEvents {
   void StopReceiver();
   void ReleaseSlot();
   void ShowMessage(const std::string& text);
+  // Logs why the server could not be reached, and hands the log on at once (not at the next
+  // tick), so that the reason comes before the message that follows.
+  void LogConnectFailure(const std::string& reason);
+  void FlushLog();
   void ResetBuffers();
   // Hands the status window a snapshot; newLog is what the tick moved into the box.
   void NotifyStatus(bool show, bool fresh, bool removed, std::string newLog = {});

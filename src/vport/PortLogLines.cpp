@@ -19,6 +19,11 @@ std::string Opened(const std::string& comName) {
   return "*** Virtual port (" + comName + ") opened ***";
 }
 
+std::string ConnectFailed(const std::string& ipAddr, const std::string& tcpPort,
+                          const std::string& reason) {
+  return "*** Cannot connect to " + ipAddr + ":" + tcpPort + ": " + reason + " ***";
+}
+
 std::string Closed(const std::string& comName) {
   return "*** Virtual port (" + comName + ") closed ***\r\n";
 }

@@ -11,6 +11,9 @@ std::string Opened(const std::string& comName);  // "*** Virtual port (COM5) ope
 std::string Closed(const std::string& comName);  // "*** Virtual port (COM5) closed ***\r\n"
 std::string GotFromRemote(std::int64_t count);   // "Got 12 byte(s) from remote device"
 std::string PortReceived(std::int64_t count);    // "Port received 12 byte(s)."
+// "*** Cannot connect to 127.0.0.1:9100: Connection refused ***"
+std::string ConnectFailed(const std::string& ipAddr, const std::string& tcpPort,
+                          const std::string& reason);
 
 // Control events; long arguments print as the 32-bit values the control delivers.
 std::string EventMask(std::uint32_t mask);

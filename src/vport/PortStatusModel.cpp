@@ -28,6 +28,11 @@ void PortStatusModel::ConnectFailed() {
   state_ = PortState::kClosed;
 }
 
+void PortStatusModel::ConnectFailed(const std::string& logLine) {
+  LogWhenEnabled(logLine);
+  state_ = PortState::kClosed;
+}
+
 void PortStatusModel::Opened() {
   rxBytes_ = 0;
   txBytes_ = 0;

@@ -30,6 +30,8 @@ class PortStatusModel {
   // Connection events of the bridge.
   void Connecting();
   void ConnectFailed();
+  // The same, with the log line that says why (logged when logging is on).
+  void ConnectFailed(const std::string& logLine);
   void Opened();  // zeroes the counters and logs the "opened" line
   void Closed();  // logs the "closed" line when a connection was open
 

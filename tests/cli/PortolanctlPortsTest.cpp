@@ -80,22 +80,27 @@ class Background {
   std::string text_;
 };
 
-// A loopback listener on 9100 + some device port, so that "run --port" reaches it.
+// A listener on TCP 9100 + some device port index (0 ... 5) of some loopback address of
+// 127.0.77.x, so that "run --port" reaches it while other tests use the usual addresses.
 struct DevicePortListener {
   int fd = -1;
   int devPort = -1;
+  std::string ip;
   DevicePortListener() {
-    for (int candidate = 300; candidate < 1300 && devPort < 0; ++candidate) {
-      fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(static_cast<uint16_t>(9100 + candidate));
-      if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(fd, 4) == 0) {
-        devPort = candidate;
-      } else {
-        close(fd);
-        fd = -1;
+    for (int host = 1 + getpid() % 200; host < 255 && devPort < 0; ++host) {
+      for (int candidate = 0; candidate < 6 && devPort < 0; ++candidate) {
+        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl((127u << 24) | (77u << 8) | static_cast<uint32_t>(host));
+        a.sin_port = htons(static_cast<uint16_t>(9100 + candidate));
+        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(fd, 4) == 0) {
+          devPort = candidate;
+          ip = "127.0.77." + std::to_string(host);
+        } else {
+          close(fd);
+          fd = -1;
+        }
       }
     }
   }
@@ -120,7 +125,7 @@ TEST_F(PortolanctlPorts, AddListDelete) {
   auto added =
       Ctl({"ports", "add", "COM5", "192.168.1.20", "1", "--rfc2217", "--hw", "00-80-D4-00-00-01"});
   ASSERT_EQ(added.exitCode, 0) << added.err;
-  EXPECT_EQ(added.out, "COM5 -> 192.168.1.20:9201 rfc2217\n");
+  EXPECT_EQ(added.out, "COM5 -> 192.168.1.20:9201, device port 1 (Port # 2) rfc2217\n");
   ASSERT_EQ(Ctl({"ports", "add", "com7", "192.168.1.21", "0", "--strict-baud"}).exitCode, 0);
 
   EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "DevTcpPrt"}).out, "9201\n");
@@ -132,8 +137,8 @@ TEST_F(PortolanctlPorts, AddListDelete) {
   auto list = Ctl({"ports", "list"});
   EXPECT_EQ(list.exitCode, 0);
   EXPECT_EQ(list.out,
-            "COM5  192.168.1.20:9201  device port 1  hw 00-80-D4-00-00-01 rfc2217\n"
-            "COM7  192.168.1.21:9100  device port 0  hw 00-00-00-00-00-00 strict-baud\n");
+            "COM5  192.168.1.20:9201  device port 1 (Port # 2)  hw 0080D4000001 rfc2217\n"
+            "COM7  192.168.1.21:9100  device port 0 (Port # 1)  hw 000000000000 strict-baud\n");
 
   EXPECT_EQ(Ctl({"ports", "delete", "COM5"}).exitCode, 0);
   EXPECT_EQ(Ctl({"ports", "delete", "COM5"}).exitCode, 1);
@@ -148,6 +153,9 @@ TEST_F(PortolanctlPorts, AddRefusesBadAndTakenPorts) {
   EXPECT_EQ(Ctl({"ports", "add", "COM5", "300.1.1.1", "0"}).exitCode, 2);
   EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "-1"}).exitCode, 2);
   EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "60000"}).exitCode, 2);
+  auto six = Ctl({"ports", "add", "COM5", "127.0.0.1", "6"});  // the devices have Port # 1 ... 6
+  EXPECT_EQ(six.exitCode, 2);
+  EXPECT_NE(six.err.find("0 for Port # 1"), std::string::npos) << six.err;
   EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1"}).exitCode, 2);
   EXPECT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "0", "--bogus"}).exitCode, 2);
   ASSERT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.1", "0"}).exitCode, 0);
@@ -160,12 +168,17 @@ TEST_F(PortolanctlPorts, AddRefusesBadAndTakenPorts) {
 TEST_F(PortolanctlPorts, RunBridgesStoredAndGivenPortsAndCleansUpOnSigterm) {
   DevicePortListener server;
   ASSERT_GE(server.devPort, 0);
-  ASSERT_EQ(Ctl({"ports", "add", "COM8", "127.0.0.1", std::to_string(server.devPort)}).exitCode, 0);
-  Background run({"run", "--port", "COM9=127.0.0.1:" + std::to_string(server.devPort), "--log"},
-                 Env());
+  ASSERT_EQ(Ctl({"ports", "add", "COM8", server.ip, std::to_string(server.devPort)}).exitCode, 0);
+  Background run(
+      {"run", "--port", "COM9=" + server.ip + ":" + std::to_string(server.devPort), "--log"},
+      Env());
   const std::string ports = dir.Folder() + "ports/";
   ASSERT_TRUE(run.WaitFor("COM8: " + ports + "COM8\n")) << run.Text();
   ASSERT_TRUE(run.WaitFor("COM9: " + ports + "COM9\n")) << run.Text();
+  ASSERT_TRUE(run.WaitFor("COM9 -> " + server.ip + ":" + std::to_string(9100 + server.devPort) +
+                          ", device port " + std::to_string(server.devPort) + " (Port # " +
+                          std::to_string(server.devPort + 1) + ")\n"))
+      << run.Text();
   ASSERT_TRUE(run.WaitFor("running 2 port(s)")) << run.Text();
 
   // A second copy is refused while this one runs.
@@ -198,10 +211,10 @@ TEST_F(PortolanctlPorts, RunBridgesStoredAndGivenPortsAndCleansUpOnSigterm) {
 TEST_F(PortolanctlPorts, WinePortsAreListedAndLinkedIntoThePrefixWhileTheyRun) {
   auto added = Ctl({"ports", "add", "COM6", "127.0.0.1", "0", "--wine"});
   ASSERT_EQ(added.exitCode, 0) << added.err;
-  EXPECT_EQ(added.out, "COM6 -> 127.0.0.1:9100 wine\n");
+  EXPECT_EQ(added.out, "COM6 -> 127.0.0.1:9100, device port 0 (Port # 1) wine\n");
   EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM6", "PortFlags"}).out, "10\n");
   EXPECT_EQ(Ctl({"ports", "list"}).out,
-            "COM6  127.0.0.1:9100  device port 0  hw 00-00-00-00-00-00 wine\n");
+            "COM6  127.0.0.1:9100  device port 0 (Port # 1)  hw 000000000000 wine\n");
 
   const std::string dosDevices = dir.Folder() + "prefix/dosdevices";
   ASSERT_EQ(mkdir((dir.Folder() + "prefix").c_str(), 0700), 0);
@@ -224,10 +237,10 @@ TEST_F(PortolanctlPorts, WinePortsAreListedAndLinkedIntoThePrefixWhileTheyRun) {
 TEST_F(PortolanctlPorts, LineSettingsAreStoredListedAndCheckedWithTheAcceptedForms) {
   auto added = Ctl({"ports", "add", "COM5", "127.0.0.1", "1", "--rfc2217", "--line", "7e1"});
   ASSERT_EQ(added.exitCode, 0) << added.err;
-  EXPECT_EQ(added.out, "COM5 -> 127.0.0.1:9201 rfc2217 line 7E1\n");
+  EXPECT_EQ(added.out, "COM5 -> 127.0.0.1:9201, device port 1 (Port # 2) rfc2217 line 7E1\n");
   EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "LineSettings"}).out, "7E1\n");
   EXPECT_EQ(Ctl({"ports", "list"}).out,
-            "COM5  127.0.0.1:9201  device port 1  hw 00-00-00-00-00-00 rfc2217 line 7E1\n");
+            "COM5  127.0.0.1:9201  device port 1 (Port # 2)  hw 000000000000 rfc2217 line 7E1\n");
 
   for (const char* bad : {"7E", "9N1", "8X1", "8N3", "7-E-1"}) {
     auto refused = Ctl({"ports", "add", "COM6", "127.0.0.1", "0", "--rfc2217", "--line", bad});
@@ -256,9 +269,56 @@ TEST_F(PortolanctlPorts, RunRejectsBadPortSpecs) {
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1"}).exitCode, 2);
   EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1:1,fast"}).exitCode, 2);
   EXPECT_EQ(Ctl({"run", "--port", "LPT1=127.0.0.1:1"}).exitCode, 2);
+  EXPECT_EQ(Ctl({"run", "--port", "COM5=127.0.0.1:6"}).exitCode, 2);
   EXPECT_EQ(Ctl({"run", "--port"}).exitCode, 2);
   // Nothing stored and nothing given: nothing to run.
   EXPECT_EQ(Ctl({"run"}).exitCode, 3);
+}
+
+TEST_F(PortolanctlPorts, HardwareAddressFormsAreStoredInOneForm) {
+  for (const char* hw :
+       {"0080d4000001", "00:80:D4:00:00:01", "00-80-d4-00-00-01", "0080.D400.0001"}) {
+    auto added = Ctl({"ports", "add", "COM5", "127.0.0.1", "0", "--hw", hw});
+    ASSERT_EQ(added.exitCode, 0) << hw << ": " << added.err;
+    EXPECT_EQ(Ctl({"settings", "get", "Ports\\COM5", "DevHwAddr"}).out, "0080D4000001\n") << hw;
+    ASSERT_EQ(Ctl({"ports", "delete", "COM5"}).exitCode, 0);
+  }
+  for (const char* hw : {"", "xyz", "0080D400000", "0080D40000012", "00:80-D4:00:00:01",
+                         "0080:D4:00:00:01", "00:80:D4:00:00:01:", "0g80D4000001"}) {
+    auto refused = Ctl({"ports", "add", "COM5", "127.0.0.1", "0", "--hw", hw});
+    EXPECT_EQ(refused.exitCode, 2) << hw;
+    EXPECT_NE(refused.err.find("00:80:D4:00:00:01"), std::string::npos) << refused.err;
+  }
+  EXPECT_EQ(Ctl({"ports", "list"}).out, "");
+}
+
+TEST_F(PortolanctlPorts, SecondPortOnTheSameDevicePortIsStoredWithAWarning) {
+  ASSERT_EQ(Ctl({"ports", "add", "COM4", "127.0.0.10", "2"}).exitCode, 0);
+  auto other = Ctl({"ports", "add", "COM5", "127.0.0.10", "3"});
+  EXPECT_EQ(other.err, "");
+  auto same = Ctl({"ports", "add", "COM6", "127.0.0.10", "2", "--rfc2217"});
+  EXPECT_EQ(same.exitCode, 0);
+  EXPECT_NE(same.err.find("warning: COM4 is bound to the same device port"), std::string::npos)
+      << same.err;
+}
+
+TEST_F(PortolanctlPorts, RunRefusesToRebindAStoredPort) {
+  ASSERT_EQ(Ctl({"ports", "add", "COM5", "127.0.0.10", "1"}).exitCode, 0);
+  auto run = Ctl({"run", "--port", "COM5=127.0.0.11:0"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.err.find("COM5 is a stored port (127.0.0.10:9101, device port 1 (Port # 2))"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, "");  // nothing ran
+  EXPECT_EQ(run.err.find("cannot be used"), std::string::npos);
+}
+
+TEST_F(PortolanctlPorts, HelpNamesTheDevicePortIndex) {
+  auto help = Ctl({"--help"});
+  const std::string phrase = "DEVPORT: device port index, 0 for Port # 1";
+  const size_t first = help.out.find(phrase);
+  ASSERT_NE(first, std::string::npos) << help.out;
+  EXPECT_NE(help.out.find(phrase, first + 1), std::string::npos) << "ports add and run";
 }
 
 }  // namespace

@@ -258,6 +258,22 @@ TEST_F(BridgeTest, ServerOffGivesUnableToOpen) {
   close(app);
 }
 
+TEST_F(BridgeTest, ServerOffIsExplainedInTheLogBeforeTheMessage) {
+  LoopbackListener server;
+  const std::string tcpPort = server.PortText();
+  server.Close();
+  StartPort(26, tcpPort, 0, /*logging=*/true);
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  ASSERT_TRUE(prompt.WaitForCount(1));
+  // Handed on at once: the line is there when the message is, with no tick in between.
+  EXPECT_NE(observer.Log("COM26").find("*** Cannot connect to 127.0.0.1:" + tcpPort +
+                                       ": Connection refused ***"),
+            std::string::npos)
+      << observer.Log("COM26");
+  close(app);
+}
+
 // A listener whose backlog is full: a further connect is neither accepted nor refused.
 class StalledListener {
  public:
