@@ -68,7 +68,8 @@ std::optional<std::vector<int>> CtlDiscovery::ParseColumns(
     const std::string title = titles.substr(start, comma - start);
     const int index = table.IndexOfTitle(title);
     if (index == discovery::kUnknownColumn) {
-      err << "portolanctl: unknown column \"" << title << "\"\n";
+      err << "portolanctl: unknown column \"" << title << "\"; the columns are:\n";
+      for (int i = 0; i < discovery::kColumnCount; ++i) err << "  " << table.Title(i) << "\n";
       return std::nullopt;
     }
     columns.push_back(index);

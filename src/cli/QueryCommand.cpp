@@ -18,7 +18,8 @@ constexpr int kExitUsage = 2;
 
 const char* QueryCommand::Usage() {
   return "  query IP [--port N] [--timeout MS]    ask one device and print its \"Title: text\"\n"
-         "                                        lines; exit 1 when it does not answer\n";
+         "                                        lines, then each port's own lines; exit 1 when\n"
+         "                                        it does not answer\n";
 }
 
 int QueryCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
@@ -42,9 +43,20 @@ int QueryCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std
   record.SetIpAddress(address);
   const int result = record.Query();
   discovery::CDeviceColumnTable table;
+  // The device as a whole (Status is its level over all its ports), then each port's own lines.
+  record.SelectPort(-1);
   for (int i = 0; i < discovery::kColumnCount; ++i) {
     const char* text = record.GetColumnText(i);
     out << table.Title(i) << ": " << (text != nullptr ? text : "") << "\n";
+  }
+  for (int p = 0; result == discovery::kRecordOk && p < record.GetPortCount(); ++p) {
+    record.SelectPort(p);
+    out << "Port # " << p + 1 << ":\n";
+    for (int i = 0; i < discovery::kColumnCount; ++i) {
+      if (i != discovery::kColStatus && !table.IsPortColumn(i)) continue;
+      const char* text = record.GetColumnText(i);
+      out << "  " << table.Title(i) << ": " << (text != nullptr ? text : "") << "\n";
+    }
   }
   if (result != discovery::kRecordOk) {
     err << "portolanctl query: no answer from " << address << "\n";

@@ -16,6 +16,7 @@ class BackgroundSearchWait : public SearchWait {
   void Forget(int socket) override { dialog_.Forget(socket); }
   int Wait(unsigned message, int timeoutMs) override { return dialog_.Wait(message, timeoutMs); }
   void SetText(unsigned stringId) override { dialog_.SetText(stringId); }
+  void SetProgressText(const std::string& text) override { dialog_.SetText(text, false); }
   void Begin() override { dialog_.Begin(); }
   void End() override { dialog_.End(); }
   void Cancel() override { dialog_.Cancel(); }

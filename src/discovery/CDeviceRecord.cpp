@@ -103,7 +103,12 @@ int CDeviceRecord::FillFromReply(const uint8_t* data, size_t size) {
   if (options_.extendedQuery != nullptr) result = options_.extendedQuery->Run(*this);
 
   deviceFlags_ = ConditionsOfGeneralStatus(reply.generalStatus);
+  // A port's state and condition count in its level and so in the device's: a device with a port
+  // off-line is not "Good".
   for (auto& flags : portFlags_) flags = 0;
+  for (size_t i = 0; i < reply.ports.size(); ++i) {
+    portFlags_[i] = ConditionsOfPort(reply.ports[i].state, reply.ports[i].condition);
+  }
   UpdateLevelTexts();
 
   const char* address = AddressText();

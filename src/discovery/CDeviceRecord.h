@@ -1,7 +1,7 @@
 // What the program knows about one device server: the texts of its discovery reply, the status
 // levels derived from them, the values of the SNMP extended query, and the device's community
 // names. Every list column is one text of the record. Texts are fixed-size and always
-// terminated: whatever a device sends is cut at the record's size.
+// terminated; each is large enough for the whole reply field it comes from.
 #pragma once
 
 #include <cstddef>
@@ -52,11 +52,13 @@ enum RecordMessage : unsigned {
   kMsgReadingStatus = 6103,      // "Reading Status Information"
 };
 
-// Sizes of the record's texts, terminator included.
+// Sizes of the record's texts, terminator included. A text of the reply keeps its whole field
+// (System Name 128, Serial # 12, Product Type 20, Datecode 17, Port Name 16 characters): a cut
+// made devices look alike ("SN-100002" and "SN-100004" as "SN-10000").
 namespace record_size {
-constexpr size_t kSystemName = 128, kHwAddress = 13, kSerial = 9, kProductType = 21,
-                 kProductNumber = 10, kDatecode = 7, kStatus = 15, kPortName = 16, kPortStatus = 30,
-                 kPrinterId = 30, kPrinterDescription = 30, kPortNumber = 3,
+constexpr size_t kSystemName = 129, kHwAddress = 13, kSerial = 13, kProductType = 21,
+                 kProductNumber = 10, kDatecode = 18, kStatus = 15, kPortName = 17,
+                 kPortStatus = 30, kPrinterId = 30, kPrinterDescription = 30, kPortNumber = 3,
                  kCommunity = 33 /* the whole 32-byte field */, kMakerTag = 6 /* 5-byte field */,
                  kSsid = 32, kWirelessMode = 15, kSecurity = 32, kSignalDescription = 10,
                  kSignalPercentage = 4, kDataRate = 4, kLocation = 64, kFirmware = 15,

@@ -93,7 +93,9 @@ void CIpDiscoveryEngine::StartSearch(const SearchPlan& plan) {
 void CIpDiscoveryEngine::RunSearch(const SearchPlan& plan) {
   busy_.store(true);
   wait_->Begin();
-  wait_->SetText(kTextSearchingLocal);
+  // A search of the list alone does not claim to search the local network.
+  if (plan.searchLocal || !plan.searchList) wait_->SetText(kTextSearchingLocal);
+  stats_ = ExchangeStats{};  // what a caller reads afterwards is of this search only
   extendedQuery_ = plan.extendedQuery;
   bool cancelled = false;
   if (plan.searchLocal) {
@@ -315,6 +317,11 @@ int CIpDiscoveryEngine::SubnetSweep(const std::string& prefix) {
   }
   int result = kExchangeOk;
   int host = 1;
+  // What the sweep does and how far it has come, in steps of a tenth.
+  const std::string range =
+      "Searching " + prefix + "1 - " + prefix + std::to_string(kSweepLastHost);
+  wait_->SetProgressText(range + "...");
+  int shownTenths = 0;
   while (host < kSweepLastHost && result == kExchangeOk) {
     if (IsCancel(wait_->Wait(DeviceWait::kSocketMessage, options_.sweepGroupWaitMs))) {
       result = kExchangeCancelled;
@@ -324,6 +331,11 @@ int CIpDiscoveryEngine::SubnetSweep(const std::string& prefix) {
       const std::string address = prefix + std::to_string(host);
       transport_->Send(socket, address.c_str(), kUnicastQuery.data(),
                        static_cast<int>(kUnicastQuery.size()));
+    }
+    const int tenths = (host - 1) * 10 / kSweepLastHost;
+    if (tenths > shownTenths) {
+      shownTenths = tenths;
+      wait_->SetProgressText(range + ": " + std::to_string(tenths * 10) + "%");
     }
     result = DrainSweepReplies(socket);
   }

@@ -44,6 +44,26 @@ std::string PortStatusText(uint8_t state, uint8_t condition) {
   }
 }
 
+uint32_t ConditionsOfPort(uint8_t state, uint8_t condition) {
+  uint32_t bits = state == 2 ? uint32_t{kCondPrinterOffline} : 0u;
+  switch (condition) {
+    case 1:
+      return bits;
+    case 2:
+      return bits | kCondNoPrinter;
+    case 3:
+      return bits | kCondTonerLow;
+    case 4:
+      return bits | kCondPaperOut;
+    case 5:
+      return bits | kCondPaperJam;
+    case 6:
+      return bits | kCondPrinterOpen;
+    default:
+      return bits | kCondPrinterError;
+  }
+}
+
 uint32_t ConditionsOfGeneralStatus(const std::string& status) {
   uint32_t flags = 0;
   if (status.find("Download Mode") != std::string::npos) flags = kCondFirmwareUpdate;

@@ -45,6 +45,11 @@ const char* LevelText(int level);
 // ": " and the condition's text, except for condition 1 (no condition).
 std::string PortStatusText(uint8_t state, uint8_t condition);
 
+// Condition bits of a port entry: Printer Off-line for state 2, and the bit of the condition
+// code (none for 1; 2 No Printer Attached, 3 Toner Low, 4 Paper Out, 5 Paper Jam, 6 Printer Open,
+// any other Printer Error), so that a port's trouble shows in its level and the device's.
+uint32_t ConditionsOfPort(uint8_t state, uint8_t condition);
+
 // Device conditions from a reply's general status text.
 uint32_t ConditionsOfGeneralStatus(const std::string& status);
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "discovery/DiscoveryRequest.h"
+
 namespace discovery {
 namespace {
 
@@ -55,6 +57,28 @@ SearchEntry ParseSearchEntry(std::string_view entry) {
     result.text = std::string(entry);
   }
   return result;
+}
+
+bool IsWellFormedSearchEntry(std::string_view entry) {
+  const SearchEntry parsed = ParseSearchEntry(entry);
+  switch (parsed.kind) {
+    case SearchEntry::Kind::kSubnet:
+      return entry.size() == parsed.text.size() + 1 && !parsed.text.empty() &&
+             parsed.text.back() == '.' && ParseStrictAddress(parsed.text + "1").has_value();
+    case SearchEntry::Kind::kDirectedBroadcast:
+    case SearchEntry::Kind::kSingle:
+      return ParseStrictAddress(parsed.text).has_value();
+    case SearchEntry::Kind::kMulticast: {
+      const std::string_view hops = Inner(entry, kHopsStart);
+      return entry.size() > kHopsStart && entry[kHopsStart - 1] == '<' && entry.back() == '>' &&
+             !hops.empty() && hops.size() <= 3 &&
+             hops.find_first_not_of("0123456789") == std::string_view::npos && parsed.hops >= 1 &&
+             parsed.hops <= 255;
+    }
+    case SearchEntry::Kind::kFile:
+      return entry.size() > kPathStart + 1 && entry[kPathStart - 1] == '<' && entry.back() == '>';
+  }
+  return false;
 }
 
 std::string_view LeadingAddress(std::string_view line) {

@@ -22,6 +22,15 @@ struct SearchEntry {
 
 SearchEntry ParseSearchEntry(std::string_view entry);
 
+// Whether the text is one of the forms above in full: a dotted address (also before "<DB>"),
+// three dotted numbers and a dot before "*", "Multicast<N>" with N from 1 to 255, or "File<path>".
+// ParseSearchEntry takes anything; a person's typing is checked with this first.
+bool IsWellFormedSearchEntry(std::string_view entry);
+
+// The forms, for messages that refuse an entry.
+inline constexpr const char* kSearchEntryForms =
+    "10.0.0.5, 10.0.0.255<DB>, 10.0.0.*, Multicast<HOPS>, File<PATH>";
+
 // The leading run of characters from ".1234567890" of an address-list line.
 std::string_view LeadingAddress(std::string_view line);
 

@@ -35,12 +35,14 @@ class DiscoverCommandTest : public ::testing::Test {
       GTEST_SKIP() << "build portolanctl and portolan-devsim first";
     }
     registry_ = "/tmp/portolan-h12-reg-" + std::to_string(::getpid()) + ".reg";
-    sim_ = std::make_unique<DevSimProcess>(
-        std::vector<std::string>{"--count", "3", "--base-ip", "127.0.0.20", "--udp-port", "0",
-                                 "--no-tcp", "--no-multicast", "--name", "LAB {n}, \"east\""});
+    sim_ = std::make_unique<DevSimProcess>(SimulatorArguments());
     ASSERT_TRUE(sim_->Ready());
   }
   void TearDown() override { ::unlink(registry_.c_str()); }
+  virtual std::vector<std::string> SimulatorArguments() const {
+    return {"--count", "3",        "--base-ip",      "127.0.0.20", "--udp-port",
+            "0",       "--no-tcp", "--no-multicast", "--name",     "LAB {n}, \"east\""};
+  }
 
   ProcessResult Run(std::vector<std::string> args, bool shortWait = true) {
     args.push_back("--port");
@@ -106,10 +108,29 @@ TEST_F(DiscoverCommandTest, UsageErrors) {
   EXPECT_EQ(Run({"discover"}).exitCode, 2);
   EXPECT_EQ(Run({"discover", "--entry", "127.0.0.20", "--columns", "Nonsense"}).exitCode, 2);
   EXPECT_EQ(Run({"discover", "--view", "x", "--local"}).exitCode, 2);
-  EXPECT_EQ(Run({"discover", "--view", "Missing"}).exitCode, 3);
+  EXPECT_EQ(Run({"discover", "--view", "Missing"}).exitCode, 1);  // not found
   EXPECT_EQ(Run({"query", "127.0.0.300"}).exitCode, 2);
   EXPECT_EQ(Run({"setip", "--hw", "02504F000001"}).exitCode, 2);
   EXPECT_EQ(Run({"setip", "--serial", "1", "--ip", "127.0.0.60"}).exitCode, 2);
+}
+
+TEST_F(DiscoverCommandTest, EntriesThatAreNoSearchEntryAreRefused) {
+  for (const char* entry : {"999.1.1.1", "nonsense", "10.0.0.0/24", "10.0.*", "10.0.0.*5",
+                            "Multicast<0>", "Multicast<x>", "File<>", "10.0.0.300<DB>"}) {
+    const auto r = Run({"discover", "--entry", entry});
+    EXPECT_EQ(r.exitCode, 2) << entry;
+    EXPECT_EQ(r.out, "") << entry;
+    EXPECT_NE(r.err.find("is not a search entry"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("10.0.0.255<DB>"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(DiscoverCommandTest, UnknownColumnListsTheValidTitles) {
+  const auto r = Run({"discover", "--entry", "127.0.0.20", "--columns", "IP Address,Nonsense"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("unknown column \"Nonsense\""), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("  H/W Address\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("  Firmware Version\n"), std::string::npos) << r.err;
 }
 
 TEST_F(DiscoverCommandTest, StoredViewGivesEntriesColumnsAndFilter) {
@@ -136,10 +157,13 @@ TEST_F(DiscoverCommandTest, QueryExitCodesAndLines) {
   const auto answered = Run({"query", "127.0.0.21"});
   EXPECT_EQ(answered.exitCode, 0);
   const auto lines = Lines(answered.out);
-  ASSERT_EQ(lines.size(), 29u);
+  ASSERT_EQ(lines.size(), 29u + 7u);  // the device's lines, then its one port's
   EXPECT_EQ(lines[2], "IP Address: 127.0.0.21");
   EXPECT_EQ(lines[3], "H/W Address: 02504F000002");
   EXPECT_EQ(lines[14], "Status: Good");
+  EXPECT_EQ(lines[29], "Port # 1:");
+  EXPECT_EQ(lines[30], "  Status: Good");
+  EXPECT_EQ(lines[31], "  Port Name: Port1");
   const auto silent = Run({"query", "127.0.0.97"});
   EXPECT_EQ(silent.exitCode, 1);
   EXPECT_EQ(Lines(silent.out)[2], "IP Address: 127.0.0.97");
@@ -162,6 +186,46 @@ TEST_F(DiscoverCommandTest, SetIpBySerialAndHardwareAddress) {
   EXPECT_EQ(
       Run({"setip", "--serial", "12a", "--ip", "127.0.0.62", "--send-to", "127.0.0.1"}).exitCode,
       2);
+}
+
+// Devices of several ports, one of them off-line: one row per port, and the device's own level.
+class DiscoverByPortTest : public DiscoverCommandTest {
+ protected:
+  std::vector<std::string> SimulatorArguments() const override {
+    return {"--count", "2",         "--base-ip",      "127.0.0.30", "--udp-port",
+            "0",       "--no-tcp",  "--no-multicast", "--port",     "0,1,Lab A",
+            "--port",  "2,1,Lab B", "--port",         "0,4,Lab C"};
+  }
+};
+
+TEST_F(DiscoverByPortTest, OneRowPerPortAndServerRowsShowTheDevicesLevel) {
+  const std::string columns = "IP Address,Port #,Port Name,Port Status,Status";
+  const auto byPort = Run({"discover", "--entry", "127.0.0.30", "--entry", "127.0.0.31",
+                           "--by-port", "--columns", columns});
+  ASSERT_EQ(byPort.exitCode, 0) << byPort.err;
+  EXPECT_EQ(
+      Lines(byPort.out),
+      (std::vector<std::string>{
+          columns, "127.0.0.30,1,Lab A,On-line,Good", "127.0.0.30,2,Lab B,Off-line,Warning",
+          "127.0.0.30,3,Lab C,On-line: Paper Out,Warning", "127.0.0.31,1,Lab A,On-line,Good",
+          "127.0.0.31,2,Lab B,Off-line,Warning", "127.0.0.31,3,Lab C,On-line: Paper Out,Warning"}));
+  const auto servers = Run({"discover", "--entry", "127.0.0.30", "--columns", "IP Address,Status"});
+  EXPECT_EQ(Lines(servers.out),
+            (std::vector<std::string>{"IP Address,Status", "127.0.0.30,Warning"}));
+}
+
+TEST_F(DiscoverByPortTest, QueryPrintsEveryPortsLines) {
+  const auto r = Run({"query", "127.0.0.30"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 29u + 3 * 7u);
+  EXPECT_EQ(lines[14], "Status: Warning");
+  EXPECT_EQ(lines[36], "Port # 2:");
+  EXPECT_EQ(lines[37], "  Status: Warning");
+  EXPECT_EQ(lines[38], "  Port Name: Lab B");
+  EXPECT_EQ(lines[39], "  Port Status: Off-line");
+  EXPECT_EQ(lines[43], "Port # 3:");
+  EXPECT_EQ(lines[45], "  Port Name: Lab C");
 }
 
 TEST(CtlDiscoveryTest, CsvAndJsonFields) {

@@ -77,7 +77,7 @@ TEST_F(CDeviceRecordTest, FillsColumnsFromLayoutA) {
   EXPECT_STREQ(record.GetColumnText(kColProductType), "Device Server");
   EXPECT_STREQ(record.GetColumnText(kColProductNumber), "EPS1");
   EXPECT_STREQ(record.GetColumnText(kColDatecode), "A1B2");
-  EXPECT_STREQ(record.GetColumnText(kColStatus), "Good");
+  EXPECT_STREQ(record.GetColumnText(kColStatus), "Warning");  // the modem's port is off-line
   EXPECT_STREQ(record.MakerTag(), "Vanto");
   EXPECT_EQ(record.GetPortCount(), 2);
   EXPECT_EQ(record.GetDeviceConditions(), 0u);
@@ -108,7 +108,9 @@ TEST_F(CDeviceRecordTest, SelectPortMovesThePortColumns) {
   EXPECT_STREQ(record.GetColumnText(kColPortNumber), "2");
   EXPECT_STREQ(record.GetColumnText(kColPortStatus), "Off-line: Paper Out");
   EXPECT_STREQ(record.GetColumnText(kColVirtualPort), "COM7");
-  EXPECT_STREQ(record.GetColumnText(kColStatus), "Good");  // the port's level now
+  EXPECT_STREQ(record.GetColumnText(kColStatus), "Warning");  // the port's level now
+  record.SelectPort(0);
+  EXPECT_STREQ(record.GetColumnText(kColStatus), "Good");
 
   record.SelectPort(5);
   EXPECT_STREQ(record.GetColumnText(kColPortName), "");
@@ -116,6 +118,29 @@ TEST_F(CDeviceRecordTest, SelectPortMovesThePortColumns) {
   EXPECT_STREQ(record.GetColumnText(kColPortName), "");
   record.SelectPort(-2);
   EXPECT_STREQ(record.GetColumnText(kColPortName), "");
+}
+
+TEST_F(CDeviceRecordTest, APortInTroubleSetsItsLevelAndTheDevicesOverAllPorts) {
+  CIpDeviceRecord record(nullptr);
+  ReplySpec shape;
+  shape.portCount = 3;
+  shape.ports = {{0, 1, "A"}, {2, 1, "B"}, {0, 1, "C"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
+  EXPECT_EQ(record.GetLevel(1), kLevelGood);
+  EXPECT_EQ(record.GetLevel(2), kLevelWarning);  // off-line is "Printer Off-line"
+  EXPECT_EQ(record.GetLevel(0), kLevelWarning);  // the device over all its ports
+  record.SelectPort(-1);
+  EXPECT_STREQ(record.GetColumnText(kColStatus), "Warning");
+  // Masks that leave the condition out leave the device good.
+  DeviceRecordOptions options;
+  options.masks = StatusMasks{kCondTonerLow, 0};
+  CIpDeviceRecord lenient(nullptr, options);
+  ASSERT_EQ(Fill(lenient, shape), kRecordOk);
+  EXPECT_EQ(lenient.GetLevel(0), kLevelGood);
+  // A later reply with every port on-line clears the port's trouble.
+  shape.ports = {{0, 1, "A"}, {0, 1, "B"}, {0, 1, "C"}};
+  ASSERT_EQ(Fill(record, shape), kRecordOk);
+  EXPECT_EQ(record.GetLevel(0), kLevelGood);
 }
 
 TEST_F(CDeviceRecordTest, SetVirtualPortOnlyForSixSlots) {
@@ -199,21 +224,36 @@ TEST_F(CDeviceRecordTest, TruncatedReplyIsRefusedWithoutAskingForUpdate) {
   EXPECT_TRUE(reported.empty());
 }
 
-TEST_F(CDeviceRecordTest, LongReplyTextsAreCutAtTheRecordSizes) {
+TEST_F(CDeviceRecordTest, ReplyTextsKeepTheirWholeField) {
   CIpDeviceRecord record(nullptr);
   ReplySpec shape;
   shape.format = 3;
-  shape.serialText = "123456789012";         // 12 bytes into 9
-  shape.datecode = std::string(17, 'D');     // 17 bytes into 7
+  shape.serialText = "123456789012";         // 12 bytes, no terminator
+  shape.datecode = std::string(17, 'D');     // 17 bytes, no terminator
   shape.systemName = std::string(128, 'S');  // no terminator in 128 bytes
   shape.productType = std::string(20, 'T');
+  shape.productNumber = "12345678";
   shape.ports = {{0, 1, std::string(16, 'N')}};
   ASSERT_EQ(Fill(record, shape), kRecordOk);
-  EXPECT_STREQ(record.GetColumnText(kColSerialNumber), "12345678");
-  EXPECT_STREQ(record.GetColumnText(kColDatecode), "DDDDDD");
-  EXPECT_EQ(std::strlen(record.GetColumnText(kColSystemName)), 127u);
+  EXPECT_STREQ(record.GetColumnText(kColSerialNumber), "123456789012");
+  EXPECT_STREQ(record.GetColumnText(kColDatecode), std::string(17, 'D').c_str());
+  EXPECT_STREQ(record.GetColumnText(kColSystemName), std::string(128, 'S').c_str());
   EXPECT_STREQ(record.GetColumnText(kColProductType), std::string(20, 'T').c_str());
-  EXPECT_EQ(std::strlen(record.GetColumnText(kColPortName)), 15u);
+  EXPECT_STREQ(record.GetColumnText(kColProductNumber), "12345678");
+  EXPECT_STREQ(record.GetColumnText(kColPortName), std::string(16, 'N').c_str());
+}
+
+TEST_F(CDeviceRecordTest, SerialsThatDifferOnlyInTheirLastCharactersStayApart) {
+  CIpDeviceRecord a(nullptr);
+  CIpDeviceRecord b(nullptr);
+  ReplySpec shape;
+  shape.format = 3;
+  shape.serialText = "SN-100002";
+  ASSERT_EQ(Fill(a, shape), kRecordOk);
+  shape.serialText = "SN-100004";
+  ASSERT_EQ(Fill(b, shape), kRecordOk);
+  EXPECT_STREQ(a.GetColumnText(kColSerialNumber), "SN-100002");
+  EXPECT_STREQ(b.GetColumnText(kColSerialNumber), "SN-100004");
 }
 
 TEST_F(CDeviceRecordTest, TooManyPortsKeepsSix) {

@@ -308,6 +308,16 @@ TEST_F(EngineTest, SearchPostsProgressAndEndsWithDone) {
   EXPECT_EQ(net.SentTo("10.0.0.255").size(), 2u);  // each exchange starts its own list
 }
 
+TEST_F(EngineTest, SearchOfTheListAloneDoesNotSayItSearchesTheLocalNetwork) {
+  SearchPlan plan;
+  plan.searchLocal = false;
+  plan.searchList = true;
+  plan.entries = {"10.0.0.5"};
+  Engine().RunSearch(plan);
+  EXPECT_EQ(wait->texts, (std::vector<unsigned>{6102}));
+  EXPECT_TRUE(net.SentTo("255.255.255.255").empty());
+}
+
 TEST_F(EngineTest, CancelDuringTheBroadcastLeavesTheEntriesUnvisited) {
   SearchPlan plan;
   plan.searchList = true;
@@ -342,6 +352,15 @@ TEST_F(EngineTest, SweepQueriesHostsOneTo255InGroupsOfFive) {
   ASSERT_EQ(wait->waits.size(), 52u);
   EXPECT_EQ(std::count(wait->waits.begin(), wait->waits.end(), 500), 51);
   EXPECT_EQ(wait->waits.back(), 2000);
+}
+
+TEST_F(EngineTest, SweepNamesItsRangeAndShowsItsProgressByTenths) {
+  EXPECT_EQ(Engine().SubnetSweep("10.0.0."), 0);
+  std::vector<std::string> expected = {"Searching 10.0.0.1 - 10.0.0.255..."};
+  for (int p = 10; p <= 100; p += 10) {
+    expected.push_back("Searching 10.0.0.1 - 10.0.0.255: " + std::to_string(p) + "%");
+  }
+  EXPECT_EQ(wait->progress, expected);
 }
 
 TEST_F(EngineTest, SweepListsTheMakersDevicesIncludingDotTwoFiftyFive) {

@@ -71,6 +71,25 @@ TEST(DeviceStatus, GeneralStatusConditions) {
   EXPECT_EQ(ConditionsOfGeneralStatus("self test detected an error"), 0u);
 }
 
+TEST(DeviceStatus, ConditionsOfPortEntries) {
+  EXPECT_EQ(ConditionsOfPort(0, 1), 0u);
+  EXPECT_EQ(ConditionsOfPort(1, 1), 0u);  // any state but 2 is on-line
+  EXPECT_EQ(ConditionsOfPort(2, 1), uint32_t{kCondPrinterOffline});
+  EXPECT_EQ(ConditionsOfPort(0, 2), uint32_t{kCondNoPrinter});
+  EXPECT_EQ(ConditionsOfPort(0, 3), uint32_t{kCondTonerLow});
+  EXPECT_EQ(ConditionsOfPort(2, 4), uint32_t{kCondPrinterOffline | kCondPaperOut});
+  EXPECT_EQ(ConditionsOfPort(0, 5), uint32_t{kCondPaperJam});
+  EXPECT_EQ(ConditionsOfPort(0, 6), uint32_t{kCondPrinterOpen});
+  EXPECT_EQ(ConditionsOfPort(0, 0), uint32_t{kCondPrinterError});
+  EXPECT_EQ(ConditionsOfPort(0, 99), uint32_t{kCondPrinterError});
+  // The default masks make off-line and every condition but "No Printer Attached" a warning.
+  EXPECT_EQ(LevelOfConditions(ConditionsOfPort(2, 1), StatusMasks{}), kLevelWarning);
+  EXPECT_EQ(LevelOfConditions(ConditionsOfPort(0, 2), StatusMasks{}), kLevelGood);
+  for (uint8_t c : {0, 3, 4, 5, 6, 7}) {
+    EXPECT_EQ(LevelOfConditions(ConditionsOfPort(0, c), StatusMasks{}), kLevelWarning) << int{c};
+  }
+}
+
 TEST(MakerTag, ComparesFullFieldAgainstLongerTags) {
   struct Case {
     const char* device;

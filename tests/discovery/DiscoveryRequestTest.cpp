@@ -85,6 +85,36 @@ TEST(SearchEntryTest, RecognitionTable) {
   EXPECT_EQ(ParseSearchEntry("Multicast<99999999999999>").hops, 1000000);
 }
 
+TEST(SearchEntryTest, WellFormedEntriesOnly) {
+  for (const char* good : {"10.0.0.5", "10.0.0.255<DB>", "10.0.0.*", "0.0.0.*", "Multicast<1>",
+                           "Multicast<255>", "File</tmp/list.txt>", "File<a>"}) {
+    EXPECT_TRUE(IsWellFormedSearchEntry(good)) << good;
+  }
+  for (const char* bad : {"",
+                          "999.1.1.1",
+                          "nonsense",
+                          "10.0.0.0/24",
+                          "10.0.0",
+                          "10.0.*",
+                          "10.0.0.*5",
+                          "10.0.0*",
+                          "*",
+                          "10.0.256.*",
+                          "10.0.0.5<DB",
+                          "<DB>",
+                          "Multicast",
+                          "Multicast<>",
+                          "Multicast<0>",
+                          "Multicast<256>",
+                          "Multicast<1",
+                          "Multicast<x>",
+                          "File<>",
+                          "File</tmp/list",
+                          "Filex"}) {
+    EXPECT_FALSE(IsWellFormedSearchEntry(bad)) << bad;
+  }
+}
+
 TEST(SearchEntryTest, LeadingAddressOfALine) {
   EXPECT_EQ(LeadingAddress("10.0.0.1 printer\r"), "10.0.0.1");
   EXPECT_EQ(LeadingAddress("10.0.0.1"), "10.0.0.1");

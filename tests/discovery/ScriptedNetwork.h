@@ -182,6 +182,7 @@ class ScriptedWait : public SearchWait {
 
   std::vector<int> waits;       // time-outs asked for
   std::vector<unsigned> texts;  // progress texts
+  std::vector<std::string> progress;  // progress texts made at run time
   int begins = 0, ends = 0, cancels = 0;
   // Called before each wait; returning true cancels it.
   std::function<bool()> cancelWhen;
@@ -200,6 +201,7 @@ class ScriptedWait : public SearchWait {
     return kWaitTimedOut;
   }
   void SetText(unsigned stringId) override { texts.push_back(stringId); }
+  void SetProgressText(const std::string& text) override { progress.push_back(text); }
   void Begin() override { ++begins; }
   void End() override { ++ends; }
   void Cancel() override { ++cancels; }
