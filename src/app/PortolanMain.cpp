@@ -6,12 +6,19 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/CDesktopApp.h"
 #include "app/CMainFrame.h"
+#include "app/DesktopCommandLine.h"
 #include "platform/Prompt.h"
+
+#ifndef PORTOLAN_VERSION
+#define PORTOLAN_VERSION "0"
+#endif
 
 namespace {
 
@@ -49,10 +56,40 @@ void QuitOnSignals(QApplication& qt) {
   ::sigaction(SIGTERM, &action, nullptr);
 }
 
+// While Qt starts, its messages wait here: when it finds no display it can use, the user gets one
+// line instead of its warnings and an abort; otherwise they are printed as Qt would have.
+std::string g_startMessages;
+
+void HoldStartMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  const std::string text = message.toStdString();
+  if (type == QtFatalMsg) {
+    const std::string firstLine = g_startMessages.substr(0, g_startMessages.find('\n'));
+    std::cerr << app::DesktopCommandLine::NoDisplayLine(firstLine.empty() ? text : firstLine)
+              << std::flush;
+    std::_Exit(app::DesktopCommandLine::kExitNoDisplay);
+  }
+  g_startMessages += text + "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> given(argv + 1, argv + argc);
+  // Answered before Qt starts: no window, no display and no network are needed for them.
+  if (auto code = app::DesktopCommandLine::AnswerInfoOptions(given, PORTOLAN_VERSION, std::cout)) {
+    return *code;
+  }
+  const std::string noDisplay = app::DesktopCommandLine::NoDisplayProblem(
+      app::DesktopCommandLine::PlatformName(given, std::getenv("QT_QPA_PLATFORM")),
+      std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+  if (!noDisplay.empty()) {
+    std::cerr << app::DesktopCommandLine::NoDisplayLine(noDisplay);
+    return app::DesktopCommandLine::kExitNoDisplay;
+  }
+  qInstallMessageHandler(HoldStartMessages);
   QApplication qt(argc, argv);
+  qInstallMessageHandler(nullptr);
+  std::cerr << g_startMessages << std::flush;
   QApplication::setApplicationName("Portolan");
 #ifdef PORTOLAN_APP_ID
   // Ties the windows to the installed desktop entry (its icon and name in the shell's task list).
