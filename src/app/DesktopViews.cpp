@@ -13,6 +13,9 @@
 #include "res/StringTable.h"
 #include "views/CKestrelView.h"
 #include "views/CLeftView.h"
+#include "views/CSelectViewDlg.h"
+#include "views/CustomizeViewHooks.h"
+#include "views/CustomizeViewSheet.h"
 #include "views/CViewStore.h"
 #include "views/DeviceListModel.h"
 #include "views/FrameStoreLink.h"
@@ -101,6 +104,9 @@ DesktopViews::DesktopViews(Settings& settings, CMainFrame& frame, platform::Prom
     store_->SetPortLookup(
         [ports](const std::string& hw, int port) { return ports->FindPort(hw, port); });
   }
+  // Before Open: with no view stored, Open runs the new-view wizard through these hooks.
+  views::CustomizeViewHooks::Connect(*store_, settings_,
+                                     views::CustomizeViewSheet::Runner(*store_, &frame_), &prompt_);
   QObject::connect(&timer_, &QTimer::timeout, &frame_, [this] { frame_.OnStoreTimer(); });
 }
 
@@ -163,9 +169,40 @@ void DesktopViews::RegisterCommands(bool skipFirstRefresh) {
   controller.SetCommandHandler(cmd::kTreeDelete, [this] {
     if (tree_) tree_->DeleteSelected();
   });
+  RegisterViewSheetCommands();
   controller.SetCommandHandler(cmd::kTreeNewFolder, [this, &controller] {
     controller.StopSearch();
     if (tree_) tree_->NewFolder();
+  });
+}
+
+void DesktopViews::RegisterViewSheetCommands() {
+  MainFrameController& controller = frame_.Controller();
+  // The "Modify View" sheet opens on its General page.
+  constexpr int kModifyPage = 3;
+  controller.SetCommandHandler(cmd::kModifyCurrentView, [this, &controller] {
+    controller.StopSearch();
+    store_->CustomizeView(kModifyPage);
+  });
+  controller.SetCommandHandler(cmd::kTreeModify, [this, &controller] {
+    controller.StopSearch();
+    views::CViewNode* node = tree_ ? tree_->SelectedNode() : nullptr;
+    if (node == nullptr || !node->IsView()) return;
+    store_->SelectView(node, false, false);
+    store_->CustomizeView(kModifyPage);
+  });
+  controller.SetCommandHandler(cmd::kCreateNewView, [this] { store_->NewView(store_->Root()); });
+  controller.SetCommandHandler(cmd::kTreeNewView, [this, &controller] {
+    controller.StopSearch();
+    views::CViewNode* node = tree_ ? tree_->SelectedNode() : nullptr;
+    views::CViewNode* group = node == nullptr ? store_->Root() : node;
+    if (group->IsView()) group = group->Parent();
+    store_->NewView(group, false);
+  });
+  controller.SetCommandHandler(cmd::kSelectDeleteViews, [this, &controller] {
+    controller.StopSearch();
+    views::CSelectViewDlg dialog(*store_, this, &frame_);
+    dialog.exec();
   });
 }
 

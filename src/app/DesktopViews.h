@@ -57,6 +57,8 @@ class DesktopViews : public views::ViewStoreHost {
 
  private:
   void RegisterCommands(bool skipFirstRefresh);
+  // Modify, new view and Select a View: the customize sheet and its dialogs.
+  void RegisterViewSheetCommands();
   void Refresh();
   bool CurrentViewSearchable();
 
