@@ -1,11 +1,11 @@
 // Round-trip latency (1 and 64 bytes), throughput both ways and the relay's CPU time per megabyte
 // through a virtual port's bridge, against socat's pty-to-TCP relay (with nodelay) measured in the
 // same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
-// Everything stays on 127.0.0.1.
+// Everything stays on the loopback range (127.0.0.0/8).
 //
 // Usage: bridge_bench [--ctl] [--no-idle] [--no-startup] [rounds=9] [megabytes-per-round=16]
 //                     [round-trips-per-round=300]
-// --ctl runs the program's own `portolanctl run --port COM1=127.0.0.1:N` (from this build) as the
+// --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build) as the
 // bridge, so that what users run is what is measured; without it the port thread runs in this
 // process.
 #include <arpa/inet.h>
@@ -48,12 +48,12 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
-// Listens on 127.0.0.1 at port (0: any free one, which port then holds); -1 when taken.
-int Listen(uint16_t& port) {
+// Listens on address (127.0.0.1 unless given) at port (0: any free one, which port then holds); -1 when taken.
+int Listen(uint16_t& port, uint32_t address = INADDR_LOOPBACK) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_addr.s_addr = htonl(address);
   a.sin_port = htons(port);
   if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 64) != 0) {
     close(fd);
@@ -286,14 +286,18 @@ struct CtlProcess {
   ~CtlProcess() { Stop(); }
 };
 
-// A listener on 9100 + n for some free n, the way portolanctl's --port COM1=IP:n reaches it.
-int ListenOnDevicePort(int& devPort) {
-  for (int n = 300; n < 1300; ++n) {
-    uint16_t port = static_cast<uint16_t>(9100 + n);
-    const int fd = Listen(port);
-    if (fd >= 0) {
-      devPort = n;
-      return fd;
+// A listener on 9100 + n (n a device port index, 0 to 5) of a free loopback address 127.0.200.h,
+// the way portolanctl's --port COM1=IP:n reaches it.
+int ListenOnDevicePort(int& devPort, std::string& devIp) {
+  for (uint32_t host = 1; host < 255; ++host) {
+    for (int n = 0; n <= 5; ++n) {
+      uint16_t port = static_cast<uint16_t>(9100 + n);
+      const int fd = Listen(port, (127u << 24) | (200u << 8) | host);
+      if (fd >= 0) {
+        devPort = n;
+        devIp = "127.0.200." + std::to_string(host);
+        return fd;
+      }
     }
   }
   return -1;
@@ -318,7 +322,8 @@ void StorePorts(platform::RegistryStore& store, int count) {
 void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
   constexpr int kPorts = 32;
   int devPort = 0;
-  const int listener = ListenOnDevicePort(devPort);
+  std::string devIp;
+  const int listener = ListenOnDevicePort(devPort, devIp);
   std::vector<std::unique_ptr<vport::CVirtualPortThread>> ports;
   CtlProcess process;
   std::function<double()> cpu;
@@ -326,7 +331,7 @@ void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
     std::vector<std::string> args{"run"};
     for (int n = 1; n <= kPorts; ++n) {
       args.push_back("--port");
-      args.push_back("COM" + std::to_string(100 + n) + "=127.0.0.1:" + std::to_string(devPort));
+      args.push_back("COM" + std::to_string(100 + n) + "=" + devIp + ":" + std::to_string(devPort));
     }
     if (!process.Start(args, dir) || !process.WaitFor("running 32 port(s)", 60000)) {
       std::printf("32 idle ports: portolanctl did not come up\n");
@@ -336,7 +341,7 @@ void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
   } else {
     for (int n = 1; n <= kPorts; ++n) {
       auto port = std::make_unique<vport::CVirtualPortThread>();
-      port->SetStartValues("127.0.0.1", std::to_string(9100 + devPort),
+      port->SetStartValues(devIp, std::to_string(9100 + devPort),
                            "COM" + std::to_string(100 + n), 0);
       port->SetBusy();
       port->Resume();
@@ -436,8 +441,9 @@ int main(int argc, char** argv) {
   setenv("PORTOLAN_SERIALCOMM", "", 1);  // no system ports: every COM number is free
 
   int devPort = 0;
+  std::string devIp;
   uint16_t socatPort = 0;
-  const int bridgeListener = ListenOnDevicePort(devPort);
+  const int bridgeListener = ListenOnDevicePort(devPort, devIp);
   const int socatListener = Listen(socatPort);
 
   const std::string socatLink = dir + "/socat";
@@ -459,12 +465,12 @@ int main(int argc, char** argv) {
     CtlProcess process;
     bool up = false;
     if (ctl) {
-      up = process.Start({"run", "--port", "COM1=127.0.0.1:" + std::to_string(devPort)}, dir) &&
+      up = process.Start({"run", "--port", "COM1=" + devIp + ":" + std::to_string(devPort)}, dir) &&
            process.WaitFor("running 1 port(s)", 30000);
       ours.cpu = [&process] { return process.CpuSeconds(); };
     } else {
       port = std::make_unique<vport::CVirtualPortThread>();
-      port->SetStartValues("127.0.0.1", std::to_string(9100 + devPort), "COM1", 0);
+      port->SetStartValues(devIp, std::to_string(9100 + devPort), "COM1", 0);
       port->SetBusy();
       port->Resume();
       port->WaitWhileBusy();
