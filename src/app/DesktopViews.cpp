@@ -3,13 +3,25 @@
 #include <QApplication>
 #include <QSaveFile>
 
+#include "app/AppSettings.h"
 #include "app/CMainFrame.h"
+#include "app/DeviceAccessList.h"
+#include "app/ErrorReporter.h"
 #include "app/FrameIds.h"
 #include "app/FramePanes.h"
+#include "app/OemBrandTable.h"
+#include "app/Settings.h"
 #include "app/ViewAvailability.h"
+#include "devices/CInvalidCommunityDlg.h"
+#include "devices/CNetworkInfoDlg.h"
+#include "devices/CResetServerDlg.h"
+#include "devices/NetworkInfoController.h"
+#include "devices/ResetServerController.h"
+#include "discovery/CDeviceRecord.h"
 #include "discovery/NetworkEnvironment.h"
 #include "discovery/PleaseWaitWindow.h"
 #include "platform/Prompt.h"
+#include "platform/SystemClock.h"
 #include "res/StringTable.h"
 #include "views/CKestrelView.h"
 #include "views/CLeftView.h"
@@ -170,6 +182,7 @@ void DesktopViews::RegisterCommands(bool skipFirstRefresh) {
     if (tree_) tree_->DeleteSelected();
   });
   RegisterViewSheetCommands();
+  RegisterDeviceCommands();
   controller.SetCommandHandler(cmd::kTreeNewFolder, [this, &controller] {
     controller.StopSearch();
     if (tree_) tree_->NewFolder();
@@ -204,6 +217,46 @@ void DesktopViews::RegisterViewSheetCommands() {
     views::CSelectViewDlg dialog(*store_, this, &frame_);
     dialog.exec();
   });
+}
+
+void DesktopViews::RegisterDeviceCommands() {
+  MainFrameController& controller = frame_.Controller();
+  controller.SetCommandHandler(cmd::kNetworkInformation, [this, &controller] {
+    controller.StopSearch();
+    devices::NetworkInfoController info(discovery::TheNetworkEnvironment());
+    devices::CNetworkInfoDlg(info, &frame_).exec();
+  });
+  controller.SetCommandHandler(cmd::kReset, [this, &controller] {
+    controller.StopSearch();
+    ResetSelectedDevice();
+  });
+}
+
+void DesktopViews::ResetSelectedDevice() {
+  discovery::CDeviceRecord* record = store_->SelectedDevice();
+  const views::CViewNode* view = store_->CurrentNode();
+  if (record == nullptr || view == nullptr) return;
+  const AppSettings& app = TheAppSettings();
+  devices::ResetServerSettings settings;
+  settings.viewProtocol = view->Type();
+  settings.getTimeout = app.getTimeout;
+  settings.setTimeout = app.setTimeout;
+  settings.queryAtSeconds = app.resetTimeout;
+  settings.roots = devices::BrandRoots::From(TheOemBrandTable());
+  settings.appName = caption_;
+  devices::QtCommunityPrompt communities(&frame_);
+  devices::ResetServerController reset(
+      *record, ReloadApplicationAccessList(settings_, false), discovery::PleaseWaitWindow(),
+      prompt_, communities, settings,
+      [](unsigned a, int ca, unsigned b, int cb) { ReportError(a, ca, b, cb, 1); },
+      platform::SystemClock::Instance());
+  const devices::ResetStart start = reset.Start();
+  if (start == devices::ResetStart::kDialog) {
+    devices::CResetServerDlg dialog(reset, &frame_);
+    dialog.exec();
+  } else if (start == devices::ResetStart::kTelnet) {
+    frame_.PostCommand(cmd::kTelnet);
+  }
 }
 
 bool DesktopViews::CurrentViewSearchable() {

@@ -59,6 +59,9 @@ class DesktopViews : public views::ViewStoreHost {
   void RegisterCommands(bool skipFirstRefresh);
   // Modify, new view and Select a View: the customize sheet and its dialogs.
   void RegisterViewSheetCommands();
+  // Network Information and Reset Server on the selected device.
+  void RegisterDeviceCommands();
+  void ResetSelectedDevice();
   void Refresh();
   bool CurrentViewSearchable();
 
