@@ -96,6 +96,7 @@ void RunningCopyServer::Serve() {
       continue;
     }
     HandleConnection(fd);
+    DrainBeforeClose(fd);
     close(fd);
   }
 }
@@ -130,6 +131,25 @@ void RunningCopyServer::HandleConnection(int fd) {
   served_.fetch_add(1);
   const auto out = RunningCopyProtocol::EncodeReply(reply);
   UnixStream::WriteAll(fd, out.data(), out.size(), kRequestTimeoutMs, stopFd_);
+}
+
+// Closing a local stream socket with bytes still unread (the rest of a refused request) makes the
+// client's read fail with ECONNRESET before it sees our answer: say we are done writing, then read
+// and drop what the client still sends until it closes, within a bound of time and bytes.
+void RunningCopyServer::DrainBeforeClose(int fd) {
+  shutdown(fd, SHUT_WR);
+  char sink[4096];
+  std::size_t dropped = 0;
+  while (dropped < kDrainMaxBytes) {
+    pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+    const int ready = poll(fds, 2, kDrainWaitMs);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0 || fds[1].revents != 0) return;
+    const ssize_t n = read(fd, sink, sizeof sink);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return;
+    dropped += static_cast<std::size_t>(n);
+  }
 }
 
 bool RunningCopyServer::ReadViewName(int fd, int64_t length, std::string* name) {

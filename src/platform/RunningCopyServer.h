@@ -24,6 +24,9 @@ class RunningCopyServer {
   static constexpr int kRequestTimeoutMs = 1000;
   // The pause after an accept that failed for want of descriptors or memory.
   static constexpr int kAcceptRetryMs = 100;
+  // After the answer: how long, and how much, the client may still send before the socket closes.
+  static constexpr int kDrainWaitMs = 200;
+  static constexpr std::size_t kDrainMaxBytes = 64 * 1024;
 
   explicit RunningCopyServer(RaiseCallback onRaise,
                              std::string socketPath = RunningCopyProtocol::DefaultSocketPath());
@@ -47,6 +50,7 @@ class RunningCopyServer {
   bool RemoveStaleSocket();
   void Serve();
   void HandleConnection(int fd);
+  void DrainBeforeClose(int fd);
 
   bool ReadViewName(int fd, int64_t length, std::string* name);
 
