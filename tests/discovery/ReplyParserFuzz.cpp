@@ -48,7 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int port = -1; port < 6; ++port) {
     record.SelectPort(port);
     for (int i = 0; i < kColumnCount; ++i) {
-      if (const char* text = record.GetColumnText(i)) Check(std::strlen(text) < 128);
+      // The longest text is the System Name, which keeps its whole 128-byte field.
+      if (const char* text = record.GetColumnText(i)) {
+        Check(std::strlen(text) < discovery::record_size::kSystemName);
+      }
     }
     (void)record.GetLevel(port + 1);
   }
