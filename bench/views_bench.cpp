@@ -52,17 +52,17 @@ long ResidentKiB() {
 }
 
 // Devices with addresses in random order, one to four ports each.
-std::vector<discovery::test::ReplySpec> MakeDevices(int count) {
+std::vector<discovery::test::ReplyFields> MakeDevices(int count) {
   std::mt19937 random(7);
-  std::vector<discovery::test::ReplySpec> devices;
+  std::vector<discovery::test::ReplyFields> devices;
   for (int i = 0; i < count; ++i) {
     const auto high = static_cast<uint8_t>(i / 250);
     const auto low = static_cast<uint8_t>(i % 250 + 1);
-    discovery::test::ReplySpec spec =
+    discovery::test::ReplyFields fields =
         views::test::Device(low, "server-" + std::to_string(i), 1 + static_cast<int>(random() % 4));
-    spec.ip = {10, 20, high, low};
-    spec.hardware = {0x00, 0x40, 0x9D, 0x01, high, low};
-    devices.push_back(spec);
+    fields.ip = {10, 20, high, low};
+    fields.hardware = {0x00, 0x40, 0x9D, 0x01, high, low};
+    devices.push_back(fields);
   }
   std::shuffle(devices.begin(), devices.end(), random);
   return devices;
@@ -78,7 +78,7 @@ struct Round {
 };
 
 Round RunRound(views::CViewStore& store, views::CKestrelView& list,
-               const std::vector<discovery::test::ReplySpec>& devices) {
+               const std::vector<discovery::test::ReplyFields>& devices) {
   Round round;
   QElapsedTimer clock;
   std::atomic<int> pending{0};

@@ -71,7 +71,7 @@ TEST_F(CommunityCheckTest, AWrongSetNameCorrectedIsAcceptedAndCancelCancels) {
 }
 
 TEST_F(CommunityCheckTest, AnEnteredNameIsCutAtThirtyOneCharacters) {
-  record.spec.getCommunity = std::string(31, 'g');
+  record.fields.getCommunity = std::string(31, 'g');
   record.Query();
   get = "quorum";
   prompt.answers = {{CommunityPrompt::kOk, std::string(40, 'g')}};

@@ -14,13 +14,13 @@
 namespace devices::test {
 
 // A device at 127.0.0.1 of the maker's own brand, with communities public/private.
-inline discovery::test::ReplySpec LoopbackDevice() {
-  discovery::test::ReplySpec spec;
-  spec.ip = {127, 0, 0, 1};
-  spec.maker = "Vanto";  // the maker's tag, cut to the reply's 5-byte field
-  spec.getCommunity = "public";
-  spec.setCommunity = "private";
-  return spec;
+inline discovery::test::ReplyFields LoopbackDevice() {
+  discovery::test::ReplyFields fields;
+  fields.ip = {127, 0, 0, 1};
+  fields.maker = "Vanto";  // the maker's tag, cut to the reply's 5-byte field
+  fields.getCommunity = "public";
+  fields.setCommunity = "private";
+  return fields;
 }
 
 class ScriptedRecord : public discovery::CIpDeviceRecord {
@@ -33,11 +33,11 @@ class ScriptedRecord : public discovery::CIpDeviceRecord {
     (void)reply;
     ++queries;
     if (!answers) return discovery::kRecordFailed;
-    const std::vector<uint8_t> bytes = discovery::test::BuildReply(spec);
+    const std::vector<uint8_t> bytes = discovery::test::BuildReply(fields);
     return FillFromReply(bytes.data(), bytes.size());
   }
 
-  discovery::test::ReplySpec spec = LoopbackDevice();
+  discovery::test::ReplyFields fields = LoopbackDevice();
   bool answers = true;
   int queries = 0;
 };

@@ -301,7 +301,7 @@ TEST_F(ResetServerTest, ADeviceThatDoesNotAnswerGets5018AndNoSnmpTraffic) {
 }
 
 TEST_F(ResetServerTest, AnUnconfiguredDeviceGets5027AndNoSnmpTraffic) {
-  record.spec.ip = {192, 0, 0, 192};
+  record.fields.ip = {192, 0, 0, 192};
   auto controller = Controller();
   EXPECT_EQ(controller->Start(), ResetStart::kNotConfigured);
   ASSERT_EQ(reports.size(), 1u);
@@ -310,7 +310,7 @@ TEST_F(ResetServerTest, AnUnconfiguredDeviceGets5027AndNoSnmpTraffic) {
 }
 
 TEST_F(ResetServerTest, ReplyFormatTwoRunsTheTelnetCommandInstead) {
-  record.spec.format = 2;
+  record.fields.format = 2;
   auto controller = Controller();
   EXPECT_EQ(controller->Start(), ResetStart::kTelnet);
   EXPECT_EQ(agent.Requests(), 0u);
@@ -362,12 +362,12 @@ TEST_F(ResetServerTest, TheRootFollowsTheDevicesOwnBrand) {
   const std::string oemRoot = "1.3.6.1.4.1.32473.100.2.3.5";
   devsim::AddDeviceVariables(agent, oemRoot, 1);
   settings.roots.brands = {{"Corvane", oemRoot}};
-  record.spec.maker = "Corva";
+  record.fields.maker = "Corva";
   auto controller = Opened();
   EXPECT_EQ(controller->Root(), oemRoot);
   EXPECT_EQ(agent.RequestLog()[0].vars[0].OidText(), oemRoot + ".2.1.0");
 
-  record.spec.maker = "Nobod";
+  record.fields.maker = "Nobod";
   record.Query();
   auto other = Opened();
   EXPECT_EQ(other->Root(), kRoot);

@@ -28,8 +28,8 @@ DeviceConfig Sample(uint8_t format) {
   return d;
 }
 
-discovery::test::ReplySpec SpecOf(const DeviceConfig& d) {
-  discovery::test::ReplySpec s;
+discovery::test::ReplyFields SpecOf(const DeviceConfig& d) {
+  discovery::test::ReplyFields s;
   s.format = d.format;
   s.productNumber = d.productNumber;
   s.productType = d.productType;

@@ -13,7 +13,7 @@ namespace discovery {
 namespace {
 
 using test::BuildReply;
-using test::ReplySpec;
+using test::ReplyFields;
 
 struct Reported {
   unsigned codeA;
@@ -32,7 +32,7 @@ class CDeviceRecordTest : public ::testing::Test {
   }
   void TearDown() override { SetErrorReporter({}); }
 
-  int Fill(CDeviceRecord& record, const ReplySpec& shape) {
+  int Fill(CDeviceRecord& record, const ReplyFields& shape) {
     const auto bytes = BuildReply(shape);
     return record.FillFromReply(bytes.data(), bytes.size());
   }
@@ -61,7 +61,7 @@ TEST_F(CDeviceRecordTest, NewRecordAnswersNothingYet) {
 
 TEST_F(CDeviceRecordTest, FillsColumnsFromLayoutA) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 2;
   shape.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
   ASSERT_EQ(Fill(record, shape), kRecordOk);
@@ -91,7 +91,7 @@ TEST_F(CDeviceRecordTest, FillsColumnsFromLayoutA) {
 
 TEST_F(CDeviceRecordTest, SelectPortMovesThePortColumns) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 2;
   shape.ports = {{0, 1, "Printer"}, {2, 4, "Modem"}};
   ASSERT_EQ(Fill(record, shape), kRecordOk);
@@ -122,7 +122,7 @@ TEST_F(CDeviceRecordTest, SelectPortMovesThePortColumns) {
 
 TEST_F(CDeviceRecordTest, APortInTroubleSetsItsLevelAndTheDevicesOverAllPorts) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 3;
   shape.ports = {{0, 1, "A"}, {2, 1, "B"}, {0, 1, "C"}};
   ASSERT_EQ(Fill(record, shape), kRecordOk);
@@ -161,7 +161,7 @@ TEST_F(CDeviceRecordTest, FactoryAddressesAreNotConfigured) {
        {std::array<uint8_t, 4>{192, 0, 0, 192}, std::array<uint8_t, 4>{198, 102, 102, 254},
         std::array<uint8_t, 4>{0, 0, 0, 0}}) {
     CIpDeviceRecord record(nullptr);
-    ReplySpec shape;
+    ReplyFields shape;
     shape.ip = ip;
     ASSERT_EQ(Fill(record, shape), kRecordOk);
     EXPECT_TRUE(record.IsValid());
@@ -187,7 +187,7 @@ TEST_F(CDeviceRecordTest, GeneralStatusGivesTheLevel) {
     DeviceRecordOptions options;
     options.masks = c.masks;
     CIpDeviceRecord record(nullptr, options);
-    ReplySpec shape;
+    ReplyFields shape;
     shape.generalStatus = c.status;
     ASSERT_EQ(Fill(record, shape), kRecordOk);
     EXPECT_STREQ(record.GetColumnText(kColStatus), c.text) << c.status;
@@ -198,8 +198,8 @@ TEST_F(CDeviceRecordTest, GeneralStatusGivesTheLevel) {
 
 TEST_F(CDeviceRecordTest, UnknownFormatShowsBadFormatAndAsksForUpdate) {
   CIpDeviceRecord record(nullptr);
-  ASSERT_EQ(Fill(record, ReplySpec{}), kRecordOk);
-  ReplySpec shape;
+  ASSERT_EQ(Fill(record, ReplyFields{}), kRecordOk);
+  ReplyFields shape;
   shape.format = 4;
   EXPECT_EQ(Fill(record, shape), kRecordFailed);
   EXPECT_FALSE(record.IsValid());
@@ -216,7 +216,7 @@ TEST_F(CDeviceRecordTest, UnknownFormatShowsBadFormatAndAsksForUpdate) {
 
 TEST_F(CDeviceRecordTest, TruncatedReplyIsRefusedWithoutAskingForUpdate) {
   CIpDeviceRecord record(nullptr);
-  auto bytes = BuildReply(ReplySpec{});
+  auto bytes = BuildReply(ReplyFields{});
   bytes.resize(300);
   EXPECT_EQ(record.FillFromReply(bytes.data(), bytes.size()), kRecordFailed);
   EXPECT_FALSE(record.IsValid());
@@ -226,7 +226,7 @@ TEST_F(CDeviceRecordTest, TruncatedReplyIsRefusedWithoutAskingForUpdate) {
 
 TEST_F(CDeviceRecordTest, ReplyTextsKeepTheirWholeField) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.format = 3;
   shape.serialText = "123456789012";         // 12 bytes, no terminator
   shape.datecode = std::string(17, 'D');     // 17 bytes, no terminator
@@ -246,7 +246,7 @@ TEST_F(CDeviceRecordTest, ReplyTextsKeepTheirWholeField) {
 TEST_F(CDeviceRecordTest, SerialsThatDifferOnlyInTheirLastCharactersStayApart) {
   CIpDeviceRecord a(nullptr);
   CIpDeviceRecord b(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.format = 3;
   shape.serialText = "SN-100002";
   ASSERT_EQ(Fill(a, shape), kRecordOk);
@@ -258,7 +258,7 @@ TEST_F(CDeviceRecordTest, SerialsThatDifferOnlyInTheirLastCharactersStayApart) {
 
 TEST_F(CDeviceRecordTest, TooManyPortsKeepsSix) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 9;
   shape.ports.assign(9, {0, 1, "P"});
   ASSERT_EQ(Fill(record, shape), kRecordOk);
@@ -269,7 +269,7 @@ TEST_F(CDeviceRecordTest, TooManyPortsKeepsSix) {
 
 TEST_F(CDeviceRecordTest, RefillDropsPortsThatAreGone) {
   CIpDeviceRecord record(nullptr);
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 2;
   shape.ports = {{0, 1, "A"}, {0, 1, "B"}};
   ASSERT_EQ(Fill(record, shape), kRecordOk);
@@ -283,7 +283,7 @@ TEST_F(CDeviceRecordTest, RefillDropsPortsThatAreGone) {
 
 TEST_F(CDeviceRecordTest, ClearKeepsAddressCommunitiesAndVirtualPorts) {
   CIpDeviceRecord record(nullptr);
-  ASSERT_EQ(Fill(record, ReplySpec{}), kRecordOk);
+  ASSERT_EQ(Fill(record, ReplyFields{}), kRecordOk);
   record.SetVirtualPort(0, "COM3");
   record.SetFirmwareVersion("1.2");
   record.Clear();
@@ -325,7 +325,7 @@ TEST_F(CDeviceRecordTest, ExtendedQueryFillsSnmpColumns) {
   DeviceRecordOptions options;
   options.extendedQuery = &query;
   CIpDeviceRecord record(nullptr, options);
-  ASSERT_EQ(Fill(record, ReplySpec{}), kRecordOk);
+  ASSERT_EQ(Fill(record, ReplyFields{}), kRecordOk);
   EXPECT_EQ(query.runs, 1);
   EXPECT_STREQ(record.GetColumnText(kColFirmwareVersion), "V1.2.3-beta-bu");  // 14
   EXPECT_STREQ(record.GetColumnText(kColPrinterId), "PJL-ID");
@@ -343,7 +343,7 @@ TEST_F(CDeviceRecordTest, ExtendedQueryFailureIsTheResultAndKeepsTheReply) {
   DeviceRecordOptions options;
   options.extendedQuery = &query;
   CIpDeviceRecord record(nullptr, options);
-  EXPECT_EQ(Fill(record, ReplySpec{}), ExtendedQuery::kCancelled);
+  EXPECT_EQ(Fill(record, ReplyFields{}), ExtendedQuery::kCancelled);
   EXPECT_STREQ(record.GetColumnText(kColSystemName), "LAB-SERVER");
   EXPECT_STREQ(record.GetColumnText(kColStatus), "Good");
   EXPECT_TRUE(record.IsConfigured());
@@ -380,7 +380,7 @@ TEST(CDeviceRecordTexts, DataRatesAndModes) {
 }
 
 TEST(CDeviceRecordTexts, StatusReport) {
-  ReplySpec shape;
+  ReplyFields shape;
   shape.generalStatus = "None";
   shape.portCount = 2;
   shape.ports = {{2, 1, "A"}, {0, 4, "B"}};

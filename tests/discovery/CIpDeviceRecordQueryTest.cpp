@@ -15,7 +15,7 @@ namespace {
 using test::BuildReply;
 using test::LoopbackPeer;
 using test::LoopbackWait;
-using test::ReplySpec;
+using test::ReplyFields;
 
 // A device on 127.0.0.1 listening on the discovery port, answering from a script.
 class QueryTest : public ::testing::Test {
@@ -46,7 +46,7 @@ class QueryTest : public ::testing::Test {
 
   LoopbackPeer device;
   LoopbackWait wait;
-  ReplySpec shape;
+  ReplyFields shape;
   bool answers = true;
   LoopbackPeer* stranger = nullptr;                       // also answers, from another address
   std::vector<uint8_t> noise = {0x01, 0x02, 0x03, 0x04};  // no reply magic

@@ -7,14 +7,14 @@ namespace discovery {
 namespace {
 
 using test::BuildReply;
-using test::ReplySpec;
+using test::ReplyFields;
 
 ReplyParseResult Parse(const std::vector<uint8_t>& bytes) {
   return ParseDiscoveryReply(bytes.data(), bytes.size());
 }
 
 TEST(DiscoveryReply, LayoutADerivesSerialFromHardwareAddress) {
-  const auto r = Parse(BuildReply(ReplySpec{}));
+  const auto r = Parse(BuildReply(ReplyFields{}));
   ASSERT_EQ(r.error, ReplyError::kNone);
   EXPECT_EQ(HardwareAddressText(r.reply.hardwareAddress), "00409D123456");
   EXPECT_EQ(r.reply.serialNumber, "1193046");
@@ -59,7 +59,7 @@ TEST(DiscoveryReply, LayoutAByteExactOffsets) {
 }
 
 TEST(DiscoveryReply, LayoutBUsesShiftedOffsetsAndSerialText) {
-  ReplySpec shape;
+  ReplyFields shape;
   shape.format = 3;
   shape.serialText = "ABCDEFGHIJKL";  // fills all 12 bytes, no terminator
   shape.ip = {172, 16, 0, 77};
@@ -83,9 +83,9 @@ TEST(DiscoveryReply, ErrorsTellWhatAndWhere) {
     ReplyError error;
     size_t offset;
   };
-  auto full = BuildReply(ReplySpec{});
+  auto full = BuildReply(ReplyFields{});
   std::vector<uint8_t> fixedPartMissingOne(full.begin(), full.begin() + 346);
-  ReplySpec b;
+  ReplyFields b;
   b.format = 3;
   auto fullB = BuildReply(b);
   std::vector<uint8_t> bCutAtA(fullB.begin(), fullB.begin() + 350);
@@ -117,7 +117,7 @@ TEST(DiscoveryReply, BadFormatKeepsTheFormatByte) {
 }
 
 TEST(DiscoveryReply, PortCountAboveSixKeepsSixSlots) {
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 200;
   shape.ports.clear();
   for (int i = 0; i < 8; ++i) shape.ports.push_back({0, 1, "P" + std::to_string(i + 1)});
@@ -129,7 +129,7 @@ TEST(DiscoveryReply, PortCountAboveSixKeepsSixSlots) {
 }
 
 TEST(DiscoveryReply, PortEntriesCutShortAreDropped) {
-  ReplySpec shape;
+  ReplyFields shape;
   shape.portCount = 4;
   shape.ports = {{0, 1, "A"}, {0, 1, "B"}, {0, 1, "C"}, {0, 1, "D"}};
   auto bytes = BuildReply(shape);
@@ -142,7 +142,7 @@ TEST(DiscoveryReply, PortEntriesCutShortAreDropped) {
 }
 
 TEST(DiscoveryReply, TextsWithoutTerminatorStopAtTheirField) {
-  ReplySpec shape;
+  ReplyFields shape;
   shape.productNumber = "12345678";  // 8 of 8 bytes
   shape.productType = std::string(20, 'T');
   shape.datecode = std::string(17, 'D');
@@ -191,7 +191,7 @@ TEST(DiscoveryReply, CommunityRoundTripForEveryKey) {
 }
 
 TEST(DiscoveryReply, DeviceIdAndMagic) {
-  const auto bytes = BuildReply(ReplySpec{});
+  const auto bytes = BuildReply(ReplyFields{});
   EXPECT_EQ(ReplyDeviceId(bytes.data(), bytes.size()), 0x123456u);
   EXPECT_EQ(ReplyDeviceId(bytes.data(), 60), 0x123456u);
   EXPECT_FALSE(ReplyDeviceId(bytes.data(), 59).has_value());

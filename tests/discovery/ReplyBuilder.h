@@ -12,7 +12,7 @@
 
 namespace discovery::test {
 
-struct ReplySpec {
+struct ReplyFields {
   uint8_t format = 1;
   std::string productNumber = "EPS1";
   std::string productType = "Device Server";
@@ -42,7 +42,7 @@ inline void PutText(std::vector<uint8_t>& out, size_t offset, size_t width,
   std::memcpy(out.data() + offset, text.data(), std::min(width, text.size()));
 }
 
-inline std::vector<uint8_t> BuildReply(const ReplySpec& s) {
+inline std::vector<uint8_t> BuildReply(const ReplyFields& s) {
   const bool b = s.format == 3;
   const size_t shift = b ? 10 : 0;
   const size_t entries = 347 + shift;

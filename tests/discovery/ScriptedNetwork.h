@@ -23,7 +23,7 @@
 namespace discovery::test {
 
 struct SimDevice {
-  ReplySpec shape;
+  ReplyFields shape;
   int firstRound = 1;             // the device answers requests from this round on
   std::set<int> lostInRounds;     // rounds whose reply is lost on the way
   std::set<int> droppedInRounds;  // rounds whose reply finds the receive queue full
@@ -40,13 +40,13 @@ struct SimDevice {
 inline SimDevice MakeDevice(uint32_t n) {
   SimDevice d;
   d.shape.hardware = {0x00,
-                     0x40,
-                     0x9D,
-                     static_cast<uint8_t>(n >> 16),
-                     static_cast<uint8_t>(n >> 8),
-                     static_cast<uint8_t>(n)};
+                      0x40,
+                      0x9D,
+                      static_cast<uint8_t>(n >> 16),
+                      static_cast<uint8_t>(n >> 8),
+                      static_cast<uint8_t>(n)};
   d.shape.ip = {10, static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
-               static_cast<uint8_t>(n)};
+                static_cast<uint8_t>(n)};
   d.shape.systemName = "DEV-" + std::to_string(n);
   return d;
 }
@@ -180,8 +180,8 @@ class ScriptedWait : public SearchWait {
  public:
   explicit ScriptedWait(ScriptedNetwork& net) : net_(net) {}
 
-  std::vector<int> waits;       // time-outs asked for
-  std::vector<unsigned> texts;  // progress texts
+  std::vector<int> waits;             // time-outs asked for
+  std::vector<unsigned> texts;        // progress texts
   std::vector<std::string> progress;  // progress texts made at run time
   int begins = 0, ends = 0, cancels = 0;
   // Called before each wait; returning true cancels it.

@@ -52,7 +52,7 @@ class ExtendedQueryTest : public ::testing::Test {
   CPleaseWaitDlg wait{true, clock};
   snmp::test::AgentPump pump{server, clock};
   SnmpExtendedQueryConfig config;
-  test::ReplySpec shape;
+  test::ReplyFields shape;
   uint16_t savedPort = 0;
 };
 

@@ -26,7 +26,7 @@
 namespace views {
 namespace {
 
-using discovery::test::ReplySpec;
+using discovery::test::ReplyFields;
 using test::Device;
 using test::Record;
 using test::ScriptedEngine;
@@ -59,9 +59,9 @@ class KestrelViewTest : public ::testing::Test {
     view.resize(600, 300);
   }
 
-  void Search(const std::vector<ReplySpec>& devices) {
+  void Search(const std::vector<ReplyFields>& devices) {
     store.Refresh();
-    for (const ReplySpec& device : devices) store.AddDevice(Record(device));
+    for (const ReplyFields& device : devices) store.AddDevice(Record(device));
     static_cast<ScriptedEngine*>(store.CurrentEngine())->Finish();
     store.OnSearchDone();
   }

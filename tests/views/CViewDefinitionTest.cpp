@@ -280,7 +280,7 @@ TEST_F(ViewDefinitionTest, FilterKeepsRowsMatchingAnyValue) {
   Put("FilterValue", "192.168.*,10.1.2.3");
   view.Load(kView);
   discovery::CIpDeviceRecord record(nullptr);
-  discovery::test::ReplySpec shape;
+  discovery::test::ReplyFields shape;
   shape.ip = {10, 1, 2, 3};
   auto reply = discovery::test::BuildReply(shape);
   record.FillFromReply(reply.data(), reply.size());

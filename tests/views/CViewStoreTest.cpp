@@ -17,7 +17,7 @@
 namespace views {
 namespace {
 
-using discovery::test::ReplySpec;
+using discovery::test::ReplyFields;
 using test::Device;
 using test::FakeDeviceList;
 using test::FakeStoreHost;
@@ -63,9 +63,9 @@ class ViewStoreTest : public ::testing::Test {
   ScriptedEngine& Engine() { return *static_cast<ScriptedEngine*>(store.CurrentEngine()); }
 
   // A refresh that finds these devices and ends.
-  void Search(const std::vector<ReplySpec>& devices) {
+  void Search(const std::vector<ReplyFields>& devices) {
     store.Refresh();
-    for (const ReplySpec& device : devices) store.AddDevice(Record(device));
+    for (const ReplyFields& device : devices) store.AddDevice(Record(device));
     Engine().Finish();
     store.OnSearchDone();
   }
@@ -329,7 +329,7 @@ TEST_F(ViewStoreTest, UnconfiguredViewListsOnlyUnconfiguredDevices) {
   settings.WriteString("General", "CurrentView", "Unconfigured Print Servers");
   OpenStore();
   store.SetPortMode(false);
-  ReplySpec fresh = Device(9, "fresh");
+  ReplyFields fresh = Device(9, "fresh");
   fresh.ip = {0, 0, 0, 0};
   Search({Device(1, "set up"), fresh});
   EXPECT_EQ(Names(), (std::vector<std::string>{"fresh"}));
@@ -360,8 +360,8 @@ TEST_F(ViewStoreTest, TiesStayInIndexOrderForTheFirstColumnsAndTurnForTheOthers)
   settings.WriteString(kLab, "Columns", "System Name,Serial #,Product Type");
   OpenStore();
   store.SetPortMode(false);
-  ReplySpec a = Device(1, "a");
-  ReplySpec b = Device(2, "b");
+  ReplyFields a = Device(1, "a");
+  ReplyFields b = Device(2, "b");
   a.format = b.format = 3;  // the layout that carries the serial number as text
   a.serialText = b.serialText = "SN7";
   Search({a, b});  // equal Serial # and Product Type
@@ -378,7 +378,7 @@ TEST_F(ViewStoreTest, TiesStayInIndexOrderForTheFirstColumnsAndTurnForTheOthers)
 TEST_F(ViewStoreTest, PerPortSortTakesEachRowsOwnPort) {
   OpenStore();
   store.SortBy("Port Name", true);
-  ReplySpec device = Device(1, "one", 3);
+  ReplyFields device = Device(1, "one", 3);
   device.ports = {{0, 1, "B"}, {0, 1, "C"}, {0, 1, "A"}};
   Search({device});
   EXPECT_EQ(list.ColumnTexts(3), (std::vector<std::string>{"C", "B", "A"}));
@@ -426,7 +426,7 @@ TEST_F(ViewStoreTest, FirstRowSelectedWhenTheDeviceIsGone) {
 
 TEST_F(ViewStoreTest, HighestLevelGoesToTheWindowOnlyWithAStatusColumn) {
   OpenStore();
-  ReplySpec updating = Device(2, "updating");
+  ReplyFields updating = Device(2, "updating");
   updating.generalStatus = "Entering Download Mode";
   Search({Device(1, "one"), updating});
   EXPECT_EQ(host.LastSent(CViewStore::kMsgStatusLevel), 1);

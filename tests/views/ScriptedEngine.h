@@ -45,7 +45,7 @@ class ScriptedEngine : public discovery::CDiscoveryEngine {
 // A record whose query answers with the next reply the test gave it.
 class ScriptedRecord : public discovery::CIpDeviceRecord {
  public:
-  explicit ScriptedRecord(const discovery::test::ReplySpec& spec, int* deleted = nullptr)
+  explicit ScriptedRecord(const discovery::test::ReplyFields& spec, int* deleted = nullptr)
       : CIpDeviceRecord(nullptr), deleted_(deleted) {
     const auto reply = discovery::test::BuildReply(spec);
     FillFromReply(reply.data(), reply.size());
@@ -71,8 +71,8 @@ class ScriptedRecord : public discovery::CIpDeviceRecord {
 };
 
 // A device with the given last address byte, name and port count.
-inline discovery::test::ReplySpec Device(uint8_t last, const std::string& name, int ports = 1) {
-  discovery::test::ReplySpec spec;
+inline discovery::test::ReplyFields Device(uint8_t last, const std::string& name, int ports = 1) {
+  discovery::test::ReplyFields spec;
   spec.ip = {10, 0, 0, last};
   spec.hardware = {0x00, 0x40, 0x9D, 0x00, 0x00, last};
   spec.systemName = name;
@@ -84,7 +84,7 @@ inline discovery::test::ReplySpec Device(uint8_t last, const std::string& name, 
   return spec;
 }
 
-inline std::unique_ptr<discovery::CDeviceRecord> Record(const discovery::test::ReplySpec& spec,
+inline std::unique_ptr<discovery::CDeviceRecord> Record(const discovery::test::ReplyFields& spec,
                                                         int* deleted = nullptr) {
   return std::make_unique<ScriptedRecord>(spec, deleted);
 }
