@@ -46,13 +46,14 @@ std::string CommErrorText(int code, const std::string& comName) {
 }  // namespace
 
 CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
-    : loop_(loop), clock_(clock), control_(*this) {
+    : loop_(loop), clock_(clock), control_(*this), controlServer_(loop) {
   wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   abortFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   decoded_.reserve(kReceiveChunk);
 }
 
 CVirtualPortDlg::~CVirtualPortDlg() {
+  controlServer_.Stop();
   CloseConnection();
   if (created_) {
     loop_.UnwatchFd(control_.EventFd());
@@ -137,9 +138,56 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
     created_ = false;
     return BRIDGE_NO_PORT;
   }
+  StartControlServer();
   if (observer_ != nullptr) observer_->PortCreated(comName_, control_.LinkPath());
   NotifyStatus(false, true, false);
   return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::StartControlServer() {
+  lineControl_.Configure(rfc2217_, line_.has_value());
+  // Beside the port's link, in the same private folder.
+  const std::string& link = control_.LinkPath();
+  const std::string path =
+      PortControlServer::SocketPath(link.substr(0, link.rfind('/')), control_.SlavePath());
+  const int error =
+      path.empty()
+          ? ENOTSUP
+          : controlServer_.Start(
+                path, [this](const control::Request& request) { return OnControlRequest(request); },
+                [this](const std::string& text) { model_.ControlNotice(text); });
+  // The port runs without it; applications then get the pty's own behaviour.
+  if (error != 0 && observer_ != nullptr) {
+    char text[256];
+    observer_->Notice(
+        comName_, std::string("control socket not made: ") + strerror_r(error, text, sizeof text));
+  }
+}
+
+control::Reply CVirtualPortDlg::OnControlRequest(const control::Request& request) {
+  switch (request.op) {
+    case control::Op::kSetLine:
+      // The application's tcsetattr came before its request: the rate and stop bits that the
+      // pty reports go to the server first, then the data size and parity.
+      control_.ProcessEvents();
+      model_.LineControlChanged(request.stopBits, request.parity, request.dataBits);
+      break;
+    case control::Op::kSetModem:
+      if ((request.mask & control::kDtr) != 0)
+        model_.DtrChanged((request.value & control::kDtr) != 0);
+      if ((request.mask & control::kRts) != 0)
+        model_.RtsChanged((request.value & control::kRts) != 0);
+      break;
+    case control::Op::kBreak:
+      model_.BreakChanged(request.breakOn);
+      break;
+    case control::Op::kGetModem:
+      break;
+  }
+  Frames frames;
+  const control::Reply reply = lineControl_.Handle(request, connected_, &frames);
+  SendFrames(frames);
+  return reply;
 }
 
 void CVirtualPortDlg::ReportCreationFailure() {
@@ -197,6 +245,7 @@ void CVirtualPortDlg::PortOpenedClosed(bool open) {
     if (connected_) AfterConnected();
   } else {
     CloseConnection();
+    lineControl_.ApplicationClosed();
     control_.ResetPort();
   }
 }
@@ -289,9 +338,12 @@ void CVirtualPortDlg::FinishOpen() {
 
 void CVirtualPortDlg::AfterConnected() {
   if (rfc2217_) {
+    lineControl_.ConnectionStarted();
     SendFrames(OptionOffers());
     // The application set its line while we were connecting; the server hears it now.
-    SendFrames(SettingsFrames(WithFixedLine(ObservableSettings(control_.Settings()), line_)));
+    SendFrames(SettingsFrames(WithFixedLine(
+        lineControl_.WithApplicationLine(ObservableSettings(control_.Settings())), line_)));
+    SendFrames(lineControl_.AfterConnected());
   }
   // Data written while connecting waited in the port; it gets no new event of its own.
   while (connected_) {
@@ -347,6 +399,7 @@ int CVirtualPortDlg::RemoveLocalPort() {
   if (connected_ || connecting_) CloseConnection();
   const int eventFd = control_.EventFd();
   if (!control_.RemovePort()) return BRIDGE_PORT_IN_USE;
+  controlServer_.Stop();
   loop_.UnwatchFd(eventFd);
   created_ = false;
   if (observer_ != nullptr) observer_->PortRemoved(comName_);
@@ -416,7 +469,8 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
         [this](std::span<const uint8_t> data) {
           decoded_.insert(decoded_.end(), data.begin(), data.end());
         },
-        [this](std::span<const uint8_t>, const std::string& logLine) {
+        [this](std::span<const uint8_t> command, const std::string& logLine) {
+          lineControl_.ServerCommand(command);
           model_.TelnetCommand(logLine);
         });
     const int code = DeliverBytes(decoded_.data(), static_cast<long>(decoded_.size()));
@@ -522,7 +576,11 @@ void CVirtualPortDlg::BaudRateChanged(long baud) {
   if (connected_ && rfc2217_ && baud > 0) {
     SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
     // Some servers reset the line with the rate: the fixed settings follow each one.
-    if (line_) SendFixedLine();
+    if (line_) {
+      SendFixedLine();
+    } else {
+      SendFrames(lineControl_.AfterBaudRate());
+    }
   }
 }
 

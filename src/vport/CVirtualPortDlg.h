@@ -27,6 +27,8 @@
 #include "vport/BridgeCodes.h"
 #include "vport/CVSPortAx.h"
 #include "vport/LineSettings.h"
+#include "vport/PortControlServer.h"
+#include "vport/PortLineControl.h"
 #include "vport/PortObserver.h"
 #include "vport/PortStatusModel.h"
 #include "vport/TelnetDecoder.h"
@@ -118,6 +120,10 @@ class CVirtualPortDlg : public VSPortEvents {
   const PortStatusModel& Model() const { return model_; }
   const CVSPortAx& Control() const { return control_; }
   const std::string& comName() const { return comName_; }
+  // The port's control socket (empty while it has none).
+  std::string ControlSocketPath() const {
+    return controlServer_.Running() ? controlServer_.Path() : std::string();
+  }
 
   // Receive thread: selects, receives and posts until stopReceive. Exit code 16 when stopped,
   // 0 after reporting a failed or closed connection.
@@ -134,6 +140,8 @@ class CVirtualPortDlg : public VSPortEvents {
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
   void SendFixedLine();  // the fixed line control frames (line_ set)
+  void StartControlServer();
+  control::Reply OnControlRequest(const control::Request& request);
   void SendFrame(const std::vector<uint8_t>& frame);
   int DeliverBytes(const uint8_t* data, long count);
   void WakeReceiver();
@@ -188,6 +196,8 @@ class CVirtualPortDlg : public VSPortEvents {
   bool created_ = false;
   int createError_ = 0;
   TelnetDecoder telnet_;
+  PortLineControl lineControl_;
+  PortControlServer controlServer_;  // after everything its handler uses
 };
 
 }  // namespace vport

@@ -40,6 +40,8 @@ class PortStatusModel {
   void PortReceived(std::int64_t remaining);    // logs "Port received ..."
   void SentToServer(std::int64_t count) { txBytes_ += count; }
   void TelnetCommand(const std::string& logLine) { LogWhenEnabled(logLine); }
+  // What the port's control socket refused, and why.
+  void ControlNotice(const std::string& logLine) { LogWhenEnabled(logLine); }
 
   // Events of the local port's control; they leave a line only while logging and open.
   void EventMaskChanged(std::uint32_t mask);

@@ -1,0 +1,151 @@
+#include "vport/PortControlMessage.h"
+
+namespace vport::control {
+
+namespace {
+
+constexpr std::uint8_t kMagic0 = 'P';
+constexpr std::uint8_t kMagic1 = 'C';
+constexpr std::uint8_t kReplyLinesKnown = 0x01;
+
+Message Header(Op op) {
+  Message m{};
+  m[0] = kMagic0;
+  m[1] = kMagic1;
+  m[2] = kVersion;
+  m[3] = static_cast<std::uint8_t>(op);
+  return m;
+}
+
+// The checks every message shares; on success the span holds exactly kMessageSize bytes.
+DecodeError CheckFrame(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kMessageSize) return DecodeError::kTruncated;
+  if (bytes.size() > kMessageSize) return DecodeError::kOversize;
+  if (bytes[0] != kMagic0 || bytes[1] != kMagic1) return DecodeError::kBadMagic;
+  if (bytes[2] != kVersion) return DecodeError::kBadVersion;
+  if (bytes[7] != 0) return DecodeError::kBadValue;
+  return DecodeError::kNone;
+}
+
+bool KnownOp(std::uint8_t op) {
+  return op >= static_cast<std::uint8_t>(Op::kSetLine) &&
+         op <= static_cast<std::uint8_t>(Op::kGetModem);
+}
+
+DecodeError CheckArguments(Op op, std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+  bool valid = false;
+  switch (op) {
+    case Op::kSetLine:
+      valid = a >= 5 && a <= 8 && b <= 4 && c <= 2;
+      break;
+    case Op::kSetModem:
+      valid = a != 0 && (a & ~kOutputLines) == 0 && (b & ~a) == 0 && c == 0;
+      break;
+    case Op::kBreak:
+      valid = a <= 1 && b == 0 && c == 0;
+      break;
+    case Op::kGetModem:
+      valid = a == 0 && b == 0 && c == 0;
+      break;
+  }
+  return valid ? DecodeError::kNone : DecodeError::kBadValue;
+}
+
+}  // namespace
+
+Message EncodeRequest(const Request& request) {
+  Message m = Header(request.op);
+  switch (request.op) {
+    case Op::kSetLine:
+      m[4] = request.dataBits;
+      m[5] = request.parity;
+      m[6] = request.stopBits;
+      break;
+    case Op::kSetModem:
+      m[4] = request.mask;
+      m[5] = request.value;
+      break;
+    case Op::kBreak:
+      m[4] = request.breakOn ? 1 : 0;
+      break;
+    case Op::kGetModem:
+      break;
+  }
+  return m;
+}
+
+DecodeError DecodeRequest(std::span<const std::uint8_t> bytes, Request* out) {
+  if (const DecodeError error = CheckFrame(bytes); error != DecodeError::kNone) return error;
+  if (!KnownOp(bytes[3])) return DecodeError::kBadOp;
+  const Op op = static_cast<Op>(bytes[3]);
+  if (const DecodeError error = CheckArguments(op, bytes[4], bytes[5], bytes[6]);
+      error != DecodeError::kNone) {
+    return error;
+  }
+  Request request;
+  request.op = op;
+  switch (op) {
+    case Op::kSetLine:
+      request.dataBits = bytes[4];
+      request.parity = bytes[5];
+      request.stopBits = bytes[6];
+      break;
+    case Op::kSetModem:
+      request.mask = bytes[4];
+      request.value = bytes[5];
+      break;
+    case Op::kBreak:
+      request.breakOn = bytes[4] == 1;
+      break;
+    case Op::kGetModem:
+      break;
+  }
+  *out = request;
+  return DecodeError::kNone;
+}
+
+Message EncodeReply(const Reply& reply) {
+  Message m = Header(reply.op);
+  m[4] = static_cast<std::uint8_t>(reply.status);
+  m[5] = reply.lines & kAllLines;
+  m[6] = reply.linesKnown ? kReplyLinesKnown : 0;
+  return m;
+}
+
+DecodeError DecodeReply(std::span<const std::uint8_t> bytes, Reply* out) {
+  if (const DecodeError error = CheckFrame(bytes); error != DecodeError::kNone) return error;
+  if (!KnownOp(bytes[3])) return DecodeError::kBadOp;
+  if (bytes[4] > static_cast<std::uint8_t>(Status::kRefused) || (bytes[5] & ~kAllLines) != 0 ||
+      (bytes[6] & ~kReplyLinesKnown) != 0) {
+    return DecodeError::kBadValue;
+  }
+  Reply reply;
+  reply.op = static_cast<Op>(bytes[3]);
+  reply.status = static_cast<Status>(bytes[4]);
+  reply.lines = bytes[5];
+  reply.linesKnown = bytes[6] == kReplyLinesKnown;
+  *out = reply;
+  return DecodeError::kNone;
+}
+
+const char* DecodeErrorText(DecodeError error) {
+  switch (error) {
+    case DecodeError::kNone:
+      return "valid";
+    case DecodeError::kTruncated:
+      return "truncated";
+    case DecodeError::kOversize:
+      return "oversize";
+    case DecodeError::kBadMagic:
+      return "not a control message";
+    case DecodeError::kBadVersion:
+      return "unknown version";
+    case DecodeError::kBadOp:
+      return "unknown operation";
+    case DecodeError::kBadValue:
+      return "value out of range";
+  }
+  return "invalid";
+}
+
+}  // namespace vport::control

@@ -1,0 +1,65 @@
+// A port's control socket: the preload library in a serial application asks the port's bridge
+// here for what a pty cannot carry (data size, parity, modem lines, break). A SOCK_SEQPACKET Unix
+// socket in the port folder, named after the port's pty (".pts7.ctl" for /dev/pts/7, so that the
+// library finds it from the descriptor the application holds), mode 0600 in a 0700 folder.
+//
+// Runs in the port thread's loop. Only connections of the allowed user (the program's own; the
+// peer's credentials are checked) are served, at most kMaxClients at a time. Each packet is one
+// request; one that does not decode is refused, logged through the notice callback, and its
+// connection closed. Nothing in a request is trusted beyond what the codec checked.
+#pragma once
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/MessageLoop.h"
+#include "vport/PortControlMessage.h"
+
+namespace vport {
+
+class PortControlServer {
+ public:
+  using Handler = std::function<control::Reply(const control::Request&)>;
+  using Notice = std::function<void(const std::string&)>;
+  static constexpr std::size_t kMaxClients = 8;
+
+  // The socket path of the pty slavePath ("/dev/pts/7") in folder; empty when slavePath is not a
+  // /dev/pts node.
+  static std::string SocketPath(const std::string& folder, const std::string& slavePath);
+
+  explicit PortControlServer(platform::MessageLoop& loop, uid_t allowedUid = geteuid());
+  ~PortControlServer();
+  PortControlServer(const PortControlServer&) = delete;
+  PortControlServer& operator=(const PortControlServer&) = delete;
+
+  // Listens at path. A socket left there by an earlier run is replaced; anything else there is
+  // not ours (EEXIST). Returns 0 or an errno value.
+  int Start(const std::string& path, Handler handler, Notice notice);
+  // Closes every connection and removes the socket (while it is still ours).
+  void Stop();
+  bool Running() const { return listenFd_ >= 0; }
+  std::size_t Clients() const { return clients_.size(); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  void OnAccept();
+  void OnClient(int fd, short revents);
+  void Drop(int fd);
+  void Tell(const std::string& text) const;
+
+  platform::MessageLoop& loop_;
+  const uid_t allowedUid_;
+  int listenFd_ = -1;
+  std::string path_;
+  ino_t inode_ = 0;  // of the socket we bound, so that Stop removes only ours
+  std::set<int> clients_;
+  Handler handler_;
+  Notice notice_;
+};
+
+}  // namespace vport

@@ -1,0 +1,136 @@
+// The bridge's side of the application's line requests: which RFC 2217 frames go out, and when.
+#include <gtest/gtest.h>
+
+#include "vport/PortLineControl.h"
+
+namespace vport {
+namespace {
+
+using control::Op;
+using control::Request;
+
+Request SetLine(std::uint8_t bits, std::uint8_t parity, std::uint8_t stop = 0) {
+  Request r;
+  r.op = Op::kSetLine;
+  r.dataBits = bits;
+  r.parity = parity;
+  r.stopBits = stop;
+  return r;
+}
+
+Request SetModem(std::uint8_t mask, std::uint8_t value) {
+  Request r;
+  r.op = Op::kSetModem;
+  r.mask = mask;
+  r.value = value;
+  return r;
+}
+
+Request Break(bool on) {
+  Request r;
+  r.op = Op::kBreak;
+  r.breakOn = on;
+  return r;
+}
+
+const Bytes kParityEven = {255, 250, 44, 3, 3, 255, 240};
+const Bytes kDataSeven = {255, 250, 44, 2, 7, 255, 240};
+
+TEST(PortLineControl, DataSizeAndParityGoOutWhenTheyChangeAndAfterEveryRate) {
+  PortLineControl line(true, false);
+  line.ConnectionStarted();
+  Frames frames;
+  EXPECT_EQ(line.Handle(SetLine(7, 2), true, &frames).status, control::Status::kOk);
+  EXPECT_EQ(frames, (Frames{kParityEven, kDataSeven}));
+  frames.clear();
+  line.Handle(SetLine(7, 2, 2), true, &frames);  // stop bits are the pty's business
+  EXPECT_TRUE(frames.empty());
+  EXPECT_EQ(line.AfterBaudRate(), (Frames{kParityEven, kDataSeven}));
+  line.Handle(SetLine(8, 0), true, &frames);
+  EXPECT_EQ(frames, (Frames{{255, 250, 44, 3, 1, 255, 240}, {255, 250, 44, 2, 8, 255, 240}}));
+}
+
+TEST(PortLineControl, NothingIsSentBeforeTheApplicationSetsItsLine) {
+  PortLineControl line(true, false);
+  EXPECT_TRUE(line.AfterBaudRate().empty());
+  EXPECT_TRUE(line.AfterConnected().empty());
+  ComPortSettings settings;
+  EXPECT_FALSE(line.WithApplicationLine(settings).parity.has_value());
+}
+
+TEST(PortLineControl, FixedLineSettingsWinOverTheApplications) {
+  PortLineControl line(true, true);
+  Frames frames;
+  EXPECT_EQ(line.Handle(SetLine(7, 2), true, &frames).status, control::Status::kOk);
+  EXPECT_TRUE(frames.empty());
+  EXPECT_TRUE(line.AfterBaudRate().empty());
+  EXPECT_FALSE(line.WithApplicationLine({}).wordLength.has_value());
+}
+
+TEST(PortLineControl, RawPortsSupportNothing) {
+  PortLineControl line(false, false);
+  Frames frames;
+  for (const Request& r : {SetLine(7, 2), SetModem(1, 0), Break(true)}) {
+    EXPECT_EQ(line.Handle(r, true, &frames).status, control::Status::kNotSupported);
+  }
+  EXPECT_TRUE(frames.empty());
+}
+
+TEST(PortLineControl, ModemLinesAndBreakBecomeSetControlFrames) {
+  PortLineControl line(true, false);
+  Frames frames;
+  line.Handle(SetModem(control::kDtr | control::kRts, control::kRts), true, &frames);
+  line.Handle(SetModem(control::kRts, 0), true, &frames);
+  line.Handle(SetModem(control::kDtr, control::kDtr), true, &frames);
+  line.Handle(Break(true), true, &frames);
+  line.Handle(Break(false), true, &frames);
+  EXPECT_EQ(frames, (Frames{{255, 250, 44, 5, 9, 255, 240},
+                            {255, 250, 44, 5, 11, 255, 240},
+                            {255, 250, 44, 5, 12, 255, 240},
+                            {255, 250, 44, 5, 8, 255, 240},
+                            {255, 250, 44, 5, 5, 255, 240},
+                            {255, 250, 44, 5, 6, 255, 240}}));
+}
+
+TEST(PortLineControl, WhatTheApplicationSetBeforeTheConnectionFollowsIt) {
+  PortLineControl line(true, false);
+  Frames frames;
+  line.Handle(SetLine(7, 2), false, &frames);
+  line.Handle(SetModem(control::kDtr, 0), false, &frames);
+  line.Handle(Break(true), false, &frames);  // a break is not kept
+  EXPECT_TRUE(frames.empty());
+  line.ConnectionStarted();
+  const ComPortSettings settings = line.WithApplicationLine({});
+  EXPECT_EQ(settings.parity, 2);
+  EXPECT_EQ(settings.wordLength, 7);
+  EXPECT_EQ(line.AfterConnected(), (Frames{{255, 250, 44, 5, 9, 255, 240}}));
+  // The server was told with the settings: the same line again sends nothing.
+  line.Handle(SetLine(7, 2), true, &frames);
+  EXPECT_TRUE(frames.empty());
+}
+
+TEST(PortLineControl, LinesComeFromTheApplicationAndTheServersNotification) {
+  PortLineControl line(true, false);
+  EXPECT_EQ(line.Lines(), control::kDtr | control::kRts);
+  EXPECT_FALSE(line.LinesKnown());
+  // NOTIFY-MODEMSTATE with CTS and CD (and a delta bit).
+  line.ServerCommand(Bytes{255, 250, 44, 107, 0x91, 255, 240});
+  EXPECT_TRUE(line.LinesKnown());
+  EXPECT_EQ(line.Lines(), control::kDtr | control::kRts | control::kCts | control::kCarrier);
+  // Other commands and short ones change nothing.
+  line.ServerCommand(Bytes{255, 250, 44, 106, 0xFF, 255, 240});
+  line.ServerCommand(Bytes{255, 250, 44, 107});
+  Frames frames;
+  line.Handle(SetModem(control::kDtr, 0), true, &frames);
+  const control::Reply reply = line.Handle(Request{}, true, &frames);
+  EXPECT_EQ(reply.lines, control::kRts | control::kCts | control::kCarrier);
+  EXPECT_TRUE(reply.linesKnown);
+  // A new connection forgets the server's lines; the application's close forgets its own.
+  line.ConnectionStarted();
+  EXPECT_FALSE(line.LinesKnown());
+  line.ApplicationClosed();
+  EXPECT_EQ(line.Lines(), control::kDtr | control::kRts);
+}
+
+}  // namespace
+}  // namespace vport
