@@ -451,22 +451,22 @@ void CViewStore::FillVirtualPorts(discovery::CDeviceRecord& record) const {
   }
 }
 
-void CViewStore::AddRows(int device) {
+void CViewStore::AddRows(int device, bool filter) {
   discovery::CDiscoveryEngine* engine = CurrentEngine();
   if (list_ == nullptr || engine == nullptr) return;
   discovery::CDeviceRecord* record = engine->GetDevice(device);
   if (record == nullptr) return;
   const int slots = portMode_ ? kMaxPortSlots : 1;
-  for (int slot = 0; slot < slots; ++slot) AddRow(*record, device, slot);
+  for (int slot = 0; slot < slots; ++slot) AddRow(*record, device, slot, filter);
 }
 
-bool CViewStore::AddRow(discovery::CDeviceRecord& record, int device, int slot) {
+bool CViewStore::AddRow(discovery::CDeviceRecord& record, int device, int slot, bool filter) {
   if (portMode_ && slot >= record.GetPortCount()) return false;
   // Every text of this row is taken after its own port is selected, so two rows of one device
   // show their own ports.
   record.SelectPort(portMode_ ? slot : -1);
-  if (!definition_.KeepsRow(record)) return false;
-  if (current_->Name() == kUnconfiguredView && record.IsConfigured()) return false;
+  if (filter && !definition_.KeepsRow(record)) return false;
+  if (filter && current_->Name() == kUnconfiguredView && record.IsConfigured()) return false;
   ListRow row;
   row.itemData = MakeItemData(device, slot);
   row.image = portMode_ ? record.GetLevel(slot + 1) : record.GetLevel(0) + 5;
@@ -546,6 +546,24 @@ int CViewStore::RefreshOne() {
   SortList();
   Reselect();
   return result;
+}
+
+bool CViewStore::FindAndSelect(const std::string& text) {
+  discovery::CDiscoveryEngine* engine = CurrentEngine();
+  if (list_ == nullptr || engine == nullptr) return false;
+  const int device = engine->FindOrQuery(text);
+  discovery::CDeviceRecord* record = device >= 0 ? engine->GetDevice(device) : nullptr;
+  if (record == nullptr) return false;
+  const uint32_t itemData = MakeItemData(device, 0);
+  if (list_->FindItemData(itemData) < 0) {
+    FillVirtualPorts(*record);
+    AddRows(device, false);
+  }
+  const int row = list_->FindItemData(itemData);
+  if (row < 0) return false;
+  list_->SelectRow(row);
+  RememberSelection();
+  return true;
 }
 
 discovery::CDeviceRecord* CViewStore::SelectedDevice(int* port) const {

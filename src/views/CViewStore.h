@@ -143,6 +143,10 @@ class CViewStore {
   // Queries the selected device again and redoes its rows in place. The query's result
   // (discovery::RecordResult), or -1 when no device is selected.
   int RefreshOne();
+  // The Search command: the device one of whose texts is text, else the device at that address
+  // (queried), gets its row selected; a device the display filter hides is listed all the same.
+  // False when no device was found.
+  bool FindAndSelect(const std::string& text);
   // Hooks to the customize sheet; true when the sheet was finished.
   bool CustomizeView(int page);
   CViewNode* NewView(CViewNode* parent, bool searchNow = true);
@@ -207,8 +211,8 @@ class CViewStore {
   bool LoadView(CViewNode* node);
   void RebuildRows();
   void SetupColumns();
-  void AddRows(int device);
-  bool AddRow(discovery::CDeviceRecord& record, int device, int slot);
+  void AddRows(int device, bool filter = true);
+  bool AddRow(discovery::CDeviceRecord& record, int device, int slot, bool filter);
   void FillVirtualPorts(discovery::CDeviceRecord& record) const;
   void RememberSelection();
   void Reselect();

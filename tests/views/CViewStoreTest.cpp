@@ -324,6 +324,24 @@ TEST_F(ViewStoreTest, FilterKeepsOnlyMatchingRows) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"mainlab", "x"}));
 }
 
+TEST_F(ViewStoreTest, FindAndSelectListsADeviceTheFilterHidesAndSelectsIt) {
+  settings.WriteString(kLab, "Filter", "System Name");
+  settings.WriteString(kLab, "FilterValue", "*lab");
+  OpenStore();
+  store.SetPortMode(false);
+  Search({Device(1, "mainlab"), Device(2, "office"), Device(3, "sidelab")});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"mainlab", "sidelab"}));
+  EXPECT_TRUE(store.FindAndSelect("sidelab"));
+  EXPECT_EQ(list.GetSelectedRow(), 1);
+  EXPECT_TRUE(store.FindAndSelect("10.0.0.2"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"mainlab", "sidelab", "office"}));
+  EXPECT_EQ(list.GetSelectedRow(), 2);
+  EXPECT_TRUE(store.FindAndSelect("office"));  // listed once only
+  EXPECT_EQ(list.GetRowCount(), 3);
+  EXPECT_FALSE(store.FindAndSelect("10.0.0.99"));
+  EXPECT_EQ(list.GetSelectedRow(), 2);
+}
+
 TEST_F(ViewStoreTest, UnconfiguredViewListsOnlyUnconfiguredDevices) {
   AddView("Views\\Unconfigured Print Servers", 6, 16);
   settings.WriteString("General", "CurrentView", "Unconfigured Print Servers");
