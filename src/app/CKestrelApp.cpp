@@ -1,9 +1,12 @@
 #include "app/CKestrelApp.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "app/LegacySettingsImporter.h"
 #include "platform/InstanceGuard.h"
+#include "platform/Launcher.h"
 #include "platform/Prompt.h"
 #include "platform/RegistryStore.h"
 #include "platform/RunningCopyClient.h"
@@ -99,7 +102,14 @@ void CKestrelApp::MoveStoredWindowToOrigin() {
 }
 
 bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
-  if (!AcquireInstanceGuard()) return false;  // a second copy ends silently
+  if (!AcquireInstanceGuard()) {
+    // A second copy ends silently; one asked for a new window ("/new", as Open in New Window
+    // asks) hands its arguments to the running copy, which opens the view in its own window.
+    CKestrelCommandLineInfo request;
+    request.Parse(arguments);
+    if (request.Has("new")) platform::CurrentLauncher().HandToRunningCopy(arguments);
+    return false;
+  }
   if (!ToolkitVersionSupported()) {
     GetPrompt().MessageBox(res::LoadString(kToolkitTooOldId), applicationName_, platform::MB_OK);
     return false;
@@ -163,7 +173,24 @@ unsigned CKestrelApp::MapHelpContext(unsigned context) {
 void CKestrelApp::WinHelp(unsigned context) {
   unsigned topic = MapHelpContext(context);
   std::string page = topic == 0 ? "index.html" : "topic" + std::to_string(topic) + ".html";
-  OpenHelpTopic("file://" + dataFolder_ + "help/" + page);
+  std::string path = dataFolder_ + "help/" + page;
+  // A topic without a page of its own opens the contents rather than a browser's error page.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) path = dataFolder_ + "help/index.html";
+  OpenHelpTopic(FileUrl(path));
+}
+
+std::string CKestrelApp::FileUrl(const std::string& path) {
+  // Each name of the path percent-encoded, so that blanks and '#' stay part of it.
+  std::string url = "file://";
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t slash = std::min(path.find('/', start), path.size());
+    url += platform::Launcher::PercentEncode(path.substr(start, slash - start));
+    if (slash < path.size()) url += '/';
+    start = slash + 1;
+  }
+  return url;
 }
 
 const std::string& CKestrelApp::LookUpBrand(const std::string& tag) {

@@ -42,9 +42,11 @@ class CKestrelApp {
   int ExitInstance();
   static constexpr int kExitSettingsUnreadable = 3;
 
-  // Help contexts above 100 open topic 5.
+  // Help contexts above 100 open topic 5; a topic without a page opens the contents.
   static unsigned MapHelpContext(unsigned context);
   void WinHelp(unsigned context);
+  // "file://" and the absolute path, each name percent-encoded.
+  static std::string FileUrl(const std::string& path);
 
   // Brand tag -> enterprise OID of the device reset: "Vantor" gives the vendor root, a tag of the
   // brand table its OID, any other tag keeps the last OID found.

@@ -12,6 +12,8 @@
 #include "app/BrandingInfo.h"
 #include "app/CKestrelApp.h"
 #include "app/OemBrandTable.h"
+#include "platform/Launcher.h"
+#include "platform/RecordingLauncher.h"
 #include "platform/RegistryStore.h"
 
 namespace {
@@ -154,6 +156,24 @@ TEST_F(StartupTest, SecondCopyEndsSilentlyBeforeAnythingElse) {
   EXPECT_FALSE(Value("General", "RunIndex"));
 }
 
+TEST_F(StartupTest, SecondCopyAskedForANewWindowHandsItsArgumentsToTheRunningCopy) {
+  platform::RecordingLauncher launcher;
+  platform::InstallLauncher(&launcher);
+  RecordingApp plain(store, programDir, windowsDir);
+  plain.guardFree = false;
+  EXPECT_FALSE(plain.InitInstance({"/v", "Lab"}));
+  EXPECT_TRUE(launcher.Calls().empty());
+  RecordingApp asked(store, programDir, windowsDir);
+  asked.guardFree = false;
+  EXPECT_FALSE(asked.InitInstance({"/new", "/v", "Lab; rm -rf ~"}));
+  platform::InstallLauncher(nullptr);
+  ASSERT_EQ(launcher.Calls().size(), 1u);
+  EXPECT_EQ(launcher.Calls()[0].what, "copy");
+  EXPECT_EQ(launcher.Calls()[0].args, (std::vector<std::string>{"/new", "/v", "Lab; rm -rf ~"}));
+  EXPECT_EQ(asked.steps, std::vector<std::string>{"guard"});
+  EXPECT_FALSE(Value("General", "RunIndex"));
+}
+
 TEST_F(StartupTest, OldToolkitShowsTheMessageAndEnds) {
   RecordingApp app(store, programDir, windowsDir);
   app.toolkitOk = false;
@@ -241,12 +261,22 @@ TEST_F(StartupTest, AppSettingsAndBrandTableAreLoaded) {
 }
 
 TEST_F(StartupTest, HelpOpensTheMappedTopicAndBrandLookupKeepsTheLastOid) {
+  std::filesystem::create_directories(programDir.Path() / "help");
+  for (const char* page : {"help/index.html", "help/topic5.html", "help/topic24.html"}) {
+    programDir.Write(page, "<html></html>");
+  }
   RecordingApp app(store, programDir, windowsDir);
   ASSERT_TRUE(app.InitInstance({}));
   app.WinHelp(24);
   EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/topic24.html");
   app.WinHelp(32811 + 0x10000);
   EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/topic5.html");
+  app.WinHelp(77);  // no page of its own
+  EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/index.html");
+  app.WinHelp(0);
+  EXPECT_EQ(app.helpUrl, "file://" + programDir.Folder() + "help/index.html");
+  EXPECT_EQ(app::CKestrelApp::FileUrl("/opt/My Tools/#1/help/index.html"),
+            "file:///opt/My%20Tools/%231/help/index.html");
   EXPECT_EQ(app.LookUpBrand("Vantor"), app::VendorEnterpriseRoot());
   EXPECT_EQ(app.LookUpBrand("Unknown"), app::VendorEnterpriseRoot());
   EXPECT_EQ(app.LookUpBrand("Corvane"), std::string(app::kOemEnterpriseRoot) + ".2.3.5");
@@ -268,6 +298,8 @@ TEST_F(StartupTest, InstalledProgramFindsHelpAndBrandingInItsDataFolder) {
   EXPECT_EQ(app.ApplicationName(), "Harbour");
   EXPECT_EQ(app::TheBranding().companyAvi, data + "anim.gif");
   EXPECT_EQ(Value("General", "Location")->text, app.program);
+  std::filesystem::create_directories(programDir.Path() / "usr/share/portolan/help");
+  programDir.Write("usr/share/portolan/help/topic24.html", "<html></html>");
   app.WinHelp(24);
   EXPECT_EQ(app.helpUrl, "file://" + data + "help/topic24.html");
 }
