@@ -1,17 +1,17 @@
 #include "app/CDesktopApp.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QLibraryInfo>
 #include <QMetaObject>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 #include <QVersionNumber>
 
+#include "app/AppCommandViews.h"
 #include "app/BrandingInfo.h"
 #include "app/CMainFrame.h"
+#include "app/DesktopAppCommands.h"
 #include "app/DesktopViews.h"
 #include "app/ErrorReporter.h"
 #include "discovery/DiscoveryErrors.h"
@@ -19,6 +19,7 @@
 #include "discovery/PleaseWaitDialog.h"
 #include "discovery/PleaseWaitWindow.h"
 #include "platform/GuiWaitPump.h"
+#include "platform/QtLauncher.h"
 #include "platform/QtPrompt.h"
 #include "platform/RunningCopyClient.h"
 #include "platform/RunningCopyServer.h"
@@ -37,8 +38,11 @@ constexpr int kPortCollectMs = 50;
 }  // namespace
 
 CDesktopApp::CDesktopApp(QApplication& qt)
-    : qt_(qt), prompt_(std::make_unique<platform::QtPrompt>()) {
+    : qt_(qt),
+      prompt_(std::make_unique<platform::QtPrompt>()),
+      launcher_(std::make_unique<platform::QtLauncher>()) {
   platform::InstallPrompt(prompt_.get());
+  platform::InstallLauncher(launcher_.get());
   discovery::SetErrorReporter(&ReportError);
   platform::InstallGuiWaitPump([] {
     if (QThread::currentThread() != QCoreApplication::instance()->thread()) return false;
@@ -51,6 +55,8 @@ CDesktopApp::~CDesktopApp() {
   // The searches stop before the window their engines post to goes; the store outlives the
   // panes that show it.
   if (views_) views_->Shutdown();
+  appCommands_.reset();
+  commandViews_.reset();
   waitDialog_.reset();
   discovery::PleaseWaitWindow().SetMainWindow(nullptr);
   portCollector_.reset();
@@ -60,6 +66,7 @@ CDesktopApp::~CDesktopApp() {
   views_.reset();
   platform::InstallGuiWaitPump(nullptr);
   discovery::SetErrorReporter(nullptr);
+  platform::InstallLauncher(nullptr);
   platform::InstallPrompt(nullptr);
 }
 
@@ -102,6 +109,19 @@ void CDesktopApp::AttachViewStore(int setAppIcon) {
   const bool skipFirstRefresh = CommandLine().Has("ns") || CommandLine().Has("NS") ||
                                 CommandLine().Has("Ns") || CommandLine().Has("nS");
   views_->Attach(setAppIcon, skipFirstRefresh);
+  RegisterAppCommands();
+}
+
+void CDesktopApp::RegisterAppCommands() {
+  AppCommandContext context;
+  context.caption = ApplicationName();
+  context.branding = TheBranding();
+  context.programPath = QCoreApplication::applicationFilePath().toStdString();
+  context.help = [this](unsigned helpContext) { WinHelp(helpContext); };
+  commandViews_ = DesktopAppCommands::ViewsOf(*views_, *frame_, *prompt_, ApplicationName());
+  appCommands_ = std::make_unique<DesktopAppCommands>(*frame_, *commandViews_, GetSettings(),
+                                                      *prompt_, std::move(context));
+  appCommands_->Register();
 }
 
 void CDesktopApp::ShutdownNetwork() {
@@ -133,9 +153,22 @@ bool CDesktopApp::CreateMainWindow() {
     QMetaObject::invokeMethod(
         frame, [frame] { frame->RestoreAndRaise(); }, Qt::QueuedConnection);
   });
+  // Another start's "/new /v NAME" (and Open in New Window) opens the view in this window.
+  runningCopyServer_->SetOpenViewCallback([this, frame](const std::string& name) {
+    QMetaObject::invokeMethod(
+        frame, [this, name] { OpenViewFromRunningCopy(name); }, Qt::QueuedConnection);
+  });
   runningCopyServer_->Start();
   frame->show();
   return true;
+}
+
+void CDesktopApp::OpenViewFromRunningCopy(const std::string& name) {
+  if (appCommands_) {
+    appCommands_->OpenViewHere(name);
+  } else if (frame_) {
+    frame_->RestoreAndRaise();  // the views are not there yet
+  }
 }
 
 void CDesktopApp::PostRefreshCommand() {
@@ -148,7 +181,7 @@ void CDesktopApp::HideMainWindow() {
 }
 
 void CDesktopApp::OpenHelpTopic(const std::string& url) {
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+  platform::CurrentLauncher().OpenUrl(url);
 }
 
 platform::Prompt& CDesktopApp::GetPrompt() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/CKestrelApp.h"
 
@@ -10,6 +11,7 @@ class QTimer;
 
 namespace platform {
 class Prompt;
+class QtLauncher;
 class RunningCopyServer;
 }  // namespace platform
 
@@ -23,7 +25,9 @@ class CVirtualPortTable;
 
 namespace app {
 
+class AppCommandViews;
 class CMainFrame;
+class DesktopAppCommands;
 class DesktopViews;
 
 class CDesktopApp : public CKestrelApp {
@@ -52,13 +56,19 @@ class CDesktopApp : public CKestrelApp {
   void ShutdownNetwork() override;
 
  private:
+  void RegisterAppCommands();
+  void OpenViewFromRunningCopy(const std::string& name);
+
   QApplication& qt_;
   std::unique_ptr<platform::Prompt> prompt_;
+  std::unique_ptr<platform::QtLauncher> launcher_;
   std::unique_ptr<vport::CVirtualPortTable> portTable_;
   // Takes the outcome of the stored ports as they come up, while the windows already run.
   std::unique_ptr<QTimer> portCollector_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<DesktopViews> views_;
+  std::unique_ptr<AppCommandViews> commandViews_;
+  std::unique_ptr<DesktopAppCommands> appCommands_;
   std::unique_ptr<discovery::PleaseWaitDialog> waitDialog_;
   std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
 };

@@ -62,7 +62,9 @@ const CommandText kCommands[] = {
     {cmd::kNetworkInformation, "&Network Information...", "", false},
     {cmd::kHttpSession, "&HTTP Session", "F3", false},
     {cmd::kOptions, "&Options...", "", false},
-    {cmd::kHelpIndex, "&Contents", "F1", false},
+    // F1 itself is the help key (57670); the menu only shows it beside Contents.
+    {cmd::kHelpIndex, "&Contents\tF1", "", false},
+    {cmd::kHelp, "Help", "F1", false},
     {cmd::kContextHelp, "Help on &Item", "Shift+F1", false},
     {cmd::kEmailSupport, "&E-Mail Support", "", false},
     {cmd::kAbout, "&About Portolan...", "", false},
@@ -75,7 +77,7 @@ const CommandText kCommands[] = {
 };
 
 QString PlainText(const char* menuText) {
-  return QString::fromUtf8(menuText).remove('&').remove("...");
+  return QString::fromUtf8(menuText).section('\t', 0, 0).remove('&').remove("...");
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ std::string CSearchDlg::Address() const {
 
 bool CSearchDlg::Run(QWidget* parent, std::string& address) {
   CSearchDlg dialog(parent);
+  dialog.address_->setText(QString::fromStdString(address));
   if (dialog.exec() != QDialog::Accepted) return false;
   address = dialog.Address();
   return true;

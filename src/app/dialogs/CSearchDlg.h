@@ -13,7 +13,8 @@ class CSearchDlg : public QDialog {
   explicit CSearchDlg(QWidget* parent = nullptr);
   std::string Address() const;
 
-  // Runs the dialog; on OK address takes what was typed (blanks around it dropped).
+  // Runs the dialog showing address; on OK address takes what was typed (blanks around it
+  // dropped).
   static bool Run(QWidget* parent, std::string& address);
 
  private:
