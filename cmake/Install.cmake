@@ -47,6 +47,9 @@ endfunction()
 
 # The programs.
 install(TARGETS portolanctl portolan-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The serial applications' preload library, in a folder of its own, and its wrapper.
+install(TARGETS portolan-serial LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/portolan)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/bin/portolan-serial-run DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET portolan)
   install(TARGETS portolan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
@@ -55,7 +58,7 @@ endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/res/help/ DESTINATION ${PORTOLAN_INSTALL_DATADIR}/help)
 
 # Manual pages.
-set(man_pages portolanctl.1 portolan-devsim.1)
+set(man_pages portolanctl.1 portolan-devsim.1 portolan-serial-run.1)
 if(TARGET portolan)
   list(APPEND man_pages portolan.1)
 endif()

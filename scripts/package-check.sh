@@ -35,9 +35,9 @@ check "file name is portolan_${version}_${arch}.deb" \
 # The file list, against what the source tree says must be in it.
 list=$(dpkg-deb --fsys-tarfile "$package" | tar -t | sed 's#^\./#/#')
 expected=(
-  /usr/bin/portolan /usr/bin/portolanctl /usr/bin/portolan-devsim
+  /usr/bin/portolan /usr/bin/portolanctl /usr/bin/portolan-devsim /usr/bin/portolan-serial-run
   /usr/share/man/man1/portolan.1.gz /usr/share/man/man1/portolanctl.1.gz
-  /usr/share/man/man1/portolan-devsim.1.gz
+  /usr/share/man/man1/portolan-devsim.1.gz /usr/share/man/man1/portolan-serial-run.1.gz
   /usr/share/bash-completion/completions/portolanctl
   /usr/lib/systemd/user/portolan-ports.service /usr/lib/systemd/system/portolan-ports@.service
   /usr/share/doc/portolan/copyright /usr/share/doc/portolan/changelog.gz
@@ -98,6 +98,10 @@ check "installed portolanctl --version runs from the scratch root" \
   grep -qxF "portolanctl $version" <(env -i PATH=/usr/bin:/bin "$scratch/root/usr/bin/portolanctl" --version)
 check "installed portolan-devsim --help runs from the scratch root" \
   "$scratch/root/usr/bin/portolan-devsim" --help
+# The serial wrapper finds its preload library in the package's own library folder.
+serial_library=$("$scratch/root/usr/bin/portolan-serial-run" --library 2>&1)
+check "installed portolan-serial-run finds libportolan-serial.so ($serial_library)" \
+  test -f "$serial_library" -a "${serial_library#"$scratch/root/usr/lib/"}" != "$serial_library"
 # The installed programs find their data folder relative to themselves: a Portolan.ini put in the
 # scratch root's share/portolan/ names the settings' registry key.
 printf '[General]\r\nCompanyReg=PackageCheck\r\n' >"$scratch/root/usr/share/portolan/Portolan.ini"

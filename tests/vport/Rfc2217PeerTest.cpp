@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "BridgeTestSupport.h"
+#include "Ser2netPeer.h"
 #include "TempPortDir.h"
 #include "platform/Prompt.h"
 #include "platform/ScriptedPrompt.h"
@@ -20,77 +21,18 @@
 namespace vport {
 namespace {
 
-bool HaveProgram(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-void Stop(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-bool WaitForPath(const std::string& path, int ms = 10000) {
-  for (int i = 0; i < ms / 20; ++i) {
-    if (access(path.c_str(), F_OK) == 0) return true;
-    usleep(20000);
-  }
-  return false;
-}
-
-uint16_t FreeLoopbackPort() {
-  test::LoopbackListener probe;
-  return probe.Port();
-}
-
 class Rfc2217Peer : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveProgram("ser2net") || !HaveProgram("socat"))
-      GTEST_SKIP() << "ser2net or socat missing";
+    if (!test::Ser2netPeer::Available()) GTEST_SKIP() << "ser2net or socat missing";
     platform::InstallPrompt(&prompt);
-    near_ = portDir.Path() + "/near";
-    far_ = portDir.Path() + "/far";
-    socat_ =
-        Spawn({"socat", "PTY,link=" + near_ + ",raw,echo=0", "PTY,link=" + far_ + ",raw,echo=0"});
-    ASSERT_TRUE(WaitForPath(near_) && WaitForPath(far_));
-    tcpPort_ = FreeLoopbackPort();
-    const std::string config = portDir.Path() + "/ser2net.yaml";
-    std::ofstream(config) << "connection: &bridge\n"
-                          << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << tcpPort_ << "\n"
-                          << "  connector: serialdev," << near_ << ",115200n81,local\n";
-    ser2net_ = Spawn({"ser2net", "-n", "-d", "-c", config});
-    // Ready once it accepts.
-    bool ready = false;
-    for (int i = 0; i < 250 && !ready; ++i) {
-      const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(tcpPort_);
-      ready = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-      close(s);
-      if (!ready) usleep(20000);
-    }
-    ASSERT_TRUE(ready) << "ser2net did not start";
-    usleep(100000);
+    ASSERT_TRUE(peer.Start(portDir.Path())) << "ser2net did not start";
+    near_ = peer.Near();
+    far_ = peer.Far();
+    tcpPort_ = peer.TcpPort();
   }
   void TearDown() override {
     port.reset();
-    Stop(ser2net_);
-    Stop(socat_);
     platform::InstallPrompt(nullptr);
   }
 
@@ -100,7 +42,7 @@ class Rfc2217Peer : public ::testing::Test {
   std::unique_ptr<CVirtualPortThread> port;
   std::string near_, far_;
   uint16_t tcpPort_ = 0;
-  pid_t socat_ = -1, ser2net_ = -1;
+  test::Ser2netPeer peer;  // after portDir: stopped before the folder goes
 };
 
 TEST_F(Rfc2217Peer, SettingsReachTheFarPortAndDataPassesBothWays) {

@@ -1,0 +1,375 @@
+// libportolan-serial.so: loaded into a serial application with LD_PRELOAD, it passes what a pty
+// cannot carry (data size, parity, DTR, RTS, break) to the bridge of a Portolan port, and answers
+// TIOCMGET from the lines the server reported.
+//
+// It recognises a port by its descriptor: the descriptor's node is /dev/pts/<N> and the port
+// folder holds the control socket .pts<N>.ctl of a bridge run by the same user. On any other
+// descriptor, and for every other call, it only hands the call on (dlsym RTLD_NEXT).
+//
+// Care taken because it runs inside the application's own calls, on any of its threads, maybe in
+// a signal handler: no allocation, no locks, no state but the looked-up functions (atomics), no
+// global constructor; errno is the application's; a bridge that does not answer within
+// kAnswerMs is skipped for that call, and the call then behaves as it would without the library.
+#include <dlfcn.h>
+#include <errno.h>
+#include <poll.h>
+#include <stdarg.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "vport/PortControlMessage.h"
+
+namespace {
+
+using namespace vport::control;
+
+constexpr int kAnswerMs = 200;
+constexpr int kDefaultBreakMs = 250;  // what tcsendbreak(fd, 0) gives on a serial port
+
+// A bounded text builder over a caller's buffer; a text that does not fit fails as a whole.
+class PathBuilder {
+ public:
+  PathBuilder(char* buffer, std::size_t capacity) : buffer_(buffer), capacity_(capacity) {
+    buffer_[0] = '\0';
+  }
+  PathBuilder& Add(const char* text) {
+    for (; text != nullptr && *text != '\0'; ++text) Put(*text);
+    return *this;
+  }
+  PathBuilder& AddNumber(unsigned long value) {
+    char digits[24];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value != 0 && n < 24);
+    while (n > 0) Put(digits[--n]);
+    return *this;
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  void Put(char c) {
+    if (!ok_ || length_ + 1 >= capacity_) {
+      ok_ = false;
+      return;
+    }
+    buffer_[length_++] = c;
+    buffer_[length_] = '\0';
+  }
+  char* buffer_;
+  std::size_t capacity_;
+  std::size_t length_ = 0;
+  bool ok_ = true;
+};
+
+// The control socket path of fd's port into path; false when fd is no pty slave.
+bool ControlPathOf(int fd, char* path, std::size_t capacity) {
+  char proc[48];
+  PathBuilder(proc, sizeof proc).Add("/proc/self/fd/").AddNumber(static_cast<unsigned>(fd));
+  char node[64];
+  const ssize_t n = readlink(proc, node, sizeof node - 1);
+  if (n <= 0) return false;
+  node[n] = '\0';
+  static constexpr char kPts[] = "/dev/pts/";
+  for (std::size_t i = 0; i + 1 < sizeof kPts; ++i) {
+    if (node[i] != kPts[i]) return false;
+  }
+  const char* number = node + sizeof kPts - 1;
+  if (*number == '\0') return false;
+  for (const char* c = number; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return false;
+  }
+  // The port folder, chosen as the bridge chooses it.
+  PathBuilder builder(path, capacity);
+  const char* dir = getenv("PORTOLAN_PORT_DIR");
+  const char* run = getenv("XDG_RUNTIME_DIR");
+  if (dir != nullptr && *dir != '\0') {
+    builder.Add(dir);
+  } else if (run != nullptr && *run != '\0') {
+    builder.Add(run).Add("/portolan");
+  } else {
+    builder.Add("/tmp/portolan-").AddNumber(getuid()).Add("/ports");
+  }
+  builder.Add("/.pts").Add(number).Add(".ctl");
+  return builder.Ok();
+}
+
+int MsSince(const timespec& start) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 +
+                          (now.tv_nsec - start.tv_nsec) / 1000000);
+}
+
+// One request to the bridge of fd's port. False when fd is not a port, or its bridge is gone,
+// is not the user's own, or did not answer in time.
+bool Ask(int fd, const Request& request, Reply* reply) {
+  char path[sizeof(sockaddr_un::sun_path)];
+  if (!ControlPathOf(fd, path, sizeof path)) return false;
+  const int s = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (s < 0) return false;
+  bool answered = false;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  for (std::size_t i = 0; path[i] != '\0'; ++i) address.sun_path[i] = path[i];
+  ucred peer{};
+  socklen_t peerSize = sizeof peer;
+  const Message message = EncodeRequest(request);
+  if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      getsockopt(s, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) == 0 && peer.uid == geteuid() &&
+      send(s, message.data(), message.size(), MSG_NOSIGNAL) ==
+          static_cast<ssize_t>(message.size())) {
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+      const int left = kAnswerMs - MsSince(start);
+      if (left <= 0) break;
+      pollfd p{s, POLLIN, 0};
+      const int ready = poll(&p, 1, left);
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) break;
+      std::uint8_t packet[kMessageSize + 1];
+      const ssize_t n = recv(s, packet, sizeof packet, MSG_DONTWAIT);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) {
+        answered = DecodeReply(std::span<const std::uint8_t>(packet, static_cast<std::size_t>(n)),
+                               reply) == DecodeError::kNone &&
+                   reply->op == request.op;
+      }
+      break;
+    }
+  }
+  close(s);
+  return answered;
+}
+
+// Ask, keeping the application's errno; true when the bridge took the request.
+bool Handled(int fd, const Request& request, Reply* reply = nullptr) {
+  const int saved = errno;
+  Reply local;
+  Reply* out = reply != nullptr ? reply : &local;
+  const bool ok = Ask(fd, request, out) && out->status == Status::kOk;
+  errno = saved;
+  return ok;
+}
+
+Request LineRequest(tcflag_t cflag) {
+  Request r;
+  r.op = Op::kSetLine;
+  switch (cflag & CSIZE) {
+    case CS5:
+      r.dataBits = 5;
+      break;
+    case CS6:
+      r.dataBits = 6;
+      break;
+    case CS7:
+      r.dataBits = 7;
+      break;
+    default:
+      r.dataBits = 8;
+      break;
+  }
+  if ((cflag & PARENB) == 0) {
+    r.parity = 0;
+  } else if ((cflag & CMSPAR) != 0) {
+    r.parity = (cflag & PARODD) != 0 ? 3 : 4;  // mark, space
+  } else {
+    r.parity = (cflag & PARODD) != 0 ? 1 : 2;  // odd, even
+  }
+  r.stopBits = (cflag & CSTOPB) != 0 ? 2 : 0;
+  return r;
+}
+
+Request ModemRequest(std::uint8_t mask, std::uint8_t value) {
+  Request r;
+  r.op = Op::kSetModem;
+  r.mask = mask;
+  r.value = value;
+  return r;
+}
+
+Request BreakRequest(bool on) {
+  Request r;
+  r.op = Op::kBreak;
+  r.breakOn = on;
+  return r;
+}
+
+std::uint8_t OutputLinesOf(int bits) {
+  return static_cast<std::uint8_t>(((bits & TIOCM_DTR) != 0 ? kDtr : 0) |
+                                   ((bits & TIOCM_RTS) != 0 ? kRts : 0));
+}
+
+int ModemBitsOf(std::uint8_t lines) {
+  int bits = 0;
+  if ((lines & kDtr) != 0) bits |= TIOCM_DTR;
+  if ((lines & kRts) != 0) bits |= TIOCM_RTS;
+  if ((lines & kCts) != 0) bits |= TIOCM_CTS;
+  if ((lines & kDsr) != 0) bits |= TIOCM_DSR;
+  if ((lines & kRing) != 0) bits |= TIOCM_RNG;
+  if ((lines & kCarrier) != 0) bits |= TIOCM_CD;
+  return bits;
+}
+
+void SleepMs(int ms) {
+  timespec left{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+// A break of ms on the server's line; true when the bridge took it.
+bool TimedBreak(int fd, int ms) {
+  if (!Handled(fd, BreakRequest(true))) return false;
+  const int saved = errno;
+  SleepMs(ms);
+  errno = saved;
+  Handled(fd, BreakRequest(false));
+  return true;
+}
+
+// The next definitions of the calls, found once; the atomics make that safe on any thread.
+template <typename F>
+F Next(std::atomic<void*>& slot, const char* name) {
+  void* f = slot.load(std::memory_order_acquire);
+  if (f == nullptr) {
+    f = dlsym(RTLD_NEXT, name);
+    slot.store(f, std::memory_order_release);
+  }
+  return reinterpret_cast<F>(f);
+}
+
+std::atomic<void*> nextIoctl{nullptr};
+std::atomic<void*> nextTcsetattr{nullptr};
+std::atomic<void*> nextTcsendbreak{nullptr};
+
+using IoctlFn = int (*)(int, unsigned long, ...);
+using TcsetattrFn = int (*)(int, int, const struct termios*);
+using TcsendbreakFn = int (*)(int, int);
+
+int NextIoctl(int fd, unsigned long request, void* arg) {
+  if (const auto f = Next<IoctlFn>(nextIoctl, "ioctl")) return f(fd, request, arg);
+  return static_cast<int>(syscall(SYS_ioctl, fd, request, arg));
+}
+
+// The kernel's termios2, for the numbers of TCSETS2 and its kin (its header clashes with glibc's).
+struct KernelTermios2 {
+  tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+  cc_t c_line;
+  cc_t c_cc[19];
+  speed_t c_ispeed, c_ospeed;
+};
+constexpr unsigned long kTcsets2 = _IOW('T', 0x2B, KernelTermios2);
+constexpr unsigned long kTcsetsw2 = _IOW('T', 0x2C, KernelTermios2);
+constexpr unsigned long kTcsetsf2 = _IOW('T', 0x2D, KernelTermios2);
+
+// The c_cflag of the kernel's termios (TCSETS*) and termios2 (TCSETS2*): the third word of both.
+tcflag_t KernelCflag(const void* arg) {
+  return static_cast<const tcflag_t*>(arg)[2];
+}
+
+int ModemIoctl(int fd, unsigned long request, int* bits) {
+  if (bits == nullptr) return NextIoctl(fd, request, bits);
+  Reply reply;
+  switch (request) {
+    case TIOCMGET:
+      if (Handled(fd, Request{}, &reply)) {
+        *bits = ModemBitsOf(reply.lines);
+        return 0;
+      }
+      break;
+    case TIOCMSET:
+      if (Handled(fd, ModemRequest(kOutputLines, OutputLinesOf(*bits)))) return 0;
+      break;
+    case TIOCMBIS:
+    case TIOCMBIC: {
+      const std::uint8_t mask = OutputLinesOf(*bits);
+      if (mask != 0 && Handled(fd, ModemRequest(mask, request == TIOCMBIS ? mask : 0))) return 0;
+      break;
+    }
+    default:
+      break;
+  }
+  return NextIoctl(fd, request, bits);
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) int tcsetattr(int fd, int action,
+                                                     const struct termios* t) noexcept {
+  const auto next = Next<TcsetattrFn>(nextTcsetattr, "tcsetattr");
+  if (next == nullptr) {
+    errno = ENOSYS;
+    return -1;
+  }
+  const int result = next(fd, action, t);
+  // The pty takes the rate and stop bits; the bridge hears the rest once the pty has them.
+  if (result == 0 && t != nullptr) Handled(fd, LineRequest(t->c_cflag));
+  return result;
+}
+
+__attribute__((visibility("default"))) int tcsendbreak(int fd, int duration) noexcept {
+  const auto next = Next<TcsendbreakFn>(nextTcsendbreak, "tcsendbreak");
+  const int result = next != nullptr ? next(fd, duration) : -1;
+  if (result != 0) return result;
+  // As glibc counts it: milliseconds in steps of 100, 0 for the default.
+  const int ms = duration <= 0 ? kDefaultBreakMs : (duration + 99) / 100 * 100;
+  TimedBreak(fd, ms);
+  return result;
+}
+
+__attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, ...) noexcept {
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  switch (request) {
+    case TIOCMGET:
+    case TIOCMSET:
+    case TIOCMBIS:
+    case TIOCMBIC:
+      return ModemIoctl(fd, request, static_cast<int*>(arg));
+    case TIOCSBRK:
+    case TIOCCBRK: {
+      const int result = NextIoctl(fd, request, arg);
+      return Handled(fd, BreakRequest(request == TIOCSBRK)) ? 0 : result;
+    }
+    case TCSBRK:
+    case TCSBRKP: {
+      const int result = NextIoctl(fd, request, arg);
+      const long value = reinterpret_cast<long>(arg);
+      // TCSBRK with a non-zero argument only drains (tcdrain); TCSBRKP counts tenths of seconds.
+      if (result != 0 || (request == TCSBRK && value != 0)) return result;
+      TimedBreak(fd,
+                 request == TCSBRKP && value > 0 ? static_cast<int>(value) * 100 : kDefaultBreakMs);
+      return result;
+    }
+    case TCSETS:
+    case TCSETSW:
+    case TCSETSF:
+    case kTcsets2:
+    case kTcsetsw2:
+    case kTcsetsf2: {
+      const int result = NextIoctl(fd, request, arg);
+      if (result == 0 && arg != nullptr) Handled(fd, LineRequest(KernelCflag(arg)));
+      return result;
+    }
+    default:
+      return NextIoctl(fd, request, arg);
+  }
+}
+
+}  // extern "C"

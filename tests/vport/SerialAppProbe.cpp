@@ -1,0 +1,141 @@
+// A small serial application for the preload tests: opens a port and runs the steps named on its
+// command line, printing one line per step ("<step> <result> <errno>", or the TIOCMGET bits).
+// Built without sanitizers, like the library it is run with.
+//
+// Steps: line:<bits><parity><stop>:<baud> (tcsetattr), ioline:... (ioctl TCSETS), dtr:0|1, rts:0|1
+// (TIOCMBIC/TIOCMBIS), mset:<hex> (TIOCMSET), mget (TIOCMGET), break (tcsendbreak 0),
+// sbrk/cbrk (TIOCSBRK/TIOCCBRK), read1 (one byte), pause (waits for a line on stdin).
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+speed_t Speed(long baud) {
+  switch (baud) {
+    case 1200:
+      return B1200;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    default:
+      return B115200;
+  }
+}
+
+// "7E1" -> c_cflag bits over base.
+tcflag_t LineCflag(tcflag_t base, const char* spec) {
+  tcflag_t c = base & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+  static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+  if (spec[0] >= '5' && spec[0] <= '8') c |= sizes[spec[0] - '5'];
+  switch (spec[1]) {
+    case 'O':
+      c |= PARENB | PARODD;
+      break;
+    case 'E':
+      c |= PARENB;
+      break;
+    case 'M':
+      c |= PARENB | PARODD | CMSPAR;
+      break;
+    case 'S':
+      c |= PARENB | CMSPAR;
+      break;
+    default:
+      break;
+  }
+  if (spec[2] == '2') c |= CSTOPB;
+  return c;
+}
+
+void Report(const char* step, int result) {
+  printf("%s %d %d\n", step, result, result == 0 ? 0 : errno);
+  fflush(stdout);
+}
+
+int SetLine(int fd, const char* arg, bool throughIoctl) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return -1;
+  t.c_cflag = LineCflag(t.c_cflag, arg);
+  const char* colon = strchr(arg, ':');
+  const speed_t speed = Speed(colon ? atol(colon + 1) : 115200);
+  cfsetispeed(&t, speed);
+  cfsetospeed(&t, speed);
+  if (!throughIoctl) return tcsetattr(fd, TCSANOW, &t);
+  // The kernel's own termios (TCSETS): glibc's without the speeds, and 19 control characters.
+  struct {
+    tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+  } k{};
+  k.c_iflag = t.c_iflag;
+  k.c_oflag = t.c_oflag;
+  k.c_cflag = t.c_cflag;
+  k.c_lflag = t.c_lflag;
+  memcpy(k.c_cc, t.c_cc, sizeof k.c_cc);
+  return ioctl(fd, TCSETS, &k);
+}
+
+int Step(int fd, const char* step) {
+  int bits = 0;
+  if (strncmp(step, "line:", 5) == 0) return SetLine(fd, step + 5, false);
+  if (strncmp(step, "ioline:", 7) == 0) return SetLine(fd, step + 7, true);
+  if (strncmp(step, "dtr:", 4) == 0 || strncmp(step, "rts:", 4) == 0) {
+    bits = step[0] == 'd' ? TIOCM_DTR : TIOCM_RTS;
+    return ioctl(fd, step[4] == '1' ? TIOCMBIS : TIOCMBIC, &bits);
+  }
+  if (strncmp(step, "mset:", 5) == 0) {
+    bits = static_cast<int>(strtol(step + 5, nullptr, 16));
+    return ioctl(fd, TIOCMSET, &bits);
+  }
+  if (strcmp(step, "mget") == 0) {
+    const int result = ioctl(fd, TIOCMGET, &bits);
+    if (result == 0) {
+      printf("mget bits %x\n", static_cast<unsigned>(bits));
+      fflush(stdout);
+      return 1;  // reported
+    }
+    return result;
+  }
+  if (strcmp(step, "break") == 0) return tcsendbreak(fd, 0);
+  if (strcmp(step, "sbrk") == 0) return ioctl(fd, TIOCSBRK, 0);
+  if (strcmp(step, "cbrk") == 0) return ioctl(fd, TIOCCBRK, 0);
+  if (strcmp(step, "read1") == 0) {
+    char c = 0;
+    return read(fd, &c, 1) == 1 ? 0 : -1;
+  }
+  if (strcmp(step, "pause") == 0) {
+    printf("paused\n");
+    fflush(stdout);
+    char line[16];
+    return fgets(line, sizeof line, stdin) != nullptr ? 0 : -1;
+  }
+  errno = EINVAL;
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: serial-app-probe PORT STEP...\n");
+    return 2;
+  }
+  const int fd = open(argv[1], O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    perror(argv[1]);
+    return 1;
+  }
+  for (int i = 2; i < argc; ++i) {
+    const int result = Step(fd, argv[i]);
+    if (result != 1) Report(argv[i], result);
+  }
+  close(fd);
+  return 0;
+}

@@ -1,0 +1,213 @@
+// A serial application run with libportolan-serial.so: on a Portolan port its data size, parity,
+// DTR, RTS and breaks reach the server as RFC 2217 frames (byte for byte, at a capturing server),
+// and TIOCMGET reports the lines the server announced; on any other pty, and with the bridge gone
+// or hung, every call behaves as without the library.
+//
+// The application is tests/vport/SerialAppProbe.cpp, run as a child process. It and the library
+// are built without sanitizers: a preloaded library loads before a sanitizer runtime, which that
+// runtime refuses, so the sanitizer build of the test could not be the application itself.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BridgeTestSupport.h"
+#include "PreloadProbe.h"
+#include "TempPortDir.h"
+#include "platform/Prompt.h"
+#include "platform/ScriptedPrompt.h"
+#include "vport/CVirtualPortThread.h"
+#include "vport/PortFlags.h"
+
+namespace vport {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Bytes SetControl(uint8_t v) {
+  return {255, 250, 44, 5, v, 255, 240};
+}
+
+using test::Preload;
+using test::Probe;
+
+class SerialPreload : public ::testing::Test {
+ protected:
+  SerialPreload() { platform::InstallPrompt(&prompt); }
+  ~SerialPreload() override {
+    port.reset();
+    platform::InstallPrompt(nullptr);
+  }
+  void StartPort(uint16_t tcpPort, uint32_t flags) {
+    port = std::make_unique<CVirtualPortThread>();
+    port->SetStartValues("127.0.0.1", std::to_string(tcpPort), "COM44", flags);
+    port->SetObserver(&observer);
+    port->SetBusy();
+    port->Resume();
+    port->WaitWhileBusy();
+    ASSERT_TRUE(port->PortExists());
+  }
+  test::TempPortDir portDir;
+  platform::ScriptedPrompt prompt;
+  test::RecordingObserver observer;
+  std::unique_ptr<CVirtualPortThread> port;
+};
+
+TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteForByte) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), PORTFLAG_RFC2217);
+  Probe app({portDir.Entry("COM44"), "pause", "line:7E1:1200", "dtr:0", "rts:0", "dtr:1", "rts:1",
+             "mset:0", "break", "sbrk", "cbrk", "ioline:7E2:1200", "read1", "mget"},
+            Preload::kLibrary);
+  EXPECT_EQ(app.Line(), "paused");
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM44 Open"));
+  // The probe opened the port without setting it: the primed 115200 8N1 with RTS/CTS.
+  const Bytes opening = Join({{255, 251, 0, 255, 251, 44},
+                              {255, 250, 44, 1, 0, 1, 194, 0, 255, 240},
+                              {255, 250, 44, 4, 1, 255, 240},
+                              SetControl(3)});
+  EXPECT_EQ(test::ReadExactly(peer, opening.size()), opening);
+  app.Continue();
+  EXPECT_EQ(app.Line(), "pause 0 0");
+
+  const Bytes expected = Join({
+      {255, 250, 44, 1, 0, 0, 4, 176, 255, 240},  // 1200 baud, from the pty
+      {255, 250, 44, 3, 3, 255, 240},             // even parity, from the library
+      {255, 250, 44, 2, 7, 255, 240},             // 7 data bits
+      SetControl(9),
+      SetControl(12),
+      SetControl(8),
+      SetControl(11),  // DTR, RTS off and on
+      SetControl(9),
+      SetControl(12),  // TIOCMSET 0: both off
+      SetControl(5),
+      SetControl(6),  // tcsendbreak
+      SetControl(5),
+      SetControl(6),                   // TIOCSBRK, TIOCCBRK
+      {255, 250, 44, 4, 2, 255, 240},  // two stop bits through TCSETS, from the pty; 7E unchanged
+  });
+  EXPECT_EQ(test::ReadExactly(peer, expected.size()), expected);
+  for (const char* step : {"line:7E1:1200", "dtr:0", "rts:0", "dtr:1", "rts:1", "mset:0", "break",
+                           "sbrk", "cbrk", "ioline:7E2:1200"}) {
+    EXPECT_EQ(app.Line(), std::string(step) + " 0 0");
+  }
+  // The server announces CTS and DSR, then a byte that tells the probe to look.
+  const uint8_t notify[] = {255, 250, 44, 107, 0x30, 255, 240, 'n'};
+  ASSERT_TRUE(test::WriteAll(peer, notify, sizeof notify));
+  EXPECT_EQ(app.Line(), "read1 0 0");
+  // DTR and RTS as TIOCMSET 0 left them, CTS and DSR from the server.
+  char bits[16];
+  std::snprintf(bits, sizeof bits, "%x", static_cast<unsigned>(TIOCM_CTS | TIOCM_DSR));
+  EXPECT_EQ(app.Line(), std::string("mget bits ") + bits);
+  EXPECT_EQ(app.Wait(), 0);
+  close(peer);
+}
+
+TEST_F(SerialPreload, ARawPortIsLeftToThePty) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), 0);
+  Probe app({portDir.Entry("COM44"), "line:7E1:1200", "dtr:0", "mget", "sbrk"}, Preload::kLibrary);
+  const auto lines = app.AllLines();
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"line:7E1:1200 0 0", "dtr:0 -1 " + std::to_string(ENOTTY),
+                                      "mget -1 " + std::to_string(ENOTTY), "sbrk 0 0"}));
+}
+
+// A pty pair of the test's own, outside any port.
+struct PlainPty {
+  PlainPty() {
+    char name[64];
+    openpty(&master, &slave, name, nullptr, nullptr);
+    path = name;
+  }
+  ~PlainPty() {
+    close(master);
+    close(slave);
+  }
+  int master = -1, slave = -1;
+  std::string path;
+};
+
+const std::vector<std::string> kSteps = {"line:7E1:1200", "dtr:0", "rts:1",
+                                         "mset:6",        "mget",  "break",
+                                         "sbrk",          "cbrk",  "ioline:8N2:9600"};
+
+TEST_F(SerialPreload, AnotherPtyBehavesAsWithoutTheLibrary) {
+  PlainPty pty;
+  std::vector<std::string> args{pty.path};
+  args.insert(args.end(), kSteps.begin(), kSteps.end());
+  const auto without = Probe(args, Preload::kNone).AllLines();
+  ASSERT_EQ(without.size(), kSteps.size());
+  EXPECT_EQ(Probe(args, Preload::kLibrary).AllLines(), without);
+  termios t{};
+  tcgetattr(pty.slave, &t);
+  EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+  EXPECT_TRUE(t.c_cflag & CSTOPB);
+}
+
+TEST_F(SerialPreload, ABridgeThatIsGoneOrDoesNotAnswerIsSkipped) {
+  PlainPty pty;
+  const std::string number = pty.path.substr(pty.path.rfind('/') + 1);
+  const std::string socketPath = portDir.Entry(".pts" + number + ".ctl");
+  std::vector<std::string> args{pty.path};
+  args.insert(args.end(), kSteps.begin(), kSteps.end());
+  const auto without = Probe(args, Preload::kNone).AllLines();
+
+  // A socket nobody listens on: the bridge is gone.
+  const int s = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(Probe(args, Preload::kLibrary).AllLines(), without);
+
+  // Listening but never answering: a hung bridge; each call gives up after its short wait.
+  ASSERT_EQ(listen(s, 16), 0);
+  EXPECT_EQ(Probe(args, Preload::kLibrary).AllLines(), without);
+  close(s);
+}
+
+TEST(SerialPreloadWrapper, AddsTheLibraryAfterTheCallersPreloadsAndExplainsItself) {
+  const std::string library = test::kLibrary;
+  auto run = [](const std::string& command) {
+    std::string out;
+    if (FILE* f = popen(command.c_str(), "r")) {
+      char buffer[4096];
+      while (fgets(buffer, sizeof buffer, f) != nullptr) out += buffer;
+      pclose(f);
+    }
+    return out;
+  };
+  const std::string real = run("readlink -f " + library);
+  EXPECT_EQ(run(test::kWrapper + " --library"), real);
+  // printenv prints LD_PRELOAD as the program sees it (the dynamic linker reports the missing
+  // first library on stderr and goes on).
+  EXPECT_EQ(run("LD_PRELOAD=/nonexistent/first.so " + test::kWrapper +
+                " printenv LD_PRELOAD 2>/dev/null"),
+            "/nonexistent/first.so:" + real);
+  EXPECT_EQ(run("env -u LD_PRELOAD " + test::kWrapper + " printenv LD_PRELOAD"), real);
+  EXPECT_NE(run(test::kWrapper + " --help").find("Usage: portolan-serial-run PROGRAM"),
+            std::string::npos);
+  EXPECT_NE(std::system((test::kWrapper + " >/dev/null 2>&1").c_str()), 0);
+  EXPECT_NE(std::system((test::kWrapper + " --bogus >/dev/null 2>&1").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace vport
