@@ -166,6 +166,9 @@ DesktopAppCommands::DesktopAppCommands(CMainFrame& frame, AppCommandViews& views
       settings_(settings),
       prompt_(prompt),
       context_(std::move(context)) {
+  pendingTimer_.setSingleShot(true);
+  pendingTimer_.setInterval(kPendingViewMs);
+  QObject::connect(&pendingTimer_, &QTimer::timeout, [this] { OpenPendingView(); });
   if (context_.files == nullptr) {
     ownFiles_ = std::make_unique<platform::QtFileChooser>();
     context_.files = ownFiles_.get();
@@ -324,8 +327,26 @@ void DesktopAppCommands::OpenInNewWindow() {
 
 void DesktopAppCommands::OpenViewHere(const std::string& viewName) {
   frame_.RestoreAndRaise();
+  if (QApplication::activeModalWidget() != nullptr) {
+    // A dialog of this window is open (it may be about the current view): the view opens once
+    // the dialog has closed. A later request replaces one still waiting.
+    pendingView_ = viewName;
+    pendingTimer_.start();
+    return;
+  }
   views_.OpenView(viewName);
   frame_.UpdateCommandStates();
+}
+
+void DesktopAppCommands::OpenPendingView() {
+  if (!pendingView_) return;
+  if (QApplication::activeModalWidget() != nullptr) {
+    pendingTimer_.start();
+    return;
+  }
+  const std::string name = *pendingView_;
+  pendingView_.reset();
+  OpenViewHere(name);
 }
 
 }  // namespace app

@@ -5,8 +5,10 @@
 // src/app/dialogs.
 #pragma once
 
+#include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/BrandingInfo.h"
@@ -41,6 +43,8 @@ class DesktopAppCommands {
  public:
   // The help context of the main window: above 100, so it opens the general topic.
   static constexpr unsigned kFrameHelpContext = 0x20080;
+  // How often a view asked for while a dialog is open looks again whether it may open.
+  static constexpr int kPendingViewMs = 200;
 
   DesktopAppCommands(CMainFrame& frame, AppCommandViews& views, Settings& settings,
                      platform::Prompt& prompt, AppCommandContext context);
@@ -69,6 +73,7 @@ class DesktopAppCommands {
   void StartupOptions();
   void About();
   void OpenInNewWindow();
+  void OpenPendingView();
   void ReportError(int code) const;
   platform::Launcher& Launcher() const;
 
@@ -78,6 +83,8 @@ class DesktopAppCommands {
   platform::Prompt& prompt_;
   AppCommandContext context_;
   std::unique_ptr<platform::FileChooser> ownFiles_;
+  std::optional<std::string> pendingView_;  // asked for while a dialog was open
+  QTimer pendingTimer_;
 };
 
 }  // namespace app

@@ -13,6 +13,7 @@
 #include "../cli/ProcessRunner.h"
 #include "TempDir.h"
 #include "platform/RegistryStore.h"
+#include "platform/RunningCopyClient.h"
 
 namespace {
 
@@ -80,6 +81,27 @@ class DesktopStart : public ::testing::Test {
   bool WaitForRunIndex(uint32_t expected) {
     for (int i = 0; i < 300; ++i) {
       if (RunIndex() == expected) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  bool WaitForRunningCopy() const {
+    for (int i = 0; i < 300; ++i) {
+      if (platform::RunningCopyClient::QueryRunningCopy(500, runtime.Folder() + "portolan.sock")) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  bool WaitForCurrentView(const std::string& name) const {
+    for (int i = 0; i < 300; ++i) {
+      platform::RegistryStore store(config.Folder() + "registry.reg");
+      auto value =
+          store.GetValue("HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\General", "CurrentView");
+      if (value && value->text == name) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -153,3 +175,24 @@ TEST_F(DesktopStart, StoredPortsComeBackAtStartAndGoAtExit) {
 }
 
 }  // namespace
+
+TEST_F(DesktopStart, NewWindowAskedOfASecondCopyOpensTheViewInTheRunningOne) {
+  {
+    platform::RegistryStore store(config.Folder() + "registry.reg");
+    const std::string views = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\Views\\";
+    for (const std::string view : {"All Print Servers", "Lab"}) {
+      store.SetDword(views + view, "Type", 6);
+      store.SetDword(views + view, "Icons", 16);
+      store.SetString(views + view, "Columns", "System Name,IP Address");
+    }
+    store.SetString("HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\General", "CurrentView",
+                    "All Print Servers");
+  }
+  pid_t first = Start({"/ns"});  // no first search
+  ASSERT_TRUE(WaitForRunningCopy());
+  pid_t second = Start({"/new", "/v", "Lab"});
+  EXPECT_EQ(WaitExit(second), 0);
+  EXPECT_TRUE(WaitForCurrentView("Lab"));
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(WaitExit(first), 0);
+}

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -127,6 +128,14 @@ void SetText(QDialog& dialog, const char* id, const std::string& text) {
 std::string TextOf(QDialog& dialog, const char* id) {
   auto* edit = dialog.findChild<QLineEdit*>(id);
   return edit != nullptr ? edit->text().toStdString() : "(none)";
+}
+
+// Runs the event loop until done() holds (or about ten seconds have gone by).
+void RunEventsUntil(const std::function<bool()>& done) {
+  for (int turn = 0; turn < 2000 && !done(); ++turn) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 std::string ReadFile(const std::string& path) {
@@ -588,11 +597,26 @@ TEST_F(AppCommandsWindowTest, OpenInNewWindowHandsTheViewToTheRunningCopyAsAnArg
   EXPECT_EQ(launcher.Calls()[0].args,
             (std::vector<std::string>{"/new", "/v", "Lab \"A\"; /v Other"}));
   EXPECT_EQ(views_.treeReselects, 1);  // the tree goes back to the current view at once
-  for (int turn = 0; turn < 1000 && views_.opened.empty(); ++turn) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
+  RunEventsUntil([this] { return !views_.opened.empty(); });
   EXPECT_EQ(views_.opened, std::vector<std::string>{"Lab \"A\"; /v Other"});
   EXPECT_EQ(Stops(), 1);
+}
+
+TEST_F(AppCommandsWindowTest, AViewAskedForWhileADialogIsOpenOpensWhenItCloses) {
+  app::DesktopAppCommands& commands = Commands();
+  DialogScript script;
+  std::vector<std::string> openedDuringDialog;
+  script.Then([&](QDialog& dialog) {
+    commands.OpenViewHere("First");
+    commands.OpenViewHere("Lab");  // the later request wins
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    openedDuringDialog = views_.opened;
+    dialog.accept();
+  });
+  EXPECT_TRUE(Run(cmd::kAbout));
+  EXPECT_TRUE(openedDuringDialog.empty());
+  RunEventsUntil([this] { return !views_.opened.empty(); });
+  EXPECT_EQ(views_.opened, std::vector<std::string>{"Lab"});
 }
 
 TEST_F(AppCommandsWindowTest, OpenInNewWindowOpensHereWhenNoCopyTakesIt) {
