@@ -8,6 +8,7 @@ void AddVirtualPortForm::Open() {
     rfc2217 = false;
     autoStart = false;
     strictBaud = false;
+    line.reset();
   }
 }
 
@@ -36,6 +37,7 @@ VirtualPortAdvancedForm AddVirtualPortForm::AdvancedForm() const {
   form.rfc2217 = rfc2217;
   form.strictBaud = strictBaud;
   form.readOnly = comNumber >= 0;
+  form.lineText = line ? line->Text() : std::string();
   return form;
 }
 
@@ -43,6 +45,7 @@ void AddVirtualPortForm::AdvancedClosed(const VirtualPortAdvancedForm& form, boo
   if (!Adding() || !ok) return;
   rfc2217 = form.rfc2217;
   strictBaud = form.strictBaud;
+  line = form.Line();
 }
 
 }  // namespace vport

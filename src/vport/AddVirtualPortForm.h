@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "vport/ComNumberSet.h"
+#include "vport/LineSettings.h"
 #include "vport/VirtualPortAdvancedForm.h"
 
 namespace vport {
@@ -26,7 +28,8 @@ class AddVirtualPortForm {
   bool strictBaud = false;
   bool rfc2217 = false;
   bool autoStart = false;
-  ComNumberSet available;  // the numbers that may be offered
+  std::optional<LineSettings> line;  // fixed line settings, from the Advanced dialog
+  ComNumberSet available;            // the numbers that may be offered
 
   // The dialog opens: the existing port joins the list, and adding starts with every option off.
   void Open();

@@ -2,9 +2,13 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/Prompt.h"
 #include "ui/DialogButtons.h"
 
 namespace vport {
@@ -26,6 +30,20 @@ CVirtualPortAdvancedDlg::CVirtualPortAdvancedDlg(VirtualPortAdvancedForm& form,
   strictBaud_->setEnabled(form.BoxesEnabled());
   layout->addWidget(rfc2217_);
   layout->addWidget(strictBaud_);
+  // Data size, parity and stop bits the device needs, whatever the application sets.
+  auto* lineRow = new QFormLayout();
+  line_ = new QLineEdit(QString::fromStdString(form.lineText), this);
+  line_->setObjectName("LineSettings");
+  line_->setPlaceholderText("as the application sets it");
+  line_->setToolTip(QString("Fixed data bits, parity and stop bits for the device, e.g. 7E1 (%1)")
+                        .arg(LineSettings::AcceptedForms()));
+  line_->setAccessibleName("Line settings");
+  line_->setMaxLength(8);
+  line_->setReadOnly(!form.BoxesEnabled());
+  auto* lineLabel = new QLabel("&Line settings:", this);
+  lineLabel->setBuddy(line_);
+  lineRow->addRow(lineLabel, line_);
+  layout->addLayout(lineRow);
 
   QDialogButtonBox* buttons = ui::DialogButtons::Make(this);
   QPushButton* helpButton =
@@ -37,7 +55,14 @@ CVirtualPortAdvancedDlg::CVirtualPortAdvancedDlg(VirtualPortAdvancedForm& form,
 }
 
 void CVirtualPortAdvancedDlg::accept() {
-  form_.Accept(rfc2217_->isChecked(), strictBaud_->isChecked());
+  const std::string line = line_->text().toStdString();
+  if (!form_.Accept(rfc2217_->isChecked(), strictBaud_->isChecked(), line)) {
+    platform::CurrentPrompt().MessageBox(VirtualPortAdvancedForm::LineErrorText(line),
+                                         windowTitle().toStdString(), platform::MB_OK);
+    line_->setFocus();
+    line_->selectAll();
+    return;
+  }
   QDialog::accept();
 }
 

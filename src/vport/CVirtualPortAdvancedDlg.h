@@ -7,12 +7,14 @@
 #include "vport/VirtualPortAdvancedForm.h"
 
 class QCheckBox;
+class QLineEdit;
 
 namespace vport {
 
 class CVirtualPortAdvancedDlg : public QDialog {
  public:
-  // help opens a help topic by number. On OK the form takes the boxes (when they could change).
+  // help opens a help topic by number. On OK the form takes the boxes and the line settings (when
+  // they could change); line settings that are not valid are explained and the dialog stays open.
   CVirtualPortAdvancedDlg(VirtualPortAdvancedForm& form, std::function<void(unsigned)> help,
                           QWidget* parent = nullptr);
 
@@ -22,6 +24,7 @@ class CVirtualPortAdvancedDlg : public QDialog {
   VirtualPortAdvancedForm& form_;
   QCheckBox* rfc2217_ = nullptr;
   QCheckBox* strictBaud_ = nullptr;
+  QLineEdit* line_ = nullptr;  // the fixed line settings
 };
 
 }  // namespace vport

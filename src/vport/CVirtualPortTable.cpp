@@ -213,6 +213,13 @@ int CVirtualPortTable::GetPortInfo(int comNumber, std::string& comName, std::str
   return 0;
 }
 
+std::optional<LineSettings> CVirtualPortTable::GetPortLineSettings(int comNumber) const {
+  if (!InRange(comNumber)) return std::nullopt;
+  const VirtualPortRecord& record = records_[Index(comNumber)];
+  if (record.state != PORT_SLOT_DEFINED) return std::nullopt;
+  return record.line;
+}
+
 int32_t CVirtualPortTable::GetSlotState(int comNumber) const {
   if (!InRange(comNumber)) return PORT_SLOT_INVALID;
   return records_[Index(comNumber)].state;

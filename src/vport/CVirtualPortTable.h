@@ -54,6 +54,8 @@ class CVirtualPortTable {
   int GetPortInfo(int comNumber, std::string& comName, std::string& hwAddr, int32_t& devPort,
                   uint32_t& flags, std::string& tcpPort) const;
   int32_t GetSlotState(int comNumber) const;
+  // The fixed line settings a defined port runs with (none for other slots).
+  std::optional<LineSettings> GetPortLineSettings(int comNumber) const;
   void ShowPortStatus(int comNumber);
   void SavePort(int comNumber);
   bool LoadPort(int comNumber, std::string& hwAddr, std::string& ipAddr, std::string& tcpPort,

@@ -88,6 +88,7 @@ VirtualPortCommands::Result VirtualPortCommands::CreateOrDelete(
       form.rfc2217 = (flags & PORTFLAG_RFC2217) != 0;
       form.autoStart = (flags & PORTFLAG_AUTOSTART) != 0;
       form.strictBaud = (flags & PORTFLAG_STRICTBAUD) != 0;
+      form.line = table_->GetPortLineSettings(existing);
     }
   }
   if (!dialogs_.RunAddDialog(form)) return Result::kCancelled;
@@ -101,7 +102,7 @@ VirtualPortCommands::Result VirtualPortCommands::Add(const SelectedDevicePort& d
   // Waits for the port to come up, so that only a port that exists is stored; a port that could
   // not be made was reported by its own thread.
   if (table_->CreatePort(form.comNumber, device.hwAddr, device.devPort, device.ipAddr, tcpPort,
-                         flags, true) != 0) {
+                         flags, true, form.line) != 0) {
     Tell("Unable to create virtual port");
     return Result::kFailed;
   }

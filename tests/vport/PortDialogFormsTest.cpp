@@ -66,6 +66,49 @@ TEST(AddVirtualPortForm, AdvancedChoicesCountOnlyWhenAddingAndConfirmed) {
   EXPECT_TRUE(form.strictBaud);
 }
 
+TEST(VirtualPortAdvancedForm, LineSettingsAreValidatedAndKeptInTheirStoredForm) {
+  VirtualPortAdvancedForm form;
+  form.readOnly = false;
+  EXPECT_TRUE(form.Accept(true, false, " 7e1 "));
+  EXPECT_EQ(form.lineText, "7E1");
+  ASSERT_TRUE(form.Line().has_value());
+  EXPECT_EQ(form.Line()->dataBits, 7);
+  // Not a setting: refused, and nothing of the dialog is taken.
+  for (const char* bad : {"9N1", "7X1", "8N3", "7E1x", "E71"}) {
+    EXPECT_FALSE(form.Accept(false, true, bad)) << bad;
+    EXPECT_TRUE(form.rfc2217) << bad;
+    EXPECT_FALSE(form.strictBaud) << bad;
+    EXPECT_EQ(form.lineText, "7E1") << bad;
+  }
+  EXPECT_EQ(
+      VirtualPortAdvancedForm::LineErrorText(" 9N1 ").rfind("\"9N1\" is not a line setting", 0),
+      0u);
+  // Empty or blank: the application's own settings again.
+  EXPECT_TRUE(form.Accept(true, false, "  "));
+  EXPECT_EQ(form.lineText, "");
+  EXPECT_FALSE(form.Line().has_value());
+  // Read-only: whatever is entered, nothing changes and OK closes.
+  form.readOnly = true;
+  EXPECT_TRUE(form.Accept(false, true, "junk"));
+  EXPECT_TRUE(form.rfc2217);
+}
+
+TEST(AddVirtualPortForm, TheAdvancedDialogsLineSettingsCountOnlyWhenAddingAndConfirmed) {
+  AddVirtualPortForm form;
+  form.line = LineSettings::Parse("8N2");  // left from an earlier run of the dialog
+  form.Open();
+  EXPECT_FALSE(form.line.has_value());
+  VirtualPortAdvancedForm advanced = form.AdvancedForm();
+  EXPECT_EQ(advanced.lineText, "");
+  ASSERT_TRUE(advanced.Accept(true, false, "7o2"));
+  form.AdvancedClosed(advanced, false);  // Cancel
+  EXPECT_FALSE(form.line.has_value());
+  form.AdvancedClosed(advanced, true);
+  ASSERT_TRUE(form.line.has_value());
+  EXPECT_EQ(form.line->Text(), "7O2");
+  EXPECT_EQ(form.AdvancedForm().lineText, "7O2");  // shown again when the dialog reopens
+}
+
 TEST(AddVirtualPortForm, DeletingShowsTheExistingPortOnly) {
   AddVirtualPortForm form;
   form.comNumber = 7;

@@ -142,6 +142,33 @@ TEST_F(PortWindowsTest, AddDialogInDeletingModeLeavesOnlyDeleteCancelHelpAndAdva
   EXPECT_TRUE(advanced.strictBaud);  // read-only: nothing read back
 }
 
+TEST_F(PortWindowsTest, AdvancedDialogTakesValidLineSettingsAndExplainsOthers) {
+  platform::ScriptedPrompt boxes;
+  platform::InstallPrompt(&boxes);
+  VirtualPortAdvancedForm advanced;
+  advanced.readOnly = false;
+  CVirtualPortAdvancedDlg dialog(advanced, {});
+  auto* line = Child<QLineEdit>(&dialog, "LineSettings");
+  EXPECT_EQ(line->accessibleName(), "Line settings");
+  EXPECT_FALSE(line->isReadOnly());
+  line->setText("7Q1");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);  // still open
+  ASSERT_EQ(boxes.Records().size(), 1u);
+  EXPECT_EQ(boxes.Records()[0].text.rfind("\"7Q1\" is not a line setting", 0), 0u);
+  EXPECT_EQ(advanced.lineText, "");
+  line->setText("7e1");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(advanced.lineText, "7E1");
+  platform::InstallPrompt(nullptr);
+
+  advanced.readOnly = true;
+  CVirtualPortAdvancedDlg shown(advanced, {});
+  EXPECT_EQ(Child<QLineEdit>(&shown, "LineSettings")->text(), "7E1");
+  EXPECT_TRUE(Child<QLineEdit>(&shown, "LineSettings")->isReadOnly());
+}
+
 TEST_F(PortWindowsTest, DeleteDialogListsTheDefinedPorts) {
   DeleteVirtualPortForm form;
   form.available.Set(9);

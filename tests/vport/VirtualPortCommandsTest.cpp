@@ -223,6 +223,31 @@ TEST_F(CommandsTest, CancelChangesNothing) {
   EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(CommandsTest, LineSettingsOfTheAdvancedDialogGoWithThePortAndItsRecord) {
+  dialogs.add = [](AddVirtualPortForm& form) {
+    VirtualPortAdvancedForm advanced = form.AdvancedForm();
+    EXPECT_TRUE(advanced.Accept(true, false, "7E1"));
+    form.AdvancedClosed(advanced, true);
+    form.Accept(0, true);
+    return true;
+  };
+  auto commands = Commands();
+  EXPECT_EQ(commands.CreateOrDelete(Device(1)), VirtualPortCommands::Result::kAdded);
+  const int n = table->FindPort(kHw, 1);
+  ASSERT_GT(n, 0);
+  ASSERT_TRUE(table->GetPortLineSettings(n).has_value());
+  EXPECT_EQ(table->GetPortLineSettings(n)->Text(), "7E1");
+  EXPECT_NE(SettingsFile().find("\"LineSettings\"=\"7E1\""), std::string::npos);
+  // The command on the bound port shows them, read-only.
+  dialogs.add = [](AddVirtualPortForm& form) {
+    const VirtualPortAdvancedForm advanced = form.AdvancedForm();
+    EXPECT_TRUE(advanced.readOnly);
+    EXPECT_EQ(advanced.lineText, "7E1");
+    return false;
+  };
+  EXPECT_EQ(commands.CreateOrDelete(Device(1)), VirtualPortCommands::Result::kCancelled);
+}
+
 TEST_F(CommandsTest, CommandOnABoundPortOpensTheDialogToDeleteIt) {
   ASSERT_EQ(table->CreatePort(4, kHw, 1, "127.0.0.1", "9201", PORTFLAG_RFC2217 | PORTFLAG_AUTOSTART,
                               true),
