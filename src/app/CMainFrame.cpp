@@ -74,6 +74,9 @@ const CommandText kCommands[] = {
     {cmd::kUnused9, "Unused function 9", "Ctrl+Alt+I", false},
     {cmd::kNextPane, "Next Pane", "Tab", false},
     {cmd::kTrayOpen, "&Open", "", false},
+    // Reachable from the menus here, though the toolbar and accelerators leave them out.
+    {cmd::kSaveIpList, "Sa&ve IP List...", "", false},
+    {cmd::kSetupUnlisted, "Setup &Unlisted IP Server...", "", false},
 };
 
 QString PlainText(const char* menuText) {
@@ -149,7 +152,7 @@ void CMainFrame::BuildMenu() {
     }
   };
   QMenu* file = bar->addMenu(tr("&File"));
-  add(file, {cmd::kExit});
+  add(file, {cmd::kSaveIpList, 0, cmd::kExit});
   QMenu* ports = bar->addMenu(tr("&Ports"));
   add(ports, {cmd::kVirtualPort, cmd::kConnectionStatus, cmd::kDeletePortByNumber});
   QMenu* view = bar->addMenu(tr("&View"));
@@ -163,6 +166,7 @@ void CMainFrame::BuildMenu() {
   add(tools, {cmd::kSearch, cmd::kNetworkInformation, cmd::kHttpSession, 0, cmd::kOptions});
   QMenu* help = bar->addMenu(tr("&Help"));
   add(help, {cmd::kHelpIndex, cmd::kEmailSupport, 0, cmd::kAbout});
+  tools->insertAction(actions_[cmd::kNetworkInformation], actions_[cmd::kSetupUnlisted]);
   for (QMenu* menu : {file, ports, view, bars, tools, help}) {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   }

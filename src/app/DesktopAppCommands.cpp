@@ -275,7 +275,7 @@ void DesktopAppCommands::SetupUnlistedServer() {
 
 bool DesktopAppCommands::RunUnlistedDialog(UnlistedServerForm& form) {
   // OK sends the request; the dialog comes back, as it was typed, until it went out.
-  while (CUnlistedServerDlg::Run(&frame_, form)) {
+  while (CUnlistedServerDlg::Run(&frame_, form, context_.caption)) {
     const int sent = views_.SendSetAddress(form);
     if (sent == discovery::kSetAddressOk) return true;
     if (sent == discovery::kSetAddressSocketFailed) continue;  // reported by the socket layer

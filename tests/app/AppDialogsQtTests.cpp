@@ -12,6 +12,7 @@
 #include "app/dialogs/CStartupOptionsDlg.h"
 #include "app/dialogs/CUnlistedServerDlg.h"
 #include "platform/RecordingLauncher.h"
+#include "platform/ScriptedPrompt.h"
 #include "ui/CStaticLink.h"
 
 namespace app {
@@ -80,6 +81,39 @@ TEST_F(AppDialogsTest, UnlistedServerDialogKeepsWhatWasTyped) {
   EXPECT_EQ(read.ipAddress, "10.0.0.10");
   EXPECT_EQ(read.sendAddress, "10.0.0.255");
   EXPECT_FALSE(read.multicast);
+}
+
+TEST_F(AppDialogsTest, UnlistedServerDialogOpensShortAndNextProposesTheSubnetsBroadcast) {
+  platform::ScriptedPrompt prompt;
+  CUnlistedServerDlg dialog(UnlistedServerForm{}, nullptr, &prompt, "Portolan Pro");
+  auto* sendTo = dialog.findChild<QLineEdit*>("1034");
+  auto* next = dialog.findChild<QPushButton*>("1036");
+  auto* multicast = dialog.findChild<QCheckBox*>("1039");
+  EXPECT_FALSE(sendTo->isVisibleTo(&dialog));
+  EXPECT_FALSE(dialog.findChild<QPushButton*>("1")->isVisibleTo(&dialog));  // no OK yet
+  EXPECT_EQ(dialog.findChild<QLineEdit*>("1032")->maxLength(), 8);
+  dialog.findChild<QLineEdit*>("1033")->setText("10.1.2");
+  next->click();
+  ASSERT_EQ(prompt.Count(), 1u);
+  EXPECT_EQ(prompt.Records()[0].text, "The IP address is invalid.");
+  EXPECT_EQ(prompt.Records()[0].caption, "Portolan Pro");
+  EXPECT_FALSE(sendTo->isVisibleTo(&dialog));
+
+  dialog.findChild<QLineEdit*>("1033")->setText("10.1.2.3");
+  next->click();
+  EXPECT_TRUE(sendTo->isVisibleTo(&dialog));
+  EXPECT_FALSE(next->isVisibleTo(&dialog));
+  EXPECT_TRUE(dialog.findChild<QPushButton*>("1")->isVisibleTo(&dialog));
+  EXPECT_EQ(sendTo->text(), "10.1.2.255");
+  sendTo->setText("10.1.255.255");
+  multicast->setChecked(true);
+  EXPECT_EQ(sendTo->text(), "multicast");
+  EXPECT_FALSE(sendTo->isEnabled());
+  EXPECT_EQ(dialog.Form().sendAddress, "10.1.255.255");  // kept behind "multicast"
+  EXPECT_TRUE(dialog.Form().multicast);
+  multicast->setChecked(false);
+  EXPECT_EQ(sendTo->text(), "10.1.255.255");
+  EXPECT_EQ(prompt.Count(), 1u);
 }
 
 TEST_F(AppDialogsTest, StartupOptionsDialogShowsAndReadsBothBoxes) {

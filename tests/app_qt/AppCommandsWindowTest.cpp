@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -284,6 +287,20 @@ TEST_F(AppCommandsWindowTest, EveryAcceleratorRunsItsCommandAndNoKeyRunsTwo) {
   // The menu shows F1 beside Contents, which the toolbar and tray name plainly.
   EXPECT_TRUE(frame_->Action(cmd::kHelpIndex)->text().endsWith("\tF1"));
   EXPECT_EQ(frame_->Action(cmd::kHelpIndex)->toolTip(), "Contents");
+}
+
+TEST_F(AppCommandsWindowTest, SaveIpListAndTheUnlistedServerAreReachableFromTheMenus) {
+  std::map<QString, QList<QAction*>> menus;
+  for (QAction* title : frame_->menuBar()->actions())
+    menus[title->text()] = title->menu()->actions();
+  EXPECT_EQ(menus["&File"].value(0), frame_->Action(cmd::kSaveIpList));
+  EXPECT_EQ(menus["&File"].last(), frame_->Action(cmd::kExit));
+  EXPECT_EQ(menus["&Tools"].value(0), frame_->Action(cmd::kSearch));
+  EXPECT_EQ(menus["&Tools"].value(1), frame_->Action(cmd::kSetupUnlisted));
+  Commands();
+  frame_->UpdateCommandStates();
+  EXPECT_TRUE(frame_->Action(cmd::kSaveIpList)->isEnabled());
+  EXPECT_TRUE(frame_->Action(cmd::kSetupUnlisted)->isEnabled());
 }
 
 TEST_F(AppCommandsWindowTest, HelpKeysOpenTheFramesTopicAndContentsTheContents) {

@@ -17,6 +17,7 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
   auto* label = new QLabel("Enter an IP Address to find:", this);
   address_ = new QLineEdit(this);
   address_->setObjectName("1031");
+  address_->setMaxLength(kAddressLength);
   address_->setAccessibleName("IP Address to find");
   label->setBuddy(address_);
   layout->addWidget(label);

@@ -10,6 +10,8 @@ namespace app {
 
 class CSearchDlg : public QDialog {
  public:
+  static constexpr int kAddressLength = 15;  // a dotted IPv4 address at most
+
   explicit CSearchDlg(QWidget* parent = nullptr);
   std::string Address() const;
 
