@@ -13,7 +13,6 @@
 #include "app/LaunchCommands.h"
 #include "app/PlaceholderCommands.h"
 #include "app/Settings.h"
-#include "app/StartupOptionsForm.h"
 #include "app/ViewAvailability.h"
 #include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/CSearchDlg.h"
@@ -301,11 +300,11 @@ void DesktopAppCommands::SaveIpList() {
 
 void DesktopAppCommands::StartupOptions() {
   frame_.Controller().StopSearch();
-  StartupOptionsForm form;
-  form.Load(settings_);
-  CStartupOptionsDlg dialog(form, &frame_);
-  if (dialog.exec() != QDialog::Accepted) return;
-  if (dialog.Form().Save(settings_, context_.programPath)) return;
+  using Result = CStartupOptionsDlg::Result;
+  if (CStartupOptionsDlg::Run(&frame_, settings_, context_.programPath) !=
+      Result::kEntryNotChanged) {
+    return;
+  }
   // Nothing may pass for saved that was not: the flag is kept, the autostart entry was not.
   prompt_.MessageBox("The autostart entry could not be changed.", context_.caption,
                      platform::MB_OK | platform::MB_ICONEXCLAMATION);

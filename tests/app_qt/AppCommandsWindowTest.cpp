@@ -497,16 +497,25 @@ void Check(QDialog& dialog, const char* id, bool on) {
   box->setChecked(on);
 }
 
+// Sets both boxes of the start-up options and ends the dialog with OK or Cancel.
+DialogScript::Step StartupBoxes(bool startWithSession, bool startMinimized, bool ok) {
+  return [=](QDialog& dialog) {
+    Check(dialog, "1195", startWithSession);
+    Check(dialog, "1196", startMinimized);
+    if (ok) {
+      dialog.accept();
+    } else {
+      dialog.reject();
+    }
+  };
+}
+
 TEST_F(AppCommandsWindowTest, StartupOptionsWriteTheAutostartEntryAndOnlyTheMinimizedBit) {
   ConfigHome home(dir_.Folder() + "config");
   settings_->WriteInt("General", "Flags", 0x13);
   Commands();
   DialogScript script;
-  script.Then([](QDialog& dialog) {
-    Check(dialog, "1195", true);
-    Check(dialog, "1196", true);
-    dialog.accept();
-  });
+  script.Then(StartupBoxes(true, true, true));
   EXPECT_TRUE(Run(cmd::kOptions));
   EXPECT_EQ(script.Seen(), std::vector<std::string>{"114"});
   EXPECT_EQ(settings_->GetInt("General", "Flags", 0), 0x113);
@@ -514,11 +523,7 @@ TEST_F(AppCommandsWindowTest, StartupOptionsWriteTheAutostartEntryAndOnlyTheMini
   EXPECT_EQ(platform::Autostart::GetArguments(),
             std::vector<std::string>{"/opt/portolan/bin/portolan"});
 
-  script.Then([](QDialog& dialog) {
-    Check(dialog, "1195", false);
-    Check(dialog, "1196", false);
-    dialog.reject();
-  });
+  script.Then(StartupBoxes(false, false, false));
   EXPECT_TRUE(Run(cmd::kOptions));  // Cancel changes nothing
   EXPECT_EQ(settings_->GetInt("General", "Flags", 0), 0x113);
   EXPECT_TRUE(platform::Autostart::IsEnabled());
@@ -546,11 +551,7 @@ TEST_F(AppCommandsWindowTest, StartupOptionsSayWhenTheAutostartEntryCannotBeWrit
   dir_.Write("config/autostart", "not a folder");
   Commands();
   DialogScript script;
-  script.Then([](QDialog& dialog) {
-    Check(dialog, "1195", true);
-    Check(dialog, "1196", true);
-    dialog.accept();
-  });
+  script.Then(StartupBoxes(true, true, true));
   EXPECT_TRUE(Run(cmd::kOptions));
   EXPECT_EQ(Boxes(), std::vector<std::string>{"The autostart entry could not be changed."});
   EXPECT_EQ(settings_->GetInt("General", "Flags", 0), 0x100);  // the flag is saved all the same

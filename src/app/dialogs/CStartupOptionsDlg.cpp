@@ -34,12 +34,13 @@ StartupOptionsForm CStartupOptionsDlg::Form() const {
   return form;
 }
 
-bool CStartupOptionsDlg::Run(QWidget* parent, Settings& settings, const std::string& programPath) {
+CStartupOptionsDlg::Result CStartupOptionsDlg::Run(QWidget* parent, Settings& settings,
+                                                   const std::string& programPath) {
   StartupOptionsForm form;
   form.Load(settings);
   CStartupOptionsDlg dialog(form, parent);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  return dialog.Form().Save(settings, programPath);
+  if (dialog.exec() != QDialog::Accepted) return Result::kCancelled;
+  return dialog.Form().Save(settings, programPath) ? Result::kSaved : Result::kEntryNotChanged;
 }
 
 }  // namespace app

@@ -14,9 +14,10 @@ class CStartupOptionsDlg : public QDialog {
   explicit CStartupOptionsDlg(const StartupOptionsForm& form, QWidget* parent = nullptr);
   StartupOptionsForm Form() const;
 
-  // Loads the form from settings, runs the dialog and saves on OK. False on Cancel, or when the
-  // autostart entry could not be changed.
-  static bool Run(QWidget* parent, Settings& settings, const std::string& programPath);
+  enum class Result { kCancelled, kSaved, kEntryNotChanged };
+  // Loads the form from settings, runs the dialog and saves on OK. kEntryNotChanged: the flag was
+  // saved, the autostart entry could not be written or removed.
+  static Result Run(QWidget* parent, Settings& settings, const std::string& programPath);
 
  private:
   QCheckBox* startWithSession_ = nullptr;
