@@ -101,6 +101,7 @@ void CDesktopApp::RunNetworkProbe() {
 bool CDesktopApp::LoadViews() {
   views_ = std::make_unique<DesktopViews>(GetSettings(), *frame_, *prompt_, portTable_.get(),
                                           ApplicationName());
+  views_->SetHelp([this](unsigned topic) { WinHelp(topic); });
   return views_->Open();
 }
 

@@ -61,7 +61,8 @@ const CommandText kCommands[] = {
     {cmd::kSearch, "&Search...", "F9", false},
     {cmd::kNetworkInformation, "&Network Information...", "", false},
     {cmd::kHttpSession, "&HTTP Session", "F3", false},
-    {cmd::kOptions, "&Options...", "", false},
+    {cmd::kOptionsSheet, "&Options...", "", false},
+    {cmd::kOptions, "Start-&up Options...", "", false},
     // F1 itself is the help key (57670); the menu only shows it beside Contents.
     {cmd::kHelpIndex, "&Contents\tF1", "", false},
     {cmd::kHelp, "Help", "F1", false},
@@ -163,7 +164,8 @@ void CMainFrame::BuildMenu() {
   add(view, {cmd::kShowViewTree, 0, cmd::kByPort, cmd::kMultiSelect, 0, cmd::kLargeIcons,
              cmd::kSmallIcons, cmd::kList, cmd::kDetails, cmd::kArrange});
   QMenu* tools = bar->addMenu(tr("&Tools"));
-  add(tools, {cmd::kSearch, cmd::kNetworkInformation, cmd::kHttpSession, 0, cmd::kOptions});
+  add(tools, {cmd::kSearch, cmd::kNetworkInformation, cmd::kHttpSession, 0, cmd::kOptionsSheet,
+              cmd::kOptions});
   QMenu* help = bar->addMenu(tr("&Help"));
   add(help, {cmd::kHelpIndex, cmd::kEmailSupport, 0, cmd::kAbout});
   tools->insertAction(actions_[cmd::kNetworkInformation], actions_[cmd::kSetupUnlisted]);

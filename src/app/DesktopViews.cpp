@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CMainFrame.h"
+#include "app/COptionsPropertySheet.h"
 #include "app/DeviceAccessList.h"
 #include "app/ErrorReporter.h"
 #include "app/FrameIds.h"
@@ -12,6 +13,7 @@
 #include "app/OemBrandTable.h"
 #include "app/Settings.h"
 #include "app/ViewAvailability.h"
+#include "app/options/OptionsSheet.h"
 #include "devices/CInvalidCommunityDlg.h"
 #include "devices/CNetworkInfoDlg.h"
 #include "devices/CResetServerDlg.h"
@@ -183,6 +185,7 @@ void DesktopViews::RegisterCommands(bool skipFirstRefresh) {
   });
   RegisterViewSheetCommands();
   RegisterDeviceCommands();
+  controller.SetCommandHandler(cmd::kOptionsSheet, [this] { RunOptionsSheet(); });
   controller.SetCommandHandler(cmd::kTreeNewFolder, [this, &controller] {
     controller.StopSearch();
     if (tree_) tree_->NewFolder();
@@ -259,6 +262,25 @@ void DesktopViews::ResetSelectedDevice() {
   }
 }
 
+void DesktopViews::RunOptionsSheet() {
+  MainFrameController& controller = frame_.Controller();
+  controller.StopSearch();
+  COptionsPropertySheet sheet(settings_, TheAppSettings(), prompt_, caption_);
+  OptionsSheet face(sheet, static_cast<int>(discovery::TheNetworkEnvironment().GetFlags()), help_,
+                    &frame_);
+  if (face.exec() != QDialog::Accepted) return;
+  const COptionsPropertySheet::Outcome& outcome = face.Result();
+  if (outcome.iconsSaved) controller.SetAppIconFollows(outcome.setAppIcon);
+  if (outcome.miscSaved) {
+    controller.SetRefreshAlways(outcome.refreshAlways ? 1 : 0);
+    if (tree_) tree_->SetRefreshAlways(outcome.refreshAlways);
+    if (selector_) selector_->SetRefreshAlways(outcome.refreshAlways);
+  }
+  const views::CViewNode* view = store_->CurrentNode();
+  sheet.ReloadAccessList(view != nullptr ? view->Type() : 0);
+  if (outcome.masksChanged) frame_.PostCommand(cmd::kRefresh);
+}
+
 bool DesktopViews::CurrentViewSearchable() {
   const views::CViewNode* node = store_->CurrentNode();
   const bool udp = (discovery::TheNetworkEnvironment().GetFlags() &
@@ -274,7 +296,10 @@ void DesktopViews::Refresh() {
     frame_.activateWindow();
     return;
   }
-  if (CurrentViewSearchable()) store_->Refresh();
+  if (!CurrentViewSearchable()) return;
+  // The searches use the TCP/IP access list's discovery port.
+  TheAppSettings().discoveryPort = ReloadApplicationAccessList(settings_, false).DiscoveryPort();
+  store_->Refresh();
 }
 
 intptr_t DesktopViews::SendMessage(uint32_t id, intptr_t wParam, intptr_t lParam) {

@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,9 @@ class DesktopViews : public views::ViewStoreHost {
   // Before the main window goes: stops the searches and lets go of the list.
   void Shutdown();
 
+  // Opens a help topic by number (the options sheet's Help).
+  void SetHelp(std::function<void(unsigned)> help) { help_ = std::move(help); }
+
   views::CViewStore& Store() { return *store_; }
   views::CLeftView* Tree() const;
   views::CKestrelView* List() const;
@@ -62,6 +66,8 @@ class DesktopViews : public views::ViewStoreHost {
   // Network Information and Reset Server on the selected device.
   void RegisterDeviceCommands();
   void ResetSelectedDevice();
+  // The options sheet (32776) and what its OK changes in the windows.
+  void RunOptionsSheet();
   void Refresh();
   bool CurrentViewSearchable();
 
@@ -77,6 +83,7 @@ class DesktopViews : public views::ViewStoreHost {
   QPointer<views::ViewSelector> selector_;
   QTimer timer_;
   bool skipRefresh_ = false;
+  std::function<void(unsigned)> help_;
 };
 
 }  // namespace app

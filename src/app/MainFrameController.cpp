@@ -117,6 +117,13 @@ void MainFrameController::SetStatusLevel(intptr_t level) {
   face_.SetAppIcon(iconId_);
 }
 
+void MainFrameController::SetAppIconFollows(int follows) {
+  appIconFollows_ = follows;
+  if (follows != 0 || iconId_ == kIconNormal) return;
+  iconId_ = kIconNormal;
+  face_.SetAppIcon(iconId_);
+}
+
 int MainFrameController::IconForLevel(int follows, int level) {
   if (follows == 0) return kIconNormal;
   switch (level) {

@@ -82,6 +82,9 @@ class MainFrameController {
   const FrameFlags& Flags() const { return flags_; }
   int IconId() const { return iconId_; }
   int RefreshAlways() const { return refreshAlways_; }
+  void SetRefreshAlways(int refreshAlways) { refreshAlways_ = refreshAlways; }
+  // Whether the application icon follows the status level; off shows the normal icon at once.
+  void SetAppIconFollows(int follows);
   bool BarVisible(int barId) const;
   // The window's bars as restored (a band stored hidden starts hidden).
   void SetBarShown(int barId, bool visible) { barVisible_[barId] = visible; }

@@ -55,17 +55,24 @@ bool TimeoutsPage::Parse(const std::string& text, int* value) {
   return true;
 }
 
-bool TimeoutsPage::Save(AppSettings& stored, Settings& settings, Field* badField) const {
-  std::array<int, kFieldCount> values{};
+bool TimeoutsPage::Check(Field* badField) const {
   for (size_t field = 0; field < TimeoutsPage::kFieldCount; ++field) {
-    if (!Parse(texts_[field], &values[field])) {
+    int value = 0;
+    if (!Parse(texts_[field], &value)) {
       if (badField != nullptr) *badField = static_cast<Field>(field);
       return false;
     }
   }
+  return true;
+}
+
+bool TimeoutsPage::Save(AppSettings& stored, Settings& settings, Field* badField) const {
+  if (!Check(badField)) return false;
   for (size_t field = 0; field < TimeoutsPage::kFieldCount; ++field) {
-    *Member(stored, field) = values[field];
-    settings.WriteInt(kSection, kEntries[field], values[field]);
+    int value = 0;
+    Parse(texts_[field], &value);
+    *Member(stored, field) = value;
+    settings.WriteInt(kSection, kEntries[field], value);
   }
   return true;
 }

@@ -29,6 +29,8 @@ class TimeoutsPage {
     texts_[static_cast<size_t>(field)] = std::move(text);
   }
   void SetDefaults();
+  // False with *badField set (when given) when a value would be refused on OK.
+  bool Check(Field* badField) const;
   // OK: false (nothing written) with *badField set when a value is refused; else the six values
   // go into stored and the "Timeouts" section.
   bool Save(AppSettings& stored, Settings& settings, Field* badField) const;

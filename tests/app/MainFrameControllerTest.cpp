@@ -132,6 +132,19 @@ TEST_F(MainFrameControllerTest, IconByLevel) {
   EXPECT_EQ(face.icons.back(), 128);
 }
 
+TEST_F(MainFrameControllerTest, TurningTheFollowingIconOffShowsTheNormalIconAtOnce) {
+  frame.Attach(&store, 1);
+  Send(msg::kStatusLevel, 3);
+  ASSERT_EQ(face.icons.back(), 143);
+  frame.SetAppIconFollows(0);
+  EXPECT_EQ(face.icons.back(), 128);
+  const size_t shown = face.icons.size();
+  frame.SetAppIconFollows(1);  // on again: the next status level sets it
+  EXPECT_EQ(face.icons.size(), shown);
+  Send(msg::kStatusLevel, 2);
+  EXPECT_EQ(face.icons.back(), 144);
+}
+
 TEST_F(MainFrameControllerTest, StatusPanes) {
   EXPECT_EQ(MainFrameController::CountText(12), "Count: 12");
   EXPECT_EQ(MainFrameController::ProtocolText(6), "Protocol: TCP/IP");
