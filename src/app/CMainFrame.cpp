@@ -62,7 +62,7 @@ const CommandText kCommands[] = {
     {cmd::kNetworkInformation, "&Network Information...", "", false},
     {cmd::kHttpSession, "&HTTP Session", "F3", false},
     {cmd::kOptionsSheet, "&Options...", "", false},
-    {cmd::kOptions, "Start-&up Options...", "", false},
+    {cmd::kOptions, "Start-up O&ptions...", "", false},
     // F1 itself is the help key (57670); the menu only shows it beside Contents.
     {cmd::kHelpIndex, "&Contents\tF1", "", false},
     {cmd::kHelp, "Help", "F1", false},
