@@ -3,11 +3,11 @@
 // same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
 // Everything stays on the loopback range (127.0.0.0/8).
 //
-// Usage: bridge_bench [--ctl] [--no-idle] [--no-startup] [rounds=9] [megabytes-per-round=16]
-//                     [round-trips-per-round=300]
-// --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build) as the
-// bridge, so that what users run is what is measured; without it the port thread runs in this
-// process.
+// Usage: bridge_bench [--ctl[=PATH]] [--no-idle] [--no-startup] [rounds=9]
+//                     [megabytes-per-round=16] [round-trips-per-round=300]
+// --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build, or
+// the portolanctl at PATH, such as a copy of an earlier build) as the bridge, so that what users
+// run is what is measured; without it the port thread runs in this process.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -228,7 +228,13 @@ void PrintRounds(const char* what, const std::vector<double>& ours,
               b > 0 ? a / b : 0.0, Percentile(ours, worst), Percentile(theirs, worst));
 }
 
-// The program's own portolanctl (of this build), run in the background.
+// The portolanctl that --ctl runs.
+std::string& CtlPath() {
+  static std::string path = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
+  return path;
+}
+
+// The program's own portolanctl (CtlPath), run in the background.
 struct CtlProcess {
   pid_t pid = -1;
   int out = -1;  // its standard output
@@ -245,7 +251,7 @@ struct CtlProcess {
       dup2(devNull, 2);
       setenv("PORTOLAN_REGISTRY", (dir + "/registry.reg").c_str(), 1);
       setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-      const std::string ctl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
+      const std::string ctl = CtlPath();
       std::vector<char*> argv{const_cast<char*>(ctl.c_str())};
       for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -422,6 +428,9 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--ctl") {
       ctl = true;
+    } else if (arg.rfind("--ctl=", 0) == 0) {
+      ctl = true;
+      CtlPath() = arg.substr(6);
     } else if (arg == "--no-idle") {
       idle = false;
     } else if (arg == "--no-startup") {
@@ -507,7 +516,8 @@ int main(int argc, char** argv) {
   close(socatListener);
 
   std::printf("bridge: %s; %d rounds of %d round trips per size and %zu MB each way\n",
-              ctl ? "portolanctl run (a process of its own)" : "port thread in this process",
+              ctl ? ("portolanctl run (a process of its own): " + CtlPath()).c_str()
+                  : "port thread in this process",
               rounds, trips, megabytes);
   std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");

@@ -103,12 +103,14 @@ int TcpClientSocket::WaitForRoom(int abortFd) const {
   }
 }
 
-TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacity) {
+TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacity, bool wait) {
   if (fd_ < 0) return {-1, EBADF};
   for (;;) {
-    const ssize_t n = recv(fd_, data, capacity, 0);
+    const ssize_t n = recv(fd_, data, capacity, wait ? 0 : MSG_DONTWAIT);
     if (n >= 0) return {static_cast<long>(n), 0};
-    if (errno != EINTR) return {-1, errno};
+    if (errno == EINTR) continue;
+    if (!wait && (errno == EAGAIN || errno == EWOULDBLOCK)) return {0, 0, true};
+    return {-1, errno};
   }
 }
 

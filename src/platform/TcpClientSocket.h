@@ -33,12 +33,14 @@ class TcpClientSocket {
   // is ECANCELED; abortFd is only watched, never read.
   long Send(const uint8_t* data, size_t len, int abortFd = -1);
   // One receive of at most capacity bytes: the count, 0 when the peer closed in order, -1 on
-  // failure with the errno value in the result's error.
+  // failure with the errno value in the result's error. With wait false it returns at once, and
+  // wouldBlock says that nothing was there yet (count 0 then means nothing).
   struct Received {
     long count = 0;
     int error = 0;
+    bool wouldBlock = false;
   };
-  Received Receive(uint8_t* data, size_t capacity);
+  Received Receive(uint8_t* data, size_t capacity, bool wait = true);
 
   // Ends both directions without releasing the descriptor: a receive blocked in another thread
   // returns 0 at once.

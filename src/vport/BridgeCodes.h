@@ -12,14 +12,15 @@ enum BridgeCode : int {
   BRIDGE_NO_PORT = -60,           // empty port name, or the control refused to create the port
   BRIDGE_PORT_IN_USE = -70,       // the control refused to remove the port (an application has it)
   BRIDGE_NOT_CREATED = -80,       // a connection was asked for before the port existed
-  BRIDGE_RECEIVE_FAILED = -90,    // the receive thread met a failed or closed connection
+  BRIDGE_RECEIVE_FAILED = -90,    // a receive met a failed or closed connection
   BRIDGE_DELIVERY_FAILED = -100,  // the application took no received data in 100 attempts
   BRIDGE_CONNECT_FAILED = -200,   // the socket could not be made or the connect failed
 };
 
 // To the port thread. WM_VPORT_DATA: wParam = byte count or -90, lParam = the number of the
 // connection it belongs to (the errno of a -90, 0 when the server closed the connection in order,
-// travels beside it). WM_VPORT_DESTROY: no arguments.
+// travels beside it); the port thread's socket watch hands it to OnServerData itself, and a post
+// of it from elsewhere is ignored. WM_VPORT_DESTROY: no arguments.
 constexpr std::uint32_t WM_VPORT_DATA = platform::WM_USER + 1;
 constexpr std::uint32_t WM_VPORT_DESTROY = platform::WM_USER + 2;
 // Requests of front ends: show the status window; switch logging (wParam 1 on, 0 off).

@@ -68,6 +68,12 @@ class CVSPortAx {
   bool WaitForRoom(int timeoutMs);
   // Copies at most min(count, kMaxReadChunk) bytes the application wrote; returns how many.
   long ReadFromPort(uint8_t* data, long count);
+  // Bytes the application wrote that no read has taken yet: for an owner that reads on after
+  // PortDataAvailable while the application keeps writing.
+  long DataWaiting() const { return pty_.Pending(); }
+  // Has the next ProcessEvents report the data still waiting (PortDataAvailable comes once per
+  // arrival): for an owner that stopped reading with data left, to go on after other events.
+  void RecheckData() { Wake(); }
   // Discards what is queued both ways and restarts pacing; for after the application closed.
   bool ResetPort();
   // Removes the link and the pty. False, and nothing changes, while an application holds the

@@ -46,8 +46,12 @@ std::string CommErrorText(int code, const std::string& comName) {
 }  // namespace
 
 CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
-    : loop_(loop), clock_(clock), control_(*this), controlServer_(loop) {
-  wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    : loop_(loop),
+      clock_(clock),
+      control_(*this),
+      sendBuffer_(kSendBatch),
+      receiveBuffer_(kReceiveChunk),
+      controlServer_(loop) {
   abortFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   decoded_.reserve(kReceiveChunk);
 }
@@ -61,7 +65,6 @@ CVirtualPortDlg::~CVirtualPortDlg() {
     control_.ForceRemovePort();
     if (observer_ != nullptr) observer_->PortRemoved(comName_);
   }
-  if (wakeFd_ >= 0) close(wakeFd_);
   if (abortFd_ >= 0) close(abortFd_);
 }
 
@@ -96,12 +99,9 @@ void CVirtualPortDlg::ShowMessage(const std::string& text) {
 }
 
 void CVirtualPortDlg::ResetBuffers() {
-  sendBuffer_.fill(0);
-  for (ReceiveSlot& slot : slots_) {
-    slot.bytes.fill(0);
-    slot.count.store(0);
-  }
-  readSlot_ = 0;
+  std::fill(sendBuffer_.begin(), sendBuffer_.end(), uint8_t{0});
+  std::fill(receiveBuffer_.begin(), receiveBuffer_.end(), uint8_t{0});
+  pendingCount_ = 0;
   telnet_.Reset();
 }
 
@@ -326,14 +326,17 @@ void CVirtualPortDlg::FlushLog() {
 
 void CVirtualPortDlg::FinishOpen() {
   socket_.SetNoDelay();
-  stopReceive_.store(false);
-  receiverWaiting_.store(false);
-  for (ReceiveSlot& slot : slots_) slot.count.store(0);
-  readSlot_ = 0;
-  connection_.fetch_add(1);
-  receiveThread_ = std::thread(&CVirtualPortDlg::ReceiveThreadProc, this);
+  pendingCount_ = 0;
+  ++connection_;
   connected_ = true;
+  WatchSocket();
   SetStatus(PortState::kOpen);
+}
+
+void CVirtualPortDlg::WatchSocket() {
+  // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the
+  // server leaves the port's own events (the application's data, its close) their turn.
+  loop_.WatchFd(socket_.Fd(), POLLIN, [this](int, short) { OnSocketReadable(); });
 }
 
 void CVirtualPortDlg::AfterConnected() {
@@ -347,10 +350,14 @@ void CVirtualPortDlg::AfterConnected() {
   }
   // Data written while connecting waited in the port; it gets no new event of its own.
   while (connected_) {
-    const long n = control_.ReadFromPort(sendBuffer_.data(), kSendChunk);
-    if (n <= 0) break;
-    model_.PortReceived(n);
-    if (!SendChunk(n)) break;
+    long filled = 0;
+    while (filled + kSendChunk <= static_cast<long>(sendBuffer_.size())) {
+      const long n = control_.ReadFromPort(sendBuffer_.data() + filled, kSendChunk);
+      if (n <= 0) break;
+      model_.PortReceived(n);
+      filled += n;
+    }
+    if (filled == 0 || !SendChunk(filled)) break;
   }
 }
 
@@ -371,27 +378,11 @@ int CVirtualPortDlg::CloseConnection() {
   }
   if (!connected_) return BRIDGE_OK;
   connected_ = false;
-  StopReceiver();
+  loop_.UnwatchFd(socket_.Fd());
   socket_.Close();
   ResetBuffers();
   SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
   return BRIDGE_OK;
-}
-
-void CVirtualPortDlg::StopReceiver() {
-  stopReceive_.store(true);
-  // Ends a blocked recv (it returns 0) and a wait for a free slot.
-  socket_.Shutdown();
-  WakeReceiver();
-  if (receiveThread_.joinable()) receiveThread_.join();
-  // A post the receive thread made before it saw the flag stays queued; OnServerData ignores it,
-  // since connected is clear or the connection number has moved on.
-}
-
-void CVirtualPortDlg::WakeReceiver() {
-  if (wakeFd_ < 0) return;
-  const uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
 }
 
 int CVirtualPortDlg::RemoveLocalPort() {
@@ -413,59 +404,37 @@ void CVirtualPortDlg::ReportCommError(int errorCode) {
   ShowMessage(CommErrorText(errorCode, comName_));
 }
 
-int CVirtualPortDlg::ReceiveThreadProc(CVirtualPortDlg* window) {
-  platform::Clock& clock = platform::SystemClock::Instance();
-  const int wakeFd = window->wakeFd_;
-  const intptr_t connection = window->connection_.load();
-  int next = 0;
-  for (;;) {
-    if (window->stopReceive_.load()) return 16;
-    ReceiveSlot& slot = window->slots_[static_cast<std::size_t>(next)];
-    if (slot.count.load() != 0) {
-      // Both slots are with the port thread. Say so before looking again, so that the port
-      // thread, freeing the slot meanwhile, either is seen here or sees us waiting and wakes us.
-      window->receiverWaiting_.store(true);
-      if (slot.count.load() != 0 && !window->stopReceive_.load()) {
-        pollfd wake{wakeFd, POLLIN, 0};
-        if (clock.Poll(&wake, 1, kSlotWaitMs) > 0) {
-          uint64_t count = 0;
-          [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
-        }
-      }
-      window->receiverWaiting_.store(false);
-      continue;
-    }
-    const auto received = window->socket_.Receive(slot.bytes.data(), slot.bytes.size());
-    if (window->stopReceive_.load()) return 16;
-    if (received.count <= 0) {
-      // A failure, or the server closed the connection in order: either way the connection is
-      // over, and the port thread closes it and says so.
-      window->receiveError_.store(received.count < 0 ? received.error : 0);
-      window->loop_.PostMessage(WM_VPORT_DATA, BRIDGE_RECEIVE_FAILED, connection);
-      return 0;
-    }
-    slot.count.store(static_cast<int>(received.count));
-    window->loop_.PostMessage(WM_VPORT_DATA, received.count, connection);
-    next = (next + 1) % kReceiveSlots;
+void CVirtualPortDlg::OnSocketReadable() {
+  if (!connected_) return;
+  const auto received = socket_.Receive(receiveBuffer_.data(), receiveBuffer_.size(), false);
+  if (received.wouldBlock) return;
+  if (received.count <= 0) {
+    // A failure, or the server closed the connection in order: either way the connection is
+    // over, and OnServerData closes it and says so.
+    receiveError_ = received.count < 0 ? received.error : 0;
+    OnServerData(BRIDGE_RECEIVE_FAILED, connection_);
+    return;
   }
+  pendingCount_ = received.count;
+  OnServerData(received.count, connection_);
 }
 
 int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
-  if (!connected_ || lParam != connection_.load()) return BRIDGE_OK;
+  if (!connected_ || lParam != connection_) return BRIDGE_OK;
   if (wParam < 0) {
     // An application that closed the port as the server closed the connection (a session
     // ending at both ends) needs no message: its close is taken first.
     control_.ProcessEvents();
-    ReportCommError(receiveError_.load());
+    ReportCommError(receiveError_);
     return BRIDGE_OK;
   }
-  ReceiveSlot& slot = slots_[static_cast<std::size_t>(readSlot_)];
-  const int pending = slot.count.load();
+  if (pendingCount_ <= 0 || wParam != pendingCount_) return BRIDGE_OK;  // not a chunk of ours
+  const long pending = pendingCount_;
   model_.ReceivedFromServer(pending);
   if (rfc2217_) {
     decoded_.clear();
     telnet_.Decode(
-        std::span<const uint8_t>(slot.bytes.data(), static_cast<std::size_t>(pending)),
+        std::span<const uint8_t>(receiveBuffer_.data(), static_cast<std::size_t>(pending)),
         [this](std::span<const uint8_t> data) {
           decoded_.insert(decoded_.end(), data.begin(), data.end());
         },
@@ -480,25 +449,13 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
     if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
   }
   // A chunk the application would not take is dropped: keeping it would stop the connection for
-  // good, since the receive thread waits for it to be handled.
-  if (!connected_) return BRIDGE_OK;
-  ReleaseSlot();
-  // Under a steady stream the next hand-over is often queued already, and queued messages go
-  // before the port's own events: give those (the application's data, its close) their turn.
-  pollfd events{control_.EventFd(), POLLIN, 0};
-  if (events.fd >= 0 && poll(&events, 1, 0) > 0) control_.ProcessEvents();
+  // good, since nothing more is received until it is handled.
+  pendingCount_ = 0;
   return BRIDGE_OK;
 }
 
-void CVirtualPortDlg::ReleaseSlot() {
-  slots_[static_cast<std::size_t>(readSlot_)].count.store(0);
-  readSlot_ = (readSlot_ + 1) % kReceiveSlots;
-  if (receiverWaiting_.load()) WakeReceiver();
-}
-
 int CVirtualPortDlg::DeliverToPort() {
-  const ReceiveSlot& slot = slots_[static_cast<std::size_t>(readSlot_)];
-  return DeliverBytes(slot.bytes.data(), slot.count.load());
+  return DeliverBytes(receiveBuffer_.data(), pendingCount_);
 }
 
 int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
@@ -514,6 +471,8 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
       while (n == 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
         // Under pacing the pty has room but the pacer does not: then a plain short sleep.
         if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
+        // A removal or the program's end drops the bytes rather than wait on the application.
+        if (abortSends_.load()) return BRIDGE_OK;
         n = control_.WriteToPort(data + offset, remaining);
       }
       if (n == 0) {
@@ -536,14 +495,37 @@ void CVirtualPortDlg::PortDataAvailable(long count) {
 }
 
 void CVirtualPortDlg::SendFromPort(long count) {
+  // The port is read in the usual chunks, each logged with what remains, and read on while the
+  // application keeps writing (each look at what waits counts as a new event would); what the
+  // reads bring goes out in one send per full batch. One send per chunk, and a turn of the loop
+  // per event, made the sends and the wake-ups the bottleneck rather than the reads.
   long remaining = count;
-  while (remaining > 0 && connected_) {
+  long filled = 0;
+  long taken = 0;
+  bool dry = false;  // a read gave nothing: no reading on
+  while (connected_) {
+    if (remaining <= 0) {
+      if (!dry && taken < kReadOnBound) remaining = control_.DataWaiting();
+      if (remaining <= 0) break;
+    }
     model_.PortReceived(remaining);
     const long chunk = std::min(remaining, kSendChunk);
     remaining -= chunk;
-    const long n = control_.ReadFromPort(sendBuffer_.data(), chunk);
-    if (n > 0 && !SendChunk(n)) return;
+    const long n = control_.ReadFromPort(sendBuffer_.data() + filled, chunk);
+    if (n > 0) {
+      filled += n;
+      taken += n;
+    } else {
+      dry = true;
+    }
+    if (filled + kSendChunk > static_cast<long>(sendBuffer_.size())) {
+      if (!SendChunk(filled)) return;
+      filled = 0;
+    }
   }
+  if (filled > 0 && !SendChunk(filled)) return;
+  // Stopped at the bound with more waiting: the rest comes as an event after the others.
+  if (connected_ && taken >= kReadOnBound && control_.DataWaiting() > 0) control_.RecheckData();
 }
 
 bool CVirtualPortDlg::SendChunk(long n) {

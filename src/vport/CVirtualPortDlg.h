@@ -1,23 +1,17 @@
-// The port window's state and handlers: one virtual port's local side (the control), its TCP
-// connection to the device server and the receive thread, all driven from the port thread's
-// message loop. The Qt status window only shows what Model() holds.
+// The port window's state and handlers: one virtual port's local side (the control) and its TCP
+// connection to the device server, all driven from the port thread's message loop. The Qt status
+// window only shows what Model() holds.
 //
-// Threads: everything here runs on the port thread except ReceiveThreadProc. The two share the
-// socket, stopReceive and two receive slots, each a buffer with its own pending count. The receive
-// thread fills a slot only while its count is 0, then sets the count and posts WM_VPORT_DATA; the
-// port thread uses the bytes and sets the count back to 0. The slots are used in turn by both
-// sides, so while the port thread writes one chunk into the port the receive thread is already
-// receiving the next. Counts and flags are atomic. The receive thread blocks in recv; the port
-// thread wakes it through a wake descriptor only when it waits for a free slot, and stops it by
-// shutting the socket down.
+// Threads: everything here runs on the port thread. Its loop watches the connection's socket as
+// it watches the control, and a received chunk goes into the port on the thread that saw it
+// arrive: no hand-over to another thread, so no cross-CPU wake-up, on either leg of a round trip.
+// Only AbortSends comes from other threads.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -38,14 +32,15 @@ namespace vport {
 
 class CVirtualPortDlg : public VSPortEvents {
  public:
-  static constexpr std::size_t kBufferSize = 1024;  // the send buffer
-  static constexpr long kSendChunk = 1022;          // most bytes taken from the control at once
-  // Most bytes per hand-over: big enough that a busy stream needs few thread switches, small
+  static constexpr long kSendChunk = 1022;  // most bytes taken from the control at once
+  // Most bytes gathered from the control for one send: the reads of one data event go out
+  // together, rather than one send per read.
+  static constexpr std::size_t kSendBatch = 16384;
+  // Most bytes one data event reads before the loop's other events get their turn.
+  static constexpr long kReadOnBound = 65536;
+  // Most bytes per receive: big enough that a busy stream needs few turns of the loop, small
   // enough that one chunk fits the pty's buffer in one write.
   static constexpr std::size_t kReceiveChunk = 16384;
-  static constexpr int kReceiveSlots = 2;
-  // Safety net of the receive thread's wait for a free slot; the port thread's wake ends it first.
-  static constexpr int kSlotWaitMs = 30;
   static constexpr int kDeliveryAttempts = 100;
   static constexpr uint32_t kDeliveryWaitMs = 100;
   // A connect gets this long before it counts as failed (the system's own limit is minutes).
@@ -81,7 +76,9 @@ class CVirtualPortDlg : public VSPortEvents {
   void PrimePort();
 
   // Messages of the port thread that belong to the window (WM_VPORT_DATA, WM_TIMER, the status
-  // and logging requests). True when handled.
+  // and logging requests). True when handled. WM_VPORT_DATA reaches OnServerData as the socket's
+  // own watch calls it, so a post of it from elsewhere is ignored unless it names the current
+  // connection.
   bool HandleMessage(const platform::Message& message);
   // Any thread: ends a send that waits for a server that stopped reading, and fails every later
   // one, until ClearAbort. The connection is then closed without a message. For removal and
@@ -125,10 +122,6 @@ class CVirtualPortDlg : public VSPortEvents {
     return controlServer_.Running() ? controlServer_.Path() : std::string();
   }
 
-  // Receive thread: selects, receives and posts until stopReceive. Exit code 16 when stopped,
-  // 0 after reporting a failed or closed connection.
-  static int ReceiveThreadProc(CVirtualPortDlg* window);
-
  private:
   void SetStatus(PortState state);
   void OnConnectReady(short revents);
@@ -136,6 +129,7 @@ class CVirtualPortDlg : public VSPortEvents {
   void CancelConnect();
   void FinishOpen();
   void AfterConnected();
+  void OnSocketReadable();
   void SendFromPort(long count);
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
@@ -144,9 +138,7 @@ class CVirtualPortDlg : public VSPortEvents {
   control::Reply OnControlRequest(const control::Request& request);
   void SendFrame(const std::vector<uint8_t>& frame);
   int DeliverBytes(const uint8_t* data, long count);
-  void WakeReceiver();
-  void StopReceiver();
-  void ReleaseSlot();
+  void WatchSocket();
   void ShowMessage(const std::string& text);
   // Logs why the server could not be reached, and hands the log on at once (not at the next
   // tick), so that the reason comes before the message that follows.
@@ -156,11 +148,6 @@ class CVirtualPortDlg : public VSPortEvents {
   // Hands the status window a snapshot; newLog is what the tick moved into the box.
   void NotifyStatus(bool show, bool fresh, bool removed, std::string newLog = {});
 
-  struct ReceiveSlot {
-    std::array<uint8_t, kReceiveChunk> bytes{};
-    std::atomic<int> count{0};  // bytes not yet handled by the port thread; 0 = slot free
-  };
-
   platform::MessageLoop& loop_;
   platform::Clock& clock_;
   CVSPortAx control_;
@@ -169,21 +156,17 @@ class CVirtualPortDlg : public VSPortEvents {
   std::string caption_ = "Portolan";
   uint32_t connectTimeoutMs_ = kDefaultConnectTimeoutMs;
 
-  std::thread receiveThread_;
-  std::atomic<bool> stopReceive_{true};
-  std::atomic<bool> receiverWaiting_{false};  // the receive thread waits for a free slot
-  std::atomic<int> receiveError_{0};          // errno of a failed receive, set before its post
-  // Numbers the connections; WM_VPORT_DATA carries it in lParam, so that a post of an earlier
-  // connection still queued when a new one opens is recognised and ignored.
-  std::atomic<intptr_t> connection_{0};
-  int wakeFd_ = -1;   // eventfd: the port thread tells the receive thread to look again
+  int receiveError_ = 0;  // errno of the failed receive that OnServerData reports
+  // Numbers the connections; WM_VPORT_DATA carries it in lParam, so that a post naming an
+  // earlier connection is recognised and ignored.
+  intptr_t connection_ = 0;
   int abortFd_ = -1;  // eventfd: readable while sends are to give up (AbortSends)
   std::atomic<bool> abortSends_{false};
   platform::TcpClientSocket socket_;
-  std::array<uint8_t, kBufferSize> sendBuffer_{};
-  std::array<ReceiveSlot, kReceiveSlots> slots_{};
-  int readSlot_ = 0;              // port thread: the slot the next WM_VPORT_DATA refers to
-  std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk (capacity kept)
+  std::vector<uint8_t> sendBuffer_;     // kSendBatch bytes
+  std::vector<uint8_t> receiveBuffer_;  // kReceiveChunk bytes
+  long pendingCount_ = 0;               // bytes in receiveBuffer not yet handled
+  std::vector<uint8_t> decoded_;        // data bytes of one decoded chunk (capacity kept)
 
   std::string ipAddr_, tcpPort_, comName_;
   uint32_t flags_ = 0;

@@ -112,8 +112,8 @@ TEST_F(BridgeTest, AnApplicationThatPausesStillGetsEveryByteInOrder) {
   const int peer = server.Accept();
   ASSERT_GE(peer, 0);
   ASSERT_TRUE(observer.WaitFor("COM31 Open"));
-  // More than the pty and both receive slots hold: while the application does not read, the
-  // port thread waits on a full port and the receive thread on a slot, and both must resume.
+  // More than the pty and the socket hold: while the application does not read, the port
+  // thread waits on a full port, and the server on a full connection; both must resume.
   const auto down = test::Pattern(768 * 1024, 5);
   std::thread peerWriter([&] { WriteAll(peer, down.data(), down.size()); });
   usleep(300000);
@@ -386,6 +386,49 @@ TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
   close(app);
   close(peer);
   port.reset();  // before the clock it runs on goes
+}
+
+TEST_F(BridgeTest, RemovingThePortIsNotHeldUpByAnApplicationThatDoesNotRead) {
+  LoopbackListener server;
+  StartPort(35, server.PortText());
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM35 Open"));
+  const auto flood = test::Pattern(1 << 20, 7);
+  std::thread writer([&] { WriteAll(peer, flood.data(), flood.size()); });
+  // The port fills within this; the port thread then waits for room. The outcome does not
+  // depend on it, only whether that wait is exercised.
+  usleep(300000);
+  // The removal gives the delivery up: the connection closes without the delivery error,
+  // which waiting out the 100 attempts would have shown first.
+  EXPECT_TRUE(Destroy());  // the application still holds the port
+  EXPECT_TRUE(observer.WaitFor("COM35 Closed"));
+  EXPECT_EQ(prompt.Count(), 0u);
+  shutdown(peer, SHUT_RDWR);
+  writer.join();
+  close(app);
+  close(peer);
+}
+
+TEST_F(BridgeTest, AHandOverPostedFromElsewhereIsIgnored) {
+  LoopbackListener server;
+  StartPort(36, server.PortText(), 0, true);
+  const int app = OpenAsApplication(Link());
+  const int peer = server.Accept();
+  ASSERT_TRUE(observer.WaitForLog("COM36", "*** Virtual port (COM36) opened ***"));
+  // The port thread receives on its own; a WM_VPORT_DATA naming this connection (the first)
+  // carries no bytes of it.
+  port->PostMessage(WM_VPORT_DATA, 5, 1);
+  const uint8_t hello[] = {'h', 'i'};
+  ASSERT_TRUE(WriteAll(peer, hello, sizeof hello));
+  const auto got = ReadExactly(app, 2);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "hi");
+  ASSERT_TRUE(observer.WaitForLog("COM36", "Got 2 byte(s) from remote device"));
+  EXPECT_EQ(observer.Log("COM36").find("Got 5 byte(s)"), std::string::npos);
+  EXPECT_EQ(prompt.Count(), 0u);
+  close(app);
+  close(peer);
 }
 
 // The descriptor in this process of the socket connected to peer (the bridge's side), or -1.
