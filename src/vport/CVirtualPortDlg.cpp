@@ -405,18 +405,24 @@ void CVirtualPortDlg::ReportCommError(int errorCode) {
 }
 
 void CVirtualPortDlg::OnSocketReadable() {
-  if (!connected_) return;
-  const auto received = socket_.Receive(receiveBuffer_.data(), receiveBuffer_.size(), false);
-  if (received.wouldBlock) return;
-  if (received.count <= 0) {
-    // A failure, or the server closed the connection in order: either way the connection is
-    // over, and OnServerData closes it and says so.
-    receiveError_ = received.count < 0 ? received.error : 0;
-    OnServerData(BRIDGE_RECEIVE_FAILED, connection_);
-    return;
+  // Receives on while full chunks come, up to a bound, so that a busy stream costs a turn of the
+  // loop per 64 KiB; a chunk that is not full took everything there was.
+  long taken = 0;
+  while (connected_ && taken < kReadOnBound) {
+    const auto received = socket_.Receive(receiveBuffer_.data(), receiveBuffer_.size(), false);
+    if (received.wouldBlock) return;
+    if (received.count <= 0) {
+      // A failure, or the server closed the connection in order: either way the connection is
+      // over, and OnServerData closes it and says so.
+      receiveError_ = received.count < 0 ? received.error : 0;
+      OnServerData(BRIDGE_RECEIVE_FAILED, connection_);
+      return;
+    }
+    pendingCount_ = received.count;
+    OnServerData(received.count, connection_);
+    if (received.count < static_cast<long>(receiveBuffer_.size())) return;
+    taken += received.count;
   }
-  pendingCount_ = received.count;
-  OnServerData(received.count, connection_);
 }
 
 int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
@@ -497,16 +503,20 @@ void CVirtualPortDlg::PortDataAvailable(long count) {
 void CVirtualPortDlg::SendFromPort(long count) {
   // The port is read in the usual chunks, each logged with what remains, and read on while the
   // application keeps writing (each look at what waits counts as a new event would); what the
-  // reads bring goes out in one send per full batch. One send per chunk, and a turn of the loop
-  // per event, made the sends and the wake-ups the bottleneck rather than the reads.
+  // reads bring goes out in one send per batch. One send per chunk, and a turn of the loop per
+  // 4 KiB that the pty's line buffer holds, made the sends and the wake-ups the bottleneck.
   long remaining = count;
   long filled = 0;
   long taken = 0;
   bool dry = false;  // a read gave nothing: no reading on
   while (connected_) {
+    if (remaining <= 0 && !dry && taken < kReadOnBound) remaining = control_.DataWaiting();
     if (remaining <= 0) {
-      if (!dry && taken < kReadOnBound) remaining = control_.DataWaiting();
-      if (remaining <= 0) break;
+      if (filled == 0) break;
+      if (!SendChunk(filled)) return;
+      filled = 0;
+      // The send gave the pty time to take in what the application wrote meanwhile.
+      if (dry || taken >= kReadOnBound || (remaining = control_.DataWaiting()) <= 0) break;
     }
     model_.PortReceived(remaining);
     const long chunk = std::min(remaining, kSendChunk);
@@ -523,7 +533,6 @@ void CVirtualPortDlg::SendFromPort(long count) {
       filled = 0;
     }
   }
-  if (filled > 0 && !SendChunk(filled)) return;
   // Stopped at the bound with more waiting: the rest comes as an event after the others.
   if (connected_ && taken >= kReadOnBound && control_.DataWaiting() > 0) control_.RecheckData();
 }

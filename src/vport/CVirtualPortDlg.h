@@ -36,7 +36,8 @@ class CVirtualPortDlg : public VSPortEvents {
   // Most bytes gathered from the control for one send: the reads of one data event go out
   // together, rather than one send per read.
   static constexpr std::size_t kSendBatch = 16384;
-  // Most bytes one data event reads before the loop's other events get their turn.
+  // Most bytes one data event of the port, or one readable socket, takes before the loop's other
+  // events get their turn.
   static constexpr long kReadOnBound = 65536;
   // Most bytes per receive: big enough that a busy stream needs few turns of the loop, small
   // enough that one chunk fits the pty's buffer in one write.
