@@ -118,10 +118,6 @@ class CVirtualPortDlg : public VSPortEvents {
   const PortStatusModel& Model() const { return model_; }
   const CVSPortAx& Control() const { return control_; }
   const std::string& comName() const { return comName_; }
-  // The port's control socket (empty while it has none).
-  std::string ControlSocketPath() const {
-    return controlServer_.Running() ? controlServer_.Path() : std::string();
-  }
 
  private:
   void SetStatus(PortState state);

@@ -11,6 +11,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 
@@ -25,7 +26,9 @@
 #include "TempPortDir.h"
 #include "platform/Prompt.h"
 #include "platform/ScriptedPrompt.h"
+#include "vport/BridgeCodes.h"
 #include "vport/CVirtualPortThread.h"
+#include "vport/PortControlServer.h"
 #include "vport/PortFlags.h"
 
 namespace vport {
@@ -118,6 +121,34 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
   EXPECT_EQ(app.Line(), std::string("mget bits ") + bits);
   EXPECT_EQ(app.Wait(), 0);
   close(peer);
+}
+
+TEST_F(SerialPreload, TheControlSocketIsThePortsOwnAndLogsWhatItRefuses) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), PORTFLAG_RFC2217);
+  port->PostMessage(WM_VPORT_SETLOGGING, 1);
+  port->PostMessage(WM_VPORT_SHOWSTATUS);
+  char target[64] = {};
+  ASSERT_GT(readlink(portDir.Entry("COM44").c_str(), target, sizeof target - 1), 0);
+  const std::string path = PortControlServer::SocketPath(portDir.Path(), target);
+  struct stat st {};
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  const int s = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const uint8_t junk[] = {'P', 'C', 1, 2, 0x80, 0, 0, 0};  // an unknown line
+  ASSERT_EQ(send(s, junk, sizeof junk, MSG_NOSIGNAL), 8);
+  EXPECT_EQ(test::ReadExactly(s, 8), (Bytes{'P', 'C', 1, 4, 2, 0, 0, 0}));
+  close(s);
+  EXPECT_TRUE(
+      observer.WaitForLog("COM44", "Control message refused (value out of range, 8 bytes)"));
+
+  port.reset();  // the port goes, and its socket with it
+  EXPECT_NE(lstat(path.c_str(), &st), 0);
 }
 
 TEST_F(SerialPreload, ARawPortIsLeftToThePty) {
