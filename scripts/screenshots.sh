@@ -7,12 +7,13 @@
 #   scripts/screenshots.sh [BUILD_DIR]      (default build-test)
 #
 # Writes docs/screenshots/main-window.png (details, by port), list-style.png (the list style) and
-# tree-group.png (a view inside a group of the tree).
+# tree-group.png (a view inside a group of the tree), and the options sheet's tabs
+# (options-*.png, drawn by portolan-sheetshots, which touches no network).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-test}" && pwd)
 out="$root/docs/screenshots"
-for program in portolan portolan-devsim; do
+for program in portolan portolan-devsim portolan-sheetshots; do
   [ -x "$build/bin/$program" ] || { echo "screenshots: build $program first" >&2; exit 2; }
 done
 for tool in Xvfb import ip; do
@@ -126,3 +127,10 @@ CLIENT
 shot main-window "All Print Servers" 0x40 9
 shot list-style "All Print Servers" 0x10 9
 shot tree-group "Print Servers" 0x40 1
+
+# The options sheet's tabs, over settings kept in memory.
+Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for i in $(seq 100); do [ -e /tmp/.X11-unix/X78 ] && break; sleep 0.1; done
+DISPLAY=:78 QT_QPA_PLATFORM=xcb "$build/bin/portolan-sheetshots" "$out"
+kill $xvfb; wait $xvfb 2>/dev/null || true

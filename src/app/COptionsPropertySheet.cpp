@@ -85,39 +85,25 @@ MiscOptionsPage& COptionsPropertySheet::Misc() {
   return *misc_;
 }
 
-bool COptionsPropertySheet::Shown(Page page) const {
-  switch (page) {
-    case kDeviceAccess:
-      return access_ != nullptr;
-    case kTimeouts:
-      return timeouts_ != nullptr;
-    case kStatusIcons:
-      return icons_ != nullptr;
-    case kMisc:
-      return misc_ != nullptr;
-  }
-  return false;
-}
-
 COptionsPropertySheet::Outcome COptionsPropertySheet::Ok() {
   Outcome outcome;
   // Checked before any page saves, so that a refusal leaves the settings as they were.
-  if (timeouts_ && !timeouts_->Check(&outcome.badField)) {
+  if (Shown(kTimeouts) && !Timeouts().Check(&outcome.badField)) {
     Show(TimeoutsPage::kRefused, platform::MB_ICONEXCLAMATION);
     return outcome;
   }
   bool written = true;
-  if (access_) written = access_->Save(settings_);
-  if (timeouts_) timeouts_->Save(stored_, settings_, nullptr);
-  if (icons_) {
-    outcome.masksChanged = icons_->Save(stored_, settings_, setAppIcon_);
+  if (Shown(kDeviceAccess)) written = Access().Save(settings_);
+  if (Shown(kTimeouts)) Timeouts().Save(stored_, settings_, nullptr);
+  if (Shown(kStatusIcons)) {
+    outcome.masksChanged = Icons().Save(stored_, settings_, setAppIcon_);
     outcome.iconsSaved = true;
     outcome.setAppIcon = stored_.setAppIcon;
   }
-  if (misc_) {
-    misc_->Save(settings_);
+  if (Shown(kMisc)) {
+    Misc().Save(settings_);
     outcome.miscSaved = true;
-    outcome.refreshAlways = misc_->RefreshAlways();
+    outcome.refreshAlways = Misc().RefreshAlways();
   }
   // The other pages' writes are seen in the store's state: the file could not be written.
   platform::RegistryStore& store = settings_.Store();

@@ -1,10 +1,11 @@
 // The options sheet without its widgets: its four pages in order, the protocols the Device Access
-// page offers, the page controllers (each made when its page is first shown, since only the pages
-// shown save), OK, which refuses a bad timeout before anything is written and then saves the
-// pages in order, and the reload of the application's access list that follows OK.
+// page offers, the page controllers and which pages were shown (only those save), OK, which
+// refuses a bad timeout before anything is written and then saves the pages shown in order, and
+// the reload of the application's access list that follows OK.
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,9 @@ class COptionsPropertySheet {
   TimeoutsPage& Timeouts();
   StatusIconsPage& Icons();
   MiscOptionsPage& Misc();
-  bool Shown(Page page) const;
+  // The face showed the page to the user: it saves on OK.
+  void MarkShown(Page page) { shown_.insert(page); }
+  bool Shown(Page page) const { return shown_.count(page) != 0; }
 
   // Where the pages show their refusals and questions, captioned with the application's name.
   platform::Prompt& GetPrompt() const { return prompt_; }
@@ -93,6 +96,7 @@ class COptionsPropertySheet {
   std::unique_ptr<StatusIconsPage> icons_;
   std::unique_ptr<MiscOptionsPage> misc_;
   bool setAppIcon_;
+  std::set<Page> shown_;
 };
 
 }  // namespace app

@@ -15,40 +15,23 @@
 
 namespace app {
 
-namespace {
-
-const char* TabTitle(COptionsPropertySheet::Page page) {
-  switch (page) {
-    case COptionsPropertySheet::kDeviceAccess:
-      return "Device Access";
-    case COptionsPropertySheet::kTimeouts:
-      return "Timeouts";
-    case COptionsPropertySheet::kStatusIcons:
-      return "Status Icons";
-    case COptionsPropertySheet::kMisc:
-      return "Miscellaneous";
-  }
-  return "";
-}
-
-}  // namespace
-
 OptionsSheet::OptionsSheet(COptionsPropertySheet& sheet, int environmentFlags, Help help,
                            QWidget* parent)
-    : QDialog(parent), sheet_(sheet), environmentFlags_(environmentFlags), help_(std::move(help)) {
+    : QDialog(parent), sheet_(sheet), help_(std::move(help)) {
   setObjectName("COptionsPropertySheet");
   setWindowTitle(QString::fromStdString(res::LoadString(COptionsPropertySheet::kCaption)));
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("tabs");
   tabs_->setAccessibleName("Option pages");
-  // Empty holders until shown: a page's controller reads the settings when its face is made.
-  for (const COptionsPropertySheet::Page page : COptionsPropertySheet::Pages()) {
-    auto* holder = new QWidget(tabs_);
-    auto* holderLayout = new QVBoxLayout(holder);
-    holderLayout->setContentsMargins(0, 0, 0, 0);
-    tabs_->addTab(holder, TabTitle(page));
-  }
+  tabs_->setUsesScrollButtons(false);
+  // Every page is made now, so that the sheet opens large enough for the largest; a page counts
+  // as shown (and saves on OK) once its tab was shown.
+  timeouts_ = new CTimeoutPage(sheet_, tabs_);
+  tabs_->addTab(new CDeviceAccessPage(sheet_, environmentFlags, tabs_), "Device Access");
+  tabs_->addTab(timeouts_, "Timeouts");
+  tabs_->addTab(new CIconsPage(sheet_, tabs_), "Status Icons");
+  tabs_->addTab(new CMiscPage(sheet_, tabs_), "Miscellaneous");
   layout->addWidget(tabs_);
   QDialogButtonBox* buttons =
       ui::DialogButtons::Make(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -69,32 +52,15 @@ COptionsPropertySheet::Page OptionsSheet::PageAt(int index) const {
 void OptionsSheet::ShowPage(int index) {
   if (index < 0) return;
   const COptionsPropertySheet::Page page = PageAt(index);
+  sheet_.MarkShown(page);
   helpButton_->setEnabled(help_ && COptionsPropertySheet::HelpTopic(page) != 0);
-  QWidget* holder = tabs_->widget(index);
-  if (!holder->findChildren<QWidget*>().isEmpty()) return;
-  QWidget* face = nullptr;
-  switch (page) {
-    case COptionsPropertySheet::kDeviceAccess:
-      face = new CDeviceAccessPage(sheet_, environmentFlags_, holder);
-      break;
-    case COptionsPropertySheet::kTimeouts:
-      face = timeouts_ = new CTimeoutPage(sheet_, holder);
-      break;
-    case COptionsPropertySheet::kStatusIcons:
-      face = new CIconsPage(sheet_, holder);
-      break;
-    case COptionsPropertySheet::kMisc:
-      face = new CMiscPage(sheet_, holder);
-      break;
-  }
-  holder->layout()->addWidget(face);
 }
 
 void OptionsSheet::accept() {
   outcome_ = sheet_.Ok();
   if (!outcome_.saved) {
     if (timeouts_ != nullptr) {
-      tabs_->setCurrentWidget(timeouts_->parentWidget());
+      tabs_->setCurrentWidget(timeouts_);
       QLineEdit* edit = timeouts_->Edit(outcome_.badField);
       edit->setFocus();
       edit->selectAll();

@@ -1,7 +1,7 @@
 // The Qt face of the options sheet ("Options"): the Device Access, Timeouts, Status Icons and
-// Miscellaneous tabs with OK, Cancel and Help. A page's face (and its controller) is made when its
-// tab is first shown, so that only the pages shown save. OK goes through the controller
-// (COptionsPropertySheet::Ok); a refused timeout takes the user back to its edit.
+// Miscellaneous tabs with OK, Cancel and Help. Showing a tab marks its page as shown, so that only
+// the pages shown save. OK goes through the controller (COptionsPropertySheet::Ok); a refused
+// timeout takes the user back to its edit.
 #pragma once
 
 #include <QDialog>
@@ -35,7 +35,6 @@ class OptionsSheet : public QDialog {
   COptionsPropertySheet::Page PageAt(int index) const;
 
   COptionsPropertySheet& sheet_;
-  int environmentFlags_;
   Help help_;
   QTabWidget* tabs_ = nullptr;
   QPushButton* helpButton_ = nullptr;
