@@ -26,13 +26,19 @@ enum class Preload {
 // The probe as a child: its stdout read line by line, its stdin to end a pause.
 class Probe {
  public:
-  Probe(const std::vector<std::string>& args, Preload preload) {
+  // waitMs: how long the library waits for the bridge (0: its default).
+  Probe(const std::vector<std::string>& args, Preload preload, int waitMs = 0) {
     int out[2], in[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
       dup2(out[1], 1);
       dup2(in[0], 0);
+      if (waitMs > 0) {
+        setenv("PORTOLAN_SERIAL_WAIT_MS", std::to_string(waitMs).c_str(), 1);
+      } else {
+        unsetenv("PORTOLAN_SERIAL_WAIT_MS");
+      }
       if (preload == Preload::kLibrary) {
         setenv("LD_PRELOAD", kLibrary.c_str(), 1);
       } else {

@@ -47,7 +47,7 @@ TEST_F(SerialPreloadPeer, TheApplicationsCallsSucceedAndItsLineReachesTheServedP
 
   test::Probe app({portDir.Entry("COM45"), "pause", "line:7E2:1200", "dtr:0", "rts:0", "dtr:1",
                    "break", "mget", "read1"},
-                  test::Preload::kWrapper);
+                  test::Preload::kWrapper, 10000);  // patient on a busy machine
   EXPECT_EQ(app.Line(), "paused");
   ASSERT_TRUE(observer.WaitFor("COM45 Open"));
   app.Continue();

@@ -47,6 +47,8 @@ Bytes SetControl(uint8_t v) {
 }
 
 using test::Preload;
+// Where the bridge must answer, the library waits long enough for a busy machine.
+constexpr int kPatientMs = 10000;
 using test::Probe;
 
 class SerialPreload : public ::testing::Test {
@@ -76,7 +78,7 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
   StartPort(server.Port(), PORTFLAG_RFC2217);
   Probe app({portDir.Entry("COM44"), "pause", "line:7E1:1200", "dtr:0", "rts:0", "dtr:1", "rts:1",
              "mset:0", "break", "sbrk", "cbrk", "ioline:7E2:1200", "read1", "mget"},
-            Preload::kLibrary);
+            Preload::kLibrary, kPatientMs);
   EXPECT_EQ(app.Line(), "paused");
   const int peer = server.Accept();
   ASSERT_GE(peer, 0);
@@ -154,7 +156,8 @@ TEST_F(SerialPreload, TheControlSocketIsThePortsOwnAndLogsWhatItRefuses) {
 TEST_F(SerialPreload, ARawPortIsLeftToThePty) {
   test::LoopbackListener server;
   StartPort(server.Port(), 0);
-  Probe app({portDir.Entry("COM44"), "line:7E1:1200", "dtr:0", "mget", "sbrk"}, Preload::kLibrary);
+  Probe app({portDir.Entry("COM44"), "line:7E1:1200", "dtr:0", "mget", "sbrk"}, Preload::kLibrary,
+            kPatientMs);
   const auto lines = app.AllLines();
   EXPECT_EQ(lines,
             (std::vector<std::string>{"line:7E1:1200 0 0", "dtr:0 -1 " + std::to_string(ENOTTY),

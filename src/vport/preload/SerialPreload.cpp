@@ -9,7 +9,8 @@
 // Care taken because it runs inside the application's own calls, on any of its threads, maybe in
 // a signal handler: no allocation, no locks, no state but the looked-up functions (atomics), no
 // global constructor; errno is the application's; a bridge that does not answer within
-// kAnswerMs is skipped for that call, and the call then behaves as it would without the library.
+// kAnswerMs (or $PORTOLAN_SERIAL_WAIT_MS) is skipped for that call, and the call then behaves as it
+// would without the library.
 #include <dlfcn.h>
 #include <errno.h>
 #include <poll.h>
@@ -34,6 +35,7 @@ namespace {
 using namespace vport::control;
 
 constexpr int kAnswerMs = 200;
+constexpr int kMostAnswerMs = 10000;
 constexpr int kDefaultBreakMs = 250;  // what tcsendbreak(fd, 0) gives on a serial port
 
 // A bounded text builder over a caller's buffer; a text that does not fit fails as a whole.
@@ -105,6 +107,19 @@ bool ControlPathOf(int fd, char* path, std::size_t capacity) {
   return builder.Ok();
 }
 
+// How long to wait for the bridge: $PORTOLAN_SERIAL_WAIT_MS (1 to kMostAnswerMs), else kAnswerMs.
+int AnswerMs() {
+  const char* text = getenv("PORTOLAN_SERIAL_WAIT_MS");
+  if (text == nullptr || *text == '\0') return kAnswerMs;
+  int ms = 0;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return kAnswerMs;
+    ms = ms * 10 + (*text - '0');
+    if (ms > kMostAnswerMs) return kAnswerMs;
+  }
+  return ms > 0 ? ms : kAnswerMs;
+}
+
 int MsSince(const timespec& start) {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -132,8 +147,9 @@ bool Ask(int fd, const Request& request, Reply* reply) {
           static_cast<ssize_t>(message.size())) {
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
+    const int wait = AnswerMs();
     for (;;) {
-      const int left = kAnswerMs - MsSince(start);
+      const int left = wait - MsSince(start);
       if (left <= 0) break;
       pollfd p{s, POLLIN, 0};
       const int ready = poll(&p, 1, left);
