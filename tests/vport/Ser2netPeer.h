@@ -3,19 +3,29 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "BridgeTestSupport.h"
+#include "TempPortDir.h"
+#include "platform/Prompt.h"
+#include "platform/ScriptedPrompt.h"
+#include "vport/CVirtualPortThread.h"
+#include "vport/PortFlags.h"
 
 namespace vport::test {
 
@@ -95,6 +105,52 @@ class Ser2netPeer {
   std::string near_, far_;
   std::uint16_t tcpPort_ = 0;
   pid_t socat_ = -1, ser2net_ = -1;
+};
+
+// A test with ser2net running and an RFC 2217 port of its own, not started: StartPort makes it.
+// Skipped when ser2net or socat is missing.
+class Ser2netBridgeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Ser2netPeer::Available()) GTEST_SKIP() << "ser2net or socat missing";
+    platform::InstallPrompt(&prompt);
+    ASSERT_TRUE(peer.Start(portDir.Path())) << "ser2net did not start";
+  }
+  void TearDown() override {
+    port.reset();
+    platform::InstallPrompt(nullptr);
+  }
+  // Makes comName, bound to ser2net with RFC 2217; false when it did not come up.
+  bool StartPort(const std::string& comName) {
+    port = std::make_unique<CVirtualPortThread>();
+    port->SetStartValues("127.0.0.1", std::to_string(peer.TcpPort()), comName, PORTFLAG_RFC2217);
+    port->SetObserver(&observer);
+    port->SetBusy();
+    if (!port->Resume()) return false;
+    port->WaitWhileBusy();
+    return port->PortExists();
+  }
+
+  // Waits (a few seconds at most) until the port ser2net serves has settings that satisfy wanted;
+  // *last gets the settings it had last.
+  bool WaitForServedSettings(const std::function<bool(const termios&)>& wanted, termios* last) {
+    const int near = open(peer.Near().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (near < 0) return false;
+    bool applied = false;
+    for (int i = 0; i < 250 && !applied; ++i) {
+      tcgetattr(near, last);
+      applied = wanted(*last);
+      if (!applied) usleep(20000);
+    }
+    close(near);
+    return applied;
+  }
+
+  TempPortDir portDir;
+  platform::ScriptedPrompt prompt;
+  RecordingObserver observer;
+  std::unique_ptr<CVirtualPortThread> port;
+  Ser2netPeer peer;  // after portDir: stopped before the folder goes
 };
 
 }  // namespace vport::test

@@ -4,46 +4,17 @@
 // socat is missing.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "BridgeTestSupport.h"
 #include "PreloadProbe.h"
 #include "Ser2netPeer.h"
-#include "TempPortDir.h"
-#include "platform/Prompt.h"
-#include "platform/ScriptedPrompt.h"
-#include "vport/CVirtualPortThread.h"
-#include "vport/PortFlags.h"
 
 namespace vport {
 namespace {
 
-class SerialPreloadPeer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!test::Ser2netPeer::Available()) GTEST_SKIP() << "ser2net or socat missing";
-    platform::InstallPrompt(&prompt);
-    ASSERT_TRUE(peer.Start(portDir.Path())) << "ser2net did not start";
-  }
-  void TearDown() override {
-    port.reset();
-    platform::InstallPrompt(nullptr);
-  }
-  test::TempPortDir portDir;
-  platform::ScriptedPrompt prompt;
-  test::RecordingObserver observer;
-  std::unique_ptr<CVirtualPortThread> port;
-  test::Ser2netPeer peer;
-};
+using SerialPreloadPeer = test::Ser2netBridgeTest;
 
 TEST_F(SerialPreloadPeer, TheApplicationsCallsSucceedAndItsLineReachesTheServedPort) {
-  port = std::make_unique<CVirtualPortThread>();
-  port->SetStartValues("127.0.0.1", std::to_string(peer.TcpPort()), "COM45", PORTFLAG_RFC2217);
-  port->SetObserver(&observer);
-  port->SetBusy();
-  ASSERT_TRUE(port->Resume());
-  port->WaitWhileBusy();
-  ASSERT_TRUE(port->PortExists());
+  ASSERT_TRUE(StartPort("COM45"));
 
   test::Probe app({portDir.Entry("COM45"), "pause", "line:7E2:1200", "dtr:0", "rts:0", "dtr:1",
                    "break", "mget", "read1"},
@@ -58,16 +29,9 @@ TEST_F(SerialPreloadPeer, TheApplicationsCallsSucceedAndItsLineReachesTheServedP
   EXPECT_EQ(app.Line().rfind("mget bits ", 0), 0u);
 
   // ser2net set the port it serves to the application's rate and stop bits.
-  const int near = open(peer.Near().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  ASSERT_GE(near, 0);
-  bool applied = false;
   termios t{};
-  for (int i = 0; i < 250 && !applied; ++i) {
-    tcgetattr(near, &t);
-    applied = cfgetospeed(&t) == B1200 && (t.c_cflag & CSTOPB);
-    if (!applied) usleep(20000);
-  }
-  close(near);
+  const bool applied = WaitForServedSettings(
+      [](const termios& s) { return cfgetospeed(&s) == B1200 && (s.c_cflag & CSTOPB); }, &t);
   EXPECT_TRUE(applied) << "speed " << cfgetospeed(&t) << " cflag " << std::hex << t.c_cflag;
 
   // Data still passes: a byte from the device ends the probe's read.
