@@ -30,7 +30,9 @@ application's baud rate, framing and flow control reach the real port. It
 can also reset servers or restore their defaults over SNMP.
 
 The package holds the desktop program portolan, the headless front end
-portolanctl with systemd units that run the stored ports as a service, and
-the device simulator portolan-devsim for trying Portolan without hardware.")
+portolanctl with systemd units that run the stored ports as a service,
+portolan-serial-run, which passes a serial program's data size, parity,
+modem lines and breaks on to the server, and the device simulator
+portolan-devsim for trying Portolan without hardware.")
 
 include(CPack)

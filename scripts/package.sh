@@ -31,7 +31,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="$build_type" "${launcher[@]}" \
   -DPORTOLAN_TESTS=OFF -DPORTOLAN_SANITIZE=OFF -DPORTOLAN_BENCH=OFF -DPORTOLAN_FUZZ=OFF \
   -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
   -DCMAKE_CXX_FLAGS="$cflags $cppflags" -DCMAKE_C_FLAGS="$cflags $cppflags" \
-  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "$@" >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" "$@" >/dev/null
 # Progress and errors go to stderr: stdout is the package's path alone.
 cmake --build "$build" -j"$(nproc)" >&2
 rm -f "$build"/portolan_*.deb
