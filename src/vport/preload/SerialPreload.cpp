@@ -7,8 +7,8 @@
 // descriptor, and for every other call, it only hands the call on (dlsym RTLD_NEXT).
 //
 // Care taken because it runs inside the application's own calls, on any of its threads, maybe in
-// a signal handler: no allocation, no locks, no state but the looked-up functions (atomics), no
-// global constructor; errno is the application's; a bridge that does not answer within
+// a signal handler: no allocation, no locks, no state but the looked-up functions (atomics, found
+// once at load time); errno is the application's; a bridge that does not answer within
 // kAnswerMs (or $PORTOLAN_SERIAL_WAIT_MS) is skipped for that call, and the call then behaves as it
 // would without the library.
 #include <dlfcn.h>
@@ -273,6 +273,15 @@ std::atomic<void*> nextTcsendbreak{nullptr};
 using IoctlFn = int (*)(int, unsigned long, ...);
 using TcsetattrFn = int (*)(int, int, const struct termios*);
 using TcsendbreakFn = int (*)(int, int);
+
+// Looks the next definitions up at load time, so that a first call made in a signal handler does
+// not run dlsym there. Nothing in it can fail the program: a function not found is looked for
+// again at its first call.
+__attribute__((constructor)) void ResolveNext() {
+  Next<IoctlFn>(nextIoctl, "ioctl");
+  Next<TcsetattrFn>(nextTcsetattr, "tcsetattr");
+  Next<TcsendbreakFn>(nextTcsendbreak, "tcsendbreak");
+}
 
 int NextIoctl(int fd, unsigned long request, void* arg) {
   if (const auto f = Next<IoctlFn>(nextIoctl, "ioctl")) return f(fd, request, arg);
