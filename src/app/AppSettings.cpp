@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/Settings.h"
+#include "discovery/DiscoverySocket.h"
 
 namespace app {
 
@@ -18,7 +19,12 @@ void AppSettings::Load(Settings& settings) {
 }
 
 void AppSettings::LoadDiscoveryPort(Settings& settings) {
-  discoveryPort = settings.GetInt("Access\\IP", "DiscoveryPort", 4201);
+  TakeDiscoveryPort(settings.GetInt("Access\\IP", "DiscoveryPort", 4201));
+}
+
+bool AppSettings::TakeDiscoveryPort(int port) {
+  discoveryPort = port;
+  return discovery::SetDiscoveryPort(port);
 }
 
 AppSettings& TheAppSettings() {

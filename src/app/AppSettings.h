@@ -19,8 +19,11 @@ struct AppSettings {
 
   // The "Timeouts" and "General\Icons" entries (no range is enforced).
   void Load(Settings& settings);
-  // Access\IP\DiscoveryPort, read apart at the end of start-up.
+  // Access\IP\DiscoveryPort, read apart at the end of start-up, and handed to the searches.
   void LoadDiscoveryPort(Settings& settings);
+  // The discovery port of the searches from now on. A port outside 1-65535 is kept here but
+  // refused (false): the searches keep the port they had.
+  bool TakeDiscoveryPort(int port);
 };
 
 AppSettings& TheAppSettings();

@@ -116,7 +116,7 @@ COptionsPropertySheet::Outcome COptionsPropertySheet::Ok() {
 void COptionsPropertySheet::ReloadAccessList(int viewType) {
   DeviceAccessList& list = ReloadApplicationAccessList(settings_, true);
   if (viewType == kTcpIpView) {
-    stored_.discoveryPort = list.DiscoveryPort();
+    stored_.TakeDiscoveryPort(list.DiscoveryPort());
   } else {
     Show(kProtocolNotSupported, platform::MB_ICONEXCLAMATION);
   }

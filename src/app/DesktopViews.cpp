@@ -276,6 +276,8 @@ void DesktopViews::RunOptionsSheet() {
     if (tree_) tree_->SetRefreshAlways(outcome.refreshAlways);
     if (selector_) selector_->SetRefreshAlways(outcome.refreshAlways);
   }
+  // The engines made before take the new time-outs and masks for their next search.
+  for (views::CViewNode* node : store_->Nodes()) views::RefitIpEngine(node->Engine());
   const views::CViewNode* view = store_->CurrentNode();
   sheet.ReloadAccessList(view != nullptr ? view->Type() : 0);
   if (outcome.masksChanged) frame_.PostCommand(cmd::kRefresh);
@@ -298,7 +300,7 @@ void DesktopViews::Refresh() {
   }
   if (!CurrentViewSearchable()) return;
   // The searches use the TCP/IP access list's discovery port.
-  TheAppSettings().discoveryPort = ReloadApplicationAccessList(settings_, false).DiscoveryPort();
+  TheAppSettings().TakeDiscoveryPort(ReloadApplicationAccessList(settings_, false).DiscoveryPort());
   store_->Refresh();
 }
 

@@ -42,6 +42,8 @@ class SnmpExtendedQuery : public ExtendedQuery {
 
   // The enterprise root for a device's maker tag.
   std::string RootFor(const char* makerTag) const;
+  // Hundredths of a second; set while no query runs (the options changed it).
+  void SetGetTimeout(int getTimeout) { config_.getTimeout = getTimeout; }
 
  private:
   SnmpExtendedQueryConfig config_;

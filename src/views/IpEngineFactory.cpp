@@ -49,4 +49,14 @@ CViewStore::EngineFactory IpEngineFactory(platform::MessagePoster* mainWindow) {
   };
 }
 
+void RefitIpEngine(discovery::CDiscoveryEngine* engine) {
+  auto* ip = dynamic_cast<discovery::CIpDiscoveryEngine*>(engine);
+  if (ip == nullptr || ip->IsBusy()) return;
+  discovery::ExtendedQuery* query = ip->Options().recordOptions.extendedQuery;
+  ip->SetOptions(OptionsFromSettings(query));
+  if (auto* snmp = dynamic_cast<discovery::SnmpExtendedQuery*>(query)) {
+    snmp->SetGetTimeout(app::TheAppSettings().getTimeout);
+  }
+}
+
 }  // namespace views

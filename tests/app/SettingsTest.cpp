@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/OemBrandTable.h"
 #include "app/Settings.h"
+#include "discovery/DiscoverySocket.h"
 #include "platform/RegistryStore.h"
 
 namespace {
@@ -85,6 +86,12 @@ TEST_F(SettingsTest, AppSettingsDefaultsAndStoredValues) {
   EXPECT_EQ(loaded.discoveryPort, 4201);  // read apart, later
   loaded.LoadDiscoveryPort(settings);
   EXPECT_EQ(loaded.discoveryPort, 4999);
+  EXPECT_EQ(discovery::DiscoveryPort(), 4999);  // the searches use it
+  EXPECT_FALSE(loaded.TakeDiscoveryPort(0));
+  EXPECT_FALSE(loaded.TakeDiscoveryPort(65536));
+  EXPECT_EQ(discovery::DiscoveryPort(), 4999);  // refused: the searches keep theirs
+  EXPECT_TRUE(loaded.TakeDiscoveryPort(4201));
+  EXPECT_EQ(discovery::DiscoveryPort(), 4201);
 }
 
 TEST_F(SettingsTest, OemTableTakesTheBuiltInEntryAndSevenStoredOnes) {

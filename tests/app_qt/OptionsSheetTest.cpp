@@ -24,6 +24,7 @@
 #include "app/Settings.h"
 #include "app/TempDir.h"
 #include "app/options/OptionsSheet.h"
+#include "discovery/DiscoverySocket.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
 
@@ -158,6 +159,7 @@ TEST_F(OptionsSheetTest, OkSavesEveryPageShownAndTheAccessListIsReloaded) {
 
   sheet_->ReloadAccessList(6);
   EXPECT_EQ(stored_.discoveryPort, 4210);
+  EXPECT_EQ(discovery::DiscoveryPort(), 4210);  // the next search asks there
   EXPECT_EQ(TheDeviceAccessList().CommunitiesFor("10.1.2.3").first, "lab-read");
   EXPECT_EQ(prompt_.Count(), 0u);
 }

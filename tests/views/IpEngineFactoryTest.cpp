@@ -28,5 +28,26 @@ TEST(IpEngineFactoryTest, EnginesTakeTheLoadedSettings) {
   values = saved;
 }
 
+// After the options changed them, an engine made earlier searches with the new values.
+TEST(IpEngineFactoryTest, AnEngineMadeBeforeTakesChangedSettings) {
+  app::AppSettings& values = app::TheAppSettings();
+  const app::AppSettings saved = values;
+  CViewNode view("Lab", CViewNode::kTcpIpView, 16, nullptr);
+  auto engine = IpEngineFactory(nullptr)(view);
+  auto* ip = dynamic_cast<discovery::CIpDiscoveryEngine*>(engine.get());
+  ASSERT_NE(ip, nullptr);
+  discovery::ExtendedQuery* query = ip->Options().recordOptions.extendedQuery;
+  values.broadcast = 777;
+  values.maxBroadcast = 4;
+  values.errorMask = 0x40;
+  RefitIpEngine(engine.get());
+  EXPECT_EQ(ip->Options().broadcastTimeoutMs, 777);
+  EXPECT_EQ(ip->Options().lossRetries, 4);
+  EXPECT_EQ(ip->Options().recordOptions.masks.error, 0x40u);
+  EXPECT_EQ(ip->Options().recordOptions.extendedQuery, query);  // the same query, kept
+  RefitIpEngine(nullptr);
+  values = saved;
+}
+
 }  // namespace
 }  // namespace views
