@@ -15,6 +15,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -121,6 +122,40 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
   char bits[16];
   std::snprintf(bits, sizeof bits, "%x", static_cast<unsigned>(TIOCM_CTS | TIOCM_DSR));
   EXPECT_EQ(app.Line(), std::string("mget bits ") + bits);
+  EXPECT_EQ(app.Wait(), 0);
+  close(peer);
+}
+
+// True when needle occurs in haystack.
+bool Contains(const Bytes& haystack, const Bytes& needle) {
+  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
+         haystack.end();
+}
+
+TEST_F(SerialPreload, ALineSetRightAfterOpeningReachesTheServerOnceConnected) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), PORTFLAG_RFC2217);
+  // The probe sets its line at once, while the bridge may still be connecting.
+  Probe app({portDir.Entry("COM44"), "line:5O2:9600", "dtr:0", "pause"}, Preload::kLibrary,
+            kPatientMs);
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  EXPECT_EQ(app.Line(), "line:5O2:9600 0 0");
+  EXPECT_EQ(app.Line(), "dtr:0 0 0");
+  EXPECT_EQ(app.Line(), "paused");
+  // Whichever came first, the connection or the requests, the server hears them; the order
+  // within the settings is fixed.
+  Bytes wire;
+  const Bytes line = {255, 250, 44, 3, 2, 255, 240, 255, 250, 44, 2, 5, 255, 240};  // odd, 5 bits
+  const Bytes dtrOff = SetControl(9);
+  while (!(Contains(wire, line) && Contains(wire, dtrOff))) {
+    const Bytes more = test::ReadExactly(peer, 1, 5000);
+    if (more.empty()) break;
+    wire.insert(wire.end(), more.begin(), more.end());
+  }
+  EXPECT_TRUE(Contains(wire, line));
+  EXPECT_TRUE(Contains(wire, dtrOff));
+  app.Continue();
   EXPECT_EQ(app.Wait(), 0);
   close(peer);
 }
