@@ -182,8 +182,16 @@ bool CVSPortAx::WaitForRoom(int timeoutMs) {
 }
 
 long CVSPortAx::ReadFromPort(uint8_t* data, long count) {
+  return ReadUpTo(data, count, kMaxReadChunk);
+}
+
+long CVSPortAx::ReadBlockFromPort(uint8_t* data, long count) {
+  return ReadUpTo(data, count, kMaxReadBlock);
+}
+
+long CVSPortAx::ReadUpTo(uint8_t* data, long count, long most) {
   if (!pty_.IsOpen() || data == nullptr || count <= 0) return 0;
-  const size_t want = static_cast<size_t>(std::min(count, kMaxReadChunk));
+  const size_t want = static_cast<size_t>(std::min(count, most));
   // A status byte may stand before the data; it is noted for the next ProcessEvents.
   for (int attempt = 0; attempt < 4; ++attempt) {
     const PtyPair::Packet packet = pty_.Read(data, want);

@@ -40,6 +40,8 @@ class CVSPortAx {
  public:
   // The most ReadFromPort copies in one call.
   static constexpr long kMaxReadChunk = 1022;
+  // The most ReadBlockFromPort copies in one call: what the pty's line buffer holds.
+  static constexpr long kMaxReadBlock = 4096;
 
   explicit CVSPortAx(VSPortEvents& sink,
                      platform::Clock& clock = platform::SystemClock::Instance());
@@ -68,6 +70,9 @@ class CVSPortAx {
   bool WaitForRoom(int timeoutMs);
   // Copies at most min(count, kMaxReadChunk) bytes the application wrote; returns how many.
   long ReadFromPort(uint8_t* data, long count);
+  // The same with at most min(count, kMaxReadBlock) bytes: one call where a busy writer would
+  // otherwise need four.
+  long ReadBlockFromPort(uint8_t* data, long count);
   // Bytes the application wrote that no read has taken yet: for an owner that reads on after
   // PortDataAvailable while the application keeps writing.
   long DataWaiting() const { return pty_.Pending(); }
@@ -120,6 +125,7 @@ class CVSPortAx {
   void RefreshPacerLine();
   void Wake();
   void Deliver(std::vector<Event> events);
+  long ReadUpTo(uint8_t* data, long count, long most);
 
   VSPortEvents& sink_;
   BaudPacer pacer_;

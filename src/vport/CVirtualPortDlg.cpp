@@ -501,7 +501,7 @@ void CVirtualPortDlg::PortDataAvailable(long count) {
 }
 
 void CVirtualPortDlg::SendFromPort(long count) {
-  // The port is read in the usual chunks, each logged with what remains, and read on while the
+  // The port is taken in the usual chunks, each logged with what remains, and read on while the
   // application keeps writing (each look at what waits counts as a new event would); what the
   // reads bring goes out in one send per batch. One send per chunk, and a turn of the loop per
   // 4 KiB that the pty's line buffer holds, made the sends and the wake-ups the bottleneck.
@@ -518,10 +518,18 @@ void CVirtualPortDlg::SendFromPort(long count) {
       // The send gave the pty time to take in what the application wrote meanwhile.
       if (dry || taken >= kReadOnBound || (remaining = control_.DataWaiting()) <= 0) break;
     }
-    model_.PortReceived(remaining);
-    const long chunk = std::min(remaining, kSendChunk);
-    remaining -= chunk;
-    const long n = control_.ReadFromPort(sendBuffer_.data() + filled, chunk);
+    // As many chunks as one read of the port and the batch's room take, each logged as if read
+    // on its own: one read call where there would be four.
+    const long most =
+        std::min(static_cast<long>(sendBuffer_.size()) - filled, CVSPortAx::kMaxReadBlock);
+    long want = 0;
+    while (remaining > 0 && want + std::min(remaining, kSendChunk) <= most) {
+      model_.PortReceived(remaining);
+      const long chunk = std::min(remaining, kSendChunk);
+      remaining -= chunk;
+      want += chunk;
+    }
+    const long n = control_.ReadBlockFromPort(sendBuffer_.data() + filled, want);
     if (n > 0) {
       filled += n;
       taken += n;

@@ -398,6 +398,23 @@ TEST_F(CVSPortAxTest, ReadFromPortCopiesAtMostOneChunk) {
   EXPECT_EQ(port.ReadFromPort(buf.data(), 10), 0);  // nothing left, and no blocking
 }
 
+TEST_F(CVSPortAxTest, ReadBlockFromPortTakesWhatWaitsInOneCall) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  const std::vector<uint8_t> sent = Pattern(3000, 8);
+  ASSERT_TRUE(app.WriteAll(sent.data(), sent.size()));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataAnnounced == 3000; }));
+  EXPECT_EQ(port.DataWaiting(), 3000);
+  std::vector<uint8_t> buf(8000);
+  EXPECT_EQ(port.ReadBlockFromPort(buf.data(), 1500), 1500);  // no more than asked
+  EXPECT_EQ(port.DataWaiting(), 1500);
+  EXPECT_EQ(port.ReadBlockFromPort(buf.data() + 1500, 8000), 1500);
+  buf.resize(3000);
+  EXPECT_TRUE(buf == sent);
+  EXPECT_EQ(port.DataWaiting(), 0);
+  EXPECT_EQ(port.ReadBlockFromPort(buf.data(), 10), 0);  // nothing left, and no blocking
+}
+
 TEST_F(CVSPortAxTest, RemovePortRefusedWhileOpenAcceptedAfterClose) {
   ASSERT_TRUE(Published());
   App app(Link());
