@@ -8,7 +8,7 @@
 #
 # Writes docs/screenshots/main-window.png (details, by port), list-style.png (the list style) and
 # tree-group.png (a view inside a group of the tree), and the options sheet's tabs
-# (options-*.png, drawn by portolan-sheetshots, which touches no network).
+# and its Add dialog (options-*.png, drawn by portolan-sheetshots, which touches no network).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-test}" && pwd)

@@ -10,9 +10,11 @@
 #include "app/AppSettings.h"
 #include "app/COptionsPropertySheet.h"
 #include "app/Settings.h"
+#include "app/options/CAddAccessEntryDlg.h"
 #include "app/options/OptionsSheet.h"
 #include "platform/ConsolePrompt.h"
 #include "platform/RegistryStore.h"
+#include "res/StringTable.h"
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
@@ -45,5 +47,11 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", qPrintable(path));
   }
+  app::CAddAccessEntryDlg add(res::LoadString(6082), nullptr, &face);
+  add.show();
+  QApplication::processEvents();
+  const QString path = out + "/options-add-entry.png";
+  if (!add.grab().save(path)) return 1;
+  std::printf("%s\n", qPrintable(path));
   return 0;
 }

@@ -25,6 +25,9 @@ CAddAccessEntryDlg::CAddAccessEntryDlg(const std::string& prompt,
   address_->setAccessibleName("Address");
   // Room for one character more than allowed, so that an over-long paste is refused, not cut.
   address_->setMaxLength(static_cast<int>(DeviceAccessList::kMaxAddress) + 1);
+  // Wide enough to show a long pattern whole.
+  address_->setMinimumWidth(address_->fontMetrics().horizontalAdvance(
+      QString(static_cast<int>(DeviceAccessList::kMaxAddress), QLatin1Char('0'))));
   label->setBuddy(address_);
   layout->addWidget(label);
   layout->addWidget(address_);

@@ -81,6 +81,9 @@ void CIconsPage::Fill() {
   }
   list_->setCurrentItem(list_->topLevelItem(0));
   list_->resizeColumnToContents(0);
+  // Every state in view without scrolling: the list is short and fixed.
+  const int rows = list_->topLevelItemCount() * list_->sizeHintForRow(0);
+  list_->setMinimumHeight(rows + list_->header()->sizeHint().height() + 2 * list_->frameWidth());
 }
 
 void CIconsPage::ShowRow(int row) {
