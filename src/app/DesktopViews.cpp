@@ -39,6 +39,12 @@
 
 namespace app {
 
+namespace {
+// Where a dialog's Help goes when the dialog has no topic of its own: its help context lies
+// above 100, which opens the general topic.
+constexpr unsigned kGeneralHelpTopic = 5;
+}  // namespace
+
 // The store as the main window sees it; with PORTOLAN_LIST_DUMP set, each finished search also
 // writes what the list shows to that file (a line per row, cells separated by tabs), so that tests
 // and scripts outside the process can read the window's list.
@@ -256,6 +262,9 @@ void DesktopViews::ResetSelectedDevice() {
   const devices::ResetStart start = reset.Start();
   if (start == devices::ResetStart::kDialog) {
     devices::CResetServerDlg dialog(reset, &frame_);
+    QObject::connect(&dialog, &devices::CResetServerDlg::helpRequested, [this] {
+      if (help_) help_(kGeneralHelpTopic);
+    });
     dialog.exec();
   } else if (start == devices::ResetStart::kTelnet) {
     frame_.PostCommand(cmd::kTelnet);
