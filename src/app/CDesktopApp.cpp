@@ -12,6 +12,7 @@
 #include "app/BrandingInfo.h"
 #include "app/CMainFrame.h"
 #include "app/DesktopAppCommands.h"
+#include "app/DesktopPortCommands.h"
 #include "app/DesktopViews.h"
 #include "app/ErrorReporter.h"
 #include "discovery/DiscoveryErrors.h"
@@ -24,7 +25,10 @@
 #include "platform/RunningCopyClient.h"
 #include "platform/RunningCopyServer.h"
 #include "snmp/SnmpApi.h"
+#include "views/CViewStore.h"
 #include "vport/CVirtualPortTable.h"
+#include "vport/PortStatusWindows.h"
+#include "vport/QtVirtualPortDialogs.h"
 
 namespace app {
 
@@ -57,10 +61,13 @@ CDesktopApp::~CDesktopApp() {
   if (views_) views_->Shutdown();
   appCommands_.reset();
   commandViews_.reset();
+  portCommands_.reset();
   waitDialog_.reset();
   discovery::PleaseWaitWindow().SetMainWindow(nullptr);
   portCollector_.reset();
+  if (portWindows_) portWindows_->SetTable(nullptr);
   portTable_.reset();
+  portWindows_.reset();
   runningCopyServer_.reset();
   frame_.reset();
   views_.reset();
@@ -71,10 +78,15 @@ CDesktopApp::~CDesktopApp() {
 }
 
 void CDesktopApp::CreatePortTable() {
+  auto help = [this](unsigned topic) { WinHelp(topic); };
+  portWindows_ = std::make_unique<vport::PortStatusWindows>(
+      vport::PortStatusWindows::Services{prompt_.get(), nullptr, ApplicationName(), help});
   vport::CVirtualPortTable::Options options;
   options.caption = ApplicationName();
+  options.observer = &portWindows_->Observer();
   portTable_ = std::make_unique<vport::CVirtualPortTable>(GetSettings().Store(),
                                                           GetSettings().RootPath(), options);
+  portWindows_->SetTable(portTable_.get());
   // The stored ports come up side by side while the main window opens; closing it meanwhile
   // gives up the ones not yet made.
   portTable_->StartStoredPorts();
@@ -111,6 +123,7 @@ void CDesktopApp::AttachViewStore(int setAppIcon) {
                                 CommandLine().Has("Ns") || CommandLine().Has("nS");
   views_->Attach(setAppIcon, skipFirstRefresh);
   RegisterAppCommands();
+  AttachPortCommands();
 }
 
 void CDesktopApp::RegisterAppCommands() {
@@ -125,9 +138,19 @@ void CDesktopApp::RegisterAppCommands() {
   appCommands_->Register();
 }
 
+void CDesktopApp::AttachPortCommands() {
+  portDialogs_ = std::make_unique<vport::QtVirtualPortDialogs>(
+      frame_.get(), [this](unsigned topic) { WinHelp(topic); });
+  portCommands_ =
+      std::make_unique<DesktopPortCommands>(frame_->Controller(), views_->Store(), portTable_.get(),
+                                            *portDialogs_, *prompt_, ApplicationName());
+}
+
 void CDesktopApp::ShutdownNetwork() {
   // The ports go first: their threads use the network until they end.
+  portCommands_.reset();
   portCollector_.reset();
+  if (portWindows_) portWindows_->SetTable(nullptr);
   portTable_.reset();
   SnmpCleanup();
 }

@@ -21,13 +21,16 @@ class PleaseWaitDialog;
 
 namespace vport {
 class CVirtualPortTable;
-}
+class PortStatusWindows;
+class QtVirtualPortDialogs;
+}  // namespace vport
 
 namespace app {
 
 class AppCommandViews;
 class CMainFrame;
 class DesktopAppCommands;
+class DesktopPortCommands;
 class DesktopViews;
 
 class CDesktopApp : public CKestrelApp {
@@ -57,11 +60,14 @@ class CDesktopApp : public CKestrelApp {
 
  private:
   void RegisterAppCommands();
+  void AttachPortCommands();
   void OpenViewFromRunningCopy(const std::string& name);
 
   QApplication& qt_;
   std::unique_ptr<platform::Prompt> prompt_;
   std::unique_ptr<platform::QtLauncher> launcher_;
+  // The ports' status windows outlive the table whose threads report to them.
+  std::unique_ptr<vport::PortStatusWindows> portWindows_;
   std::unique_ptr<vport::CVirtualPortTable> portTable_;
   // Takes the outcome of the stored ports as they come up, while the windows already run.
   std::unique_ptr<QTimer> portCollector_;
@@ -69,6 +75,8 @@ class CDesktopApp : public CKestrelApp {
   std::unique_ptr<DesktopViews> views_;
   std::unique_ptr<AppCommandViews> commandViews_;
   std::unique_ptr<DesktopAppCommands> appCommands_;
+  std::unique_ptr<vport::QtVirtualPortDialogs> portDialogs_;
+  std::unique_ptr<DesktopPortCommands> portCommands_;
   std::unique_ptr<discovery::PleaseWaitDialog> waitDialog_;
   std::unique_ptr<platform::RunningCopyServer> runningCopyServer_;
 };

@@ -446,9 +446,21 @@ void CViewStore::FillVirtualPorts(discovery::CDeviceRecord& record) const {
   const char* hw = record.GetColumnText(discovery::kColHwAddress);
   if (hw == nullptr) return;
   for (int port = 0; port < kMaxPortSlots; ++port) {
+    // An unbound port is cleared: a record queried again keeps the text of a port since deleted.
     const int com = portLookup_(hw, port);
-    if (com > 0) record.SetVirtualPort(port, "COM" + std::to_string(com));
+    record.SetVirtualPort(port, com > 0 ? "COM" + std::to_string(com) : std::string());
   }
+}
+
+void CViewStore::RefreshVirtualPorts() {
+  for (const CViewNode* node : Nodes()) {
+    const discovery::CDiscoveryEngine* engine = node->Engine();
+    if (engine == nullptr) continue;
+    for (int device = 0; device < engine->DeviceCount(); ++device) {
+      if (discovery::CDeviceRecord* record = engine->GetDevice(device)) FillVirtualPorts(*record);
+    }
+  }
+  RebuildList();
 }
 
 void CViewStore::AddRows(int device, bool filter) {

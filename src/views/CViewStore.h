@@ -171,6 +171,9 @@ class CViewStore {
   bool PortMode() const { return portMode_; }
   // Rebuilds columns and rows from the current engine without searching.
   void RebuildList();
+  // The port table changed: every kept record of every view takes its Virtual Port texts anew
+  // from the port lookup (a port no longer bound leaves its text empty), then the list is rebuilt.
+  void RefreshVirtualPorts();
   // Sorts the list by the view's sort column.
   void SortList();
   // The header as the user left it (0x800E): saves Columns and ColWidths and reloads them.
@@ -190,6 +193,9 @@ class CViewStore {
   bool IsSearching() const;
   // The first node with this name, compared without regard to case; nullptr when none.
   CViewNode* FindNode(const std::string& name) const;
+  // Remembers the selected row's device and port (kept as it was when no row is selected): Stop
+  // and the end of a search select that row again.
+  void RememberSelection();
   // The device of the selected row and its port slot; nullptr when nothing is selected.
   discovery::CDeviceRecord* SelectedDevice(int* port = nullptr) const;
   // The highest status level of the listed devices (1 when the view shows no Status column).
@@ -214,7 +220,6 @@ class CViewStore {
   void AddRows(int device, bool filter = true);
   bool AddRow(discovery::CDeviceRecord& record, int device, int slot, bool filter);
   void FillVirtualPorts(discovery::CDeviceRecord& record) const;
-  void RememberSelection();
   void Reselect();
   void SendLevel();
   intptr_t Send(uint32_t id, intptr_t wParam = 0, intptr_t lParam = 0);

@@ -279,6 +279,49 @@ TEST_F(ViewStoreTest, PortModeListsEachPortWithItsOwnTexts) {
   EXPECT_EQ(list.Row(0).image, 1);  // good port
 }
 
+TEST_F(ViewStoreTest, VirtualPortTextsFollowThePortTableInEveryKeptView) {
+  AddView("Views\\Other", 6, 16);
+  settings.WriteString("Views\\Other", "Columns", kAllColumns);
+  OpenStore();
+  int bound = 7;  // the COM number of device 2's second port; 0: none
+  store.SetPortLookup([&bound](const std::string& hw, int port) {
+    return hw == "00409D000002" && port == 1 && bound > 0 ? bound : -1;
+  });
+  Search({Device(2, "two", 2)});
+  EXPECT_EQ(list.ColumnTexts(4), (std::vector<std::string>{"", "COM7"}));
+
+  // The port is deleted while another view is shown: the kept list shows it gone.
+  store.SelectView(store.FindNode("Other"), true, false);
+  Search({Device(3, "three")});
+  bound = 0;
+  store.RefreshVirtualPorts();
+  store.SelectView(store.FindNode("Lab"), true, false);
+  EXPECT_EQ(list.ColumnTexts(4), (std::vector<std::string>{"", ""}));
+
+  bound = 9;
+  store.RefreshVirtualPorts();
+  EXPECT_EQ(list.ColumnTexts(4), (std::vector<std::string>{"", "COM9"}));
+}
+
+TEST_F(ViewStoreTest, ADeviceQueriedAgainLosesTheTextOfADeletedPort) {
+  OpenStore();
+  bool bound = true;
+  store.SetPortLookup([&bound](const std::string& hw, int port) {
+    return bound && hw == "00409D000002" && port == 1 ? 7 : -1;
+  });
+  Search({Device(2, "two", 2)});
+  EXPECT_EQ(list.ColumnTexts(4), (std::vector<std::string>{"", "COM7"}));
+  auto* record = static_cast<ScriptedRecord*>(Engine().GetDevice(0));
+  record->next = discovery::test::BuildReply(Device(2, "two", 2));
+  list.SelectRow(1);
+  platform::FakeClock clock;
+  discovery::CPleaseWaitDlg wait(true, clock);
+  store.SetWaitWindow(&wait);
+  bound = false;
+  EXPECT_EQ(store.RefreshOne(), discovery::kRecordOk);
+  EXPECT_EQ(list.ColumnTexts(4), (std::vector<std::string>{"", ""}));
+}
+
 TEST_F(ViewStoreTest, DuplicatesAreDroppedAndRecordsOfViewsWithoutEngineFreed) {
   AddView("Views\\Netware", 7, 16);
   OpenStore();
