@@ -72,7 +72,8 @@ class DesktopCommandViews : public AppCommandViews {
     const discovery::CDeviceRecord* record = views_.Store().SelectedDevice();
     if (record == nullptr) return std::nullopt;
     const char* ip = record->GetColumnText(discovery::kColIpAddress);
-    return std::string(ip != nullptr ? ip : "");
+    if (ip == nullptr || *ip == '\0') return std::nullopt;  // no page to open
+    return std::string(ip);
   }
 
   std::vector<IpListRow> ListedRows() const override {
@@ -107,7 +108,8 @@ class DesktopCommandViews : public AppCommandViews {
 
   int SendSetAddress(const UnlistedServerForm& form) override {
     discovery::CIpDiscoveryEngine* engine = IpEngine();
-    if (engine == nullptr) return discovery::kSetAddressSocketFailed;
+    // Only a TCP/IP view has an engine to send with; nothing was sent, and the user is told so.
+    if (engine == nullptr) return discovery::kMsgSetAddressSendFailed;
     return engine->SetAddressBySerial(form.serialNumber, form.ipAddress, form.sendAddress,
                                       form.multicast);
   }
