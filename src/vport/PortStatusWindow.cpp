@@ -48,6 +48,8 @@ PortStatusWindow::PortStatusWindow(PortStatusController::PostToPort post, platfo
     : QDialog(parent), controller_(std::move(post), prompt, files, std::move(caption)) {
   setObjectName("104");
   setModal(false);
+  // A status window left open must not keep the program running once the main window closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
   Build(help);
   ShowFields();
 }

@@ -333,6 +333,20 @@ TEST_F(StatusWindowTest, FieldsFollowAPortThatConnectsMovesBytesAndCloses) {
   EXPECT_EQ(threadPrompt.Count(), 0u);
 }
 
+TEST_F(StatusWindowTest, AnOpenStatusWindowLetsTheProgramEndWithItsMainWindow) {
+  MakeTable();
+  ASSERT_EQ(table->CreatePort(6, "hw", 0, "127.0.0.1", "9", 0, true), 0);
+  table->ShowPortStatus(6);
+  ASSERT_NE(ShownWindow("COM6"), nullptr);
+  QWidget mainWindow;
+  mainWindow.show();
+  // The program's loop ends when its last window closes; the limit only ends a loop that would
+  // not.
+  QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.close(); });
+  QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+}
+
 TEST_F(StatusWindowTest, APortsMessageWaitsOnTheGuiThreadWhileOtherPortsGoOn) {
   platform::QtPrompt qtPrompt;
   platform::InstallPrompt(&qtPrompt);
