@@ -89,6 +89,21 @@ long TcpClientSocket::Send(const uint8_t* data, size_t len, int abortFd) {
   return static_cast<long>(len);
 }
 
+long TcpClientSocket::SendNow(const uint8_t* data, size_t len) {
+  if (fd_ < 0) {
+    lastError_ = EBADF;
+    return -1;
+  }
+  for (;;) {
+    const ssize_t n = send(fd_, data, len, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) return static_cast<long>(n);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    lastError_ = errno;
+    return -1;
+  }
+}
+
 // 0 once the socket may take more (or has an error the next send reports), else ECANCELED when
 // abortFd turned readable, or the errno value of a failed poll.
 int TcpClientSocket::WaitForRoom(int abortFd) const {

@@ -32,6 +32,9 @@ class TcpClientSocket {
   // turns readable: a peer that stops reading must not hold the caller for ever. That failure
   // is ECANCELED; abortFd is only watched, never read.
   long Send(const uint8_t* data, size_t len, int abortFd = -1);
+  // Sends what the socket takes now, without waiting: the bytes taken (0 when it has no room),
+  // or -1 with LastError() set. For callers that wait for room in their own loop.
+  long SendNow(const uint8_t* data, size_t len);
   // One receive of at most capacity bytes: the count, 0 when the peer closed in order, -1 on
   // failure with the errno value in the result's error. With wait false it returns at once, and
   // wouldBlock says that nothing was there yet (count 0 then means nothing).

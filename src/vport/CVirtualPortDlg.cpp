@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,7 +51,6 @@ CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& c
       sendBuffer_(kSendBatch),
       receiveBuffer_(kReceiveChunk),
       controlServer_(loop) {
-  abortFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   decoded_.reserve(kReceiveChunk);
 }
 
@@ -65,7 +63,6 @@ CVirtualPortDlg::~CVirtualPortDlg() {
     control_.ForceRemovePort();
     if (observer_ != nullptr) observer_->PortRemoved(comName_);
   }
-  if (abortFd_ >= 0) close(abortFd_);
 }
 
 void CVirtualPortDlg::SetStatus(PortState state) {
@@ -102,6 +99,9 @@ void CVirtualPortDlg::ResetBuffers() {
   std::fill(sendBuffer_.begin(), sendBuffer_.end(), uint8_t{0});
   std::fill(receiveBuffer_.begin(), receiveBuffer_.end(), uint8_t{0});
   pendingCount_ = 0;
+  outgoing_.clear();
+  outgoingDone_ = 0;
+  portDataDeferred_ = false;
   telnet_.Reset();
 }
 
@@ -329,14 +329,66 @@ void CVirtualPortDlg::FinishOpen() {
   pendingCount_ = 0;
   ++connection_;
   connected_ = true;
-  WatchSocket();
+  socketEvents_ = 0;
+  WatchSocket(POLLIN);
   SetStatus(PortState::kOpen);
 }
 
-void CVirtualPortDlg::WatchSocket() {
+void CVirtualPortDlg::WatchSocket(short events) {
+  if (events == socketEvents_) return;
+  socketEvents_ = events;
   // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the
   // server leaves the port's own events (the application's data, its close) their turn.
-  loop_.WatchFd(socket_.Fd(), POLLIN, [this](int, short) { OnSocketReadable(); });
+  loop_.WatchFd(socket_.Fd(), events, [this](int, short revents) { OnSocketReady(revents); });
+}
+
+void CVirtualPortDlg::OnSocketReady(short revents) {
+  // An error or hang-up shows in both: the send or the receive reports it.
+  if ((socketEvents_ & POLLOUT) != 0 && (revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+    FlushOutgoing();
+  }
+  if (connected_ && (revents & (POLLIN | POLLERR | POLLHUP)) != 0) OnSocketReadable();
+}
+
+bool CVirtualPortDlg::Transmit(const uint8_t* data, std::size_t len) {
+  if (outgoing_.empty()) {
+    const long n = socket_.SendNow(data, len);
+    if (n < 0) return false;
+    data += n;
+    len -= static_cast<std::size_t>(n);
+    if (len == 0) return true;
+  }
+  outgoing_.insert(outgoing_.end(), data, data + len);
+  WatchSocket(POLLIN | POLLOUT);
+  return true;
+}
+
+void CVirtualPortDlg::FlushOutgoing() {
+  const long n =
+      socket_.SendNow(outgoing_.data() + outgoingDone_, outgoing_.size() - outgoingDone_);
+  if (n < 0) {
+    SendFailed();
+    return;
+  }
+  outgoingDone_ += static_cast<std::size_t>(n);
+  if (outgoingDone_ < outgoing_.size()) return;
+  outgoing_.clear();
+  outgoingDone_ = 0;
+  WatchSocket(POLLIN);
+  // The application's data waited in the port meanwhile; it gets no new event of its own.
+  if (portDataDeferred_) {
+    portDataDeferred_ = false;
+    control_.RecheckData();
+  }
+}
+
+void CVirtualPortDlg::SendFailed() {
+  // Given up on for a removal or shutdown, which closes the connection anyway: no message.
+  if (abortSends_.load()) {
+    CloseConnection();
+  } else {
+    ReportCommError(socket_.LastError());
+  }
 }
 
 void CVirtualPortDlg::AfterConnected() {
@@ -350,6 +402,10 @@ void CVirtualPortDlg::AfterConnected() {
   }
   // Data written while connecting waited in the port; it gets no new event of its own.
   while (connected_) {
+    if (!outgoing_.empty()) {
+      portDataDeferred_ = true;  // the socket is full: the rest follows once it has room
+      break;
+    }
     long filled = 0;
     while (filled + kSendChunk <= static_cast<long>(sendBuffer_.size())) {
       const long n = control_.ReadFromPort(sendBuffer_.data() + filled, kSendChunk);
@@ -362,7 +418,8 @@ void CVirtualPortDlg::AfterConnected() {
 }
 
 void CVirtualPortDlg::SendFrame(const std::vector<uint8_t>& frame) {
-  if (socket_.IsOpen() && !frame.empty()) socket_.Send(frame.data(), frame.size(), abortFd_);
+  // In order with the data; the result is not looked at (a dead connection shows on the data).
+  if (connected_ && !frame.empty()) Transmit(frame.data(), frame.size());
 }
 
 void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames) {
@@ -379,6 +436,7 @@ int CVirtualPortDlg::CloseConnection() {
   if (!connected_) return BRIDGE_OK;
   connected_ = false;
   loop_.UnwatchFd(socket_.Fd());
+  socketEvents_ = 0;
   socket_.Close();
   ResetBuffers();
   SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
@@ -468,31 +526,32 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
   long remaining = count;
   long offset = 0;
   int misses = 0;
-  while (remaining > 0) {
-    long n = control_.WriteToPort(data + offset, remaining);
-    if (n == 0) {
-      // Wait up to 100 ms for the application to make room, trying again every few ms; a
-      // wait that ends with nothing taken is one miss.
-      const uint32_t start = clock_.TickCount();
-      while (n == 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
-        // Under pacing the pty has room but the pacer does not: then a plain short sleep.
-        if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
-        // A removal or the program's end drops the bytes rather than wait on the application.
-        if (abortSends_.load()) return BRIDGE_OK;
-        n = control_.WriteToPort(data + offset, remaining);
-      }
-      if (n == 0) {
-        // An application that closed the port reads nothing more: the bytes have no reader,
-        // and its close, still waiting among the port's events, ends the connection next.
-        if (!control_.ApplicationHoldsPort()) return BRIDGE_OK;
-        if (++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
-      }
+  long n = control_.WriteToPort(data, remaining);
+  for (;;) {
+    if (n > 0) {
+      remaining -= n;
+      offset += n;
     }
-    if (n < 0) n = 0;
-    remaining -= n;
-    offset += n;
+    if (remaining <= 0) return BRIDGE_OK;
+    // The port took nothing, or only part: it is full. Wait up to 100 ms for the application to
+    // make room, trying again every few ms; a wait that ends with nothing taken is one miss.
+    // (After a part, trying again at once would only find it full.)
+    const uint32_t start = clock_.TickCount();
+    n = 0;
+    while (n <= 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
+      // Under pacing the pty has room but the pacer does not: then a plain short sleep.
+      if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
+      // A removal or the program's end drops the bytes rather than wait on the application.
+      if (abortSends_.load()) return BRIDGE_OK;
+      n = control_.WriteToPort(data + offset, remaining);
+    }
+    if (n <= 0) {
+      // An application that closed the port reads nothing more: the bytes have no reader,
+      // and its close, still waiting among the port's events, ends the connection next.
+      if (!control_.ApplicationHoldsPort()) return BRIDGE_OK;
+      if (++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
+    }
   }
-  return BRIDGE_OK;
 }
 
 void CVirtualPortDlg::PortDataAvailable(long count) {
@@ -510,11 +569,18 @@ void CVirtualPortDlg::SendFromPort(long count) {
   long taken = 0;
   bool dry = false;  // a read gave nothing: no reading on
   while (connected_) {
+    if (!outgoing_.empty()) {
+      // The socket is full: the data waits in the port (the application's writes block, as a
+      // serial line's would), and the event comes again once the socket has taken the rest.
+      portDataDeferred_ = true;
+      return;
+    }
     if (remaining <= 0 && !dry && taken < kReadOnBound) remaining = control_.DataWaiting();
     if (remaining <= 0) {
       if (filled == 0) break;
       if (!SendChunk(filled)) return;
       filled = 0;
+      if (!outgoing_.empty()) continue;
       // The send gave the pty time to take in what the application wrote meanwhile.
       if (dry || taken >= kReadOnBound || (remaining = control_.DataWaiting()) <= 0) break;
     }
@@ -547,27 +613,20 @@ void CVirtualPortDlg::SendFromPort(long count) {
 
 bool CVirtualPortDlg::SendChunk(long n) {
   const auto bytes = std::span<const uint8_t>(sendBuffer_.data(), static_cast<std::size_t>(n));
-  long sent = 0;
   if (rfc2217_) {
     // One send for the whole escaped chunk: the server sees the same bytes as with one send per
     // byte, without a round of Nagle delays.
     const EscapedChunk escaped = EscapeData(bytes);
-    sent = socket_.Send(escaped.bytes.data(), escaped.bytes.size(), abortFd_);
-    if (sent >= 0) model_.SentToServer(escaped.txCount);
-  } else {
-    sent = socket_.Send(bytes.data(), bytes.size(), abortFd_);
-    if (sent > 0) model_.SentToServer(sent);
-  }
-  if (sent < 0) {
-    // Given up on for a removal or shutdown, which closes the connection anyway: no message.
-    if (abortSends_.load()) {
-      CloseConnection();
-    } else {
-      ReportCommError(socket_.LastError());
+    if (Transmit(escaped.bytes.data(), escaped.bytes.size())) {
+      model_.SentToServer(escaped.txCount);
+      return true;
     }
-    return false;
+  } else if (Transmit(bytes.data(), bytes.size())) {
+    model_.SentToServer(n);
+    return true;
   }
-  return true;
+  SendFailed();
+  return false;
 }
 
 void CVirtualPortDlg::BaudRateChanged(long baud) {
@@ -637,16 +696,10 @@ void CVirtualPortDlg::SetLogging(bool on) {
 
 void CVirtualPortDlg::AbortSends() {
   abortSends_.store(true);
-  if (abortFd_ < 0) return;
-  const uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = write(abortFd_, &one, sizeof one);
 }
 
 void CVirtualPortDlg::ClearAbort() {
   abortSends_.store(false);
-  if (abortFd_ < 0) return;
-  uint64_t count = 0;
-  [[maybe_unused]] const ssize_t n = read(abortFd_, &count, sizeof count);
 }
 
 bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {

@@ -5,7 +5,9 @@
 // Threads: everything here runs on the port thread. Its loop watches the connection's socket as
 // it watches the control, and a received chunk goes into the port on the thread that saw it
 // arrive: no hand-over to another thread, so no cross-CPU wake-up, on either leg of a round trip.
-// Only AbortSends comes from other threads.
+// Sends never wait: what the socket does not take is held, the loop waits for room, and the port
+// is not read meanwhile, so a server that stops reading holds up neither the other direction nor
+// a removal. Only AbortSends comes from other threads.
 #pragma once
 
 #include <atomic>
@@ -81,11 +83,11 @@ class CVirtualPortDlg : public VSPortEvents {
   // own watch calls it, so a post of it from elsewhere is ignored unless it names the current
   // connection.
   bool HandleMessage(const platform::Message& message);
-  // Any thread: ends a send that waits for a server that stopped reading, and fails every later
-  // one, until ClearAbort. The connection is then closed without a message. For removal and
-  // shutdown, which would otherwise wait on that server for ever.
+  // Any thread: ends a delivery that waits for room in the port (the bytes are dropped), and
+  // every later one, until ClearAbort; a send that fails meanwhile closes the connection without
+  // a message. For removal and shutdown, which would otherwise wait on the application.
   void AbortSends();
-  // Port thread: sends wait for the server again.
+  // Port thread: deliveries wait for the application again.
   void ClearAbort();
   void ShowStatus();
   void HideStatus();
@@ -126,7 +128,13 @@ class CVirtualPortDlg : public VSPortEvents {
   void CancelConnect();
   void FinishOpen();
   void AfterConnected();
+  void WatchSocket(short events);
+  void OnSocketReady(short revents);
   void OnSocketReadable();
+  // Sends what the socket takes now and holds the rest for the loop; false when the send failed.
+  bool Transmit(const uint8_t* data, std::size_t len);
+  void FlushOutgoing();
+  void SendFailed();
   void SendFromPort(long count);
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
@@ -135,7 +143,6 @@ class CVirtualPortDlg : public VSPortEvents {
   control::Reply OnControlRequest(const control::Request& request);
   void SendFrame(const std::vector<uint8_t>& frame);
   int DeliverBytes(const uint8_t* data, long count);
-  void WatchSocket();
   void ShowMessage(const std::string& text);
   // Logs why the server could not be reached, and hands the log on at once (not at the next
   // tick), so that the reason comes before the message that follows.
@@ -157,12 +164,15 @@ class CVirtualPortDlg : public VSPortEvents {
   // Numbers the connections; WM_VPORT_DATA carries it in lParam, so that a post naming an
   // earlier connection is recognised and ignored.
   intptr_t connection_ = 0;
-  int abortFd_ = -1;  // eventfd: readable while sends are to give up (AbortSends)
   std::atomic<bool> abortSends_{false};
   platform::TcpClientSocket socket_;
   std::vector<uint8_t> sendBuffer_;     // kSendBatch bytes
   std::vector<uint8_t> receiveBuffer_;  // kReceiveChunk bytes
   long pendingCount_ = 0;               // bytes in receiveBuffer not yet handled
+  std::vector<uint8_t> outgoing_;       // bytes for the server that the socket has not taken
+  std::size_t outgoingDone_ = 0;        // of which sent
+  bool portDataDeferred_ = false;       // the port's data waits until outgoing_ is sent
+  short socketEvents_ = 0;              // what the loop watches the socket for
   std::vector<uint8_t> decoded_;        // data bytes of one decoded chunk (capacity kept)
 
   std::string ipAddr_, tcpPort_, comName_;

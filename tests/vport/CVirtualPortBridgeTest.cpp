@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -510,6 +511,33 @@ TEST_F(StalledServerTest, RemovingThePortIsNotHeldUpByAServerThatStoppedReading)
   EXPECT_TRUE(observer.WaitFor("COM33 Closed"));
   EXPECT_EQ(prompt.Count(), 0u);  // given up on for the removal: no communication error
   EXPECT_FALSE(writerDone.load());
+}
+
+TEST_F(StalledServerTest, AServerThatStoppedReadingStillReachesTheApplication) {
+  StartStalled(37);
+  // The bridge holds what the socket would not take and waits for room in its loop, so the
+  // other direction goes on.
+  const uint8_t hello[] = {'h', 'e', 'l', 'l', 'o'};
+  ASSERT_TRUE(WriteAll(peer, hello, sizeof hello));
+  const auto got = ReadExactly(app, sizeof hello);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "hello");
+  EXPECT_FALSE(writerDone.load());
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(StalledServerTest, WhatWaitedReachesTheServerOnceItReadsAgain) {
+  StartStalled(38);
+  // The server reads again: everything the application wrote arrives, in order and whole.
+  const auto flood = test::Pattern(64u << 20, 6);
+  std::vector<uint8_t> got;
+  while (got.size() < 4u << 20) {
+    const auto piece = ReadExactly(peer, 65536, 20000);
+    if (piece.empty()) break;
+    got.insert(got.end(), piece.begin(), piece.end());
+  }
+  ASSERT_EQ(got.size(), 4u << 20);
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), flood.begin()));
+  EXPECT_EQ(prompt.Count(), 0u);
 }
 
 TEST_F(StalledServerTest, EndingThePortThreadIsNotHeldUpByAServerThatStoppedReading) {
