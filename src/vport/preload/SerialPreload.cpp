@@ -309,7 +309,9 @@ int ModemIoctl(int fd, unsigned long request, int* bits) {
   Reply reply;
   switch (request) {
     case TIOCMGET:
-      if (Handled(fd, Request{}, &reply)) {
+      // Until the server has reported its lines there is nothing to answer from: a guess of CTS,
+      // DSR or CD could hold an application up, so the pty answers as it would without us.
+      if (Handled(fd, Request{}, &reply) && reply.linesKnown) {
         *bits = ModemBitsOf(reply.lines);
         return 0;
       }
