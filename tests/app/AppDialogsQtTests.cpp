@@ -13,6 +13,7 @@
 #include "app/dialogs/CUnlistedServerDlg.h"
 #include "platform/RecordingLauncher.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 #include "ui/CStaticLink.h"
 
 namespace app {
@@ -20,12 +21,7 @@ namespace {
 
 class AppDialogsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "app_AppDialogsQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { app_ = testsupport::EnsureQApplication("app_AppDialogsQtTests"); }
   static void TearDownTestSuite() {
     delete app_;
     app_ = nullptr;

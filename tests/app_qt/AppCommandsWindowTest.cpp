@@ -40,6 +40,7 @@
 #include "platform/RunningCopyClient.h"
 #include "platform/RunningCopyServer.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 
 namespace {
 
@@ -163,12 +164,7 @@ class SocketLauncher : public platform::RecordingLauncher {
 
 class AppCommandsWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "appqt_AppCommandsWindowTest";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::EnsureQApplication("appqt_AppCommandsWindowTest"); }
 
   void SetUp() override {
     registry_ = std::make_unique<platform::RegistryStore>(dir_.Folder() + "registry.reg");

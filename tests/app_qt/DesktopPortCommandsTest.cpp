@@ -23,6 +23,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
 #include "platform/SerialPortList.h"
+#include "support/QtTestApplication.h"
 #include "views/CViewStore.h"
 #include "views/FakeDeviceList.h"
 #include "views/FakeStoreHost.h"
@@ -71,12 +72,7 @@ class AnsweredDialogs : public vport::VirtualPortDialogs {
 
 class DesktopPortCommandsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "appqt_DesktopPortCommandsTest";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::EnsureQApplication("appqt_DesktopPortCommandsTest"); }
 
   DesktopPortCommandsTest() {
     platform::InstallPrompt(&threadPrompt_);

@@ -24,6 +24,7 @@
 #include "platform/FakeClock.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 
 namespace {
 
@@ -33,12 +34,7 @@ namespace msg = app::msg;
 
 class MainFrameWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "appqt_MainFrameWindowTest";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::EnsureQApplication("appqt_MainFrameWindowTest"); }
 
   app::Settings& Reopen() {
     frame_.reset();
@@ -148,8 +144,8 @@ TEST_F(MainFrameWindowTest, StatusPanesAndTheLockedMessagePane) {
 
 TEST_F(MainFrameWindowTest, MenuCarriesEveryCommandLaterOnesDisabled) {
   CMainFrame& frame = NewFrame();
-  for (int id : {57665, 32772, 32774, 32804, 32801, 32785, 32803, 32789, 32869, 32873,
-                 32874, 59393, 32816, 32809, 32887, 32817, 32776, 32892, 32811, 32882, 57664}) {
+  for (int id : {57665, 32772, 32774, 32804, 32801, 32785, 32803, 32789, 32869, 32873, 32874,
+                 59393, 32816, 32809, 32887, 32817, 32776, 32892, 32811, 32882, 57664}) {
     ASSERT_NE(frame.Action(id), nullptr) << id;
   }
   QStringList titles;

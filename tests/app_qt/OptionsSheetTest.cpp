@@ -27,6 +27,7 @@
 #include "discovery/DiscoverySocket.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 
 namespace app {
 namespace {
@@ -35,12 +36,7 @@ constexpr int kUdpAndSerial = 0x01 | 0x8000;
 
 class OptionsSheetTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "appqt_OptionsSheetTest";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::EnsureQApplication("appqt_OptionsSheetTest"); }
 
   // A sheet over the settings as they are now; help topics asked for are recorded.
   OptionsSheet& Open(int flags = kUdpAndSerial) {

@@ -21,6 +21,7 @@
 #include "discovery/CPleaseWaitDlg.h"
 #include "discovery/NetworkEnvironment.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 
 namespace devices {
 namespace {
@@ -30,10 +31,7 @@ const std::string kRoot = "1.3.6.1.4.1.32473";
 class DialogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "devices_DeviceDialogsQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+    app_ = testsupport::EnsureQApplication("devices_DeviceDialogsQtTests");
   }
   static void TearDownTestSuite() {
     delete app_;

@@ -15,6 +15,7 @@
 #include "platform/QtMessagePoster.h"
 #include "platform/QtPrompt.h"
 #include "platform/WindowMessages.h"
+#include "support/QtTestApplication.h"
 
 namespace platform {
 namespace {
@@ -22,10 +23,7 @@ namespace {
 class QtPlatformTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "platform_QtPlatformTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+    app_ = testsupport::EnsureQApplication("platform_QtPlatformTests");
   }
   static void TearDownTestSuite() {
     delete app_;

@@ -16,6 +16,7 @@
 #include "app/Settings.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 #include "views/CKestrelView.h"
 #include "views/CViewStore.h"
 #include "views/DeviceListIcons.h"
@@ -36,10 +37,7 @@ constexpr const char* kLab = "Views\\Lab";
 class KestrelViewTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "views_CKestrelViewQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+    app_ = testsupport::EnsureQApplication("views_CKestrelViewQtTests");
   }
   static void TearDownTestSuite() {
     delete app_;

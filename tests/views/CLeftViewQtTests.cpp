@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 #include "views/CLeftView.h"
 #include "views/CViewStore.h"
 #include "views/FakeDeviceList.h"
@@ -20,12 +21,7 @@ namespace {
 
 class CLeftViewTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "views_CLeftViewQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testsupport::EnsureQApplication("views_CLeftViewQtTests"); }
   void SetUp() override {
     settings.WriteString("Views", "First", "No");
     settings.WriteString("General", "CurrentView", "Lab");

@@ -17,6 +17,7 @@
 #include "platform/Prompt.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "support/QtTestApplication.h"
 #include "views/CCustomizeViewPropSheet.h"
 #include "views/CSelectViewDlg.h"
 #include "views/CViewStore.h"
@@ -31,10 +32,7 @@ constexpr const char* kLab = "Views\\Lab";
 class CustomizeViewSheetQtTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "views_CustomizeViewSheetQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+    app_ = testsupport::EnsureQApplication("views_CustomizeViewSheetQtTests");
   }
   void SetUp() override {
     settings.WriteInt(kLab, "Type", 6);

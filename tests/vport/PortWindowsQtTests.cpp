@@ -29,6 +29,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
 #include "platform/SerialPortList.h"
+#include "support/QtTestApplication.h"
 #include "vport/CAddVirtualPortDlg.h"
 #include "vport/CDeleteVirtualPortDlg.h"
 #include "vport/CVirtualPortAdvancedDlg.h"
@@ -43,10 +44,7 @@ const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan";
 class PortWindowsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "vport_PortWindowsQtTests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) app_ = new QApplication(argc, argv);
+    app_ = testsupport::EnsureQApplication("vport_PortWindowsQtTests");
   }
   static void TearDownTestSuite() {
     delete app_;
