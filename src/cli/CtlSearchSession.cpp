@@ -14,7 +14,7 @@ CtlSearchSession::CtlSearchSession(const discovery::EngineOptions& options)
 CtlSearchSession::~CtlSearchSession() {
   engine_->Stop();
   // Records still queued belong to this side: take them so none is lost.
-  loop_.SetHandler([this](const platform::Message& m) {
+  loop_.SetHandler([](const platform::Message& m) {
     if (m.id == discovery::WM_DEVICE_FOUND || m.id == discovery::WM_DEVICE_QUERIED) {
       delete reinterpret_cast<discovery::CDeviceRecord*>(m.wParam);
     } else if (m.id == discovery::WM_SEARCH_STATUS && m.wParam == 0) {
