@@ -92,6 +92,8 @@ bool CVSPortAx::AddPort(const std::string& portName) {
   struct termios t {};
   pty_.GetTermios(t);
   settings_ = PortSettings::FromTermios(t);  // the starting point; later changes are reported
+  extproc_ = (t.c_lflag & EXTPROC) != 0;
+  settingsStale_ = false;
   pacer_.SetLine(settings_.baud, settings_.BitsPerChar());
   pacer_.Restart();
   return true;
@@ -196,6 +198,7 @@ long CVSPortAx::ReadUpTo(uint8_t* data, long count, long most) {
   for (int attempt = 0; attempt < 4; ++attempt) {
     const PtyPair::Packet packet = pty_.Read(data, want);
     if (packet.control == 0) return std::max(0L, packet.dataBytes);
+    settingsStale_ = true;
     Wake();
   }
   return 0;
@@ -249,22 +252,29 @@ void CVSPortAx::Wake() {
   [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
 }
 
-bool CVSPortAx::DrainEventSources() {
-  bool masterSignalled = false;
+CVSPortAx::Signals CVSPortAx::DrainEventSources() {
+  Signals signals;
   std::array<epoll_event, 8> ready{};
   const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), 0);
   for (int i = 0; i < n; ++i) {
-    if (ready[static_cast<size_t>(i)].data.fd == pty_.MasterFd()) masterSignalled = true;
-    if (ready[static_cast<size_t>(i)].data.fd == wakeFd_) {
+    const epoll_event& event = ready[static_cast<size_t>(i)];
+    if (event.data.fd == pty_.MasterFd()) {
+      // epoll polls the master again as it reports it, so the flags are those of now: EPOLLPRI
+      // while a status byte waits (it sets EPOLLIN too), EPOLLIN alone for data.
+      signals.master = true;
+      signals.status = (event.events & EPOLLPRI) != 0;
+    }
+    if (event.data.fd == wakeFd_) {
+      signals.wake = true;
       uint64_t count = 0;
       [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
     }
   }
   // Woken by ourselves after a read met a status byte: look at everything. (The open watcher
   // wakes us too, and that says nothing about data.)
-  if (lookAtMaster_) masterSignalled = true;
+  if (lookAtMaster_) signals.master = signals.status = true;
   lookAtMaster_ = false;
-  return masterSignalled;
+  return signals;
 }
 
 void CVSPortAx::QueueOpenTransitions(const std::vector<bool>& transitions) {
@@ -280,12 +290,22 @@ void CVSPortAx::ConsumeControlPackets() {
   for (int i = 0; i < 8 && pty_.ControlPending(); ++i) {
     const PtyPair::Packet packet = pty_.Read(none, 0);
     if (packet.control == 0) break;
+    settingsStale_ = true;
   }
+}
+
+void CVSPortAx::ConsumeSignalledStatus() {
+  // epoll said a status byte waits: one read takes it (the kernel hands all its flags over in one
+  // byte and clears them; a later one signals anew), with no poll to ask first.
+  uint8_t none[1];
+  if (pty_.Read(none, 0).control != 0) settingsStale_ = true;
 }
 
 void CVSPortAx::QueueSettingChanges() {
   struct termios t {};
   if (!pty_.GetTermios(t)) return;
+  extproc_ = (t.c_lflag & EXTPROC) != 0;
+  settingsStale_ = false;
   const PortSettings now = PortSettings::FromTermios(t);
   const PortSettings was = settings_;
   settings_ = now;
@@ -310,7 +330,7 @@ void CVSPortAx::QueueSettingChanges() {
 
 void CVSPortAx::ProcessEvents() {
   if (!pty_.IsOpen() || delivering_) return;
-  const bool masterSignalled = DrainEventSources();
+  const Signals signals = DrainEventSources();
 
   std::vector<bool> transitions;
   if (watcher_.Drain(transitions, true)) {
@@ -322,9 +342,16 @@ void CVSPortAx::ProcessEvents() {
   QueueOpenTransitions(transitions);
   if (!transitions.empty() && !transitions.back()) pty_.RestoreExtproc();
 
-  ConsumeControlPackets();
-  QueueSettingChanges();
-  if (masterSignalled) {
+  // Opens, closes and our own wake-ups are rare: then everything is looked at, as it may have
+  // come without a signal of its own. Data alone costs no look at status bytes or settings.
+  const bool lookAtAll = signals.wake || !transitions.empty();
+  if (lookAtAll) {
+    ConsumeControlPackets();
+  } else if (signals.status) {
+    ConsumeSignalledStatus();
+  }
+  if (lookAtAll || settingsStale_ || !extproc_) QueueSettingChanges();
+  if (signals.master) {
     if (const long available = pty_.Pending(); available > 0) {
       pending_.push_back([available](VSPortEvents& s) { s.PortDataAvailable(available); });
     }

@@ -10,10 +10,12 @@
 // reported as unknown; a pty has no modem lines, breaks or wait mask, so DtrChanged, RtsChanged,
 // RingSignalled, BreakChanged and EventMaskChanged never fire.
 //
-// Applications' termios changes are signalled through packet mode with EXTPROC on the slave. An
-// application that clears EXTPROC stops that signal; its settings are then still read afresh on
-// every ProcessEvents (so at the latest with its next data, open or close), and EXTPROC is set
-// again once the last application has closed the port. With EXTPROC the line discipline passes
+// Applications' termios changes are signalled through packet mode with EXTPROC on the slave: the
+// kernel raises a status byte for every change while the old or the new settings have EXTPROC, so
+// while EXTPROC is set the settings are read only after a status byte (not on every event). An
+// application that clears EXTPROC stops that signal (the clearing itself is still signalled); its
+// settings are then read afresh on every ProcessEvents (so at the latest with its next data, open
+// or close), and EXTPROC is set again once the last application has closed the port. With EXTPROC the line discipline passes
 // input on unedited even in canonical mode: the port behaves as a raw line, as serial programs
 // expect; an application that relies on the kernel's line editing on a serial port gets raw bytes.
 //
@@ -116,11 +118,19 @@ class CVSPortAx {
  private:
   using Event = std::function<void(VSPortEvents&)>;
 
+  // What one look at the event sources found.
+  struct Signals {
+    bool master = false;  // the master side signalled, or a look at it was asked for
+    bool status = false;  // ... with a status byte possibly waiting
+    bool wake = false;    // the wake descriptor was written to
+  };
+
   int SetUpEventSources();
   void TearDown();
-  bool DrainEventSources();  // true when the master side signalled
+  Signals DrainEventSources();
   void QueueOpenTransitions(const std::vector<bool>& transitions);
   void ConsumeControlPackets();
+  void ConsumeSignalledStatus();
   void QueueSettingChanges();
   void RefreshPacerLine();
   void Wake();
@@ -137,6 +147,10 @@ class CVSPortAx {
   bool strict_ = false;
   bool delivering_ = false;
   bool lookAtMaster_ = false;  // Wake() asked ProcessEvents to look at the master again
+  // The settings last read had EXTPROC (so every change raises a status byte), and no status
+  // byte was taken since without the settings being read again.
+  bool extproc_ = true;
+  bool settingsStale_ = false;
   unsigned generation_ = 0;  // bumped on tear-down, so delivery stops with the port gone
   int lastError_ = 0;
   std::string linkPath_;

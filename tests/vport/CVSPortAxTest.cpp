@@ -366,6 +366,39 @@ TEST_F(CVSPortAxTest, SettingsOfAnApplicationThatClearsEverythingAreStillSeen) {
   ASSERT_TRUE(PumpUntil([&] { return sink.Has("baud 1200"); }));
 }
 
+TEST_F(CVSPortAxTest, SettingsAnnouncedJustBeforeAResetAreStillReadWithTheNextData) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("open"); }));
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B2400); }));
+  // The reset takes the status byte that announced the change before the loop saw it.
+  ASSERT_TRUE(port.ResetPort());
+  const uint8_t byte = 7;
+  ASSERT_TRUE(app.WriteAll(&byte, 1));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("data"); }));
+  ASSERT_TRUE(sink.Has("baud 2400"));
+  EXPECT_LT(sink.IndexOf("baud 2400"), sink.IndexOf("data"));
+}
+
+TEST_F(CVSPortAxTest, AStatusByteBeforeDataIsTakenAndItsSettingsReported) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B9600); }));
+  const uint8_t bytes[] = {1, 2, 3};
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("data"); }));
+  EXPECT_EQ(sink.dataAnnounced, 3);
+  ASSERT_TRUE(sink.Has("baud 9600"));
+  EXPECT_LT(sink.IndexOf("baud 9600"), sink.IndexOf("data"));
+  uint8_t got[8] = {};
+  // The status byte of the change is gone: the read gives the data.
+  EXPECT_EQ(port.ReadBlockFromPort(got, sizeof got), 3);
+  EXPECT_EQ(got[2], 3);
+  // A change with no data after it is still seen on its own.
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B4800); }));
+  ASSERT_TRUE(PumpUntil([&] { return sink.Has("baud 4800"); }));
+}
+
 TEST_F(CVSPortAxTest, UnreadDataDoesNotKeepTheLoopBusy) {
   ASSERT_TRUE(Published());
   App app(Link());
