@@ -45,9 +45,9 @@ class ScriptedEngine : public discovery::CDiscoveryEngine {
 // A record whose query answers with the next reply the test gave it.
 class ScriptedRecord : public discovery::CIpDeviceRecord {
  public:
-  explicit ScriptedRecord(const discovery::test::ReplyFields& spec, int* deleted = nullptr)
+  explicit ScriptedRecord(const discovery::test::ReplyFields& fields, int* deleted = nullptr)
       : CIpDeviceRecord(nullptr), deleted_(deleted) {
-    const auto reply = discovery::test::BuildReply(spec);
+    const auto reply = discovery::test::BuildReply(fields);
     FillFromReply(reply.data(), reply.size());
   }
   ~ScriptedRecord() override {
@@ -72,21 +72,21 @@ class ScriptedRecord : public discovery::CIpDeviceRecord {
 
 // A device with the given last address byte, name and port count.
 inline discovery::test::ReplyFields Device(uint8_t last, const std::string& name, int ports = 1) {
-  discovery::test::ReplyFields spec;
-  spec.ip = {10, 0, 0, last};
-  spec.hardware = {0x00, 0x40, 0x9D, 0x00, 0x00, last};
-  spec.systemName = name;
-  spec.portCount = static_cast<uint8_t>(ports);
-  spec.ports.clear();
+  discovery::test::ReplyFields fields;
+  fields.ip = {10, 0, 0, last};
+  fields.hardware = {0x00, 0x40, 0x9D, 0x00, 0x00, last};
+  fields.systemName = name;
+  fields.portCount = static_cast<uint8_t>(ports);
+  fields.ports.clear();
   for (int p = 0; p < ports; ++p) {
-    spec.ports.push_back({0, 1, "Port" + std::to_string(p + 1)});
+    fields.ports.push_back({0, 1, "Port" + std::to_string(p + 1)});
   }
-  return spec;
+  return fields;
 }
 
-inline std::unique_ptr<discovery::CDeviceRecord> Record(const discovery::test::ReplyFields& spec,
+inline std::unique_ptr<discovery::CDeviceRecord> Record(const discovery::test::ReplyFields& fields,
                                                         int* deleted = nullptr) {
-  return std::make_unique<ScriptedRecord>(spec, deleted);
+  return std::make_unique<ScriptedRecord>(fields, deleted);
 }
 
 }  // namespace views::test

@@ -24,11 +24,7 @@ class BridgeLoad : public ::testing::Test {
   std::unique_ptr<CVirtualPortThread> Start(const std::string& comName, uint16_t tcpPort,
                                             uint32_t flags) {
     auto port = std::make_unique<CVirtualPortThread>();
-    port->SetStartValues("127.0.0.1", std::to_string(tcpPort), comName, flags);
-    port->SetObserver(&observer);
-    port->SetBusy();
-    port->Resume();
-    port->WaitWhileBusy();
+    test::StartAndWait(*port, comName, std::to_string(tcpPort), flags, &observer);
     return port;
   }
   test::TempPortDir portDir;

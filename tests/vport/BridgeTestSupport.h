@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "vport/CVirtualPortThread.h"
 #include "vport/PortObserver.h"
 
 namespace vport::test {
@@ -127,6 +128,18 @@ class LoopbackListener {
   int fd_ = -1;
   uint16_t port_ = 0;
 };
+
+// Starts a port thread for comName, bound to 127.0.0.1:tcpPort, and waits until the creation of
+// its port is over (PortExists() says how it went); false when the thread did not start.
+inline bool StartAndWait(CVirtualPortThread& port, const std::string& comName,
+                         const std::string& tcpPort, uint32_t flags, PortObserver* observer) {
+  port.SetStartValues("127.0.0.1", tcpPort, comName, flags);
+  port.SetObserver(observer);
+  port.SetBusy();
+  if (!port.Resume()) return false;
+  port.WaitWhileBusy();
+  return true;
+}
 
 // Reads exactly count bytes from fd (waiting up to timeoutMs for each piece); fewer on time-out.
 inline std::vector<uint8_t> ReadExactly(int fd, size_t count, int timeoutMs = 20000) {

@@ -47,11 +47,7 @@ class BridgeTest : public ::testing::Test {
                  platform::Clock& clock = platform::SystemClock::Instance()) {
     comName = "COM" + std::to_string(n);
     port = std::make_unique<CVirtualPortThread>(clock);
-    port->SetStartValues("127.0.0.1", tcpPort, comName, flags);
-    port->SetObserver(&observer);
-    port->SetBusy();
-    ASSERT_TRUE(port->Resume());
-    port->WaitWhileBusy();
+    ASSERT_TRUE(test::StartAndWait(*port, comName, tcpPort, flags, &observer));
     ASSERT_TRUE(port->PortExists());
     if (logging) {
       port->PostMessage(WM_VPORT_SETLOGGING, 1);
@@ -316,12 +312,8 @@ TEST_F(BridgeTest, ConnectGivesUpAfterItsTimeout) {
   StalledListener server;
   comName = "COM27";
   port = std::make_unique<CVirtualPortThread>();
-  port->SetStartValues("127.0.0.1", server.PortText(), comName, 0);
-  port->SetObserver(&observer);
   port->SetConnectTimeout(300);
-  port->SetBusy();
-  ASSERT_TRUE(port->Resume());
-  port->WaitWhileBusy();
+  ASSERT_TRUE(test::StartAndWait(*port, comName, server.PortText(), 0, &observer));
   const int app = OpenAsApplication(Link());
   ASSERT_TRUE(prompt.WaitForCount(1));
   EXPECT_EQ(prompt.Records()[0].text.rfind("Unable to open virtual port \"COM27\".", 0), 0u);

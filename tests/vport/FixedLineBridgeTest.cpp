@@ -32,12 +32,8 @@ class FixedLineBridge : public ::testing::Test {
   ~FixedLineBridge() override { platform::InstallPrompt(nullptr); }
   std::unique_ptr<CVirtualPortThread> Start(uint16_t tcpPort, const std::string& line) {
     auto port = std::make_unique<CVirtualPortThread>();
-    port->SetStartValues("127.0.0.1", std::to_string(tcpPort), "COM43", PORTFLAG_RFC2217);
     port->SetLineSettings(LineSettings::Parse(line));
-    port->SetObserver(&observer);
-    port->SetBusy();
-    port->Resume();
-    port->WaitWhileBusy();
+    test::StartAndWait(*port, "COM43", std::to_string(tcpPort), PORTFLAG_RFC2217, &observer);
     return port;
   }
   test::TempPortDir portDir;

@@ -123,12 +123,9 @@ class Ser2netBridgeTest : public ::testing::Test {
   // Makes comName, bound to ser2net with RFC 2217; false when it did not come up.
   bool StartPort(const std::string& comName) {
     port = std::make_unique<CVirtualPortThread>();
-    port->SetStartValues("127.0.0.1", std::to_string(peer.TcpPort()), comName, PORTFLAG_RFC2217);
-    port->SetObserver(&observer);
-    port->SetBusy();
-    if (!port->Resume()) return false;
-    port->WaitWhileBusy();
-    return port->PortExists();
+    return test::StartAndWait(*port, comName, std::to_string(peer.TcpPort()), PORTFLAG_RFC2217,
+                              &observer) &&
+           port->PortExists();
   }
 
   // Waits (a few seconds at most) until the port ser2net serves has settings that satisfy wanted;

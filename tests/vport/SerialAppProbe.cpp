@@ -30,11 +30,11 @@ speed_t Speed(long baud) {
 }
 
 // "7E1" -> c_cflag bits over base.
-tcflag_t LineCflag(tcflag_t base, const char* spec) {
+tcflag_t LineCflag(tcflag_t base, const char* line) {
   tcflag_t c = base & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
   static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-  if (spec[0] >= '5' && spec[0] <= '8') c |= sizes[spec[0] - '5'];
-  switch (spec[1]) {
+  if (line[0] >= '5' && line[0] <= '8') c |= sizes[line[0] - '5'];
+  switch (line[1]) {
     case 'O':
       c |= PARENB | PARODD;
       break;
@@ -50,7 +50,7 @@ tcflag_t LineCflag(tcflag_t base, const char* spec) {
     default:
       break;
   }
-  if (spec[2] == '2') c |= CSTOPB;
+  if (line[2] == '2') c |= CSTOPB;
   return c;
 }
 

@@ -61,11 +61,7 @@ class SerialPreload : public ::testing::Test {
   }
   void StartPort(uint16_t tcpPort, uint32_t flags) {
     port = std::make_unique<CVirtualPortThread>();
-    port->SetStartValues("127.0.0.1", std::to_string(tcpPort), "COM44", flags);
-    port->SetObserver(&observer);
-    port->SetBusy();
-    port->Resume();
-    port->WaitWhileBusy();
+    test::StartAndWait(*port, "COM44", std::to_string(tcpPort), flags, &observer);
     ASSERT_TRUE(port->PortExists());
   }
   test::TempPortDir portDir;
