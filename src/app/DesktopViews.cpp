@@ -236,6 +236,9 @@ void DesktopViews::RegisterDeviceCommands() {
     devices::CNetworkInfoDlg(info, &frame_).exec();
   });
   controller.SetCommandHandler(cmd::kReset, [this, &controller] {
+    // A stopped search selects the row remembered when it began: the server to reset is the one
+    // the user picked while it ran, so that row is remembered first.
+    store_->RememberSelection();
     controller.StopSearch();
     ResetSelectedDevice();
   });
