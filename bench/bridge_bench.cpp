@@ -48,7 +48,8 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
-// Listens on address (127.0.0.1 unless given) at port (0: any free one, which port then holds); -1 when taken.
+// Listens on address (127.0.0.1 unless given) at port (0: any free one, which port then holds); -1
+// when taken.
 int Listen(uint16_t& port, uint32_t address = INADDR_LOOPBACK) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
@@ -129,9 +130,9 @@ struct Relay {
   const char* name = "";
   int app = -1;
   int peer = -1;
-  std::function<double()> cpu;      // CPU seconds the relay has used so far
-  std::vector<double> rtt1, rtt64;  // microseconds, every round trip of every round
-  std::vector<double> up, down;     // MB/s, one per round
+  std::function<double()> cpu;         // CPU seconds the relay has used so far
+  std::vector<double> rtt1, rtt64;     // microseconds, every round trip of every round
+  std::vector<double> up, down;        // MB/s, one per round
   std::vector<double> cpuUp, cpuDown;  // ms of relay CPU per MB, one per round
   bool ok = true;
 };
@@ -142,18 +143,17 @@ bool Connect(Relay& relay, const std::string& link, int listener) {
   return relay.app >= 0 && relay.peer >= 0;
 }
 
-bool RoundTrips(int app, int peer, size_t size, int count, std::vector<double>* samples) {
-  std::vector<uint8_t> out(size, 0x5A), back(size);
-  for (int i = 0; i < count; ++i) {
-    out[0] = static_cast<uint8_t>(i);
-    const auto start = Clock::now();
-    if (!WriteAll(app, out.data(), size) || !ReadAll(peer, back.data(), size) ||
-        !WriteAll(peer, back.data(), size) || !ReadAll(app, back.data(), size) ||
-        back[0] != out[0]) {
-      return false;
-    }
-    if (samples != nullptr) samples->push_back(Seconds(start, Clock::now()) * 1e6);
+// One round trip: the application writes, the peer echoes, the application reads it all back.
+bool RoundTrip(int app, int peer, std::vector<uint8_t>& out, std::vector<uint8_t>& back,
+               uint8_t tag, std::vector<double>* samples) {
+  out[0] = tag;
+  const auto start = Clock::now();
+  if (!WriteAll(app, out.data(), out.size()) || !ReadAll(peer, back.data(), back.size()) ||
+      !WriteAll(peer, back.data(), back.size()) || !ReadAll(app, back.data(), back.size()) ||
+      back[0] != out[0]) {
+    return false;
   }
+  if (samples != nullptr) samples->push_back(Seconds(start, Clock::now()) * 1e6);
   return true;
 }
 
@@ -193,12 +193,28 @@ bool Transfer(Relay& r, int from, int to, size_t bytes, std::vector<double>* rat
   return true;
 }
 
-// One round of every measurement on one relay; warm-up rounds keep nothing.
-void Round(Relay& r, size_t bytes, int trips, bool keep) {
+// Round trips of one size on both relays, taking turns trip by trip (the first of each pair
+// alternating): the machine's state changes within milliseconds on a shared host, and trips
+// taken in blocks would measure one relay in a fast spell and the other in a slow one.
+void RoundTripsTakingTurns(Relay& a, Relay& b, size_t size, int trips, bool keep) {
+  std::vector<uint8_t> out(size, 0x5A), back(size);
+  auto samples = [keep, size](Relay& r) {
+    return keep ? (size == 1 ? &r.rtt1 : &r.rtt64) : nullptr;
+  };
+  for (int i = 0; i < trips && (a.ok || b.ok); ++i) {
+    Relay& first = i % 2 == 0 ? a : b;
+    Relay& second = i % 2 == 0 ? b : a;
+    const auto tag = static_cast<uint8_t>(i);
+    for (Relay* r : {&first, &second}) {
+      if (r->ok) r->ok = RoundTrip(r->app, r->peer, out, back, tag, samples(*r));
+    }
+  }
+}
+
+// The transfers of one round on one relay; warm-up rounds keep nothing.
+void Transfers(Relay& r, size_t bytes, bool keep) {
   if (!r.ok) return;
-  r.ok = RoundTrips(r.app, r.peer, 1, trips, keep ? &r.rtt1 : nullptr) &&
-         RoundTrips(r.app, r.peer, 64, trips, keep ? &r.rtt64 : nullptr) &&
-         Transfer(r, r.app, r.peer, bytes, keep ? &r.up : nullptr, keep ? &r.cpuUp : nullptr) &&
+  r.ok = Transfer(r, r.app, r.peer, bytes, keep ? &r.up : nullptr, keep ? &r.cpuUp : nullptr) &&
          Transfer(r, r.peer, r.app, bytes, keep ? &r.down : nullptr, keep ? &r.cpuDown : nullptr);
 }
 
@@ -347,8 +363,8 @@ void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
   } else {
     for (int n = 1; n <= kPorts; ++n) {
       auto port = std::make_unique<vport::CVirtualPortThread>();
-      port->SetStartValues(devIp, std::to_string(9100 + devPort),
-                           "COM" + std::to_string(100 + n), 0);
+      port->SetStartValues(devIp, std::to_string(9100 + devPort), "COM" + std::to_string(100 + n),
+                           0);
       port->SetBusy();
       port->Resume();
       ports.push_back(std::move(port));
@@ -394,9 +410,10 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
     const bool up = process.Start({"run"}, dir) && process.WaitFor("running 255 port(s)", 120000);
     const double took = Seconds(start, Clock::now());
     const double stop = process.Stop();
-    std::printf("255 stored ports, portolanctl run: %s after %.2f s (from exec, with the 0.5 s "
-                "start-up reset); SIGTERM to exit %.2f s\n",
-                up ? "all up" : "NOT all up", took, stop);
+    std::printf(
+        "255 stored ports, portolanctl run: %s after %.2f s (from exec, with the 0.5 s "
+        "start-up reset); SIGTERM to exit %.2f s\n",
+        up ? "all up" : "NOT all up", took, stop);
     std::filesystem::remove(dir + "/registry.reg");
     return;
   }
@@ -414,9 +431,10 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
   start = Clock::now();
   table.reset();
   const double gone = Seconds(start, Clock::now());
-  std::printf("255 stored ports, in process: %d up after %.2f s (table made in %.2f s, with the "
-              "0.5 s start-up reset); all removed in %.2f s\n",
-              live, load, made, gone);
+  std::printf(
+      "255 stored ports, in process: %d up after %.2f s (table made in %.2f s, with the "
+      "0.5 s start-up reset); all removed in %.2f s\n",
+      live, load, made, gone);
 }
 
 constexpr const char* kUsage =
@@ -515,8 +533,10 @@ int main(int argc, char** argv) {
       for (int round = 0; round <= rounds && ours.ok; ++round) {
         Relay& first = round % 2 == 0 ? ours : theirs;
         Relay& second = round % 2 == 0 ? theirs : ours;
-        Round(first, megabytes << 20, trips, round > 0);
-        Round(second, megabytes << 20, trips, round > 0);
+        RoundTripsTakingTurns(first, second, 1, trips, round > 0);
+        RoundTripsTakingTurns(first, second, 64, trips, round > 0);
+        Transfers(first, megabytes << 20, round > 0);
+        Transfers(second, megabytes << 20, round > 0);
       }
       status = ours.ok ? 0 : 1;
     }
