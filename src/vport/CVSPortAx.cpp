@@ -17,6 +17,8 @@ namespace vport {
 
 namespace {
 
+constexpr uint32_t kMasterEvents = EPOLLIN | EPOLLPRI | EPOLLET;
+
 // Link paths in use by the ports of this process: a second port under the same name would
 // replace the first one's link as if it were stale.
 std::mutex claimsMutex;
@@ -106,7 +108,7 @@ int CVSPortAx::SetUpEventSources() {
   // Edge-triggered on the master: each arrival of data or status wakes the loop once, so data
   // the owner chose not to read yet does not keep the loop spinning.
   epoll_event master{};
-  master.events = EPOLLIN | EPOLLPRI | EPOLLET;
+  master.events = kMasterEvents;
   master.data.fd = pty_.MasterFd();
   // Open and close notifications come from the process's one watcher through the wake
   // descriptor.
@@ -130,6 +132,7 @@ void CVSPortAx::TearDown() {
   if (epollFd_ >= 0) close(epollFd_);
   if (wakeFd_ >= 0) close(wakeFd_);
   epollFd_ = wakeFd_ = -1;
+  dataDirect_ = false;
   pty_.Close();
   pending_.clear();
   ++generation_;
@@ -252,10 +255,38 @@ void CVSPortAx::Wake() {
   [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
 }
 
-CVSPortAx::Signals CVSPortAx::DrainEventSources() {
+bool CVSPortAx::SetMasterEvents(uint32_t events) {
+  epoll_event master{};
+  master.events = events;
+  master.data.fd = pty_.MasterFd();
+  return epoll_ctl(epollFd_, EPOLL_CTL_MOD, pty_.MasterFd(), &master) == 0;
+}
+
+bool CVSPortAx::WatchDataDirectly(bool on) {
+  if (!pty_.IsOpen()) return false;
+  if (on == dataDirect_) return true;
+  // Status bytes still come through the epoll set as well (they are rare, and the owner's watch
+  // may lapse). When data waits as the owner stops, the kernel reports it through the set at once.
+  if (!SetMasterEvents(on ? kMasterEvents & ~EPOLLIN : kMasterEvents)) return false;
+  dataDirect_ = on;
+  return true;
+}
+
+void CVSPortAx::ProcessDataEvent(short revents) {
+  if (!pty_.IsOpen() || delivering_) return;
+  Signals signals = DrainEventSources(true);
+  signals.master = true;
+  if ((revents & POLLPRI) != 0) signals.status = true;
+  Process(signals);
+}
+
+CVSPortAx::Signals CVSPortAx::DrainEventSources(bool fromDataFd) {
   Signals signals;
   std::array<epoll_event, 8> ready{};
-  const int n = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), 0);
+  // Called for the data descriptor, the set has nothing to say about data; what else it holds
+  // (a wake-up, a status byte) keeps EventFd() readable for the loop's next turn.
+  const int n =
+      fromDataFd ? 0 : epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), 0);
   for (int i = 0; i < n; ++i) {
     const epoll_event& event = ready[static_cast<size_t>(i)];
     if (event.data.fd == pty_.MasterFd()) {
@@ -330,8 +361,10 @@ void CVSPortAx::QueueSettingChanges() {
 
 void CVSPortAx::ProcessEvents() {
   if (!pty_.IsOpen() || delivering_) return;
-  const Signals signals = DrainEventSources();
+  Process(DrainEventSources(false));
+}
 
+void CVSPortAx::Process(Signals signals) {
   std::vector<bool> transitions;
   if (watcher_.Drain(transitions, true)) {
     // A census after open/close traffic corrects notifications that the kernel merged.

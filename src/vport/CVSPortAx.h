@@ -15,9 +15,10 @@
 // while EXTPROC is set the settings are read only after a status byte (not on every event). An
 // application that clears EXTPROC stops that signal (the clearing itself is still signalled); its
 // settings are then read afresh on every ProcessEvents (so at the latest with its next data, open
-// or close), and EXTPROC is set again once the last application has closed the port. With EXTPROC the line discipline passes
-// input on unedited even in canonical mode: the port behaves as a raw line, as serial programs
-// expect; an application that relies on the kernel's line editing on a serial port gets raw bytes.
+// or close), and EXTPROC is set again once the last application has closed the port. With EXTPROC
+// the line discipline passes input on unedited even in canonical mode: the port behaves as a raw
+// line, as serial programs expect; an application that relies on the kernel's line editing on a
+// serial port gets raw bytes.
 //
 // Every call is made on the owner's thread; EventFd() is valid from a successful AddPort until
 // RemovePort or destruction.
@@ -102,6 +103,15 @@ class CVSPortAx {
 
   // One descriptor for the owner's loop (poll for POLLIN): readable when there is work.
   int EventFd() const { return epollFd_; }
+  // An owner that takes the application's data as it comes may watch DataFd() itself (for
+  // POLLIN | POLLPRI, level-triggered) and call ProcessDataEvent with what poll reported; while it
+  // does, EventFd() no longer reports data. A wake-up that passes through EventFd's epoll set
+  // reaches a thread in poll() later than one from the pty itself, and a request-and-reply
+  // protocol waits for every one of them. The owner stops watching (and says so) whenever it
+  // leaves data waiting, which then wakes it once per arrival through EventFd() again.
+  int DataFd() const { return pty_.MasterFd(); }
+  bool WatchDataDirectly(bool on);
+  void ProcessDataEvent(short revents);
   // Opens and closes count up to what the kernel has queued by now, also what the process's
   // watcher thread has not handed over yet: an application that opens the port and sets its
   // line at once is reported open before its settings.
@@ -127,13 +137,15 @@ class CVSPortAx {
 
   int SetUpEventSources();
   void TearDown();
-  Signals DrainEventSources();
+  Signals DrainEventSources(bool fromDataFd);
+  bool SetMasterEvents(uint32_t events);
   void QueueOpenTransitions(const std::vector<bool>& transitions);
   void ConsumeControlPackets();
   void ConsumeSignalledStatus();
   void QueueSettingChanges();
   void RefreshPacerLine();
   void Wake();
+  void Process(Signals signals);
   void Deliver(std::vector<Event> events);
   long ReadUpTo(uint8_t* data, long count, long most);
 
@@ -147,6 +159,7 @@ class CVSPortAx {
   bool strict_ = false;
   bool delivering_ = false;
   bool lookAtMaster_ = false;  // Wake() asked ProcessEvents to look at the master again
+  bool dataDirect_ = false;    // the owner watches DataFd() itself
   // The settings last read had EXTPROC (so every change raises a status byte), and no status
   // byte was taken since without the settings being read again.
   bool extproc_ = true;

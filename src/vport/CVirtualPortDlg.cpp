@@ -334,7 +334,34 @@ void CVirtualPortDlg::FinishOpen() {
   SetStatus(PortState::kOpen);
 }
 
+void CVirtualPortDlg::UpdateDataWatch() {
+  // Watched directly while every byte the application writes is taken at once; data left
+  // waiting (no connection, or the socket full) must not keep a level-triggered watch firing.
+  const bool want = created_ && connected_ && outgoing_.empty() && !dataWatchLapsed_;
+  if (want == dataWatched_) return;
+  if (want && !control_.WatchDataDirectly(true)) return;
+  if (want) {
+    loop_.WatchFd(control_.DataFd(), POLLIN | POLLPRI,
+                  [this](int, short revents) { OnPortDataReady(revents); });
+  } else {
+    loop_.UnwatchFd(control_.DataFd());
+    control_.WatchDataDirectly(false);
+  }
+  dataWatched_ = want;
+}
+
+void CVirtualPortDlg::OnPortDataReady(short revents) {
+  if ((revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+    // Not expected while we hold the pty's other end; the port's own events take over.
+    dataWatchLapsed_ = true;
+    UpdateDataWatch();
+    return;
+  }
+  control_.ProcessDataEvent(revents);
+}
+
 void CVirtualPortDlg::WatchSocket(short events) {
+  UpdateDataWatch();
   if (events == socketEvents_) return;
   socketEvents_ = events;
   // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the
@@ -435,6 +462,8 @@ int CVirtualPortDlg::CloseConnection() {
   }
   if (!connected_) return BRIDGE_OK;
   connected_ = false;
+  UpdateDataWatch();
+  dataWatchLapsed_ = false;
   loop_.UnwatchFd(socket_.Fd());
   socketEvents_ = 0;
   socket_.Close();
@@ -567,7 +596,9 @@ void CVirtualPortDlg::SendFromPort(long count) {
   long remaining = count;
   long filled = 0;
   long taken = 0;
-  bool dry = false;  // a read gave nothing: no reading on
+  // No reading on: a read gave nothing, or the event is one small message (what the application
+  // writes next comes as an event of its own).
+  bool dry = count <= kSmallWrite;
   while (connected_) {
     if (!outgoing_.empty()) {
       // The socket is full: the data waits in the port (the application's writes block, as a
@@ -607,8 +638,11 @@ void CVirtualPortDlg::SendFromPort(long count) {
       filled = 0;
     }
   }
-  // Stopped at the bound with more waiting: the rest comes as an event after the others.
-  if (connected_ && taken >= kReadOnBound && control_.DataWaiting() > 0) control_.RecheckData();
+  // Stopped at the bound with more waiting: the rest comes as an event after the others (a
+  // directly watched port stays ready by itself).
+  if (connected_ && !dataWatched_ && taken >= kReadOnBound && control_.DataWaiting() > 0) {
+    control_.RecheckData();
+  }
 }
 
 bool CVirtualPortDlg::SendChunk(long n) {

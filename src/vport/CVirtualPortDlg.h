@@ -41,6 +41,9 @@ class CVirtualPortDlg : public VSPortEvents {
   // Most bytes one data event of the port, or one readable socket, takes before the loop's other
   // events get their turn.
   static constexpr long kReadOnBound = 65536;
+  // A data event of at most this many bytes is one message of a request-and-reply protocol: it
+  // is read and sent with no further look at the port, so a round trip costs no extra calls.
+  static constexpr long kSmallWrite = 256;
   // Most bytes per receive: big enough that a busy stream needs few turns of the loop, small
   // enough that one chunk fits the pty's buffer in one write.
   static constexpr std::size_t kReceiveChunk = 16384;
@@ -130,6 +133,8 @@ class CVirtualPortDlg : public VSPortEvents {
   void AfterConnected();
   void WatchSocket(short events);
   void OnSocketReady(short revents);
+  void UpdateDataWatch();
+  void OnPortDataReady(short revents);
   void OnSocketReadable();
   // Sends what the socket takes now and holds the rest for the loop; false when the send failed.
   bool Transmit(const uint8_t* data, std::size_t len);
@@ -173,6 +178,8 @@ class CVirtualPortDlg : public VSPortEvents {
   std::size_t outgoingDone_ = 0;        // of which sent
   bool portDataDeferred_ = false;       // the port's data waits until outgoing_ is sent
   short socketEvents_ = 0;              // what the loop watches the socket for
+  bool dataWatched_ = false;            // the loop watches the port's data descriptor itself
+  bool dataWatchLapsed_ = false;        // ... and gave up on it for this connection
   std::vector<uint8_t> decoded_;        // data bytes of one decoded chunk (capacity kept)
 
   std::string ipAddr_, tcpPort_, comName_;

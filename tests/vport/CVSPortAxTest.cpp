@@ -415,6 +415,45 @@ TEST_F(CVSPortAxTest, UnreadDataDoesNotKeepTheLoopBusy) {
   EXPECT_EQ(sink.dataAnnounced, 6);
 }
 
+TEST_F(CVSPortAxTest, AnOwnerWatchingTheDataItselfGetsDataAndStatusThereAndNotTwice) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  Settle();  // the open
+  ASSERT_TRUE(port.WatchDataDirectly(true));
+  // Runs what the owner's loop would: the data descriptor first, then the shared one.
+  auto pumpDirect = [&](const std::function<bool()>& done) {
+    for (int i = 0; i < 400 && !done(); ++i) {
+      pollfd pfd{port.DataFd(), POLLIN | POLLPRI, 0};
+      if (poll(&pfd, 1, 50) > 0) port.ProcessDataEvent(pfd.revents);
+    }
+    return done();
+  };
+  const uint8_t bytes[] = {1, 2, 3};
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(pumpDirect([&] { return sink.dataEvents == 1; }));
+  EXPECT_EQ(sink.dataAnnounced, 3);
+  uint8_t got[8] = {};
+  EXPECT_EQ(port.ReadBlockFromPort(got, sizeof got), 3);
+  // The shared descriptor did not report the same data again.
+  pollfd shared{port.EventFd(), POLLIN, 0};
+  EXPECT_EQ(poll(&shared, 1, 20), 0);
+
+  // A settings change comes as a status byte on the data descriptor too, and is taken there.
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B2400); }));
+  ASSERT_TRUE(pumpDirect([&] { return sink.Has("baud 2400"); }));
+  pollfd data{port.DataFd(), POLLIN | POLLPRI, 0};
+  EXPECT_EQ(poll(&data, 1, 0), 0);  // nothing left to keep a level-triggered watch firing
+  Settle();                         // the shared descriptor's copy of that signal finds nothing new
+  EXPECT_EQ(std::count(sink.log.begin(), sink.log.end(), "baud 2400"), 1);
+
+  // Handing data back to the shared descriptor while some waits reports it there at once.
+  ASSERT_TRUE(app.WriteAll(bytes, sizeof bytes));
+  ASSERT_TRUE(pumpDirect([&] { return sink.dataEvents == 2; }));  // left unread
+  ASSERT_TRUE(port.WatchDataDirectly(false));
+  ASSERT_TRUE(PumpUntil([&] { return sink.dataEvents == 3; }));
+  EXPECT_EQ(sink.dataAnnounced, 3);
+}
+
 TEST_F(CVSPortAxTest, ReadFromPortCopiesAtMostOneChunk) {
   ASSERT_TRUE(Published());
   App app(Link());

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <thread>
 
@@ -515,6 +516,20 @@ TEST_F(StalledServerTest, AServerThatStoppedReadingStillReachesTheApplication) {
   EXPECT_EQ(std::string(got.begin(), got.end()), "hello");
   EXPECT_FALSE(writerDone.load());
   EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(StalledServerTest, WaitingForAServerThatStoppedReadingCostsNoCpu) {
+  StartStalled(39);
+  // The application's data waits in the port meanwhile; a watch that kept reporting it would
+  // spin the port thread (a whole CPU over this half second).
+  timespec before{}, after{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+  usleep(500000);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+  const double cpu = static_cast<double>(after.tv_sec - before.tv_sec) +
+                     static_cast<double>(after.tv_nsec - before.tv_nsec) / 1e9;
+  EXPECT_LT(cpu, 0.15);
+  EXPECT_FALSE(writerDone.load());
 }
 
 TEST_F(StalledServerTest, WhatWaitedReachesTheServerOnceItReadsAgain) {
