@@ -2,7 +2,8 @@
 // backed by a pseudo-terminal. The link COM<n> in the port folder leads to the pty's slave node.
 //
 // It runs on its owner's thread and has none of its own: the owner's loop watches EventFd() and
-// calls ProcessEvents() when it is readable, and the events reach the sink from inside that call.
+// calls ProcessEvents() when it is readable (and may watch the data itself, see DataFd()), and
+// the events reach the sink from inside that call.
 //
 // What a pseudo-terminal can report: open and close of the port, data, baud rate, stop bits,
 // RTS/CTS and XON/XOFF flow control, the special characters and VMIN/VTIME as read time-outs.
