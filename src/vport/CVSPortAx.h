@@ -146,7 +146,7 @@ class CVSPortAx {
   void QueueSettingChanges();
   void RefreshPacerLine();
   void Wake();
-  void Process(Signals signals);
+  void Process(Signals found);
   void Deliver(std::vector<Event> events);
   long ReadUpTo(uint8_t* data, long count, long most);
 
