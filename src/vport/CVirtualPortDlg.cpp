@@ -240,14 +240,48 @@ void CVirtualPortDlg::PrimePort() {
 void CVirtualPortDlg::PortOpenedClosed(bool open) {
   if (priming_) return;
   if (open) {
+    if (closing_) {
+      // Opened again before the last application's data was through: that connection ends, and
+      // what still waits goes out first on the new one rather than being dropped.
+      closing_ = false;
+      loop_.KillTimer(kCloseTimerId);
+      lineControl_.ApplicationClosed();
+      CloseConnection();
+    }
     const int code = OpenConnection();
     if (code != BRIDGE_OK) ShowMessage(UnableToOpenText(comName_));
     if (connected_) AfterConnected();
-  } else {
+  } else if (!StartClosing()) {
+    CompleteApplicationClose();
     CloseConnection();
-    lineControl_.ApplicationClosed();
-    control_.ResetPort();
   }
+}
+
+bool CVirtualPortDlg::StartClosing() {
+  // An application that writes and closes at once (a print job, say) has its close reported with
+  // or before its last data: that data is seen through first, over the connection being made if
+  // it is not up yet. A close with nothing left to send ends the connection (or connect) at once.
+  if (closing_) return true;
+  const bool unsent =
+      (connecting_ || connected_) && (!outgoing_.empty() || control_.DataWaiting() > 0);
+  if (!unsent) return false;
+  closing_ = true;
+  // A server that takes nothing more does not keep the connection for ever.
+  loop_.SetTimer(kCloseTimerId, connectTimeoutMs_);
+  return true;
+}
+
+void CVirtualPortDlg::FinishClosingIfSent() {
+  if (!closing_ || connecting_) return;
+  if (connected_ && (!outgoing_.empty() || control_.DataWaiting() > 0)) return;
+  CloseConnection();
+}
+
+void CVirtualPortDlg::CompleteApplicationClose() {
+  closing_ = false;
+  loop_.KillTimer(kCloseTimerId);
+  lineControl_.ApplicationClosed();
+  control_.ResetPort();
 }
 
 int CVirtualPortDlg::OpenConnection() {
@@ -299,10 +333,12 @@ void CVirtualPortDlg::OnConnectReady(short) {
     LogConnectFailure(std::strerror(error));
     SetStatus(PortState::kClosed);
     ShowMessage(UnableToOpenText(comName_));
+    FinishClosingIfSent();
     return;
   }
   FinishOpen();
   AfterConnected();
+  FinishClosingIfSent();
 }
 
 void CVirtualPortDlg::OnConnectTimeout() {
@@ -311,6 +347,7 @@ void CVirtualPortDlg::OnConnectTimeout() {
   LogConnectFailure("no answer within " + std::to_string(connectTimeoutMs_) + " ms");
   SetStatus(PortState::kClosed);
   ShowMessage(UnableToOpenText(comName_));
+  FinishClosingIfSent();
 }
 
 void CVirtualPortDlg::LogConnectFailure(const std::string& reason) {
@@ -407,6 +444,7 @@ void CVirtualPortDlg::FlushOutgoing() {
     portDataDeferred_ = false;
     control_.RecheckData();
   }
+  FinishClosingIfSent();
 }
 
 void CVirtualPortDlg::SendFailed() {
@@ -454,21 +492,24 @@ void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames
 }
 
 int CVirtualPortDlg::CloseConnection() {
+  // However the connection ends (its data sent, failed, removed, out of time), a close it waited
+  // for is done first: the port is reset before the server sees the end, so an application that
+  // opens again once it has does not lose its first bytes to that reset.
+  if (closing_) CompleteApplicationClose();
   if (connecting_) {
     CancelConnect();
     ResetBuffers();
     SetStatus(PortState::kClosed);
-    return BRIDGE_OK;
+  } else if (connected_) {
+    connected_ = false;
+    UpdateDataWatch();
+    dataWatchLapsed_ = false;
+    loop_.UnwatchFd(socket_.Fd());
+    socketEvents_ = 0;
+    socket_.Close();
+    ResetBuffers();
+    SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
   }
-  if (!connected_) return BRIDGE_OK;
-  connected_ = false;
-  UpdateDataWatch();
-  dataWatchLapsed_ = false;
-  loop_.UnwatchFd(socket_.Fd());
-  socketEvents_ = 0;
-  socket_.Close();
-  ResetBuffers();
-  SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
   return BRIDGE_OK;
 }
 
@@ -586,6 +627,7 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
 void CVirtualPortDlg::PortDataAvailable(long count) {
   if (!connected_) return;
   SendFromPort(count);
+  FinishClosingIfSent();
 }
 
 void CVirtualPortDlg::SendFromPort(long count) {
@@ -756,6 +798,8 @@ bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
     case platform::WM_TIMER:
       if (message.wParam == kConnectTimerId) {
         OnConnectTimeout();
+      } else if (message.wParam == kCloseTimerId) {
+        CloseConnection();  // what the server would not take in time is dropped
       } else if (message.wParam == kStatusTimerId) {
         FlushLog();
       }

@@ -1,6 +1,7 @@
 // The bridge end to end: a port thread with its local port, opened by the test as an application
 // opens a serial port, and a TCP peer on 127.0.0.1.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/tcp.h>
 #include <sys/stat.h>
@@ -48,6 +49,7 @@ class BridgeTest : public ::testing::Test {
                  platform::Clock& clock = platform::SystemClock::Instance()) {
     comName = "COM" + std::to_string(n);
     port = std::make_unique<CVirtualPortThread>(clock);
+    if (connectTimeoutMs != 0) port->SetConnectTimeout(connectTimeoutMs);
     ASSERT_TRUE(test::StartAndWait(*port, comName, tcpPort, flags, &observer));
     ASSERT_TRUE(port->PortExists());
     if (logging) {
@@ -70,6 +72,7 @@ class BridgeTest : public ::testing::Test {
   test::RecordingObserver observer;
   std::unique_ptr<CVirtualPortThread> port;
   std::string comName;
+  uint32_t connectTimeoutMs = 0;  // the port's default when 0
 };
 
 TEST_F(BridgeTest, BytesPassByteExactBothWaysAtVolume) {
@@ -355,6 +358,62 @@ TEST_F(BridgeTest, DataWrittenWhileConnectingIsSentOnceConnected) {
   EXPECT_EQ(std::string(got.begin(), got.end()), "early");
   close(app);
   close(peer);
+}
+
+TEST_F(BridgeTest, WhatAnApplicationWritesJustBeforeItClosesStillReachesTheServer) {
+  LoopbackListener server;
+  StartPort(41, server.PortText());
+  // As a print job does it: open, write, close at once, over and over; the close may come while
+  // the connection is still being made, or with the data still in the port.
+  for (int round = 0; round < 8; ++round) {
+    const auto job =
+        test::Pattern(3000 + 500 * static_cast<size_t>(round), static_cast<uint32_t>(round));
+    const int app = OpenAsApplication(Link());
+    ASSERT_GE(app, 0);
+    ASSERT_TRUE(WriteAll(app, job.data(), job.size()));
+    close(app);
+    const int peer = server.Accept();
+    ASSERT_GE(peer, 0);
+    const auto got = ReadExactly(peer, job.size(), 10000);
+    EXPECT_EQ(got, job) << "round " << round;
+    // Then the connection ends, as for any close.
+    uint8_t more = 0;
+    EXPECT_EQ(recv(peer, &more, 1, 0), 0) << "round " << round;
+    close(peer);
+  }
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(BridgeTest, AnApplicationsCloseIsNotHeldForEverByAServerThatStoppedReading) {
+  LoopbackListener server;
+  connectTimeoutMs = 300;  // also the bound on seeing a closed application's data through
+  StartPort(42, server.PortText());
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM42 Open"));
+  // The application fills every buffer on the way without blocking (a blocked write would hold
+  // its close back), then closes with its data still waiting.
+  ASSERT_EQ(fcntl(app, F_SETFL, O_NONBLOCK), 0);
+  const auto block = test::Pattern(65536, 9);
+  for (int idle = 0; idle < 50;) {
+    if (write(app, block.data(), block.size()) > 0) {
+      idle = 0;
+    } else {
+      ++idle;
+      usleep(10000);
+    }
+  }
+  close(app);
+  EXPECT_TRUE(observer.WaitFor("COM42 Closed"));
+  uint8_t sink[65536];
+  ssize_t n = 0;
+  while ((n = recv(peer, sink, sizeof sink, 0)) > 0) {
+  }
+  EXPECT_EQ(n, 0);  // the connection ended in order once its time was up
+  close(peer);
+  EXPECT_EQ(prompt.Count(), 0u);
 }
 
 TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
