@@ -294,6 +294,18 @@ class StalledListener {
     for (int c : fillers_) close(c);
   }
   std::string PortText() const { return listener_.PortText(); }
+  // Lets the stalled connects through: the fillers go, and the queue is taken as it fills (a
+  // connect still waiting sends its SYN again after about a second).
+  std::vector<int> AcceptFor(int ms) {
+    for (int c : fillers_) close(c);
+    fillers_.clear();
+    std::vector<int> accepted;
+    for (int waited = 0; waited < ms; waited += 100) {
+      const int fd = listener_.Accept(100);
+      if (fd >= 0) accepted.push_back(fd);
+    }
+    return accepted;
+  }
 
  private:
   LoopbackListener listener_{0};
@@ -309,6 +321,26 @@ TEST_F(BridgeTest, ClosingThePortWhileConnectingCancelsTheConnect) {
   // The port thread is not stuck in the connect: it hears the close and removes the port.
   EXPECT_TRUE(observer.WaitFor("COM26 Closed"));
   EXPECT_FALSE(Destroy());
+  EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(BridgeTest, DataWrittenBeforeAnApplicationClosesWhileConnectingGoesOutOnceConnected) {
+  StalledListener server;
+  StartPort(43, server.PortText());
+  const int app = OpenAsApplication(Link());
+  ASSERT_GE(app, 0);
+  ASSERT_TRUE(observer.WaitFor("COM43 Connecting..."));
+  const auto job = test::Pattern(2000, 43);
+  ASSERT_TRUE(WriteAll(app, job.data(), job.size()));
+  close(app);
+  std::vector<uint8_t> delivered;
+  for (const int peer : server.AcceptFor(4000)) {
+    const auto got = ReadExactly(peer, job.size(), 1000);
+    if (got.size() == job.size()) delivered = got;
+    close(peer);
+  }
+  EXPECT_EQ(delivered, job);
+  EXPECT_TRUE(observer.WaitFor("COM43 Closed"));
   EXPECT_EQ(prompt.Count(), 0u);
 }
 
