@@ -243,9 +243,7 @@ void CVirtualPortDlg::PortOpenedClosed(bool open) {
     if (closing_) {
       // Opened again before the last application's data was through: that connection ends, and
       // what still waits goes out first on the new one rather than being dropped.
-      closing_ = false;
-      loop_.KillTimer(kCloseTimerId);
-      lineControl_.ApplicationClosed();
+      EndClosing();
       CloseConnection();
     }
     const int code = OpenConnection();
@@ -262,25 +260,31 @@ bool CVirtualPortDlg::StartClosing() {
   // or before its last data: that data is seen through first, over the connection being made if
   // it is not up yet. A close with nothing left to send ends the connection (or connect) at once.
   if (closing_) return true;
-  const bool unsent =
-      (connecting_ || connected_) && (!outgoing_.empty() || control_.DataWaiting() > 0);
-  if (!unsent) return false;
+  if (!(connecting_ || connected_) || !DataUnsent()) return false;
   closing_ = true;
   // A server that takes nothing more does not keep the connection for ever.
   loop_.SetTimer(kCloseTimerId, connectTimeoutMs_);
   return true;
 }
 
+bool CVirtualPortDlg::DataUnsent() {
+  return !outgoing_.empty() || control_.DataWaiting() > 0;
+}
+
 void CVirtualPortDlg::FinishClosingIfSent() {
   if (!closing_ || connecting_) return;
-  if (connected_ && (!outgoing_.empty() || control_.DataWaiting() > 0)) return;
+  if (connected_ && DataUnsent()) return;
   CloseConnection();
 }
 
-void CVirtualPortDlg::CompleteApplicationClose() {
+void CVirtualPortDlg::EndClosing() {
   closing_ = false;
   loop_.KillTimer(kCloseTimerId);
   lineControl_.ApplicationClosed();
+}
+
+void CVirtualPortDlg::CompleteApplicationClose() {
+  EndClosing();
   control_.ResetPort();
 }
 
@@ -398,7 +402,7 @@ void CVirtualPortDlg::OnPortDataReady(short revents) {
 }
 
 void CVirtualPortDlg::WatchSocket(short events) {
-  UpdateDataWatch();
+  UpdateDataWatch();  // what the socket holds decides the port's data watch too
   if (events == socketEvents_) return;
   socketEvents_ = events;
   // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the

@@ -135,7 +135,9 @@ class CVirtualPortDlg : public VSPortEvents {
   void OnSocketReady(short revents);
   void UpdateDataWatch();
   bool StartClosing();
+  bool DataUnsent();
   void FinishClosingIfSent();
+  void EndClosing();
   void CompleteApplicationClose();
   void OnPortDataReady(short revents);
   void OnSocketReadable();
@@ -182,8 +184,8 @@ class CVirtualPortDlg : public VSPortEvents {
   bool portDataDeferred_ = false;       // the port's data waits until outgoing_ is sent
   short socketEvents_ = 0;              // what the loop watches the socket for
   bool dataWatched_ = false;            // the loop watches the port's data descriptor itself
+  bool dataWatchLapsed_ = false;        // ... and gave up on it for this connection
   bool closing_ = false;  // the application closed; the connection stays until its data is sent
-  bool dataWatchLapsed_ = false;  // ... and gave up on it for this connection
   std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk (capacity kept)
 
   std::string ipAddr_, tcpPort_, comName_;
