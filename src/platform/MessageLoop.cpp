@@ -189,7 +189,16 @@ bool MessageLoop::DispatchReadyFd(const std::vector<pollfd>& fds) {
 MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
   if (quitReached_.load()) return WaitResult::Quit;
   const uint32_t start = clock_.TickCount();
-  std::vector<pollfd> fds;
+  std::vector<pollfd> fds = std::move(spareFds_);
+  spareFds_.clear();
+  // Hands the storage back however the wait ends (a nested wait may have left its own there).
+  struct GiveBack {
+    std::vector<pollfd>& fds;
+    std::vector<pollfd>& spare;
+    ~GiveBack() {
+      if (fds.capacity() > spare.capacity()) spare = std::move(fds);
+    }
+  } giveBack{fds, spareFds_};
   for (;;) {
     Message message;
     switch (PopMessage(&message)) {

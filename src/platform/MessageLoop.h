@@ -111,6 +111,9 @@ class MessageLoop : public MessagePoster {
   std::map<uint32_t, Timer> timers_;
   std::map<int, Watch> watches_;
   size_t nextFdTurn_ = 0;  // round-robin start so that one busy fd cannot starve the others
+  // The poll set's storage, kept between turns so that a turn allocates nothing; a wait nested
+  // in a handler finds it lent out and uses its own.
+  std::vector<pollfd> spareFds_;
 
   std::atomic<bool> quitReached_{false};
   std::atomic<int> exitCode_{0};

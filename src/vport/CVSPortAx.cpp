@@ -391,10 +391,14 @@ void CVSPortAx::Process(Signals signals) {
   }
   std::vector<Event> events;
   events.swap(pending_);
-  if (active_) Deliver(std::move(events));
+  if (active_) Deliver(events);
+  // The queue keeps its storage, so that a data event allocates nothing (unless a handler has
+  // queued more meanwhile).
+  events.clear();
+  if (pending_.empty()) pending_.swap(events);
 }
 
-void CVSPortAx::Deliver(std::vector<Event> events) {
+void CVSPortAx::Deliver(const std::vector<Event>& events) {
   delivering_ = true;
   const unsigned generation = generation_;
   for (const Event& event : events) {

@@ -147,7 +147,7 @@ class CVSPortAx {
   void RefreshPacerLine();
   void Wake();
   void Process(Signals found);
-  void Deliver(std::vector<Event> events);
+  void Deliver(const std::vector<Event>& events);
   long ReadUpTo(uint8_t* data, long count, long most);
 
   VSPortEvents& sink_;

@@ -2,9 +2,11 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -420,6 +422,47 @@ TEST(MessageLoopTest, FdWatchedFromAnotherThreadJoinsABlockedWait) {
   ASSERT_EQ(write(p.Write(), "z", 1), 1);
   runner.join();
   EXPECT_EQ(got.load(), 1);
+}
+
+// A watch's callback that waits in turn (as a modal wait does) runs the loop nested inside a
+// turn: the nested turns poll their own set, and the watches added meanwhile are polled by the
+// outer loop's next turns.
+TEST(MessageLoopTest, NestedWaitInsideAWatchCallbackAndTheWatchesItAdds) {
+  FakeClock clock;
+  MessageLoop loop(clock);
+  Pipe a, b;
+  std::vector<Pipe> added(6);
+  std::string order;
+  auto reader = [&](char name) {
+    return [&order, name](int fd, short) {
+      char c = 0;
+      ASSERT_EQ(read(fd, &c, 1), 1);
+      order += name;
+    };
+  };
+  loop.WatchFd(b.Read(), POLLIN, reader('b'));
+  loop.WatchFd(a.Read(), POLLIN, [&](int fd, short) {
+    char c = 0;
+    ASSERT_EQ(read(fd, &c, 1), 1);
+    order += 'a';
+    for (size_t i = 0; i < added.size(); ++i) {
+      loop.WatchFd(added[i].Read(), POLLIN, reader(static_cast<char>('0' + i)));
+    }
+    ASSERT_EQ(write(b.Write(), "y", 1), 1);
+    EXPECT_EQ(loop.WaitOne(100), MessageLoop::WaitResult::Dispatched);  // b, nested
+    order += '.';
+  });
+  ASSERT_EQ(write(a.Write(), "x", 1), 1);
+  EXPECT_EQ(loop.WaitOne(100), MessageLoop::WaitResult::Dispatched);
+  for (const Pipe& p : added) ASSERT_EQ(write(p.Write(), "z", 1), 1);
+  for (size_t i = 0; i < added.size(); ++i) {
+    EXPECT_EQ(loop.WaitOne(100), MessageLoop::WaitResult::Dispatched);
+  }
+  EXPECT_EQ(loop.WaitOne(0), MessageLoop::WaitResult::TimedOut);
+  std::string tail = order.substr(std::min<size_t>(order.size(), 3));
+  std::sort(tail.begin(), tail.end());
+  EXPECT_EQ(order.substr(0, 3), "ab.");
+  EXPECT_EQ(tail, "012345");
 }
 
 TEST(MessageLoopTest, NestedWaitInsideAHandlerSeesLaterMessages) {
