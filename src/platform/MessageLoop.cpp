@@ -103,6 +103,10 @@ void MessageLoop::DrainWake() {
 
 MessageLoop::Popped MessageLoop::PopMessage(Message* out) {
   std::lock_guard<std::mutex> lock(mutex_);
+  return PopLocked(out);
+}
+
+MessageLoop::Popped MessageLoop::PopLocked(Message* out) {
   if (queue_.empty()) return Popped::None;
   *out = queue_.front();
   queue_.pop_front();
@@ -140,8 +144,7 @@ bool MessageLoop::DispatchDueTimer(uint32_t now) {
   return found;
 }
 
-int MessageLoop::MsUntilNextTimer(uint32_t now) {
-  std::lock_guard<std::mutex> lock(mutex_);
+int MessageLoop::MsUntilNextTimerLocked(uint32_t now) const {
   int64_t best = -1;
   for (const auto& [id, timer] : timers_) {
     const uint32_t elapsed = Clock::Elapsed(timer.start, now);
@@ -152,10 +155,26 @@ int MessageLoop::MsUntilNextTimer(uint32_t now) {
 }
 
 void MessageLoop::BuildPollSet(std::vector<pollfd>* fds) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  BuildPollSetLocked(fds);
+}
+
+void MessageLoop::BuildPollSetLocked(std::vector<pollfd>* fds) const {
   fds->clear();
   fds->push_back(pollfd{wakeFd_, POLLIN, 0});
-  std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [fd, watch] : watches_) fds->push_back(pollfd{fd, watch.events, 0});
+}
+
+// One look under the lock per turn: the next message, or else the time until the next timer
+// (-1: none) and the poll set.
+MessageLoop::Popped MessageLoop::NextTurn(uint32_t now, Message* out, int* msUntilTimer,
+                                          std::vector<pollfd>* fds) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Popped popped = PopLocked(out);
+  if (popped != Popped::None) return popped;
+  *msUntilTimer = MsUntilNextTimerLocked(now);
+  BuildPollSetLocked(fds);
+  return Popped::None;
 }
 
 // Calls the watch of fd for revents; false when it was unwatched since the poll.
@@ -201,7 +220,9 @@ MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
   } giveBack{fds, spareFds_};
   for (;;) {
     Message message;
-    switch (PopMessage(&message)) {
+    const uint32_t now = clock_.TickCount();
+    int wait = -1;
+    switch (NextTurn(now, &message, &wait, &fds)) {
       case Popped::Quit:
         return WaitResult::Quit;
       case Popped::Message:
@@ -210,8 +231,6 @@ MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
       case Popped::None:
         break;
     }
-    const uint32_t now = clock_.TickCount();
-    int wait = MsUntilNextTimer(now);
     if (timeoutMs >= 0) {
       const uint32_t elapsed = Clock::Elapsed(start, now);
       const int left = elapsed >= static_cast<uint32_t>(timeoutMs)
@@ -219,7 +238,6 @@ MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
                            : static_cast<int>(static_cast<uint32_t>(timeoutMs) - elapsed);
       wait = wait < 0 ? left : std::min(wait, left);
     }
-    BuildPollSet(&fds);
     const int ready = clock_.Poll(fds.data(), fds.size(), wait);
     if (ready < 0) {
       if (errno == EINTR) continue;

@@ -90,10 +90,13 @@ class MessageLoop : public MessagePoster {
   enum class Popped { None, Message, Quit };
 
   Popped PopMessage(Message* out);
+  Popped PopLocked(Message* out);
+  Popped NextTurn(uint32_t now, Message* out, int* msUntilTimer, std::vector<pollfd>* fds);
   void Dispatch(const Message& message);
   bool DispatchDueTimer(uint32_t now);
-  int MsUntilNextTimer(uint32_t now);
+  int MsUntilNextTimerLocked(uint32_t now) const;
   void BuildPollSet(std::vector<pollfd>* fds);
+  void BuildPollSetLocked(std::vector<pollfd>* fds) const;
   bool DispatchReadyFd(const std::vector<pollfd>& fds);
   bool CallWatch(const pollfd& ready);
   bool QueueQuit(int code);
