@@ -31,8 +31,18 @@ if [ "${PORTOLAN_SKIP_FUZZ:-0}" != 1 ]; then
   "$root/scripts/fuzz-short.sh" "${PORTOLAN_FUZZ_SECONDS:-15}" || fuzz_status=$?
 fi
 
+# A failed test runs once more, alone, with its output at the end where a short tail shows it; its
+# first result stands.
+if [ "$ctest_status" != 0 ]; then
+  echo "== the failed tests, once more"
+  ctest --test-dir "$build" --rerun-failed --output-on-failure --timeout 300 2>&1 | tail -n 80
+fi
+
 # The closing line counts the tests, whatever the fuzz run printed after them.
 summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+# Repeat the names of what failed here, where a short tail of the output still shows them.
+failed_tests=$(sed -n '/^The following tests FAILED:/,/^Errors while running CTest/p' "$log")
+failed_checks=$(grep -E '^FAIL  ' "$package_log")
 package_summary=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$package_log" | tail -n 1)
 package_passed=$(echo "$package_summary" | sed -nE 's/^package: ([0-9]+) passed.*/\1/p')
 package_failed=$(echo "$package_summary" | sed -nE 's/.* ([0-9]+) failed$/\1/p')
@@ -42,6 +52,8 @@ if [ -n "$summary" ]; then
   total=$(echo "$summary" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
   [ "$fuzz_status" = 0 ] || echo "fuzz: a fuzz program found a problem (see above)"
   [ "${package_failed:-0}" = 0 ] || echo "package: a check of the Debian package failed (see above)"
+  [ -z "$failed_tests" ] || printf '%s\n' "$failed_tests"
+  [ -z "$failed_checks" ] || printf '%s\n' "$failed_checks"
   echo "tests: $((total - failed + ${package_passed:-0})) passed, $((failed + ${package_failed:-0})) failed"
 fi
 [ "$ctest_status" = 0 ] && [ "$fuzz_status" = 0 ] && [ "${package_failed:-0}" = 0 ]
