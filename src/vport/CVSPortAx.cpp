@@ -277,6 +277,7 @@ void CVSPortAx::ProcessDataEvent(short revents) {
   Signals signals = DrainEventSources(true);
   signals.master = true;
   if ((revents & POLLPRI) != 0) signals.status = true;
+  if ((revents & POLLIN) != 0) signals.readable = true;
   Process(signals);
 }
 
@@ -384,7 +385,13 @@ void CVSPortAx::Process(Signals signals) {
     ConsumeSignalledStatus();
   }
   if (lookAtAll || settingsStale_ || !extproc_) QueueSettingChanges();
-  if (signals.master) {
+  if (signals.readable) {
+    // A sink that reads without a count saves a FIONREAD on every arrival of data.
+    pending_.push_back([this](VSPortEvents& s) {
+      if (s.PortDataReadable()) return;
+      if (const long available = pty_.Pending(); available > 0) s.PortDataAvailable(available);
+    });
+  } else if (signals.master) {
     if (const long available = pty_.Pending(); available > 0) {
       pending_.push_back([available](VSPortEvents& s) { s.PortDataAvailable(available); });
     }

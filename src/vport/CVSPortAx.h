@@ -131,9 +131,10 @@ class CVSPortAx {
 
   // What one look at the event sources found.
   struct Signals {
-    bool master = false;  // the master side signalled, or a look at it was asked for
-    bool status = false;  // ... with a status byte possibly waiting
-    bool wake = false;    // the wake descriptor was written to
+    bool master = false;    // the master side signalled, or a look at it was asked for
+    bool status = false;    // ... with a status byte possibly waiting
+    bool wake = false;      // the wake descriptor was written to
+    bool readable = false;  // poll found data on the directly watched data descriptor
   };
 
   int SetUpEventSources();

@@ -98,6 +98,7 @@ class CVirtualPortDlg : public VSPortEvents {
 
   // The control's events.
   void PortDataAvailable(long count) override;
+  bool PortDataReadable() override;
   void PortOpenedClosed(bool open) override;
   void BaudRateChanged(long baud) override;
   void LineControlChanged(long stopBits, std::optional<long> parity,
@@ -145,7 +146,8 @@ class CVirtualPortDlg : public VSPortEvents {
   bool Transmit(const uint8_t* data, std::size_t len);
   void FlushOutgoing();
   void SendFailed();
-  void SendFromPort(long count);
+  // Sends count bytes from the port, after the first `filled` of sendBuffer_ (already read).
+  void SendFromPort(long count, long filled = 0);
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
   void SendFixedLine();  // the fixed line control frames (line_ set)

@@ -15,6 +15,10 @@ class VSPortEvents {
 
   // The application wrote; count is what can be read now.
   virtual void PortDataAvailable(long count) { (void)count; }
+  // The application wrote, seen on the data descriptor that the owner watches itself (see
+  // CVSPortAx::DataFd), before anything was counted. A sink that reads what waits without a count
+  // does so and returns true; false has PortDataAvailable follow with the count.
+  virtual bool PortDataReadable() { return false; }
   // The first application opened the port (true) or the last one closed it (false).
   virtual void PortOpenedClosed(bool open) { (void)open; }
   virtual void BaudRateChanged(long baud) { (void)baud; }

@@ -34,6 +34,7 @@ class RecordingSink : public VSPortEvents {
   long dataAnnounced = 0;
   int dataEvents = 0;
   std::function<void(long)> onData;
+  std::function<bool()> onReadable;  // reads without a count when set
   std::optional<long> lastParity = 7;
   std::optional<long> lastWordLength = 7;
   HandFlow lastFlow;
@@ -45,6 +46,11 @@ class RecordingSink : public VSPortEvents {
     dataAnnounced = count;
     log.push_back("data");
     if (onData) onData(count);
+  }
+  bool PortDataReadable() override {
+    if (!onReadable) return false;
+    log.push_back("readable");
+    return onReadable();
   }
   void PortOpenedClosed(bool open) override { log.push_back(open ? "open" : "close"); }
   void BaudRateChanged(long baud) override { log.push_back("baud " + std::to_string(baud)); }
@@ -452,6 +458,43 @@ TEST_F(CVSPortAxTest, AnOwnerWatchingTheDataItselfGetsDataAndStatusThereAndNotTw
   ASSERT_TRUE(port.WatchDataDirectly(false));
   ASSERT_TRUE(PumpUntil([&] { return sink.dataEvents == 3; }));
   EXPECT_EQ(sink.dataAnnounced, 3);
+}
+
+TEST_F(CVSPortAxTest, AnOwnerWatchingTheDataItselfMayReadWithoutACount) {
+  ASSERT_TRUE(Published());
+  App app(Link());
+  Settle();  // the open
+  ASSERT_TRUE(port.WatchDataDirectly(true));
+  std::vector<uint8_t> got;
+  sink.onReadable = [&] {
+    uint8_t chunk[CVSPortAx::kMaxReadBlock];
+    const long n = port.ReadBlockFromPort(chunk, sizeof chunk);
+    if (n > 0) got.insert(got.end(), chunk, chunk + n);
+    return true;
+  };
+  auto pumpDirect = [&](const std::function<bool()>& done) {
+    for (int i = 0; i < 400 && !done(); ++i) {
+      pollfd pfd{port.DataFd(), POLLIN | POLLPRI, 0};
+      if (poll(&pfd, 1, 50) > 0) port.ProcessDataEvent(pfd.revents);
+    }
+    return done();
+  };
+  // A settings change and the data after it: the change is reported first, and the data comes
+  // whole through the reads, with no count at all.
+  const std::vector<uint8_t> bytes = Pattern(3000, 11);
+  ASSERT_TRUE(app.Set([](termios& t) { cfsetospeed(&t, B4800); }));
+  ASSERT_TRUE(app.WriteAll(bytes.data(), bytes.size()));
+  ASSERT_TRUE(pumpDirect([&] { return got.size() >= bytes.size(); }));
+  EXPECT_EQ(got, bytes);
+  EXPECT_EQ(sink.dataEvents, 0);
+  ASSERT_TRUE(sink.Has("baud 4800"));
+  EXPECT_LT(sink.IndexOf("baud 4800"), sink.IndexOf("readable"));
+
+  // A sink that declines gets the count, as without a direct watch.
+  sink.onReadable = [] { return false; };
+  ASSERT_TRUE(app.WriteAll(bytes.data(), 5));
+  ASSERT_TRUE(pumpDirect([&] { return sink.dataEvents == 1; }));
+  EXPECT_EQ(sink.dataAnnounced, 5);
 }
 
 TEST_F(CVSPortAxTest, ReadFromPortCopiesAtMostOneChunk) {
