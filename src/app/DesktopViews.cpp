@@ -256,7 +256,9 @@ void DesktopViews::ResetSelectedDevice() {
   settings.queryAtSeconds = app.resetTimeout;
   settings.roots = devices::BrandRoots::From(TheOemBrandTable());
   settings.appName = caption_;
-  devices::QtCommunityPrompt communities(&frame_);
+  devices::QtCommunityPrompt communities(&frame_, [this] {
+    if (help_) help_(kGeneralHelpTopic);
+  });
   devices::ResetServerController reset(
       *record, ReloadApplicationAccessList(settings_, false), discovery::PleaseWaitWindow(),
       prompt_, communities, settings,

@@ -47,6 +47,7 @@ std::string CInvalidCommunityDlg::Community() const {
 int QtCommunityPrompt::AskCommunity(const std::string& message, bool offerIgnore,
                                     std::string* community) {
   CInvalidCommunityDlg dialog(message, offerIgnore, *community, parent_);
+  if (onHelp_) QObject::connect(&dialog, &CInvalidCommunityDlg::helpRequested, onHelp_);
   const int result = dialog.exec();
   if (result == QDialog::Accepted) {
     *community = dialog.Community();

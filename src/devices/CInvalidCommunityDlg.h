@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "devices/CommunityPrompt.h"
 
@@ -30,14 +32,16 @@ class CInvalidCommunityDlg : public QDialog {
   QPushButton* ignore_;
 };
 
-// The desktop program's community prompt: the dialog above, modal.
+// The desktop program's community prompt: the dialog above, modal; its Help button calls onHelp.
 class QtCommunityPrompt : public CommunityPrompt {
  public:
-  explicit QtCommunityPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+  explicit QtCommunityPrompt(QWidget* parent = nullptr, std::function<void()> onHelp = {})
+      : parent_(parent), onHelp_(std::move(onHelp)) {}
   int AskCommunity(const std::string& message, bool offerIgnore, std::string* community) override;
 
  private:
   QWidget* parent_;
+  std::function<void()> onHelp_;
 };
 
 }  // namespace devices

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <memory>
 
 #include "app/DeviceAccessList.h"
@@ -82,6 +84,27 @@ TEST_F(DialogTest, InvalidCommunityOffersIgnoreOnlyWhereAsked) {
   EXPECT_FALSE(set.IgnoreButton()->isHidden());
   set.IgnoreButton()->click();
   EXPECT_EQ(set.result(), CommunityPrompt::kIgnore);
+}
+
+TEST_F(DialogTest, TheCommunityPromptsHelpButtonReachesItsHandlerAndLeavesTheDialogOpen) {
+  int helps = 0;
+  QtCommunityPrompt prompt(nullptr, [&] { ++helps; });
+  // The prompt's dialog is modal: it is driven from inside its own event loop.
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<CInvalidCommunityDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Help)->click();
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->findChild<QLineEdit*>("community")->setText("private");
+    buttons->button(QDialogButtonBox::Ok)->click();
+  });
+  std::string community = "quorum";
+  EXPECT_EQ(prompt.AskCommunity("The SET community name ...", true, &community),
+            CommunityPrompt::kOk);
+  EXPECT_EQ(helps, 1);
+  EXPECT_EQ(community, "private");
 }
 
 class ResetDialogTest : public DialogTest {
