@@ -10,19 +10,29 @@ namespace cli {
 
 namespace {
 
-// Reads one line from the terminal with echo off, so the community never shows on the screen.
-bool ReadHidden(std::string* line) {
-  termios saved{};
-  const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
-  if (terminal) {
-    termios quiet = saved;
+// Echo off on the terminal for as long as it lives, so the community never shows on the screen.
+// It goes off before the question is written: what was typed before the question could be seen
+// is dropped, and an answer typed as soon as the question shows is neither echoed nor lost (which
+// turning echo off after the question, with its flush, did to a quick typist or a script).
+// Coming back on keeps what was typed ahead, the answer to the next question perhaps.
+class HiddenInput {
+ public:
+  HiddenInput() : terminal_(::tcgetattr(STDIN_FILENO, &saved_) == 0) {
+    if (!terminal_) return;
+    termios quiet = saved_;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
   }
-  const bool read = static_cast<bool>(std::getline(std::cin, *line));
-  if (terminal) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-  return read;
-}
+  ~HiddenInput() {
+    if (terminal_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+  }
+  HiddenInput(const HiddenInput&) = delete;
+  HiddenInput& operator=(const HiddenInput&) = delete;
+
+ private:
+  termios saved_{};
+  const bool terminal_;
+};
 
 }  // namespace
 
@@ -35,10 +45,14 @@ int ConsoleCommunityPrompt::AskCommunity(const std::string& message, bool offerI
             "set\n";
     return kCancel;
   }
-  err_ << (offerIgnore ? "Community (empty: ignore, read-only access): " : "Community: ")
-       << std::flush;
   std::string line;
-  const bool read = ReadHidden(&line);
+  bool read = false;
+  {
+    const HiddenInput hidden;
+    err_ << (offerIgnore ? "Community (empty: ignore, read-only access): " : "Community: ")
+         << std::flush;
+    read = static_cast<bool>(std::getline(std::cin, line));
+  }
   err_ << "\n";
   if (!read) return kCancel;
   if (line.empty() && offerIgnore) return kIgnore;

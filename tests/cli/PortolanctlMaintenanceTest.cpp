@@ -121,15 +121,20 @@ TEST_F(PortolanctlMaintenance, OnATerminalTheCommunitiesAndTheQuestionAreAsked) 
                            {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"}});
   ASSERT_TRUE(terminal.WaitFor("The GET community name (password) is invalid"))
       << terminal.Screen();
+  // Each question shows with echo off already, so an answer typed the moment it shows is
+  // neither echoed nor dropped.
   ASSERT_TRUE(terminal.WaitFor("Community: "));
+  EXPECT_FALSE(terminal.Echoing());
   terminal.Type("wrong\n");
   ASSERT_TRUE(terminal.WaitFor("Community: "));  // asked again while it does not match
+  EXPECT_FALSE(terminal.Echoing());
   terminal.Type("public\n");
   ASSERT_TRUE(terminal.WaitFor("The SET community name (password) is invalid"));
   ASSERT_TRUE(terminal.WaitFor("Community (empty: ignore, read-only access): "));
-  terminal.Type("private\n");
-  ASSERT_TRUE(terminal.WaitFor("Reset the Server? [y/N] "));
-  terminal.Type("y\n");
+  EXPECT_FALSE(terminal.Echoing());
+  // The answer to the next question, typed ahead, is kept when echo comes back on.
+  terminal.Type("private\ny\n");
+  ASSERT_TRUE(terminal.WaitFor("Reset the Server? [y/N] ")) << terminal.Screen();
   EXPECT_EQ(terminal.Finish(), 0) << terminal.Screen();
   EXPECT_EQ(SetLog().size(), 1u);
   // The names typed were not echoed.

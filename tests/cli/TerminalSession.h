@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <utmp.h>
 
@@ -56,14 +57,28 @@ class TerminalSession {
   void Type(const std::string& text) {
     if (::write(master_, text.data(), text.size()) < 0) return;
   }
-  // Reads to the end and returns the exit code.
+  // Reads to the end and returns the exit code. A program still waiting for input after a
+  // minute of silence (and a few seconds more to exit) is killed: 128 + SIGKILL.
   int Finish() {
     while (ReadSome()) {
     }
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > end) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        break;
+      }
+      ::usleep(10000);
+    }
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return exitCode_;
+  }
+  // Whether the terminal echoes what is typed now (its settings, as the program left them).
+  bool Echoing() const {
+    termios settings{};
+    return ::tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
   }
   // Everything the program wrote, and what the terminal echoed.
   const std::string& Screen() const { return screen_; }
