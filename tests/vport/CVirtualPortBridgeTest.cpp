@@ -58,6 +58,14 @@ class BridgeTest : public ::testing::Test {
     }
   }
   std::string Link() const { return portDir.Entry(comName); }
+  // Opens the port as an application does and takes the server's end of the connection that
+  // follows; true once both ends are there and the port reports itself open.
+  bool OpenAndAccept(LoopbackListener& server, int* app, int* peer) {
+    *app = OpenAsApplication(Link());
+    if (*app < 0) return false;
+    *peer = server.Accept();
+    return *peer >= 0 && observer.WaitFor(comName + " Open");
+  }
   // Removes the port the way the table does; returns whether it still exists.
   bool Destroy() {
     port->SetBusy();
@@ -78,11 +86,9 @@ class BridgeTest : public ::testing::Test {
 TEST_F(BridgeTest, BytesPassByteExactBothWaysAtVolume) {
   LoopbackListener server;
   StartPort(20, server.PortText());
-  const int app = OpenAsApplication(Link());
-  ASSERT_GE(app, 0);
-  const int peer = server.Accept();
-  ASSERT_GE(peer, 0);
-  ASSERT_TRUE(observer.WaitFor("COM20 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
 
   const auto up = test::Pattern(512 * 1024, 1);
   const auto down = test::Pattern(512 * 1024, 2);
@@ -108,11 +114,9 @@ TEST_F(BridgeTest, BytesPassByteExactBothWaysAtVolume) {
 TEST_F(BridgeTest, AnApplicationThatPausesStillGetsEveryByteInOrder) {
   LoopbackListener server;
   StartPort(31, server.PortText());
-  const int app = OpenAsApplication(Link());
-  ASSERT_GE(app, 0);
-  const int peer = server.Accept();
-  ASSERT_GE(peer, 0);
-  ASSERT_TRUE(observer.WaitFor("COM31 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   // More than the pty and the socket hold: while the application does not read, the port
   // thread waits on a full port, and the server on a full connection; both must resume.
   const auto down = test::Pattern(768 * 1024, 5);
@@ -190,9 +194,9 @@ TEST_F(BridgeTest, A2000ByteWriteIsReadAs1022And978) {
 TEST_F(BridgeTest, ServerDataIsLoggedAndCounted) {
   LoopbackListener server;
   StartPort(23, server.PortText(), 0, true);
-  const int app = OpenAsApplication(Link());
-  const int peer = server.Accept();
-  ASSERT_TRUE(observer.WaitFor("COM23 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   const uint8_t hello[] = {'h', 'e', 'l', 'l', 'o'};
   ASSERT_TRUE(WriteAll(peer, hello, sizeof hello));
   const auto got = ReadExactly(app, 5);
@@ -205,9 +209,9 @@ TEST_F(BridgeTest, ServerDataIsLoggedAndCounted) {
 TEST_F(BridgeTest, ServerResettingTheConnectionClosesThePortsConnection) {
   LoopbackListener server;
   StartPort(21, server.PortText());
-  const int app = OpenAsApplication(Link());
-  const int peer = server.Accept();
-  ASSERT_TRUE(observer.WaitFor("COM21 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   linger reset{1, 0};
   setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
   close(peer);
@@ -231,9 +235,9 @@ TEST_F(BridgeTest, ServerResettingTheConnectionClosesThePortsConnection) {
 TEST_F(BridgeTest, ServerClosingInOrderEndsTheConnectionToo) {
   LoopbackListener server;
   StartPort(24, server.PortText());
-  const int app = OpenAsApplication(Link());
-  const int peer = server.Accept();
-  ASSERT_TRUE(observer.WaitFor("COM24 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   close(peer);
   ASSERT_TRUE(prompt.WaitForCount(1));
   EXPECT_EQ(prompt.Records()[0].text.rfind("Error (0) communicating with remote server.", 0), 0u);
@@ -360,9 +364,9 @@ TEST_F(BridgeTest, ConnectGivesUpAfterItsTimeout) {
 TEST_F(BridgeTest, DeleteWhileOpenClosesTheConnectionButKeepsThePort) {
   LoopbackListener server;
   StartPort(28, server.PortText());
-  const int app = OpenAsApplication(Link());
-  const int peer = server.Accept();
-  ASSERT_TRUE(observer.WaitFor("COM28 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   EXPECT_TRUE(Destroy());                     // RemoveLocalPort gave -70: the port still exists
   EXPECT_TRUE(ReadExactly(peer, 1).empty());  // but the connection is gone
   EXPECT_TRUE(observer.WaitFor("COM28 Closed"));
@@ -420,11 +424,9 @@ TEST_F(BridgeTest, AnApplicationsCloseIsNotHeldForEverByAServerThatStoppedReadin
   LoopbackListener server;
   connectTimeoutMs = 300;  // also the bound on seeing a closed application's data through
   StartPort(42, server.PortText());
-  const int app = OpenAsApplication(Link());
-  ASSERT_GE(app, 0);
-  const int peer = server.Accept();
-  ASSERT_GE(peer, 0);
-  ASSERT_TRUE(observer.WaitFor("COM42 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   // The application fills every buffer on the way without blocking (a blocked write would hold
   // its close back), then closes with its data still waiting.
   ASSERT_EQ(fcntl(app, F_SETFL, O_NONBLOCK), 0);
@@ -452,9 +454,9 @@ TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
   platform::FakeClock clock;  // the 100 waits of 100 ms pass at once
   LoopbackListener server;
   StartPort(30, server.PortText(), 0, false, clock);
-  const int app = OpenAsApplication(Link());
-  const int peer = server.Accept();
-  ASSERT_TRUE(observer.WaitFor("COM30 Open"));
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
   const auto flood = test::Pattern(1 << 20, 4);
   std::thread writer([&] { WriteAll(peer, flood.data(), flood.size()); });
   ASSERT_TRUE(prompt.WaitForCount(1, 60000));
