@@ -34,6 +34,7 @@ fi
 # A failed test runs once more, on its own, with its output at the end where a short tail of the
 # run shows it. A test that passes then failed only beside the others or under the moment's load:
 # it is named as such and counted as passed; one that fails again fails the run.
+failed_tests=$(sed -n '/^The following tests FAILED:/,/^Errors while running CTest/p' "$log")
 flaky_tests=""
 if [ "$ctest_status" != 0 ]; then
   echo "== the failed tests, once more"
@@ -42,8 +43,7 @@ if [ "$ctest_status" != 0 ]; then
   rerun_status=$?
   tail -n 80 "$rerun_log"
   if [ "$rerun_status" = 0 ] && grep -qE '^100% tests passed' "$rerun_log"; then
-    flaky_tests=$(sed -n '/^The following tests FAILED:/,/^Errors while running CTest/p' "$log" |
-      grep -E '^[[:space:]]+[0-9]+ - ')
+    flaky_tests=$(printf '%s\n' "$failed_tests" | grep -E '^[[:space:]]+[0-9]+ - ')
     ctest_status=0
   fi
   rm -f "$rerun_log"
@@ -51,8 +51,7 @@ fi
 
 # The closing line counts the tests, whatever the fuzz run printed after them.
 summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-# Repeat the names of what failed here, where a short tail of the output still shows them.
-failed_tests=$(sed -n '/^The following tests FAILED:/,/^Errors while running CTest/p' "$log")
+# The names of what failed are repeated at the end, where a short tail of the output shows them.
 failed_checks=$(grep -E '^FAIL  ' "$package_log")
 package_summary=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$package_log" | tail -n 1)
 package_passed=$(echo "$package_summary" | sed -nE 's/^package: ([0-9]+) passed.*/\1/p')
