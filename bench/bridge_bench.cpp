@@ -3,11 +3,13 @@
 // same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
 // Everything stays on the loopback range (127.0.0.0/8).
 //
-// Usage: bridge_bench [--ctl[=PATH]] [--no-idle] [--no-startup] [rounds=9]
+// Usage: bridge_bench [--ctl[=PATH]] [--control] [--no-idle] [--no-startup] [rounds=9]
 //                     [megabytes-per-round=16] [round-trips-per-round=300]
 // --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build, or
 // the portolanctl at PATH, such as a copy of an earlier build) as the bridge, so that what users
-// run is what is measured; without it the port thread runs in this process.
+// run is what is measured; without it the port thread runs in this process. --control adds a
+// second socat relay taking the same turns, whose figures against the first show how far two
+// identical relays drift apart in this run.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -193,19 +195,27 @@ bool Transfer(Relay& r, int from, int to, size_t bytes, std::vector<double>* rat
   return true;
 }
 
-// Round trips of one size on both relays, taking turns trip by trip (the first of each pair
-// alternating): the machine's state changes within milliseconds on a shared host, and trips
-// taken in blocks would measure one relay in a fast spell and the other in a slow one.
-void RoundTripsTakingTurns(Relay& a, Relay& b, size_t size, int trips, bool keep) {
+// The relays in the order of turn `turn`: each turn starts one relay further on, so that every
+// relay goes first as often as the others.
+std::vector<Relay*> InTurn(const std::vector<Relay*>& relays, int turn) {
+  std::vector<Relay*> order;
+  for (size_t k = 0; k < relays.size(); ++k) {
+    order.push_back(relays[(static_cast<size_t>(turn) + k) % relays.size()]);
+  }
+  return order;
+}
+
+// Round trips of one size on every relay, taking turns trip by trip (the relay that goes first
+// changing with every trip): the machine's state changes within milliseconds on a shared host,
+// and trips taken in blocks would measure one relay in a fast spell and another in a slow one.
+void RoundTripsTakingTurns(const std::vector<Relay*>& relays, size_t size, int trips, bool keep) {
   std::vector<uint8_t> out(size, 0x5A), back(size);
   auto samples = [keep, size](Relay& r) {
     return keep ? (size == 1 ? &r.rtt1 : &r.rtt64) : nullptr;
   };
-  for (int i = 0; i < trips && (a.ok || b.ok); ++i) {
-    Relay& first = i % 2 == 0 ? a : b;
-    Relay& second = i % 2 == 0 ? b : a;
+  for (int i = 0; i < trips; ++i) {
     const auto tag = static_cast<uint8_t>(i);
-    for (Relay* r : {&first, &second}) {
+    for (Relay* r : InTurn(relays, i)) {
       if (r->ok) r->ok = RoundTrip(r->app, r->peer, out, back, tag, samples(*r));
     }
   }
@@ -257,6 +267,51 @@ void PrintRounds(const char* what, const std::vector<double>& ours,
   std::printf("%-28s  median %7.2f/%-7.2f %5.2f   worst round %7.2f/%-7.2f\n", what, a, b,
               b > 0 ? a / b : 0.0, Percentile(ours, worst), Percentile(theirs, worst));
 }
+
+// The same figures for the second socat against the first: two identical relays, so every
+// ratio's distance from 1.00 is what this run's noise alone does to a ratio.
+void PrintControl(const Relay& spare, const Relay& socat) {
+  std::printf("control: second socat/socat, the noise of this run\n");
+  if (!spare.ok) std::printf("control: second socat measurement failed\n");
+  std::printf("control: ");
+  PrintLatency("round trip 1 byte (us)", spare.rtt1, socat.rtt1);
+  std::printf("control: ");
+  PrintLatency("round trip 64 bytes (us)", spare.rtt64, socat.rtt64);
+  std::printf("control: ");
+  PrintRounds("app -> server (MB/s)", spare.up, socat.up, false);
+  std::printf("control: ");
+  PrintRounds("server -> app (MB/s)", spare.down, socat.down, false);
+}
+
+// socat's pty-to-TCP relay with nodelay, against a peer of its own on 127.0.0.1.
+struct SocatRelay {
+  pid_t pid = -1;
+  int listener = -1;
+  std::string link;
+
+  void Start(const std::string& path) {
+    link = path;
+    uint16_t port = 0;
+    listener = Listen(port);
+    pid = fork();
+    if (pid == 0) {
+      const std::string pty = "PTY,link=" + link + ",raw,echo=0";
+      const std::string tcp = "TCP:127.0.0.1:" + std::to_string(port) + ",nodelay";
+      execlp("socat", "socat", pty.c_str(), tcp.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  bool Connect(Relay& relay) const { return pid > 0 && ::Connect(relay, link, listener); }
+  void Stop() {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+    if (listener >= 0) close(listener);
+    pid = -1;
+    listener = -1;
+  }
+};
 
 // The portolanctl that --ctl runs.
 std::string& CtlPath() {
@@ -452,11 +507,14 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
 }
 
 constexpr const char* kUsage =
-    "usage: bridge_bench [--ctl[=PATH]] [--no-idle] [--no-startup] [ROUNDS [MEGABYTES [TRIPS]]]\n"
+    "usage: bridge_bench [--ctl[=PATH]] [--control] [--no-idle] [--no-startup]\n"
+    "                    [ROUNDS [MEGABYTES [TRIPS]]]\n"
     "Runs a virtual port and socat's relay side by side against TCP peers on 127.0.0.1 and\n"
     "prints round trips, throughput and CPU per megabyte as bridge/socat with their ratio.\n"
     "  --ctl[=PATH]   measure `portolanctl run` (this build's, or PATH) instead of the port\n"
     "                 thread in this process\n"
+    "  --control      also run a second socat relay in the same turns and print its figures\n"
+    "                 against the first: the noise of this run\n"
     "  --no-idle      skip the CPU of 32 idle ports over 10 s\n"
     "  --no-startup   skip the time until 255 stored ports are up\n"
     "  ROUNDS         measured rounds (default 9), MEGABYTES per transfer (16), TRIPS per size\n"
@@ -465,7 +523,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool ctl = false, idle = true, startup = true;
+  bool ctl = false, control = false, idle = true, startup = true;
   std::vector<int> numbers;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -474,6 +532,8 @@ int main(int argc, char** argv) {
     } else if (arg.rfind("--ctl=", 0) == 0) {
       ctl = true;
       CtlPath() = arg.substr(6);
+    } else if (arg == "--control") {
+      control = true;
     } else if (arg == "--no-idle") {
       idle = false;
     } else if (arg == "--no-startup") {
@@ -500,23 +560,18 @@ int main(int argc, char** argv) {
 
   int devPort = 0;
   std::string devIp;
-  uint16_t socatPort = 0;
   const int bridgeListener = ListenOnDevicePort(devPort, devIp);
-  const int socatListener = Listen(socatPort);
+  SocatRelay socat, second;
+  socat.Start(dir + "/socat");
+  if (control) second.Start(dir + "/socat2");
 
-  const std::string socatLink = dir + "/socat";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const std::string pty = "PTY,link=" + socatLink + ",raw,echo=0";
-    const std::string tcp = "TCP:127.0.0.1:" + std::to_string(socatPort) + ",nodelay";
-    execlp("socat", "socat", pty.c_str(), tcp.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-
-  Relay ours, theirs;
+  Relay ours, theirs, spare;
   ours.name = "bridge";
   theirs.name = "socat";
-  theirs.cpu = [pid] { return TaskCpuSeconds(std::to_string(pid)); };
+  theirs.cpu = [&socat] { return TaskCpuSeconds(std::to_string(socat.pid)); };
+  spare.name = "second socat";
+  spare.cpu = [&second] { return TaskCpuSeconds(std::to_string(second.pid)); };
+  std::vector<Relay*> relays{&ours, &theirs};
   int status = 1;
   {
     std::unique_ptr<vport::CVirtualPortThread> port;
@@ -538,33 +593,33 @@ int main(int argc, char** argv) {
     if (!up || !Connect(ours, dir + "/COM1", bridgeListener)) {
       std::fprintf(stderr, "bridge_bench: the virtual port could not be made or opened\n");
     } else {
-      theirs.ok = pid > 0 && Connect(theirs, socatLink, socatListener);
+      theirs.ok = socat.Connect(theirs);
       if (!theirs.ok) std::fprintf(stderr, "bridge_bench: socat missing or not connected\n");
+      if (control) {
+        spare.ok = second.Connect(spare);
+        if (spare.ok) relays.push_back(&spare);
+        if (!spare.ok) std::fprintf(stderr, "bridge_bench: the second socat did not connect\n");
+      }
       usleep(100000);
-      // Both relays stay up for the whole run and take turns, the first of each pair
-      // alternating, so that the machine's load of the moment falls on both alike. Round 0
-      // warms up and is not counted.
+      // The relays stay up for the whole run and take turns, the first changing with every
+      // turn, so that the machine's load of the moment falls on all alike. Round 0 warms up and
+      // is not counted.
       for (int round = 0; round <= rounds && ours.ok; ++round) {
-        Relay& first = round % 2 == 0 ? ours : theirs;
-        Relay& second = round % 2 == 0 ? theirs : ours;
-        RoundTripsTakingTurns(first, second, 1, trips, round > 0);
-        RoundTripsTakingTurns(first, second, 64, trips, round > 0);
-        Transfers(first, megabytes << 20, round > 0);
-        Transfers(second, megabytes << 20, round > 0);
+        const std::vector<Relay*> order = InTurn(relays, round);
+        RoundTripsTakingTurns(order, 1, trips, round > 0);
+        RoundTripsTakingTurns(order, 64, trips, round > 0);
+        for (Relay* r : order) Transfers(*r, megabytes << 20, round > 0);
       }
       status = ours.ok ? 0 : 1;
     }
-    for (Relay* r : {&ours, &theirs}) {
+    for (Relay* r : {&ours, &theirs, &spare}) {
       if (r->app >= 0) close(r->app);
       if (r->peer >= 0) close(r->peer);
     }
   }
-  if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
+  socat.Stop();
+  second.Stop();
   close(bridgeListener);
-  close(socatListener);
 
   std::printf("bridge: %s; %d rounds of %d round trips per size and %zu MB each way\n",
               ctl ? ("portolanctl run (a process of its own): " + CtlPath()).c_str()
@@ -581,6 +636,7 @@ int main(int argc, char** argv) {
   PrintRounds("server -> app (MB/s)", ours.down, theirs.down, false);
   PrintRounds("CPU app -> server (ms/MB)", ours.cpuUp, theirs.cpuUp, true);
   PrintRounds("CPU server -> app (ms/MB)", ours.cpuDown, theirs.cpuDown, true);
+  if (control) PrintControl(spare, theirs);
   std::printf("goals: round-trip ratios <= 1.00, throughput ratios >= 1.00\n");
   std::fflush(stdout);
   if (idle) IdlePorts(ctl, dir, mainTid);
