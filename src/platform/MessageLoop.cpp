@@ -1,5 +1,6 @@
 #include "platform/MessageLoop.h"
 
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -10,11 +11,29 @@
 #include "platform/WindowMessages.h"
 
 namespace platform {
+namespace {
+
+short ReventsOf(const epoll_event& event) {
+  return static_cast<short>(event.events & 0xffffu);
+}
+
+void SortByFd(epoll_event* events, int count) {
+  std::sort(events, events + count,
+            [](const epoll_event& a, const epoll_event& b) { return a.data.fd < b.data.fd; });
+}
+
+}  // namespace
 
 MessageLoop::MessageLoop(Clock& clock, size_t capacity)
-    : clock_(clock), capacity_(capacity), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    : clock_(clock),
+      capacity_(capacity),
+      wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      epollFd_(epoll_create1(EPOLL_CLOEXEC)) {
+  if (wakeFd_ >= 0 && epollFd_ >= 0) AddToWaitLocked(wakeFd_, POLLIN, false);
+}
 
 MessageLoop::~MessageLoop() {
+  if (epollFd_ >= 0) close(epollFd_);
   if (wakeFd_ >= 0) close(wakeFd_);
 }
 
@@ -71,19 +90,44 @@ bool MessageLoop::KillTimer(uint32_t timerId) {
   return timers_.erase(timerId) != 0;
 }
 
+// A blocked wait takes a new or changed watch at once: no wake-up is needed.
 bool MessageLoop::WatchFd(int fd, short events, FdCallback callback) {
-  if (fd < 0 || !callback) return false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    watches_[fd] = Watch{events, std::make_shared<FdCallback>(std::move(callback))};
+  if (fd < 0 || fd == wakeFd_ || !callback) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = watches_.find(fd);
+  if (!AddToWaitLocked(fd, events, it != watches_.end())) {
+    if (it != watches_.end()) watches_.erase(it);  // closed behind our back: nothing to keep
+    return false;
   }
-  Wake();  // a blocked loop must add the fd to its poll set
+  watches_[fd] = Watch{events, std::make_shared<FdCallback>(std::move(callback))};
   return true;
 }
 
 bool MessageLoop::UnwatchFd(int fd) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return watches_.erase(fd) != 0;
+  if (watches_.erase(fd) == 0) return false;
+  epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);  // fails harmlessly for an fd closed already
+  return true;
+}
+
+// Adds fd to the wait, or changes its events when known. A known fd may have been closed and its
+// number reused since (the kernel dropped the old one), an unknown one is new: either way the
+// other operation is tried next.
+bool MessageLoop::AddToWaitLocked(int fd, short events, bool known) {
+  if (epollFd_ < 0) return false;
+  epoll_event event{};
+  event.events = static_cast<unsigned short>(events);  // poll's bits have epoll's values
+  event.data.fd = fd;
+  int op = known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD;
+  if (epoll_ctl(epollFd_, op, fd, &event) == 0) return true;
+  if (errno == ENOENT && op == EPOLL_CTL_MOD) {
+    op = EPOLL_CTL_ADD;
+  } else if (errno == EEXIST && op == EPOLL_CTL_ADD) {
+    op = EPOLL_CTL_MOD;
+  } else {
+    return false;
+  }
+  return epoll_ctl(epollFd_, op, fd, &event) == 0;
 }
 
 size_t MessageLoop::Pending() const {
@@ -154,53 +198,51 @@ int MessageLoop::MsUntilNextTimerLocked(uint32_t now) const {
   return static_cast<int>(std::min<int64_t>(best, INT_MAX));
 }
 
-void MessageLoop::BuildPollSet(std::vector<pollfd>* fds) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  BuildPollSetLocked(fds);
-}
-
-void MessageLoop::BuildPollSetLocked(std::vector<pollfd>* fds) const {
-  fds->clear();
-  fds->push_back(pollfd{wakeFd_, POLLIN, 0});
-  for (const auto& [fd, watch] : watches_) fds->push_back(pollfd{fd, watch.events, 0});
-}
-
 // One look under the lock per turn: the next message, or else the time until the next timer
-// (-1: none) and the poll set.
-MessageLoop::Popped MessageLoop::NextTurn(uint32_t now, Message* out, int* msUntilTimer,
-                                          std::vector<pollfd>* fds) {
+// (-1: none).
+MessageLoop::Popped MessageLoop::NextTurn(uint32_t now, Message* out, int* msUntilTimer) {
   std::lock_guard<std::mutex> lock(mutex_);
   const Popped popped = PopLocked(out);
   if (popped != Popped::None) return popped;
   *msUntilTimer = MsUntilNextTimerLocked(now);
-  BuildPollSetLocked(fds);
   return Popped::None;
 }
 
-// Calls the watch of fd for revents; false when it was unwatched since the poll.
-bool MessageLoop::CallWatch(const pollfd& ready) {
+// Drains the wake fd if it is among the events, and takes it out of them; returns the count left.
+int MessageLoop::TakeWake(epoll_event* events, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (events[i].data.fd != wakeFd_) continue;
+    DrainWake();
+    events[i] = events[count - 1];
+    return count - 1;
+  }
+  return count;
+}
+
+// Calls the watch of fd for revents; false when it was unwatched since the wait.
+bool MessageLoop::CallWatch(int fd, short revents) {
   std::shared_ptr<FdCallback> callback;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = watches_.find(ready.fd);
+    auto it = watches_.find(fd);
     if (it == watches_.end()) return false;
     callback = it->second.callback;
-    // A closed fd would report POLLNVAL for ever: tell once, then drop it.
-    if (ready.revents & POLLNVAL) watches_.erase(it);
   }
-  (*callback)(ready.fd, ready.revents);
+  (*callback)(fd, revents);
   return true;
 }
 
-// Calls the watch of one ready fd, taking turns among the ready ones.
-bool MessageLoop::DispatchReadyFd(const std::vector<pollfd>& fds) {
-  const size_t watched = fds.size() - 1;
-  for (size_t k = 0; k < watched; ++k) {
-    const size_t index = (nextFdTurn_ + k) % watched;
-    const pollfd& p = fds[1 + index];
-    if (p.revents == 0) continue;
-    nextFdTurn_ = index + 1;
-    if (CallWatch(p)) return true;
+// Calls the watch of one ready fd, taking turns among the ready ones in the order of their fds.
+bool MessageLoop::DispatchReadyFd(epoll_event* events, int count) {
+  SortByFd(events, count);
+  const int start = static_cast<int>(
+      std::partition_point(events, events + count,
+                           [this](const epoll_event& e) { return e.data.fd <= lastFdTurn_; }) -
+      events);
+  for (int k = 0; k < count; ++k) {
+    const epoll_event& ready = events[(start + k) % count];
+    lastFdTurn_ = ready.data.fd;
+    if (CallWatch(ready.data.fd, ReventsOf(ready))) return true;
   }
   return false;
 }
@@ -208,21 +250,12 @@ bool MessageLoop::DispatchReadyFd(const std::vector<pollfd>& fds) {
 MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
   if (quitReached_.load()) return WaitResult::Quit;
   const uint32_t start = clock_.TickCount();
-  std::vector<pollfd> fds = std::move(spareFds_);
-  spareFds_.clear();
-  // Hands the storage back however the wait ends (a nested wait may have left its own there).
-  struct GiveBack {
-    std::vector<pollfd>& fds;
-    std::vector<pollfd>& spare;
-    ~GiveBack() {
-      if (fds.capacity() > spare.capacity()) spare = std::move(fds);
-    }
-  } giveBack{fds, spareFds_};
+  epoll_event events[kMaxEvents];
   for (;;) {
     Message message;
     const uint32_t now = clock_.TickCount();
     int wait = -1;
-    switch (NextTurn(now, &message, &wait, &fds)) {
+    switch (NextTurn(now, &message, &wait)) {
       case Popped::Quit:
         return WaitResult::Quit;
       case Popped::Message:
@@ -238,13 +271,13 @@ MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
                            : static_cast<int>(static_cast<uint32_t>(timeoutMs) - elapsed);
       wait = wait < 0 ? left : std::min(wait, left);
     }
-    const int ready = clock_.Poll(fds.data(), fds.size(), wait);
+    const int ready = epollFd_ >= 0 ? clock_.WaitEpoll(epollFd_, events, kMaxEvents, wait)
+                                    : clock_.Poll(nullptr, 0, wait);
     if (ready < 0) {
       if (errno == EINTR) continue;
-      return WaitResult::TimedOut;  // poll itself failed (out of memory): give the caller control
+      return WaitResult::TimedOut;  // the wait itself failed: give the caller control
     }
-    if (fds[0].revents != 0) DrainWake();
-    if (DispatchReadyFd(fds)) return WaitResult::Dispatched;
+    if (DispatchReadyFd(events, TakeWake(events, ready))) return WaitResult::Dispatched;
     const uint32_t after = clock_.TickCount();
     if (DispatchDueTimer(after)) return WaitResult::Dispatched;
     if (timeoutMs >= 0 && Clock::Elapsed(start, after) >= static_cast<uint32_t>(timeoutMs)) {
@@ -264,13 +297,12 @@ bool MessageLoop::PumpPending() {
     if (popped == Popped::None) break;
     Dispatch(message);
   }
-  std::vector<pollfd> fds;
-  BuildPollSet(&fds);
-  if (fds.size() > 1 && ::poll(fds.data(), static_cast<nfds_t>(fds.size()), 0) > 0) {
-    if (fds[0].revents != 0) DrainWake();
-    for (size_t i = 1; i < fds.size(); ++i) {
-      if (fds[i].revents != 0) CallWatch(fds[i]);
-    }
+  epoll_event events[kMaxEvents];
+  const int ready = epollFd_ >= 0 ? epoll_wait(epollFd_, events, kMaxEvents, 0) : 0;
+  if (ready > 0) {
+    const int watched = TakeWake(events, ready);
+    SortByFd(events, watched);
+    for (int i = 0; i < watched; ++i) CallWatch(events[i].data.fd, ReventsOf(events[i]));
   }
   const uint32_t now = clock_.TickCount();
   // Each due timer once: DispatchDueTimer restarts the one it fires.

@@ -1,5 +1,6 @@
 // A thread's message loop: a queue of posted Messages, periodic timers (WM_TIMER) and file
-// descriptor watches, waiting in poll() on an eventfd so that an idle loop costs nothing.
+// descriptor watches, waiting in epoll on an eventfd and the watched descriptors, so that an idle
+// loop costs nothing and a wait does not register every descriptor anew.
 //
 // Any thread may post, quit, set timers and watch fds; one thread at a time runs the loop (Run,
 // WaitOne or PumpPending), and every handler and callback runs on that thread, with no lock held,
@@ -57,8 +58,10 @@ class MessageLoop : public MessagePoster {
   bool KillTimer(uint32_t timerId);  // false when no such timer runs
 
   // Calls callback(fd, revents) on the loop thread while fd shows any of events (level triggered:
-  // the callback must read, or unwatch). An fd that turns invalid (POLLNVAL) is reported once and
-  // dropped. Watching an fd again replaces its watch. False for a negative fd.
+  // the callback must read, or unwatch). Watching an fd again replaces its watch. False for an fd
+  // that cannot be waited on: negative, closed, or a regular file (which never blocks). Unwatch
+  // an fd before closing it: the kernel drops a closed descriptor from the wait by itself, and
+  // the loop then neither reports nor learns of it.
   bool WatchFd(int fd, short events, FdCallback callback);
   bool UnwatchFd(int fd);  // false when fd was not watched
 
@@ -87,18 +90,19 @@ class MessageLoop : public MessagePoster {
     short events = 0;
     std::shared_ptr<FdCallback> callback;
   };
+  static constexpr int kMaxEvents = 32;  // per wait; the rest come with the next (level triggered)
   enum class Popped { None, Message, Quit };
 
   Popped PopMessage(Message* out);
   Popped PopLocked(Message* out);
-  Popped NextTurn(uint32_t now, Message* out, int* msUntilTimer, std::vector<pollfd>* fds);
+  Popped NextTurn(uint32_t now, Message* out, int* msUntilTimer);
   void Dispatch(const Message& message);
   bool DispatchDueTimer(uint32_t now);
   int MsUntilNextTimerLocked(uint32_t now) const;
-  void BuildPollSet(std::vector<pollfd>* fds);
-  void BuildPollSetLocked(std::vector<pollfd>* fds) const;
-  bool DispatchReadyFd(const std::vector<pollfd>& fds);
-  bool CallWatch(const pollfd& ready);
+  bool AddToWaitLocked(int fd, short events, bool known);
+  int TakeWake(epoll_event* events, int count);
+  bool DispatchReadyFd(epoll_event* events, int count);
+  bool CallWatch(int fd, short revents);
   bool QueueQuit(int code);
   void DrainWake();
   void Wake();
@@ -106,6 +110,7 @@ class MessageLoop : public MessagePoster {
   Clock& clock_;
   const size_t capacity_;
   int wakeFd_ = -1;
+  int epollFd_ = -1;  // the wake fd and every watched fd
 
   mutable std::mutex mutex_;
   std::deque<Message> queue_;
@@ -113,10 +118,8 @@ class MessageLoop : public MessagePoster {
   std::shared_ptr<Handler> handler_;
   std::map<uint32_t, Timer> timers_;
   std::map<int, Watch> watches_;
-  size_t nextFdTurn_ = 0;  // round-robin start so that one busy fd cannot starve the others
-  // The poll set's storage, kept between turns so that a turn allocates nothing; a wait nested
-  // in a handler finds it lent out and uses its own.
-  std::vector<pollfd> spareFds_;
+  int lastFdTurn_ = -1;  // the fd dispatched last: the next turn starts after it, so that one
+                         // busy fd cannot starve the others
 
   std::atomic<bool> quitReached_{false};
   std::atomic<int> exitCode_{0};

@@ -29,4 +29,8 @@ int SystemClock::Poll(pollfd* fds, size_t count, int timeoutMs) {
   return ::poll(fds, static_cast<nfds_t>(count), timeoutMs < 0 ? -1 : timeoutMs);
 }
 
+int SystemClock::WaitEpoll(int epollFd, epoll_event* events, int maxEvents, int timeoutMs) {
+  return ::epoll_wait(epollFd, events, maxEvents, timeoutMs < 0 ? -1 : timeoutMs);
+}
+
 }  // namespace platform

@@ -13,6 +13,7 @@ class SystemClock : public Clock {
   uint32_t TickCount() override;
   void Sleep(uint32_t ms) override;
   int Poll(pollfd* fds, size_t count, int timeoutMs) override;
+  int WaitEpoll(int epollFd, epoll_event* events, int maxEvents, int timeoutMs) override;
 };
 
 }  // namespace platform

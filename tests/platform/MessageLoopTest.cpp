@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
 #include <map>
 #include <string>
@@ -300,21 +301,48 @@ TEST(MessageLoopTest, BusyFdDoesNotStarveAnother) {
   EXPECT_EQ(fromA, 3);
 }
 
-TEST(MessageLoopTest, ClosedFdIsReportedOnceAndDropped) {
+TEST(MessageLoopTest, AnFdClosedBehindTheLoopsBackIsDroppedAndItsNumberWatchedAfresh) {
   FakeClock clock;
   MessageLoop loop(clock);
   Pipe p;
-  int calls = 0;
-  short last = 0;
-  loop.WatchFd(p.Read(), POLLIN, [&](int, short revents) {
-    ++calls;
-    last = revents;
-  });
-  p.CloseRead();  // closed behind the loop's back
-  EXPECT_EQ(loop.WaitOne(0), MessageLoop::WaitResult::Dispatched);
-  EXPECT_TRUE(last & POLLNVAL);
+  ASSERT_EQ(write(p.Write(), "x", 1), 1);
+  int oldCalls = 0, newCalls = 0;
+  const int number = p.Read();
+  loop.WatchFd(number, POLLIN, [&](int, short) { ++oldCalls; });
+  p.CloseRead();  // closed behind the loop's back, with data waiting
   EXPECT_EQ(loop.WaitOne(10), MessageLoop::WaitResult::TimedOut);
-  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(oldCalls, 0);
+
+  // The lowest free number goes to the next descriptor: a new file under the old number.
+  Pipe q;
+  ASSERT_EQ(q.Read(), number);
+  EXPECT_TRUE(loop.WatchFd(q.Read(), POLLIN, [&](int, short) { ++newCalls; }));
+  EXPECT_EQ(loop.WaitOne(10), MessageLoop::WaitResult::TimedOut);
+  ASSERT_EQ(write(q.Write(), "y", 1), 1);
+  EXPECT_EQ(loop.WaitOne(0), MessageLoop::WaitResult::Dispatched);
+  EXPECT_EQ(newCalls, 1);
+  EXPECT_EQ(oldCalls, 0);
+  EXPECT_TRUE(loop.UnwatchFd(q.Read()));
+  EXPECT_EQ(loop.WaitOne(10), MessageLoop::WaitResult::TimedOut);
+}
+
+TEST(MessageLoopTest, AnFdThatCannotBeWaitedOnIsRefused) {
+  FakeClock clock;
+  MessageLoop loop(clock);
+  auto never = [](int, short) { ADD_FAILURE() << "called"; };
+  Pipe p;
+  const int closed = p.Read();
+  p.CloseRead();
+  EXPECT_FALSE(loop.WatchFd(closed, POLLIN, never));
+  EXPECT_FALSE(loop.WatchFd(-1, POLLIN, never));
+  char path[] = "/tmp/loop-test-XXXXXX";
+  const int file = mkstemp(path);  // a regular file never blocks: nothing to wait for
+  ASSERT_GE(file, 0);
+  unlink(path);
+  EXPECT_FALSE(loop.WatchFd(file, POLLIN, never));
+  EXPECT_FALSE(loop.UnwatchFd(file));
+  close(file);
+  EXPECT_EQ(loop.WaitOne(10), MessageLoop::WaitResult::TimedOut);
 }
 
 TEST(MessageLoopTest, ManyPostersLoseNothingAndKeepEachPostersOrder) {
