@@ -195,14 +195,20 @@ bool Transfer(Relay& r, int from, int to, size_t bytes, std::vector<double>* rat
   return true;
 }
 
-// The relays in the order of turn `turn`: each turn starts one relay further on, so that every
-// relay goes first as often as the others.
+// The relays in the order of turn `turn`: the turns go through every order in turn, so that each
+// relay goes first as often as the others and follows each of the others as often (a trip can
+// profit from the one just before it, which left a CPU awake).
 std::vector<Relay*> InTurn(const std::vector<Relay*>& relays, int turn) {
-  std::vector<Relay*> order;
-  for (size_t k = 0; k < relays.size(); ++k) {
-    order.push_back(relays[(static_cast<size_t>(turn) + k) % relays.size()]);
+  std::vector<size_t> order(relays.size());
+  for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+  size_t orders = 1;
+  for (size_t k = 2; k <= order.size(); ++k) orders *= k;
+  for (size_t k = static_cast<size_t>(turn) % orders; k > 0; --k) {
+    std::next_permutation(order.begin(), order.end());
   }
-  return order;
+  std::vector<Relay*> inTurn;
+  for (const size_t k : order) inTurn.push_back(relays[k]);
+  return inTurn;
 }
 
 // Round trips of one size on every relay, taking turns trip by trip (the relay that goes first
