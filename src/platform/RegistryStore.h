@@ -13,12 +13,12 @@ namespace platform {
 
 // Windows-style result codes, so that callers keep the codes they document.
 enum RegResult : long {
-  REG_OK = 0,                // ERROR_SUCCESS
-  REG_NOT_FOUND = 2,         // ERROR_FILE_NOT_FOUND: key or value absent
-  REG_ACCESS_DENIED = 5,     // ERROR_ACCESS_DENIED: the file cannot be written
-  REG_INVALID = 87,          // ERROR_INVALID_PARAMETER: empty or malformed path/name
-  REG_NO_MORE_ITEMS = 259,   // ERROR_NO_MORE_ITEMS: enumeration past the end
-  REG_CORRUPT = 1015,        // ERROR_REGISTRY_CORRUPT: the file could not be parsed
+  REG_OK = 0,               // ERROR_SUCCESS
+  REG_NOT_FOUND = 2,        // ERROR_FILE_NOT_FOUND: key or value absent
+  REG_ACCESS_DENIED = 5,    // ERROR_ACCESS_DENIED: the file cannot be written
+  REG_INVALID = 87,         // ERROR_INVALID_PARAMETER: empty or malformed path/name
+  REG_NO_MORE_ITEMS = 259,  // ERROR_NO_MORE_ITEMS: enumeration past the end
+  REG_CORRUPT = 1015,       // ERROR_REGISTRY_CORRUPT: the file could not be parsed
 };
 
 enum class RegType { Dword, String };
@@ -40,7 +40,8 @@ class RegistryStore {
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
 
-  // $PORTOLAN_REGISTRY, else $XDG_CONFIG_HOME/portolan/registry.reg, else ~/.config/portolan/registry.reg.
+  // $PORTOLAN_REGISTRY, else $XDG_CONFIG_HOME/portolan/registry.reg, else
+  // ~/.config/portolan/registry.reg.
   static std::string DefaultPath();
 
   // Creates every missing key on the path. existed (optional) tells whether the last key was there.

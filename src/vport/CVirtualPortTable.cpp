@@ -324,8 +324,7 @@ void CVirtualPortTable::StartStoredPorts() {
   }
 }
 
-bool CVirtualPortTable::StillStarting(
-    const std::pair<int, const CVirtualPortThread*>& port) const {
+bool CVirtualPortTable::StillStarting(const std::pair<int, const CVirtualPortThread*>& port) const {
   const VirtualPortRecord& record = records_[Index(port.first)];
   return record.portThread && record.portThread.get() == port.second;
 }

@@ -45,9 +45,9 @@ class PtyOpenWatcher : private PtyOpenMonitor::Listener {
   int watchId_ = -1;
   int wakeFd_ = -1;
   int count_ = 0;
-  std::mutex mutex_;               // noted_ and lost_, filled on the monitor's thread
-  std::vector<uint32_t> noted_;    // masks not yet drained, in order
-  bool lost_ = false;              // notifications were lost (queue overflow)
+  std::mutex mutex_;             // noted_ and lost_, filled on the monitor's thread
+  std::vector<uint32_t> noted_;  // masks not yet drained, in order
+  bool lost_ = false;            // notifications were lost (queue overflow)
 };
 
 }  // namespace vport

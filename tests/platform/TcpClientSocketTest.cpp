@@ -1,7 +1,5 @@
 // The bridge's client socket against a listener on 127.0.0.1: the receive that does not wait, as
 // a loop that watches the socket uses it.
-#include "platform/TcpClientSocket.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -10,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstring>
+
+#include "platform/TcpClientSocket.h"
 
 namespace platform {
 namespace {

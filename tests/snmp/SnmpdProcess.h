@@ -66,8 +66,7 @@ class SnmpdProcess {
       setenv("SNMP_PERSISTENT_DIR", (dir_ + "/persist").c_str(), 1);
       setenv("MIBS", "", 1);
       const std::string conf = dir_ + "/snmpd.conf";
-      execl(kProgram, kProgram, "-f", "-Lo", "-C", "-c", conf.c_str(),
-            static_cast<char*>(nullptr));
+      execl(kProgram, kProgram, "-f", "-Lo", "-C", "-c", conf.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
     return pid_ > 0;

@@ -19,9 +19,9 @@ struct SimOptions {
   // asker's receive buffer at once.
   size_t burst = 64;
   int burstGapMs = 2;
-  std::string readyFile;  // written once every socket is open
-  int snmpPort = -1;      // the devices' SNMP agents on this UDP port; -1: none
-  std::string snmpLog;    // every Set the agents take is appended here, one line each
+  std::string readyFile;        // written once every socket is open
+  int snmpPort = -1;            // the devices' SNMP agents on this UDP port; -1: none
+  std::string snmpLog;          // every Set the agents take is appended here, one line each
   bool snmpIgnoreSets = false;  // Sets are logged but not answered
   int snmpSetError = 0;         // Sets are answered with this error status (0: none)
   int snmpSetErrorIndex = 1;
