@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -455,6 +457,45 @@ TEST(MessageLoopTest, FdWatchedFromAnotherThreadJoinsABlockedWait) {
 // A watch's callback that waits in turn (as a modal wait does) runs the loop nested inside a
 // turn: the nested turns poll their own set, and the watches added meanwhile are polled by the
 // outer loop's next turns.
+// True once thread tid sleeps in epoll_wait (the kernel names the wait in wchan), within 5 s.
+bool SleepsInEpollWait(pid_t tid) {
+  const std::string path = "/proc/self/task/" + std::to_string(tid) + "/wchan";
+  for (int i = 0; i < 5000; ++i) {
+    std::ifstream wchan(path);
+    std::string name;
+    std::getline(wchan, name);
+    if (name == "do_epoll_wait") return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+TEST(MessageLoopTest, OnTheSystemClockAWatchAddedElsewhereJoinsTheWaitWithoutAWakeUp) {
+  MessageLoop loop;  // the real clock: the loop sleeps in epoll_wait itself
+  Pipe p;
+  std::atomic<pid_t> loopTid{0};
+  std::atomic<int> got{0};
+  std::thread runner([&] {
+    loopTid = gettid();
+    loop.Run();
+  });
+  while (loopTid.load() == 0) std::this_thread::yield();
+  ASSERT_TRUE(SleepsInEpollWait(loopTid.load()));
+  loop.WatchFd(p.Read(), POLLIN, [&](int fd, short) {
+    char c;
+    (void)!read(fd, &c, 1);
+    ++got;
+  });
+  ASSERT_EQ(write(p.Write(), "z", 1), 1);
+  // Had the watch not joined the wait under way, nothing would come until the quit wakes it.
+  for (int i = 0; i < 5000 && got.load() == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(got.load(), 1);
+  loop.Quit(0);
+  runner.join();
+}
+
 TEST(MessageLoopTest, NestedWaitInsideAWatchCallbackAndTheWatchesItAdds) {
   FakeClock clock;
   MessageLoop loop(clock);
