@@ -13,13 +13,23 @@
 namespace platform {
 namespace {
 
+// A registration's data: the fd, and the key of the watch that made it.
+uint64_t DataOf(int fd, uint32_t key) {
+  return uint64_t{key} << 32 | static_cast<uint32_t>(fd);
+}
+int FdOf(const epoll_event& event) {
+  return static_cast<int>(static_cast<uint32_t>(event.data.u64));
+}
+uint32_t KeyOf(const epoll_event& event) {
+  return static_cast<uint32_t>(event.data.u64 >> 32);
+}
 short ReventsOf(const epoll_event& event) {
   return static_cast<short>(event.events & 0xffffu);
 }
 
 void SortByFd(epoll_event* events, int count) {
   std::sort(events, events + count,
-            [](const epoll_event& a, const epoll_event& b) { return a.data.fd < b.data.fd; });
+            [](const epoll_event& a, const epoll_event& b) { return FdOf(a) < FdOf(b); });
 }
 
 }  // namespace
@@ -29,7 +39,7 @@ MessageLoop::MessageLoop(Clock& clock, size_t capacity)
       capacity_(capacity),
       wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       epollFd_(epoll_create1(EPOLL_CLOEXEC)) {
-  if (wakeFd_ >= 0 && epollFd_ >= 0) AddToWaitLocked(wakeFd_, POLLIN, false);
+  if (wakeFd_ >= 0 && epollFd_ >= 0) Register(EPOLL_CTL_ADD, wakeFd_, POLLIN, 0);
 }
 
 MessageLoop::~MessageLoop() {
@@ -95,11 +105,12 @@ bool MessageLoop::WatchFd(int fd, short events, FdCallback callback) {
   if (fd < 0 || fd == wakeFd_ || !callback) return false;
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = watches_.find(fd);
-  if (!AddToWaitLocked(fd, events, it != watches_.end())) {
+  uint32_t key = it != watches_.end() ? it->second.key : 0;
+  if (!AddToWaitLocked(fd, events, &key)) {
     if (it != watches_.end()) watches_.erase(it);  // closed behind our back: nothing to keep
     return false;
   }
-  watches_[fd] = Watch{events, std::make_shared<FdCallback>(std::move(callback))};
+  watches_[fd] = Watch{events, key, std::make_shared<FdCallback>(std::move(callback))};
   return true;
 }
 
@@ -110,24 +121,42 @@ bool MessageLoop::UnwatchFd(int fd) {
   return true;
 }
 
-// Adds fd to the wait, or changes its events when known. A known fd may have been closed and its
-// number reused since (the kernel dropped the old one), an unknown one is new: either way the
-// other operation is tried next.
-bool MessageLoop::AddToWaitLocked(int fd, short events, bool known) {
-  if (epollFd_ < 0) return false;
+bool MessageLoop::Register(int op, int fd, short events, uint32_t key) const {
   epoll_event event{};
   event.events = static_cast<unsigned short>(events);  // poll's bits have epoll's values
-  event.data.fd = fd;
-  int op = known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD;
-  if (epoll_ctl(epollFd_, op, fd, &event) == 0) return true;
-  if (errno == ENOENT && op == EPOLL_CTL_MOD) {
-    op = EPOLL_CTL_ADD;
-  } else if (errno == EEXIST && op == EPOLL_CTL_ADD) {
-    op = EPOLL_CTL_MOD;
-  } else {
-    return false;
-  }
+  event.data.u64 = DataOf(fd, key);
   return epoll_ctl(epollFd_, op, fd, &event) == 0;
+}
+
+// Changes the events of a watched fd's registration (*key), or adds fd under a fresh key: it is
+// new, or was closed and its number reused since. A fresh key tells the new registration's events
+// from those of an old one that the kernel keeps while a copy of the closed fd lives on.
+bool MessageLoop::AddToWaitLocked(int fd, short events, uint32_t* key) {
+  if (epollFd_ < 0) return false;
+  if (*key != 0 && Register(EPOLL_CTL_MOD, fd, events, *key)) return true;
+  if (++lastKey_ == 0) lastKey_ = 1;  // 0 is the wake fd's
+  const bool added = Register(EPOLL_CTL_ADD, fd, events, lastKey_) ||
+                     (errno == EEXIST && Register(EPOLL_CTL_MOD, fd, events, lastKey_));
+  if (added) *key = lastKey_;
+  return added;
+}
+
+// The set reported a registration that no watch owns: an fd closed without being unwatched while
+// a copy of it lived on (in a child between fork and exec, say). The kernel keeps such a
+// registration, and it can no longer be removed by number; level-triggered, it would keep the
+// loop busy. A new set holds only what is watched (and drops what was closed meanwhile).
+void MessageLoop::RebuildWait() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int fresh = epoll_create1(EPOLL_CLOEXEC);
+  if (fresh < 0) return;  // out of descriptors: try again on the next turn
+  stale_ = false;
+  close(epollFd_);
+  epollFd_ = fresh;
+  Register(EPOLL_CTL_ADD, wakeFd_, POLLIN, 0);
+  for (auto it = watches_.begin(); it != watches_.end();) {
+    const bool added = Register(EPOLL_CTL_ADD, it->first, it->second.events, it->second.key);
+    it = added ? std::next(it) : watches_.erase(it);
+  }
 }
 
 size_t MessageLoop::Pending() const {
@@ -211,7 +240,7 @@ MessageLoop::Popped MessageLoop::NextTurn(uint32_t now, Message* out, int* msUnt
 // Drains the wake fd if it is among the events, and takes it out of them; returns the count left.
 int MessageLoop::TakeWake(epoll_event* events, int count) {
   for (int i = 0; i < count; ++i) {
-    if (events[i].data.fd != wakeFd_) continue;
+    if (FdOf(events[i]) != wakeFd_ || KeyOf(events[i]) != 0) continue;
     DrainWake();
     events[i] = events[count - 1];
     return count - 1;
@@ -219,16 +248,21 @@ int MessageLoop::TakeWake(epoll_event* events, int count) {
   return count;
 }
 
-// Calls the watch of fd for revents; false when it was unwatched since the wait.
-bool MessageLoop::CallWatch(int fd, short revents) {
+// Calls the watch that made the registration that is ready; false when there is none (it was
+// unwatched since the wait, or the registration is stale).
+bool MessageLoop::CallWatch(const epoll_event& ready) {
+  const int fd = FdOf(ready);
   std::shared_ptr<FdCallback> callback;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = watches_.find(fd);
-    if (it == watches_.end()) return false;
+    if (it == watches_.end() || it->second.key != KeyOf(ready)) {
+      stale_ = true;  // or unwatched since the wait: a rebuild is harmless then
+      return false;
+    }
     callback = it->second.callback;
   }
-  (*callback)(fd, revents);
+  (*callback)(fd, ReventsOf(ready));
   return true;
 }
 
@@ -237,14 +271,16 @@ bool MessageLoop::DispatchReadyFd(epoll_event* events, int count) {
   SortByFd(events, count);
   const int start = static_cast<int>(
       std::partition_point(events, events + count,
-                           [this](const epoll_event& e) { return e.data.fd <= lastFdTurn_; }) -
+                           [this](const epoll_event& e) { return FdOf(e) <= lastFdTurn_; }) -
       events);
-  for (int k = 0; k < count; ++k) {
+  bool called = false;
+  for (int k = 0; k < count && !called; ++k) {
     const epoll_event& ready = events[(start + k) % count];
-    lastFdTurn_ = ready.data.fd;
-    if (CallWatch(ready.data.fd, ReventsOf(ready))) return true;
+    lastFdTurn_ = FdOf(ready);
+    called = CallWatch(ready);
   }
-  return false;
+  if (stale_) RebuildWait();
+  return called;
 }
 
 MessageLoop::WaitResult MessageLoop::WaitOne(int timeoutMs) {
@@ -302,7 +338,8 @@ bool MessageLoop::PumpPending() {
   if (ready > 0) {
     const int watched = TakeWake(events, ready);
     SortByFd(events, watched);
-    for (int i = 0; i < watched; ++i) CallWatch(events[i].data.fd, ReventsOf(events[i]));
+    for (int i = 0; i < watched; ++i) CallWatch(events[i]);
+    if (stale_) RebuildWait();
   }
   const uint32_t now = clock_.TickCount();
   // Each due timer once: DispatchDueTimer restarts the one it fires.

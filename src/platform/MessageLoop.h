@@ -88,6 +88,7 @@ class MessageLoop : public MessagePoster {
   };
   struct Watch {
     short events = 0;
+    uint32_t key = 0;  // of its registration in the set, given when it was added
     std::shared_ptr<FdCallback> callback;
   };
   static constexpr int kMaxEvents = 32;  // per wait; the rest come with the next (level triggered)
@@ -99,10 +100,12 @@ class MessageLoop : public MessagePoster {
   void Dispatch(const Message& message);
   bool DispatchDueTimer(uint32_t now);
   int MsUntilNextTimerLocked(uint32_t now) const;
-  bool AddToWaitLocked(int fd, short events, bool known);
+  bool Register(int op, int fd, short events, uint32_t key) const;
+  bool AddToWaitLocked(int fd, short events, uint32_t* key);
+  void RebuildWait();
   int TakeWake(epoll_event* events, int count);
   bool DispatchReadyFd(epoll_event* events, int count);
-  bool CallWatch(int fd, short revents);
+  bool CallWatch(const epoll_event& ready);
   bool QueueQuit(int code);
   void DrainWake();
   void Wake();
@@ -110,7 +113,7 @@ class MessageLoop : public MessagePoster {
   Clock& clock_;
   const size_t capacity_;
   int wakeFd_ = -1;
-  int epollFd_ = -1;  // the wake fd and every watched fd
+  int epollFd_ = -1;  // the wake fd (key 0) and every watched fd under its watch's key
 
   mutable std::mutex mutex_;
   std::deque<Message> queue_;
@@ -118,6 +121,8 @@ class MessageLoop : public MessagePoster {
   std::shared_ptr<Handler> handler_;
   std::map<uint32_t, Timer> timers_;
   std::map<int, Watch> watches_;
+  uint32_t lastKey_ = 0;
+  bool stale_ = false;   // a registration no watch owns reported (loop thread only)
   int lastFdTurn_ = -1;  // the fd dispatched last: the next turn starts after it, so that one
                          // busy fd cannot starve the others
 

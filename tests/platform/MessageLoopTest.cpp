@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -225,6 +226,12 @@ TEST(MessageLoopTest, HandlerMayKillItsOwnTimerAndQuit) {
   EXPECT_EQ(clock.TickCount(), 120u);
 }
 
+double ThreadCpuSeconds(clockid_t id) {
+  timespec ts{};
+  clock_gettime(id, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
 class Pipe {
  public:
   Pipe() { EXPECT_EQ(pipe(fds_), 0); }
@@ -326,6 +333,42 @@ TEST(MessageLoopTest, AnFdClosedBehindTheLoopsBackIsDroppedAndItsNumberWatchedAf
   EXPECT_EQ(oldCalls, 0);
   EXPECT_TRUE(loop.UnwatchFd(q.Read()));
   EXPECT_EQ(loop.WaitOne(10), MessageLoop::WaitResult::TimedOut);
+}
+
+// The kernel keeps an epoll registration while any copy of its file is open, even after the fd
+// it was made with is closed; one that no watch owns must not keep the loop busy or reach a watch.
+TEST(MessageLoopTest, AWatchClosedWhileACopyLivesNeitherSpinsNorReachesItsSuccessor) {
+  MessageLoop loop;  // the real clock: a busy loop shows as CPU time
+  Pipe p;
+  const int copy = dup(p.Read());  // as a child between fork and exec holds it
+  ASSERT_GE(copy, 0);
+  const int number = p.Read();
+  int oldCalls = 0, newCalls = 0;
+  loop.WatchFd(number, POLLIN, [&](int, short) { ++oldCalls; });
+  p.CloseRead();  // behind the loop's back
+  Pipe q;         // a new pipe under the old number, watched afresh
+  ASSERT_EQ(q.Read(), number);
+  fcntl(number, F_SETFL, O_NONBLOCK);  // a mistaken call must not block the test
+  loop.WatchFd(number, POLLIN, [&](int fd, short) {
+    char c;
+    (void)!read(fd, &c, 1);
+    ++newCalls;
+  });
+  ASSERT_EQ(write(p.Write(), "x", 1), 1);  // the old pipe turns readable, and stays so
+
+  clockid_t cpuClock{};
+  pthread_getcpuclockid(pthread_self(), &cpuClock);
+  const double before = ThreadCpuSeconds(cpuClock);
+  EXPECT_EQ(loop.WaitOne(300), MessageLoop::WaitResult::TimedOut);
+  // A loop that kept taking the old registration would burn most of the 300 ms.
+  EXPECT_LT(ThreadCpuSeconds(cpuClock) - before, 0.05);
+  EXPECT_EQ(oldCalls, 0);
+  EXPECT_EQ(newCalls, 0);
+
+  ASSERT_EQ(write(q.Write(), "y", 1), 1);
+  EXPECT_EQ(loop.WaitOne(1000), MessageLoop::WaitResult::Dispatched);
+  EXPECT_EQ(newCalls, 1);
+  close(copy);
 }
 
 TEST(MessageLoopTest, AnFdThatCannotBeWaitedOnIsRefused) {
@@ -575,12 +618,6 @@ TEST(MessageLoopTest, NestedWaitGetsItsReplyBeforeAQuitPostedLater) {
   loop.PostMessage(WM_USER + 1);
   EXPECT_EQ(loop.Run(), 6);
   EXPECT_EQ(order, (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2}));
-}
-
-double ThreadCpuSeconds(clockid_t id) {
-  timespec ts{};
-  clock_gettime(id, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
 TEST(MessageLoopTest, IdleLoopDoesNotSpin) {
