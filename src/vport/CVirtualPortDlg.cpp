@@ -123,7 +123,7 @@ int CVirtualPortDlg::CreateLocalPort(const std::string& ipAddr, const std::strin
   strictBaud_ = (flags & PORTFLAG_STRICTBAUD) != 0;
   if (strictBaud_) control_.SetStrictBaudrate(true);
   control_.SetActive(true);
-  loop_.WatchFd(control_.EventFd(), POLLIN, [this](int, short) { control_.ProcessEvents(); });
+  WatchControlEvents();
   connected_ = false;
   created_ = true;
   model_.PortCreated(comName, tcpPort, rfc2217_, strictBaud_);
@@ -375,6 +375,10 @@ void CVirtualPortDlg::FinishOpen() {
   SetStatus(PortState::kOpen);
 }
 
+void CVirtualPortDlg::WatchControlEvents() {
+  loop_.WatchFd(control_.EventFd(), POLLIN, [this](int, short) { control_.ProcessEvents(); });
+}
+
 void CVirtualPortDlg::UpdateDataWatch() {
   // Watched directly while every byte the application writes is taken at once; data left
   // waiting (no connection, or the socket full) must not keep a level-triggered watch firing.
@@ -520,10 +524,13 @@ int CVirtualPortDlg::CloseConnection() {
 int CVirtualPortDlg::RemoveLocalPort() {
   if (!created_) return BRIDGE_OK;
   if (connected_ || connecting_) CloseConnection();
-  const int eventFd = control_.EventFd();
-  if (!control_.RemovePort()) return BRIDGE_PORT_IN_USE;
+  // Unwatched before the control closes it; watched again when the port stays.
+  loop_.UnwatchFd(control_.EventFd());
+  if (!control_.RemovePort()) {
+    WatchControlEvents();
+    return BRIDGE_PORT_IN_USE;
+  }
   controlServer_.Stop();
-  loop_.UnwatchFd(eventFd);
   created_ = false;
   if (observer_ != nullptr) observer_->PortRemoved(comName_);
   NotifyStatus(false, false, true);

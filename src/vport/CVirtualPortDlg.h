@@ -134,6 +134,7 @@ class CVirtualPortDlg : public VSPortEvents {
   void AfterConnected();
   void WatchSocket(short events);
   void OnSocketReady(short revents);
+  void WatchControlEvents();
   void UpdateDataWatch();
   bool StartClosing();
   bool DataUnsent();

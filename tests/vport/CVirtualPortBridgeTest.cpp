@@ -374,6 +374,13 @@ TEST_F(BridgeTest, DeleteWhileOpenClosesTheConnectionButKeepsThePort) {
   EXPECT_EQ(lstat(Link().c_str(), &info), 0);
   close(app);
   close(peer);
+  // The port kept its own events: the application's next open connects and its data flows.
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
+  ASSERT_EQ(write(app, "again", 5), 5);
+  const auto got = ReadExactly(peer, 5);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "again");
+  close(app);
+  close(peer);
   bool exists = true;
   for (int i = 0; i < 200 && exists; ++i) {
     exists = Destroy();
