@@ -32,6 +32,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -195,20 +196,18 @@ bool Transfer(Relay& r, int from, int to, size_t bytes, std::vector<double>* rat
   return true;
 }
 
-// The relays in the order of turn `turn`: the turns go through every order in turn, so that each
-// relay goes first as often as the others and follows each of the others as often (a trip can
-// profit from the one just before it, which left a CPU awake).
+// The relays in the order of turn `turn`. Two take turns going first. More go in an order drawn
+// afresh for each turn (the same in every run), so that no relay always follows the same one: a
+// trip can profit from the one just before it, which may leave a CPU awake.
 std::vector<Relay*> InTurn(const std::vector<Relay*>& relays, int turn) {
-  std::vector<size_t> order(relays.size());
-  for (size_t k = 0; k < order.size(); ++k) order[k] = k;
-  size_t orders = 1;
-  for (size_t k = 2; k <= order.size(); ++k) orders *= k;
-  for (size_t k = static_cast<size_t>(turn) % orders; k > 0; --k) {
-    std::next_permutation(order.begin(), order.end());
+  std::vector<Relay*> order = relays;
+  if (order.size() == 2) {
+    if (turn % 2 != 0) std::swap(order[0], order[1]);
+  } else {
+    std::mt19937 draw(static_cast<unsigned>(turn) + 1u);
+    std::shuffle(order.begin(), order.end(), draw);
   }
-  std::vector<Relay*> inTurn;
-  for (const size_t k : order) inTurn.push_back(relays[k]);
-  return inTurn;
+  return order;
 }
 
 // Round trips of one size on every relay, taking turns trip by trip (the relay that goes first
