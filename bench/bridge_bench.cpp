@@ -3,13 +3,18 @@
 // same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
 // Everything stays on the loopback range (127.0.0.0/8).
 //
-// Usage: bridge_bench [--ctl[=PATH]] [--control] [--no-idle] [--no-startup] [rounds=9]
-//                     [megabytes-per-round=16] [round-trips-per-round=300]
+// Usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--settle=MS] [--no-idle]
+//                     [--no-startup] [rounds=9] [megabytes-per-round=16]
+//                     [round-trips-per-round=300]
 // --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build, or
 // the portolanctl at PATH, such as a copy of an earlier build) as the bridge, so that what users
 // run is what is measured; without it the port thread runs in this process. --control adds a
 // second socat relay taking the same turns, whose figures against the first show how far two
-// identical relays drift apart in this run.
+// identical relays drift apart in this run. --own-sessions starts every relay in a session of
+// its own (the port thread in a child process), as when a relay runs from a terminal of its own
+// or as a service; by default the relays share the bench's session, as when a script starts the
+// relay and the application together. Both matter: the scheduler's group for a session decides
+// which of two runnable tasks of that session goes first.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -290,6 +295,7 @@ void PrintControl(const Relay& spare, const Relay& socat) {
 
 // socat's pty-to-TCP relay with nodelay, against a peer of its own on 127.0.0.1.
 struct SocatRelay {
+  bool ownSession = false;
   pid_t pid = -1;
   int listener = -1;
   std::string link;
@@ -300,6 +306,7 @@ struct SocatRelay {
     listener = Listen(port);
     pid = fork();
     if (pid == 0) {
+      if (ownSession) setsid();
       const std::string pty = "PTY,link=" + link + ",raw,echo=0";
       const std::string tcp = "TCP:127.0.0.1:" + std::to_string(port) + ",nodelay";
       execlp("socat", "socat", pty.c_str(), tcp.c_str(), static_cast<char*>(nullptr));
@@ -326,6 +333,7 @@ std::string& CtlPath() {
 
 // The program's own portolanctl (CtlPath), run in the background.
 struct CtlProcess {
+  bool ownSession = false;
   pid_t pid = -1;
   int out = -1;  // its standard output
   std::string text;
@@ -335,6 +343,7 @@ struct CtlProcess {
     if (pipe(pipeFds) != 0) return false;
     pid = fork();
     if (pid == 0) {
+      if (ownSession) setsid();
       dup2(pipeFds[1], 1);
       const int devNull = open("/dev/null", O_RDWR);
       dup2(devNull, 0);
@@ -380,6 +389,59 @@ struct CtlProcess {
     return Seconds(start, Clock::now());
   }
   ~CtlProcess() { Stop(); }
+};
+
+// The port thread of the in-process bridge, run in a child process in a session of its own
+// (--own-sessions), so that it is scheduled apart from the application's side like a program of
+// its own. The child holds the port until the bench closes its end of a pipe.
+struct PortProcess {
+  pid_t pid = -1;
+  int hold = -1;
+
+  bool Start(const std::string& ip, int devPort) {
+    int ready[2], held[2];
+    if (pipe2(ready, O_CLOEXEC) != 0) return false;
+    if (pipe2(held, O_CLOEXEC) != 0) {
+      close(ready[0]);
+      close(ready[1]);
+      return false;
+    }
+    pid = fork();
+    if (pid == 0) {
+      setsid();
+      close(ready[0]);
+      close(held[1]);
+      {
+        vport::CVirtualPortThread port;
+        port.SetStartValues(ip, std::to_string(9100 + devPort), "COM1", 0);
+        port.SetBusy();
+        port.Resume();
+        port.WaitWhileBusy();
+        const char up = port.PortExists() ? 1 : 0;
+        if (write(ready[1], &up, 1) == 1) {
+          char c = 0;
+          while (read(held[0], &c, 1) > 0) {
+          }
+        }
+      }
+      _exit(0);
+    }
+    close(ready[1]);
+    close(held[0]);
+    hold = held[1];
+    char up = 0;
+    const bool ok = pid > 0 && read(ready[0], &up, 1) == 1 && up == 1;
+    close(ready[0]);
+    return ok;
+  }
+  double CpuSeconds() const { return TaskCpuSeconds(std::to_string(pid)); }
+  void Stop() {
+    if (hold >= 0) close(hold);
+    hold = -1;
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    pid = -1;
+  }
+  ~PortProcess() { Stop(); }
 };
 
 // A listener on 9100 + n (n a device port index, 0 to 5) of a free loopback address 127.0.200.h,
@@ -512,7 +574,8 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
 }
 
 constexpr const char* kUsage =
-    "usage: bridge_bench [--ctl[=PATH]] [--control] [--no-idle] [--no-startup]\n"
+    "usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--settle=MS]\n"
+    "                    [--no-idle] [--no-startup]\n"
     "                    [ROUNDS [MEGABYTES [TRIPS]]]\n"
     "Runs a virtual port and socat's relay side by side against TCP peers on 127.0.0.1 and\n"
     "prints round trips, throughput and CPU per megabyte as bridge/socat with their ratio.\n"
@@ -520,6 +583,11 @@ constexpr const char* kUsage =
     "                 thread in this process\n"
     "  --control      also run a second socat relay in the same turns and print its figures\n"
     "                 against the first: the noise of this run\n"
+    "  --own-sessions start each relay in a session of its own (the port thread in a child\n"
+    "                 process), as a relay run from another terminal or as a service; by\n"
+    "                 default they share this program's session\n"
+    "  --settle=MS    pause after each round's transfers (default 300), so that the load of\n"
+    "                 the transfers has faded before the next round trips\n"
     "  --no-idle      skip the CPU of 32 idle ports over 10 s\n"
     "  --no-startup   skip the time until 255 stored ports are up\n"
     "  ROUNDS         measured rounds (default 9), MEGABYTES per transfer (16), TRIPS per size\n"
@@ -528,7 +596,8 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool ctl = false, control = false, idle = true, startup = true;
+  bool ctl = false, control = false, ownSessions = false, idle = true, startup = true;
+  int settleMs = 300;
   std::vector<int> numbers;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -539,6 +608,11 @@ int main(int argc, char** argv) {
       CtlPath() = arg.substr(6);
     } else if (arg == "--control") {
       control = true;
+    } else if (arg == "--own-sessions") {
+      ownSessions = true;
+    } else if (arg.rfind("--settle=", 0) == 0 && arg.size() > 9 &&
+               arg.find_first_not_of("0123456789", 9) == std::string::npos) {
+      settleMs = std::atoi(arg.c_str() + 9);
     } else if (arg == "--no-idle") {
       idle = false;
     } else if (arg == "--no-startup") {
@@ -567,6 +641,7 @@ int main(int argc, char** argv) {
   std::string devIp;
   const int bridgeListener = ListenOnDevicePort(devPort, devIp);
   SocatRelay socat, second;
+  socat.ownSession = second.ownSession = ownSessions;
   socat.Start(dir + "/socat");
   if (control) second.Start(dir + "/socat2");
 
@@ -580,12 +655,17 @@ int main(int argc, char** argv) {
   int status = 1;
   {
     std::unique_ptr<vport::CVirtualPortThread> port;
+    PortProcess child;
     CtlProcess process;
+    process.ownSession = ownSessions;
     bool up = false;
     if (ctl) {
       up = process.Start({"run", "--port", "COM1=" + devIp + ":" + std::to_string(devPort)}, dir) &&
            process.WaitFor("running 1 port(s)", 30000);
       ours.cpu = [&process] { return process.CpuSeconds(); };
+    } else if (ownSessions) {
+      up = child.Start(devIp, devPort);
+      ours.cpu = [&child] { return child.CpuSeconds(); };
     } else {
       port = std::make_unique<vport::CVirtualPortThread>();
       port->SetStartValues(devIp, std::to_string(9100 + devPort), "COM1", 0);
@@ -614,6 +694,10 @@ int main(int argc, char** argv) {
         RoundTripsTakingTurns(order, 1, trips, round > 0);
         RoundTripsTakingTurns(order, 64, trips, round > 0);
         for (Relay* r : order) Transfers(*r, megabytes << 20, round > 0);
+        // The transfers leave the relays' threads looking busy to the scheduler for a while,
+        // the last one most: round trips right after them would favour the relays that moved
+        // their data first.
+        std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
       }
       status = ours.ok ? 0 : 1;
     }
@@ -626,10 +710,13 @@ int main(int argc, char** argv) {
   second.Stop();
   close(bridgeListener);
 
+  const std::string bridge = ctl           ? "portolanctl run (a process of its own): " + CtlPath()
+                             : ownSessions ? "port thread in a child process"
+                                           : "port thread in this process";
   std::printf("bridge: %s; %d rounds of %d round trips per size and %zu MB each way\n",
-              ctl ? ("portolanctl run (a process of its own): " + CtlPath()).c_str()
-                  : "port thread in this process",
-              rounds, trips, megabytes);
+              bridge.c_str(), rounds, trips, megabytes);
+  std::printf("relays in %s; %d ms pause after each round's transfers\n",
+              ownSessions ? "sessions of their own" : "this program's session", settleMs);
   std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");
   if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
