@@ -55,7 +55,8 @@ std::string GeneralPageModel::RefreshMinutesText() const {
   if (rest == 0) return text;
   // Up to two decimals, without trailing zeros.
   const int hundredths = rest * 100 / kSecondsPerMinute;
-  text += "." + std::to_string(hundredths / 10);
+  text += '.';
+  text += std::to_string(hundredths / 10);
   if (hundredths % 10 != 0) text += std::to_string(hundredths % 10);
   return text;
 }
