@@ -3,8 +3,8 @@
 // same run; then the CPU of 32 idle ports over 10 s and the time until 255 stored ports are up.
 // Everything stays on the loopback range (127.0.0.0/8).
 //
-// Usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--settle=MS] [--no-idle]
-//                     [--no-startup] [rounds=9] [megabytes-per-round=16]
+// Usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--blocks=N] [--settle=MS]
+//                     [--no-idle] [--no-startup] [rounds=9] [megabytes-per-round=16]
 //                     [round-trips-per-round=300]
 // --ctl runs the program's own `portolanctl run --port COM1=127.0.200.H:N` (from this build, or
 // the portolanctl at PATH, such as a copy of an earlier build) as the bridge, so that what users
@@ -218,15 +218,22 @@ std::vector<Relay*> InTurn(const std::vector<Relay*>& relays, int turn) {
 // Round trips of one size on every relay, taking turns trip by trip (the relay that goes first
 // changing with every trip): the machine's state changes within milliseconds on a shared host,
 // and trips taken in blocks would measure one relay in a fast spell and another in a slow one.
-void RoundTripsTakingTurns(const std::vector<Relay*>& relays, size_t size, int trips, bool keep) {
+//
+// With block > 1 each relay takes block trips in a row before the next one's turn (--blocks):
+// relays of one session are scheduled as one group, and trips that alternate between them measure
+// how they get on together as much as each relay; a block measures each one as the only relay an
+// application talks to, the others idle, and many short blocks still share out the load.
+void RoundTripsTakingTurns(const std::vector<Relay*>& relays, size_t size, int trips, bool keep,
+                           int block) {
   std::vector<uint8_t> out(size, 0x5A), back(size);
   auto samples = [keep, size](Relay& r) {
     return keep ? (size == 1 ? &r.rtt1 : &r.rtt64) : nullptr;
   };
-  for (int i = 0; i < trips; ++i) {
-    const auto tag = static_cast<uint8_t>(i);
-    for (Relay* r : InTurn(relays, i)) {
-      if (r->ok) r->ok = RoundTrip(r->app, r->peer, out, back, tag, samples(*r));
+  for (int i = 0; i < trips; i += block) {
+    for (Relay* r : InTurn(relays, i / block)) {
+      for (int k = i; k < std::min(trips, i + block) && r->ok; ++k) {
+        r->ok = RoundTrip(r->app, r->peer, out, back, static_cast<uint8_t>(k), samples(*r));
+      }
     }
   }
 }
@@ -574,7 +581,8 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
 }
 
 constexpr const char* kUsage =
-    "usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--settle=MS]\n"
+    "usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--blocks=N]\n"
+    "                    [--settle=MS]\n"
     "                    [--no-idle] [--no-startup]\n"
     "                    [ROUNDS [MEGABYTES [TRIPS]]]\n"
     "Runs a virtual port and socat's relay side by side against TCP peers on 127.0.0.1 and\n"
@@ -586,6 +594,8 @@ constexpr const char* kUsage =
     "  --own-sessions start each relay in a session of its own (the port thread in a child\n"
     "                 process), as a relay run from another terminal or as a service; by\n"
     "                 default they share this program's session\n"
+    "  --blocks=N     each relay takes N round trips in a row before the next one (default 1:\n"
+    "                 trip by trip), so that it is measured as the only relay at work\n"
     "  --settle=MS    pause after each round's transfers (default 300), so that the load of\n"
     "                 the transfers has faded before the next round trips\n"
     "  --no-idle      skip the CPU of 32 idle ports over 10 s\n"
@@ -598,6 +608,7 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   bool ctl = false, control = false, ownSessions = false, idle = true, startup = true;
   int settleMs = 300;
+  int block = 1;
   std::vector<int> numbers;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -610,6 +621,9 @@ int main(int argc, char** argv) {
       control = true;
     } else if (arg == "--own-sessions") {
       ownSessions = true;
+    } else if (arg.rfind("--blocks=", 0) == 0 && arg.size() > 9 &&
+               arg.find_first_not_of("0123456789", 9) == std::string::npos) {
+      block = std::max(1, std::atoi(arg.c_str() + 9));
     } else if (arg.rfind("--settle=", 0) == 0 && arg.size() > 9 &&
                arg.find_first_not_of("0123456789", 9) == std::string::npos) {
       settleMs = std::atoi(arg.c_str() + 9);
@@ -691,8 +705,8 @@ int main(int argc, char** argv) {
       // is not counted.
       for (int round = 0; round <= rounds && ours.ok; ++round) {
         const std::vector<Relay*> order = InTurn(relays, round);
-        RoundTripsTakingTurns(order, 1, trips, round > 0);
-        RoundTripsTakingTurns(order, 64, trips, round > 0);
+        RoundTripsTakingTurns(order, 1, trips, round > 0, block);
+        RoundTripsTakingTurns(order, 64, trips, round > 0, block);
         for (Relay* r : order) Transfers(*r, megabytes << 20, round > 0);
         // The transfers leave the relays' threads looking busy to the scheduler for a while,
         // the last one most: round trips right after them would favour the relays that moved
@@ -715,8 +729,10 @@ int main(int argc, char** argv) {
                                            : "port thread in this process";
   std::printf("bridge: %s; %d rounds of %d round trips per size and %zu MB each way\n",
               bridge.c_str(), rounds, trips, megabytes);
-  std::printf("relays in %s; %d ms pause after each round's transfers\n",
-              ownSessions ? "sessions of their own" : "this program's session", settleMs);
+  std::printf(
+      "relays in %s; round trips in blocks of %d; %d ms pause after each round's "
+      "transfers\n",
+      ownSessions ? "sessions of their own" : "this program's session", block, settleMs);
   std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");
   if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
