@@ -80,6 +80,9 @@ class CVSPortAx {
   // Bytes the application wrote that no read has taken yet: for an owner that reads on after
   // PortDataAvailable while the application keeps writing.
   long DataWaiting() const { return pty_.Pending(); }
+  // DataWaiting, also counting what the application wrote that the kernel has yet to move into
+  // the port's line buffer (up to a buffer's worth): for deciding that nothing is left to take.
+  long DataLeft() const { return pty_.PendingSettled(); }
   // Has the next ProcessEvents report the data still waiting (PortDataAvailable comes once per
   // arrival): for an owner that stopped reading with data left, to go on after other events.
   void RecheckData() { Wake(); }

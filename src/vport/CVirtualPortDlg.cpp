@@ -268,7 +268,9 @@ bool CVirtualPortDlg::StartClosing() {
 }
 
 bool CVirtualPortDlg::DataUnsent() {
-  return !outgoing_.empty() || control_.DataWaiting() > 0;
+  // Not DataWaiting: after a read that emptied the line buffer, what a closing application wrote
+  // beyond it is still on its way in, and the close would discard it.
+  return !outgoing_.empty() || control_.DataLeft() > 0;
 }
 
 void CVirtualPortDlg::FinishClosingIfSent() {

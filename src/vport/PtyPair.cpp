@@ -131,6 +131,17 @@ long PtyPair::Pending() const {
   return count;
 }
 
+long PtyPair::PendingSettled() const {
+  const long now = Pending();
+  if (now > 0 || master_ < 0) return now;
+  // A poll that finds the line buffer empty first lets the worker move in what is queued.
+  struct pollfd pfd {
+    master_, POLLIN, 0
+  };
+  if (poll(&pfd, 1, 0) != 1 || (pfd.revents & POLLIN) == 0) return 0;
+  return Pending();
+}
+
 bool PtyPair::ControlPending() const {
   if (master_ < 0) return false;
   struct pollfd pfd {

@@ -40,6 +40,10 @@ class PtyPair {
   Packet Read(uint8_t* data, size_t capacity);
   // Bytes the application wrote that are waiting to be read.
   long Pending() const;
+  // Pending, counting in what the kernel has yet to move into the line buffer: FIONREAD sees only
+  // that buffer, and after a read has emptied it the rest follows from a kernel worker. For
+  // deciding that nothing is left; it may wait for that worker.
+  long PendingSettled() const;
   // A packet-mode status byte is waiting (it is read before any data).
   bool ControlPending() const;
   bool GetTermios(struct termios& t) const;
