@@ -180,10 +180,12 @@ long CVSPortAx::WriteToPort(const uint8_t* data, long count) {
   return taken;
 }
 
-bool CVSPortAx::WaitForRoom(int timeoutMs) {
-  if (!pty_.IsOpen()) return false;
+int CVSPortAx::WaitForRoom(platform::Clock& clock, int timeoutMs) {
+  if (!pty_.IsOpen()) return -1;
   pollfd p{pty_.MasterFd(), POLLOUT, 0};
-  return poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLOUT) != 0;
+  const int ready = clock.Poll(&p, 1, timeoutMs);
+  if (ready <= 0) return ready < 0 ? -1 : 0;
+  return (p.revents & POLLOUT) != 0 ? 1 : -1;  // a hang-up or error, not room
 }
 
 long CVSPortAx::ReadFromPort(uint8_t* data, long count) {

@@ -69,9 +69,10 @@ class CVSPortAx {
 
   // Hands data to the application without blocking; returns the bytes taken (0 to count).
   long WriteToPort(const uint8_t* data, long count);
-  // Waits up to timeoutMs until the application's side has room for WriteToPort again. True
-  // when it has (it may still take nothing under strict baud-rate pacing).
-  bool WaitForRoom(int timeoutMs);
+  // Waits (through clock) up to timeoutMs until the application's side has room for WriteToPort
+  // again: 1 when it has (it may still take nothing under strict baud-rate pacing), 0 when the
+  // time ran out, -1 when there is no port to wait on or the wait failed.
+  int WaitForRoom(platform::Clock& clock, int timeoutMs);
   // Copies at most min(count, kMaxReadChunk) bytes the application wrote; returns how many.
   long ReadFromPort(uint8_t* data, long count);
   // The same with at most min(count, kMaxReadBlock) bytes: one call where a busy writer would

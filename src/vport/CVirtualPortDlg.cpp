@@ -622,8 +622,10 @@ int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
     const uint32_t start = clock_.TickCount();
     n = 0;
     while (n <= 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
-      // Under pacing the pty has room but the pacer does not: then a plain short sleep.
-      if (strictBaud_ || !control_.WaitForRoom(2)) clock_.Sleep(2);
+      // Under pacing the pty has room but the pacer does not: then a plain short sleep. A wait
+      // that ran its time is not followed by a sleep: room that comes just after it would
+      // otherwise go unused for 2 ms, while the application may already wait for data.
+      if (strictBaud_ || control_.WaitForRoom(clock_, 2) < 0) clock_.Sleep(2);
       // A removal or the program's end drops the bytes rather than wait on the application.
       if (abortSends_.load()) return BRIDGE_OK;
       n = control_.WriteToPort(data + offset, remaining);

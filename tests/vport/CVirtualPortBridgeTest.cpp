@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -477,6 +478,42 @@ TEST_F(BridgeTest, AnApplicationThatNeverReadsGetsTheDeliveryError) {
   } while (!drained.empty() && prompt.Count() < 50);
   shutdown(peer, SHUT_RDWR);
   writer.join();
+  close(app);
+  close(peer);
+  port.reset();  // before the clock it runs on goes
+}
+
+TEST_F(BridgeTest, RoomMadeAfterAWaitForItRanOutIsUsedAtOnce) {
+  platform::FakeClock clock;
+  LoopbackListener server;
+  StartPort(31, server.PortText(), 0, false, clock);
+  int app = -1;
+  int peer = -1;
+  ASSERT_TRUE(OpenAndAccept(server, &app, &peer));
+  clock.SetAutoAdvance(false);  // from here the port's time moves only when the test says so
+  const auto data = test::Pattern(256 * 1024, 6);
+  std::thread writer([&] { WriteAll(peer, data.data(), data.size()); });
+  // The application reads nothing until the port is full and the port thread waits for room.
+  int waiting = 0;
+  for (int i = 0; i < 2000 && waiting < 4000; ++i) {
+    usleep(1000);
+    ASSERT_EQ(ioctl(app, FIONREAD, &waiting), 0);
+  }
+  ASSERT_GE(waiting, 4000);
+  usleep(50000);
+  ASSERT_EQ(clock.Blocked(), 1);
+  // One wait runs out with nothing taken; the port thread goes on waiting.
+  const uint64_t blocks = clock.Blocks();
+  clock.Advance(2);
+  ASSERT_TRUE(clock.WaitForNewBlock(blocks));
+  // Now the application reads: each bit of room it makes is filled without time passing.
+  const auto got = ReadExactly(app, data.size(), 5000);
+  EXPECT_EQ(got.size(), data.size());
+  EXPECT_TRUE(got == data);
+  writer.join();
+  EXPECT_EQ(prompt.Count(), 0u);
+  clock.SetAutoAdvance(true);
+  clock.Advance(1000);
   close(app);
   close(peer);
   port.reset();  // before the clock it runs on goes
