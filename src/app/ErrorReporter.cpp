@@ -62,8 +62,9 @@ std::string ErrorReporter::MessageLine(unsigned codeA, int classA, unsigned code
   std::string tagB = TagOf(codeB, classB);
   std::string line = TextOf(codeA, classA) + " ";
   if (!textB.empty()) line += textB + " ";
-  line += "(" + TagOf(codeA, classA);
-  if (!tagB.empty()) line += "," + tagB;
+  line += '(';
+  line += TagOf(codeA, classA);
+  if (!tagB.empty()) line += ',' + tagB;
   line += ")";
   return line;
 }

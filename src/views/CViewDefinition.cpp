@@ -60,7 +60,9 @@ bool CViewDefinition::Load(const std::string& section, int type) {
   for (const std::string& value : SplitCommas(settings_.GetString(section, kFilterValue, ""))) {
     if (!value.empty()) filterValues_.push_back(value);
   }
-  std::string sort = settings_.GetString(section, kSort, ">" + table_.Title(0));
+  std::string byFirst(1, '>');
+  byFirst += table_.Title(0);
+  std::string sort = settings_.GetString(section, kSort, byFirst);
   sortDescending_ = !sort.empty() && sort[0] == '<';
   // The direction character is always taken off, so a bare title is not found.
   sortColumn_ = table_.IndexOfTitle(sort.empty() ? sort : sort.substr(1));
@@ -158,7 +160,9 @@ void CViewDefinition::SaveSearchList() {
 }
 
 void CViewDefinition::SaveSort() {
-  settings_.WriteString(section_, kSort, (sortDescending_ ? "<" : ">") + table_.Title(sortColumn_));
+  std::string sort(1, sortDescending_ ? '<' : '>');
+  sort += table_.Title(sortColumn_);
+  settings_.WriteString(section_, kSort, sort);
 }
 
 void CViewDefinition::SaveColumns(const std::string& columns, const std::string& widths) {

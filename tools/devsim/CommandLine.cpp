@@ -291,8 +291,9 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
   if (s.configPath) {
     SimOptions fromFile = s.options;
     if (auto error = LoadConfigFile(*s.configPath, s.series, &fromFile)) {
-      return Error(*s.configPath + (error->line ? ":" + std::to_string(error->line) : "") + ": " +
-                   error->message);
+      std::string where = *s.configPath;
+      if (error->line) where.append(1, ':').append(std::to_string(error->line));
+      return Error(where + ": " + error->message);
     }
     KeepCommandLineChoices(s, &fromFile);
     s.options = std::move(fromFile);
