@@ -539,6 +539,28 @@ void IdlePorts(bool ctl, const std::string& dir, long mainTid) {
   close(listener);
 }
 
+// How this machine's idle CPUs wake, which the quiet round trips depend on: in a virtual
+// machine without halt polling, each wake-up of an idle CPU costs an exit to the host (about
+// 20 us on the machine these figures were taken on), and relays that place their wake-ups
+// differently pay it a different number of times per trip.
+std::string IdleCpuText() {
+  auto firstLine = [](const char* path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+  };
+  const std::string governor = firstLine("/sys/devices/system/cpu/cpuidle/current_governor");
+  if (governor.empty()) return "idle CPUs: cpuidle not reported";
+  std::string text = "idle CPUs: cpuidle governor " + governor;
+  const std::string pollNs = firstLine("/sys/module/haltpoll/parameters/guest_halt_poll_ns");
+  if (governor == "haltpoll" && !pollNs.empty()) {
+    text += pollNs == "0" ? ", halt polling off (guest_halt_poll_ns 0)"
+                          : ", halt polling up to " + pollNs + " ns";
+  }
+  return text;
+}
+
 // The time until 255 stored ports are all up: the table's LoadAllPorts in this process, or a
 // portolanctl run until it says it runs them all; then the time the stop takes.
 void StoredPortsUp(bool ctl, const std::string& dir) {
@@ -733,6 +755,7 @@ int main(int argc, char** argv) {
       "relays in %s; round trips in blocks of %d; %d ms pause after each round's "
       "transfers\n",
       ownSessions ? "sessions of their own" : "this program's session", block, settleMs);
+  std::printf("%s\n", IdleCpuText().c_str());
   std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");
   if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
