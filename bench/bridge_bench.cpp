@@ -398,6 +398,16 @@ struct CtlProcess {
   ~CtlProcess() { Stop(); }
 };
 
+// Starts the port thread of the in-process bridge on COM1 against devIp:9100+devPort; true once
+// its port exists.
+bool StartPortThread(vport::CVirtualPortThread& port, const std::string& ip, int devPort) {
+  port.SetStartValues(ip, std::to_string(9100 + devPort), "COM1", 0);
+  port.SetBusy();
+  port.Resume();
+  port.WaitWhileBusy();
+  return port.PortExists();
+}
+
 // The port thread of the in-process bridge, run in a child process in a session of its own
 // (--own-sessions), so that it is scheduled apart from the application's side like a program of
 // its own. The child holds the port until the bench closes its end of a pipe.
@@ -420,11 +430,7 @@ struct PortProcess {
       close(held[1]);
       {
         vport::CVirtualPortThread port;
-        port.SetStartValues(ip, std::to_string(9100 + devPort), "COM1", 0);
-        port.SetBusy();
-        port.Resume();
-        port.WaitWhileBusy();
-        const char up = port.PortExists() ? 1 : 0;
+        const char up = StartPortThread(port, ip, devPort) ? 1 : 0;
         if (write(ready[1], &up, 1) == 1) {
           char c = 0;
           while (read(held[0], &c, 1) > 0) {
@@ -602,6 +608,16 @@ void StoredPortsUp(bool ctl, const std::string& dir) {
       live, load, made, gone);
 }
 
+// "--name=N" with N all digits: true, and N in *value.
+bool NumberOption(const std::string& arg, const std::string& prefix, int* value) {
+  if (arg.rfind(prefix, 0) != 0 || arg.size() == prefix.size() ||
+      arg.find_first_not_of("0123456789", prefix.size()) != std::string::npos) {
+    return false;
+  }
+  *value = std::atoi(arg.c_str() + prefix.size());
+  return true;
+}
+
 constexpr const char* kUsage =
     "usage: bridge_bench [--ctl[=PATH]] [--control] [--own-sessions] [--blocks=N]\n"
     "                    [--settle=MS]\n"
@@ -643,12 +659,9 @@ int main(int argc, char** argv) {
       control = true;
     } else if (arg == "--own-sessions") {
       ownSessions = true;
-    } else if (arg.rfind("--blocks=", 0) == 0 && arg.size() > 9 &&
-               arg.find_first_not_of("0123456789", 9) == std::string::npos) {
-      block = std::max(1, std::atoi(arg.c_str() + 9));
-    } else if (arg.rfind("--settle=", 0) == 0 && arg.size() > 9 &&
-               arg.find_first_not_of("0123456789", 9) == std::string::npos) {
-      settleMs = std::atoi(arg.c_str() + 9);
+    } else if (NumberOption(arg, "--blocks=", &block)) {
+      block = std::max(1, block);
+    } else if (NumberOption(arg, "--settle=", &settleMs)) {
     } else if (arg == "--no-idle") {
       idle = false;
     } else if (arg == "--no-startup") {
@@ -704,11 +717,7 @@ int main(int argc, char** argv) {
       ours.cpu = [&child] { return child.CpuSeconds(); };
     } else {
       port = std::make_unique<vport::CVirtualPortThread>();
-      port->SetStartValues(devIp, std::to_string(9100 + devPort), "COM1", 0);
-      port->SetBusy();
-      port->Resume();
-      port->WaitWhileBusy();
-      up = port->PortExists();
+      up = StartPortThread(*port, devIp, devPort);
       ours.cpu = [mainTid] { return TaskCpuSeconds("self", mainTid); };
     }
     if (!up || !Connect(ours, dir + "/COM1", bridgeListener)) {

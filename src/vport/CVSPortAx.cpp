@@ -184,7 +184,8 @@ int CVSPortAx::WaitForRoom(platform::Clock& clock, int timeoutMs) {
   if (!pty_.IsOpen()) return -1;
   pollfd p{pty_.MasterFd(), POLLOUT, 0};
   const int ready = clock.Poll(&p, 1, timeoutMs);
-  if (ready <= 0) return ready < 0 ? -1 : 0;
+  if (ready < 0) return -1;
+  if (ready == 0) return 0;                    // the time ran out
   return (p.revents & POLLOUT) != 0 ? 1 : -1;  // a hang-up or error, not room
 }
 
