@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/CMainFrame.h"
 #include "app/COptionsPropertySheet.h"
+#include "app/DesktopDeviceCommands.h"
 #include "app/DeviceAccessList.h"
 #include "app/ErrorReporter.h"
 #include "app/FrameIds.h"
@@ -145,6 +146,7 @@ views::CKestrelView* DesktopViews::List() const {
 void DesktopViews::Shutdown() {
   if (!store_) return;
   timer_.stop();
+  devices_.reset();  // its commands leave the main window, which goes before the views
   store_->Stop(true);
   store_->SetListControl(nullptr);
 }
@@ -229,28 +231,22 @@ void DesktopViews::RegisterViewSheetCommands() {
 }
 
 void DesktopViews::RegisterDeviceCommands() {
-  MainFrameController& controller = frame_.Controller();
-  controller.SetCommandHandler(cmd::kNetworkInformation, [this, &controller] {
-    controller.StopSearch();
+  DesktopDeviceCommands::Runners runners;
+  runners.networkInformation = [this] {
     devices::NetworkInfoController info(discovery::TheNetworkEnvironment());
     devices::CNetworkInfoDlg(info, &frame_).exec();
-  });
-  controller.SetCommandHandler(cmd::kReset, [this, &controller] {
-    // A stopped search selects the row remembered when it began: the server to reset is the one
-    // the user picked while it ran, so that row is remembered first.
-    store_->RememberSelection();
-    controller.StopSearch();
-    ResetSelectedDevice();
-  });
+  };
+  runners.reset = [this](discovery::CDeviceRecord& record, const views::CViewNode& view) {
+    ResetDevice(record, view);
+  };
+  devices_ =
+      std::make_unique<DesktopDeviceCommands>(frame_.Controller(), *store_, std::move(runners));
 }
 
-void DesktopViews::ResetSelectedDevice() {
-  discovery::CDeviceRecord* record = store_->SelectedDevice();
-  const views::CViewNode* view = store_->CurrentNode();
-  if (record == nullptr || view == nullptr) return;
+void DesktopViews::ResetDevice(discovery::CDeviceRecord& record, const views::CViewNode& view) {
   const AppSettings& app = TheAppSettings();
   devices::ResetServerSettings settings;
-  settings.viewProtocol = view->Type();
+  settings.viewProtocol = view.Type();
   settings.getTimeout = app.getTimeout;
   settings.setTimeout = app.setTimeout;
   settings.queryAtSeconds = app.resetTimeout;
@@ -260,8 +256,8 @@ void DesktopViews::ResetSelectedDevice() {
     if (help_) help_(kGeneralHelpTopic);
   });
   devices::ResetServerController reset(
-      *record, ReloadApplicationAccessList(settings_, false), discovery::PleaseWaitWindow(),
-      prompt_, communities, settings,
+      record, ReloadApplicationAccessList(settings_, false), discovery::PleaseWaitWindow(), prompt_,
+      communities, settings,
       [](unsigned a, int ca, unsigned b, int cb) { ReportError(a, ca, b, cb, 1); },
       platform::SystemClock::Instance());
   const devices::ResetStart start = reset.Start();

@@ -12,6 +12,9 @@
 
 #include "views/ViewStoreHost.h"
 
+namespace discovery {
+class CDeviceRecord;
+}
 namespace platform {
 class Prompt;
 }
@@ -21,6 +24,7 @@ class CVirtualPortTable;
 namespace views {
 class CKestrelView;
 class CLeftView;
+class CViewNode;
 class CViewStore;
 class FrameStoreLink;
 class ViewSelector;
@@ -29,6 +33,7 @@ class ViewSelector;
 namespace app {
 
 class CMainFrame;
+class DesktopDeviceCommands;
 class Settings;
 class ListPaneLink;
 
@@ -43,7 +48,8 @@ class DesktopViews : public views::ViewStoreHost {
   bool Open();
   // Hands the store and the panes to the main window, registers the view commands.
   void Attach(int setAppIcon, bool skipFirstRefresh);
-  // Before the main window goes: stops the searches and lets go of the list.
+  // Before the main window goes: takes the device commands off it, stops the searches and lets
+  // go of the list.
   void Shutdown();
 
   // Opens a help topic by number (the options sheet's Help).
@@ -65,7 +71,7 @@ class DesktopViews : public views::ViewStoreHost {
   void RegisterViewSheetCommands();
   // Network Information and Reset Server on the selected device.
   void RegisterDeviceCommands();
-  void ResetSelectedDevice();
+  void ResetDevice(discovery::CDeviceRecord& record, const views::CViewNode& view);
   // The options sheet (32776) and what its OK changes in the windows.
   void RunOptionsSheet();
   void Refresh();
@@ -78,6 +84,7 @@ class DesktopViews : public views::ViewStoreHost {
   std::unique_ptr<views::CViewStore> store_;
   std::unique_ptr<views::FrameStoreLink> link_;
   std::unique_ptr<ListPaneLink> listPane_;
+  std::unique_ptr<DesktopDeviceCommands> devices_;
   QPointer<views::CKestrelView> list_;
   QPointer<views::CLeftView> tree_;
   QPointer<views::ViewSelector> selector_;

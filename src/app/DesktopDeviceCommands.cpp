@@ -1,0 +1,37 @@
+#include "app/DesktopDeviceCommands.h"
+
+#include "app/FrameIds.h"
+#include "app/MainFrameController.h"
+#include "views/CViewStore.h"
+
+namespace app {
+
+DesktopDeviceCommands::DesktopDeviceCommands(MainFrameController& controller,
+                                             views::CViewStore& store, Runners runners)
+    : controller_(controller), store_(store), runners_(std::move(runners)) {
+  controller_.SetCommandHandler(cmd::kNetworkInformation, [this] { NetworkInformation(); });
+  controller_.SetCommandHandler(cmd::kReset, [this] { Reset(); });
+}
+
+DesktopDeviceCommands::~DesktopDeviceCommands() {
+  controller_.SetCommandHandler(cmd::kNetworkInformation, {});
+  controller_.SetCommandHandler(cmd::kReset, {});
+}
+
+void DesktopDeviceCommands::NetworkInformation() {
+  controller_.StopSearch();
+  if (runners_.networkInformation) runners_.networkInformation();
+}
+
+void DesktopDeviceCommands::Reset() {
+  // A stopped search selects the row remembered when it began: the server to reset is the one
+  // the user picked while it ran, so that row is remembered first.
+  store_.RememberSelection();
+  controller_.StopSearch();
+  discovery::CDeviceRecord* record = store_.SelectedDevice();
+  const views::CViewNode* view = store_.CurrentNode();
+  if (record == nullptr || view == nullptr || !runners_.reset) return;
+  runners_.reset(*record, *view);
+}
+
+}  // namespace app

@@ -1,0 +1,45 @@
+// The commands of the desktop program about the device servers that are not port commands:
+// Network Information (32887) and Reset Server (32777), registered with the main window. Each
+// stops the search first; what the command then shows or does runs through the runners, so that
+// the rules here (which device a command goes to) stand apart from the dialogs and the network.
+// Registered while the object lives, so it must go before the main window does.
+#pragma once
+
+#include <functional>
+
+namespace discovery {
+class CDeviceRecord;
+}
+namespace views {
+class CViewNode;
+class CViewStore;
+}  // namespace views
+
+namespace app {
+
+class MainFrameController;
+
+class DesktopDeviceCommands {
+ public:
+  struct Runners {
+    // Shows the Network Information dialog.
+    std::function<void()> networkInformation;
+    // Resets or restores record, a device of view, through the Reset Server dialog.
+    std::function<void(discovery::CDeviceRecord& record, const views::CViewNode& view)> reset;
+  };
+
+  DesktopDeviceCommands(MainFrameController& controller, views::CViewStore& store, Runners runners);
+  ~DesktopDeviceCommands();
+  DesktopDeviceCommands(const DesktopDeviceCommands&) = delete;
+  DesktopDeviceCommands& operator=(const DesktopDeviceCommands&) = delete;
+
+ private:
+  void NetworkInformation();
+  void Reset();
+
+  MainFrameController& controller_;
+  views::CViewStore& store_;
+  Runners runners_;
+};
+
+}  // namespace app
