@@ -1,7 +1,6 @@
 #include "discovery/DiscoveryTransport.h"
 
 #include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,25 +13,35 @@ namespace {
 
 class SocketTransport : public DiscoveryTransport {
  public:
+  explicit SocketTransport(platform::DatagramSockets& sockets) : sockets_(sockets) {}
+
   int Create(int* socket, SocketWatcher* watcher) override {
-    return CreateDiscoverySocket(socket, watcher);
+    return CreateDiscoverySocket(socket, watcher, sockets_);
   }
   int SetMulticastTtl(int socket, int hops) override {
     const int ttl = hops;
-    return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl) == 0 ? 0 : errno;
+    return sockets_.SetOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl) == 0 ? 0
+                                                                                           : errno;
   }
   int Send(int socket, const char* address, const void* data, int length) override {
-    return SendDiscoveryDatagram(socket, address, data, length);
+    return SendDiscoveryDatagram(socket, address, data, length, sockets_);
   }
   int Receive(int socket, char* sender, size_t senderSize, void* buffer, int size) override {
-    return ReceiveDatagramFrom(socket, sender, senderSize, buffer, size);
+    return ReceiveDatagramFrom(socket, sender, senderSize, buffer, size, sockets_);
   }
-  void Close(int socket, SocketWatcher* watcher) override { CloseDiscoverySocket(socket, watcher); }
+  void Close(int socket, SocketWatcher* watcher) override {
+    CloseDiscoverySocket(socket, watcher, sockets_);
+  }
   int ReceiveBatch(int socket, DatagramBatch& batch, size_t max) override {
-    return ReceiveDatagramBatch(socket, batch, max);
+    return ReceiveDatagramBatch(socket, batch, max, sockets_);
   }
-  long long Dropped(int socket) override { return DiscoveryDroppedDatagrams(socket); }
-  int ReceiveBufferSize(int socket) override { return DiscoveryReceiveBufferSize(socket); }
+  long long Dropped(int socket) override { return DiscoveryDroppedDatagrams(socket, sockets_); }
+  int ReceiveBufferSize(int socket) override {
+    return DiscoveryReceiveBufferSize(socket, sockets_);
+  }
+
+ private:
+  platform::DatagramSockets& sockets_;
 };
 
 }  // namespace
@@ -53,8 +62,12 @@ int DiscoveryTransport::ReceiveBatch(int socket, DatagramBatch& batch, size_t ma
 }
 
 DiscoveryTransport& SystemDiscoveryTransport() {
-  static SocketTransport transport;
+  static SocketTransport transport(platform::SystemDatagramSockets::Instance());
   return transport;
+}
+
+std::unique_ptr<DiscoveryTransport> MakeDiscoveryTransport(platform::DatagramSockets& sockets) {
+  return std::make_unique<SocketTransport>(sockets);
 }
 
 }  // namespace discovery

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+
+#include "platform/DatagramSockets.h"
 
 namespace discovery {
 
@@ -31,7 +34,9 @@ class DiscoveryTransport {
   virtual int ReceiveBufferSize(int /*socket*/) { return -1; }
 };
 
-// The transport over the discovery socket functions.
+// The transport over the discovery socket functions and the kernel's sockets.
 DiscoveryTransport& SystemDiscoveryTransport();
+// The same over other sockets (a fake, in tests); sockets must outlive it.
+std::unique_ptr<DiscoveryTransport> MakeDiscoveryTransport(platform::DatagramSockets& sockets);
 
 }  // namespace discovery

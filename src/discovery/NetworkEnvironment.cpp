@@ -2,7 +2,6 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include "discovery/DiscoveryErrors.h"
 #include "platform/SystemInfo.h"
@@ -16,13 +15,6 @@ namespace {
 // What the sockets layer calls itself in the Network Information dialog.
 constexpr const char* kSocketsDescription = "POSIX sockets (Linux)";
 
-bool CanMakeSocket(int family, int type, int protocol) {
-  const int fd = socket(family, type | SOCK_CLOEXEC, protocol);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
-}
-
 std::string YesNo(bool on) {
   return res::LoadString(on ? 6170 : 6171);
 }
@@ -31,7 +23,7 @@ std::string YesNo(bool on) {
 
 NetworkEnvironment::System NetworkEnvironment::RealSystem() {
   System system;
-  system.canMakeSocket = CanMakeSocket;
+  system.canMakeSocket = platform::SystemInfo::CanMakeSocket;
   system.osDescription = [] { return platform::SystemInfo::OsDescription(); };
   system.hostName = [] { return platform::SystemInfo::HostName(); };
   system.hostAddressOf = [](const std::string& name) {

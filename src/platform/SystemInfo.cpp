@@ -142,6 +142,13 @@ std::string SystemInfo::OsDescription() {
   return BuildOsDescription(osRelease, uts.sysname, uts.release, uts.machine);
 }
 
+bool SystemInfo::CanMakeSocket(int family, int type, int protocol) {
+  const int fd = ::socket(family, type | SOCK_CLOEXEC, protocol);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 std::string SystemInfo::HostName() {
   char buffer[HOST_NAME_MAX + 1] = {};
   if (::gethostname(buffer, sizeof buffer - 1) != 0) return {};

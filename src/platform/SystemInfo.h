@@ -37,6 +37,9 @@ class SystemInfo {
   // or empty when absent.
   static std::string OsReleaseValue(std::string_view osReleaseText, std::string_view key);
 
+  // Whether the kernel makes a socket of this family, type and protocol (one is made and closed).
+  static bool CanMakeSocket(int family, int type, int protocol);
+
   // The host name; empty on failure.
   static std::string HostName();
   // The first IPv4 address of the host name, dotted; empty on failure.

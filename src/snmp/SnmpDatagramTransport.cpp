@@ -1,7 +1,5 @@
 #include "snmp/SnmpDatagramTransport.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
 namespace snmp {
@@ -9,31 +7,32 @@ namespace snmp {
 namespace {
 
 // A non-blocking datagram socket of the family bound to port; -1 on failure.
-int BoundSocket(const DatagramFamily& family, uint16_t port) {
-  int fd = socket(family.domain, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, family.protocol);
+int BoundSocket(platform::DatagramSockets& sockets, const DatagramFamily& family, uint16_t port) {
+  int fd = sockets.Open(family.domain, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, family.protocol);
   if (fd < 0) return -1;
   sockaddr_storage addr{};
   socklen_t size = family.anyAddress(&addr, port);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), size) != 0) {
-    close(fd);
+  if (sockets.Bind(fd, reinterpret_cast<sockaddr*>(&addr), size) != 0) {
+    sockets.Close(fd);
     return -1;
   }
   return fd;
 }
 
-void CloseFd(int* fd) {
-  if (*fd >= 0) close(*fd);
+void CloseFd(platform::DatagramSockets& sockets, int* fd) {
+  if (*fd >= 0) sockets.Close(*fd);
   *fd = -1;
 }
 
 // One datagram from fd into buffer; its length, or -1 when none could be read whole.
-long ReadDatagram(int fd, uint8_t* buffer, size_t size, sockaddr_storage* from) {
+long ReadDatagram(platform::DatagramSockets& sockets, int fd, uint8_t* buffer, size_t size,
+                  sockaddr_storage* from) {
   if (fd < 0) return -1;
   socklen_t fromSize = sizeof *from;
   ssize_t n;
   do {
-    n = recvfrom(fd, buffer, size, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(from),
-                 &fromSize);
+    n = sockets.ReceiveFrom(fd, buffer, size, MSG_DONTWAIT | MSG_TRUNC,
+                            reinterpret_cast<sockaddr*>(from), &fromSize);
   } while (n < 0 && errno == EINTR);
   // MSG_TRUNC reports the datagram's real length: a datagram larger than the buffer is refused
   // rather than handed on cut short.
@@ -43,10 +42,13 @@ long ReadDatagram(int fd, uint8_t* buffer, size_t size, sockaddr_storage* from) 
 
 // Replies that came after their request gave up would be taken for the answer to the next one,
 // so every datagram already waiting is dropped (not only the first).
-void DropStaleReplies(int fd) {
+void DropStaleReplies(platform::DatagramSockets& sockets, int fd) {
   uint8_t scratch[kDatagramStaleSize];
   for (int i = 0; i < kDatagramStaleLimit; ++i) {
-    if (recv(fd, scratch, sizeof scratch, MSG_DONTWAIT) < 0 && errno != EINTR) return;
+    if (sockets.ReceiveFrom(fd, scratch, sizeof scratch, MSG_DONTWAIT, nullptr, nullptr) < 0 &&
+        errno != EINTR) {
+      return;
+    }
   }
 }
 
@@ -55,11 +57,11 @@ void DropStaleReplies(int fd) {
 int32_t DatagramOpen(const DatagramFamily& family, SnmpTransportSession* session) {
   if (session == nullptr) return kTransportNotInitialized;
   // The two network transports share the socket fields: whichever held them lets go.
-  CloseFd(&session->requestSocket);
-  CloseFd(&session->trapSocket);
+  CloseFd(*session->sockets, &session->requestSocket);
+  CloseFd(*session->sockets, &session->trapSocket);
   session->udpOpen = false;
   session->ipxOpen = false;
-  int fd = BoundSocket(family, 0);
+  int fd = BoundSocket(*session->sockets, family, 0);
   if (fd < 0) return kTransportNotInitialized;
   session->requestSocket = fd;
   session->*family.openFlag = true;
@@ -69,8 +71,8 @@ int32_t DatagramOpen(const DatagramFamily& family, SnmpTransportSession* session
 int32_t DatagramClose(const DatagramFamily& family, SnmpTransportSession* session) {
   if (session == nullptr) return kTransportSuccess;
   if (session->*family.openFlag) {
-    CloseFd(&session->requestSocket);
-    CloseFd(&session->trapSocket);
+    CloseFd(*session->sockets, &session->requestSocket);
+    CloseFd(*session->sockets, &session->trapSocket);
   }
   session->*family.openFlag = false;
   return kTransportSuccess;
@@ -84,14 +86,14 @@ int32_t DatagramSend(const DatagramFamily& family, SnmpTransportSession* session
     if (opened != kTransportSuccess) return opened;
   }
   if (dst == nullptr || (message == nullptr && length > 0)) return kTransportIoFailed;
-  DropStaleReplies(session->requestSocket);
+  DropStaleReplies(*session->sockets, session->requestSocket);
   sockaddr_storage to{};
   socklen_t toSize = family.agentAddress(*session, *dst, &to);
   if (toSize == 0) return kTransportIoFailed;
   ssize_t sent;
   do {
-    sent = sendto(session->requestSocket, message, length, MSG_NOSIGNAL,
-                  reinterpret_cast<sockaddr*>(&to), toSize);
+    sent = session->sockets->SendTo(session->requestSocket, message, length, MSG_NOSIGNAL,
+                                    reinterpret_cast<sockaddr*>(&to), toSize);
   } while (sent < 0 && errno == EINTR);
   if (sent < 0 || static_cast<size_t>(sent) != length) return kTransportIoFailed;
   return kTransportSuccess;
@@ -102,10 +104,10 @@ int32_t DatagramReceive(const DatagramFamily& family, SnmpTransportSession* sess
                         size_t* length) {
   if (session == nullptr || buffer == nullptr || length == nullptr) return kTransportIoFailed;
   sockaddr_storage from{};
-  long n = ReadDatagram(session->requestSocket, buffer, *length, &from);
+  long n = ReadDatagram(*session->sockets, session->requestSocket, buffer, *length, &from);
   if (n < 0 && session->trapSocket >= 0) {
     from = sockaddr_storage{};
-    n = ReadDatagram(session->trapSocket, buffer, *length, &from);
+    n = ReadDatagram(*session->sockets, session->trapSocket, buffer, *length, &from);
   }
   if (n < 0) return kTransportIoFailed;
   *length = static_cast<size_t>(n);
@@ -119,7 +121,7 @@ int32_t DatagramRegister(const DatagramFamily& family, SnmpTransportSession* ses
                          int32_t state) {
   if (session == nullptr) return kTransportNotAvailable;
   if (state == 0) {
-    CloseFd(&session->trapSocket);
+    CloseFd(*session->sockets, &session->trapSocket);
     return kTransportSuccess;
   }
   if (!(session->*family.openFlag)) {
@@ -127,7 +129,7 @@ int32_t DatagramRegister(const DatagramFamily& family, SnmpTransportSession* ses
     if (opened != kTransportSuccess) return opened;
   }
   if (state != 1 || session->trapSocket >= 0) return kTransportSuccess;
-  int fd = BoundSocket(family, family.trapPort(session->Config()));
+  int fd = BoundSocket(*session->sockets, family, family.trapPort(session->Config()));
   if (fd < 0) return kTransportNotAvailable;
   session->trapSocket = fd;
   return kTransportSuccess;

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/SystemDatagramSockets.h"
+
 namespace platform {
 class SerialLine;
 }
@@ -93,6 +95,8 @@ struct SnmpTransportSession {
   // Shared by UDP and IPX. Readable sockets are what the wait loop polls for a reply.
   int requestSocket = -1;
   int trapSocket = -1;
+  // Where UDP and IPX make their socket calls; tests put a fake here before the first send.
+  platform::DatagramSockets* sockets = &platform::SystemDatagramSockets::Instance();
 
   SnmpTransportSession();
   ~SnmpTransportSession();

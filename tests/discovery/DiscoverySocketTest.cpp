@@ -11,7 +11,9 @@
 #include "discovery/DatagramBatch.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/DiscoverySocket.h"
+#include "discovery/DiscoveryTransport.h"
 #include "discovery/LoopbackWait.h"
+#include "platform/FakeDatagramSockets.h"
 
 namespace discovery {
 namespace {
@@ -267,6 +269,108 @@ TEST_F(DiscoverySocketTest, DatagramsThatFindTheQueueFullAreCounted) {
   EXPECT_EQ(received + dropped, kSent);  // loopback hands each one over before sendto returns
   EXPECT_EQ(DiscoveryDroppedDatagrams(kInvalidSocket), -1);
   CloseDiscoverySocket(fd);
+}
+
+// The same functions over sockets whose failures the test chooses.
+class DiscoverySocketCallsTest : public DiscoverySocketTest {
+ protected:
+  using Call = platform::FakeDatagramSockets::Call;
+  platform::FakeDatagramSockets sockets;
+};
+
+TEST_F(DiscoverySocketCallsTest, BindFailureIsReportedAndTheSocketHandedBackForClosing) {
+  sockets.FailNext(Call::kBind, EADDRINUSE);
+  int fd = kInvalidSocket;
+  EXPECT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 1);
+  ASSERT_TRUE(sockets.IsOpen(fd));
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], (std::vector<unsigned>{kMsgCannotBindSocket, 1, EADDRINUSE, 3, 1}));
+  CloseDiscoverySocket(fd, nullptr, sockets);
+  EXPECT_EQ(sockets.OpenCount(), 0u);
+}
+
+TEST_F(DiscoverySocketCallsTest, EachCreationStepReportsItsOwnMessage) {
+  int fd = kInvalidSocket;
+  sockets.FailNext(Call::kOpen, EMFILE);
+  EXPECT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 1);
+  EXPECT_EQ(fd, -1);
+  sockets.FailNext(Call::kSetOption, EACCES);  // SO_BROADCAST is the first option set
+  EXPECT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 1);
+  CloseDiscoverySocket(fd, nullptr, sockets);
+  sockets.FailNext(Call::kSetNonBlocking, EBADF);
+  EXPECT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 1);
+  CloseDiscoverySocket(fd, nullptr, sockets);
+  EXPECT_EQ(reported, (std::vector<std::vector<unsigned>>{
+                          {kMsgCannotCreateSocket, 1, EMFILE, 3, 1},
+                          {kMsgCannotSetBroadcast, 1, EACCES, 3, 1},
+                          {kMsgCannotSetAsync, 1, EBADF, 3, 1},
+                      }));
+  EXPECT_EQ(sockets.OpenCount(), 0u);
+}
+
+TEST_F(DiscoverySocketCallsTest, WithoutTheRightToExceedTheLimitTheQueueIsAskedForPlainly) {
+  ASSERT_TRUE(SetDiscoveryReceiveBuffer(1 << 20));
+  sockets.RefuseOption(SOL_SOCKET, SO_RCVBUFFORCE, EPERM);
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 0);
+  EXPECT_EQ(sockets.IntOption(fd, SOL_SOCKET, SO_BROADCAST), 1);
+  EXPECT_FALSE(sockets.IntOption(fd, SOL_SOCKET, SO_RCVBUFFORCE).has_value());
+  EXPECT_EQ(sockets.IntOption(fd, SOL_SOCKET, SO_RCVBUF), 1 << 20);
+  EXPECT_TRUE(sockets.NonBlocking(fd));
+  EXPECT_EQ(sockets.BoundPort(fd), 0);
+  CloseDiscoverySocket(fd, nullptr, sockets);
+
+  // Where the process has the right, the plain request is not made at all.
+  platform::FakeDatagramSockets privileged;
+  ASSERT_EQ(CreateDiscoverySocket(&fd, nullptr, privileged), 0);
+  EXPECT_EQ(privileged.IntOption(fd, SOL_SOCKET, SO_RCVBUFFORCE), 1 << 20);
+  EXPECT_FALSE(privileged.IntOption(fd, SOL_SOCKET, SO_RCVBUF).has_value());
+  CloseDiscoverySocket(fd, nullptr, privileged);
+  EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(DiscoverySocketCallsTest, CloseStopsDrainingAPeerThatKeepsSending) {
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 0);
+  for (int i = 0; i < 300; ++i) sockets.Deliver(fd, "127.0.0.2", 4201, {1, 2, 3});
+  const int receivesBefore = sockets.Calls(Call::kReceive);
+  sockets.FailNext(Call::kClose, EIO);
+  CloseDiscoverySocket(fd, nullptr, sockets);
+  EXPECT_EQ(sockets.Calls(Call::kReceive) - receivesBefore, 256);
+  EXPECT_EQ(sockets.Calls(Call::kShutdown), 1);
+  // A failed close is not tried again: the descriptor is gone all the same.
+  EXPECT_EQ(sockets.Calls(Call::kClose), 1);
+  EXPECT_FALSE(sockets.IsOpen(fd));
+}
+
+TEST_F(DiscoverySocketCallsTest, BatchAsksTheKernelInBlocksAndKeepsTheSenders) {
+  int fd = kInvalidSocket;
+  ASSERT_EQ(CreateDiscoverySocket(&fd, nullptr, sockets), 0);
+  for (uint8_t i = 0; i < 70; ++i) sockets.Deliver(fd, "127.0.0.9", 4201, {i});
+  DatagramBatch batch(100);
+  EXPECT_EQ(ReceiveDatagramBatch(fd, batch, 100, sockets), 70);
+  ASSERT_EQ(batch.Size(), 70u);
+  EXPECT_EQ(batch.Data(69)[0], 69);
+  EXPECT_STREQ(batch.Sender(0), "127.0.0.9");
+  EXPECT_EQ(sockets.Waiting(fd), 0u);
+  CloseDiscoverySocket(fd, nullptr, sockets);
+}
+
+TEST_F(DiscoverySocketCallsTest, TransportSetsTheMulticastHopsOnItsSockets) {
+  const auto transport = MakeDiscoveryTransport(sockets);
+  int fd = kInvalidSocket;
+  ASSERT_EQ(transport->Create(&fd, nullptr), 0);
+  EXPECT_EQ(transport->SetMulticastTtl(fd, 4), 0);
+  EXPECT_EQ(sockets.IntOption(fd, IPPROTO_IP, IP_MULTICAST_TTL), 4);
+  sockets.FailNext(Call::kSetOption, ENOPROTOOPT);
+  EXPECT_EQ(transport->SetMulticastTtl(fd, 8), ENOPROTOOPT);
+  ASSERT_EQ(transport->Send(fd, "127.0.0.3", "\x2E", 1), 0);
+  const auto sent = sockets.Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(platform::FakeDatagramSockets::PeerAddress(sent[0]), "127.0.0.3");
+  EXPECT_EQ(platform::FakeDatagramSockets::PeerPort(sent[0]), DiscoveryPort());
+  transport->Close(fd, nullptr);
+  EXPECT_EQ(sockets.OpenCount(), 0u);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FakeDatagramSockets.h"
+#include "snmp/SnmpDatagramTransport.h"
 #include "snmp/SnmpUdpTransport.h"
 
 namespace snmp {
@@ -237,6 +239,109 @@ TEST(UdpTextFormsTest, EntityToTextLimits) {
   EXPECT_STREQ(text, "192.168.100.200");
   ASSERT_EQ(UdpTransportStrToEntity("0.0.0.0", &entity), 1);
   EXPECT_EQ(UdpTransportEntityToStr(&entity, sizeof text, text), kTransportEntityUnknown);
+}
+
+// The transport over sockets that the test scripts: interruptions, refusals, full queues.
+class UdpTransportCallsTest : public ::testing::Test {
+ protected:
+  using Call = platform::FakeDatagramSockets::Call;
+  void SetUp() override {
+    config_.udpAgentPort = 1161;
+    config_.udpTrapPort = 1162;
+    session_.config = &config_;
+    session_.sockets = &sockets_;
+    ASSERT_EQ(UdpTransportStrToEntity("127.0.0.1", &agent_), 1);
+  }
+  void TearDown() override { UdpTransportClose(&session_); }
+
+  platform::FakeDatagramSockets sockets_;
+  SnmpTransportConfig config_;
+  SnmpTransportSession session_;
+  SnmpTransportEntity agent_;
+};
+
+TEST_F(UdpTransportCallsTest, InterruptedSendAndReceiveAreRepeated) {
+  sockets_.FailNext(Call::kSendTo, EINTR);
+  const Bytes message = {0x30, 0x00};
+  ASSERT_EQ(UdpTransportSend(&session_, &agent_, message.data(), message.size()), 1);
+  const auto sent = sockets_.Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].bytes, message);
+  EXPECT_EQ(platform::FakeDatagramSockets::PeerAddress(sent[0]), "127.0.0.1");
+  EXPECT_EQ(platform::FakeDatagramSockets::PeerPort(sent[0]), 1161);
+  EXPECT_TRUE(sockets_.NonBlocking(session_.requestSocket));
+  EXPECT_EQ(sockets_.BoundPort(session_.requestSocket), 0);
+
+  sockets_.Deliver(session_.requestSocket, "127.0.0.1", 1161, {0xAB});
+  sockets_.FailNext(Call::kReceive, EINTR);
+  uint8_t buffer[16];
+  size_t length = sizeof buffer;
+  SnmpTransportEntity src;
+  ASSERT_EQ(UdpTransportReceive(&session_, &src, nullptr, buffer, &length), 1);
+  EXPECT_EQ(Bytes(buffer, buffer + length), Bytes{0xAB});
+  EXPECT_EQ(src.ipv4, htonl(INADDR_LOOPBACK));
+}
+
+TEST_F(UdpTransportCallsTest, SendFailureIsAnIoFailure) {
+  ASSERT_EQ(UdpTransportOpen(&session_), 1);
+  sockets_.FailNext(Call::kSendTo, EHOSTUNREACH);
+  const Bytes message = {1};
+  EXPECT_EQ(UdpTransportSend(&session_, &agent_, message.data(), message.size()),
+            kTransportIoFailed);
+  EXPECT_TRUE(sockets_.Sent().empty());
+}
+
+TEST_F(UdpTransportCallsTest, StaleRepliesAreDroppedUpToTheLimitBeforeASend) {
+  ASSERT_EQ(UdpTransportOpen(&session_), 1);
+  const int fd = session_.requestSocket;
+  for (int i = 0; i < kDatagramStaleLimit + 10; ++i) {
+    sockets_.Deliver(fd, "127.0.0.1", 1161, {static_cast<uint8_t>(i)});
+  }
+  const Bytes message = {2};
+  ASSERT_EQ(UdpTransportSend(&session_, &agent_, message.data(), message.size()), 1);
+  // A flood is not drained for ever: what is left is the next receive's to refuse or take.
+  EXPECT_EQ(sockets_.Waiting(fd), 10u);
+}
+
+TEST_F(UdpTransportCallsTest, OpenThatCannotBindLeavesNoSocket) {
+  sockets_.FailNext(Call::kBind, EADDRINUSE);
+  EXPECT_EQ(UdpTransportOpen(&session_), kTransportNotInitialized);
+  EXPECT_FALSE(session_.udpOpen);
+  EXPECT_EQ(session_.requestSocket, -1);
+  EXPECT_EQ(sockets_.OpenCount(), 0u);
+}
+
+TEST_F(UdpTransportCallsTest, TrapSocketListensOnTheTrapPortAndIsReadSecond) {
+  ASSERT_EQ(UdpTransportRegister(&session_, 1), 1);  // opens the request socket too
+  ASSERT_GE(session_.trapSocket, 0);
+  EXPECT_EQ(sockets_.BoundPort(session_.trapSocket), 1162);
+  EXPECT_EQ(sockets_.OpenCount(), 2u);
+
+  sockets_.Deliver(session_.trapSocket, "127.0.0.5", 40000, {0xA7});
+  sockets_.Deliver(session_.requestSocket, "127.0.0.1", 1161, {0xA2});
+  uint8_t buffer[16];
+  size_t length = sizeof buffer;
+  ASSERT_EQ(UdpTransportReceive(&session_, nullptr, nullptr, buffer, &length), 1);
+  EXPECT_EQ(Bytes(buffer, buffer + length), Bytes{0xA2});
+  length = sizeof buffer;
+  SnmpTransportEntity src;
+  ASSERT_EQ(UdpTransportReceive(&session_, &src, nullptr, buffer, &length), 1);
+  EXPECT_EQ(Bytes(buffer, buffer + length), Bytes{0xA7});
+  EXPECT_EQ(src.ipv4, htonl(0x7F000005));
+
+  ASSERT_EQ(UdpTransportRegister(&session_, 0), 1);
+  EXPECT_EQ(session_.trapSocket, -1);
+  EXPECT_EQ(sockets_.OpenCount(), 1u);
+}
+
+TEST_F(UdpTransportCallsTest, TrapPortTakenIsNotAvailableAndLeavesNothingOpen) {
+  ASSERT_EQ(UdpTransportOpen(&session_), 1);
+  sockets_.FailNext(Call::kBind, EADDRINUSE);
+  EXPECT_EQ(UdpTransportRegister(&session_, 1), kTransportNotAvailable);
+  EXPECT_EQ(session_.trapSocket, -1);
+  EXPECT_EQ(sockets_.OpenCount(), 1u);
+  UdpTransportClose(&session_);
+  EXPECT_EQ(sockets_.OpenCount(), 0u);
 }
 
 }  // namespace
