@@ -24,9 +24,6 @@ void DesktopDeviceCommands::NetworkInformation() {
 }
 
 void DesktopDeviceCommands::Reset() {
-  // A stopped search selects the row remembered when it began: the server to reset is the one
-  // the user picked while it ran, so that row is remembered first.
-  store_.RememberSelection();
   controller_.StopSearch();
   discovery::CDeviceRecord* record = store_.SelectedDevice();
   const views::CViewNode* view = store_.CurrentNode();

@@ -60,12 +60,7 @@ std::optional<vport::SelectedDevicePort> DesktopPortCommands::SelectedPort(
 
 vport::VirtualPortCommands::Hooks DesktopPortCommands::Hooks() {
   vport::VirtualPortCommands::Hooks hooks;
-  // A stopped search selects the row remembered before it began; the row the user picked while
-  // it ran is the one the command is about, so it is remembered first.
-  hooks.stopSearch = [this] {
-    store_.RememberSelection();
-    controller_.StopSearch();
-  };
+  hooks.stopSearch = [this] { controller_.StopSearch(); };
   hooks.viewIsTcpIp = [this] {
     const views::CViewNode* view = store_.CurrentNode();
     return view != nullptr && view->Type() == MainFrameController::kTcpIpView;

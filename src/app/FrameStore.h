@@ -26,7 +26,7 @@ class FrameStore {
   // The search thread ended: sort the list, reselect the remembered row and report the status
   // level (0x8002).
   virtual void SearchDone() = 0;
-  // Cancels a running search, waits for it, finishes the refresh.
+  // Cancels a running search, waits for it, finishes the refresh; a selected row stays selected.
   virtual void Stop() = 0;
   // Clears the list and searches the current view again.
   virtual void Refresh() = 0;

@@ -14,6 +14,10 @@ void FrameStoreLink::SearchDone() {
 }
 
 void FrameStoreLink::Stop() {
+  // Stopping selects again the row remembered when the search began; a row the user picked since
+  // (while it ran, or after it ended) is the one the command that stops is about, so it is
+  // remembered first.
+  store_.RememberSelection();
   store_.Stop();
 }
 

@@ -1,7 +1,8 @@
 // Reset Server and Network Information as the main window runs them: the search is stopped first,
 // and the reset goes to the device of the row the user picked, also when the row was picked while
-// a search ran (a stopped search selects again the row it remembered when it began). The view
-// store runs over a scripted engine and the test's list; the dialogs are runners that record.
+// a search ran (a stopped search selects again the row it remembered when it began); the stop that
+// every command begins with leaves the picked row selected. The view store runs over a scripted
+// engine and the test's list; the dialogs are runners that record.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -149,6 +150,43 @@ TEST_F(DesktopDeviceCommandsTest, NetworkInformationStopsTheSearchBeforeItsDialo
   EXPECT_EQ(networkDialogs_, 1);
   EXPECT_EQ(searchingAtDialog_, std::vector<bool>{false});
   EXPECT_TRUE(resets_.empty());
+}
+
+TEST_F(DesktopDeviceCommandsTest, NetworkInformationLeavesTheRowPickedSelected) {
+  const std::vector<discovery::test::ReplyFields> devices = {Device(1, "one"), Device(2, "two")};
+  Searched(devices);
+  Searching(devices);
+  Select(1);
+  const std::string picked = SelectedHw();
+  ASSERT_TRUE(frame_.RunCommand(cmd::kNetworkInformation));
+  EXPECT_EQ(networkDialogs_, 1);
+  // What the user does next (HTTP Session, which stops nothing) goes to the row shown.
+  EXPECT_EQ(list_.GetSelectedRow(), 1);
+  EXPECT_EQ(SelectedHw(), picked);
+}
+
+// Refresh (F5) and Stop (Esc) begin with the same stop as the device commands.
+TEST_F(DesktopDeviceCommandsTest, AStoppedSearchKeepsThePickAndARefreshAfterTheStopKeepsIt) {
+  const std::vector<discovery::test::ReplyFields> devices = {Device(1, "one"), Device(2, "two"),
+                                                             Device(3, "three")};
+  Searched(devices);
+  const int first = list_.GetSelectedRow();
+  Searching(devices);
+  Select((first + 1) % 3);
+  const std::string duringSearch = SelectedHw();
+  frame_.StopSearch();
+  EXPECT_EQ(SelectedHw(), duringSearch);
+
+  Select((first + 2) % 3);
+  const std::string afterSearch = SelectedHw();
+  ASSERT_NE(afterSearch, duringSearch);
+  frame_.StopSearch();  // F5: the stop, then the refresh, which keeps the selected row
+  Searched(devices);
+  EXPECT_EQ(SelectedHw(), afterSearch);
+  // With no row selected the stop selects the remembered one again, as the end of a search does.
+  list_.SelectRow(-1);
+  frame_.StopSearch();
+  EXPECT_EQ(SelectedHw(), afterSearch);
 }
 
 TEST_F(DesktopDeviceCommandsTest, TheCommandsLeaveTheWindowWithTheObject) {
