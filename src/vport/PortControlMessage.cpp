@@ -7,6 +7,7 @@ namespace {
 constexpr std::uint8_t kMagic0 = 'P';
 constexpr std::uint8_t kMagic1 = 'C';
 constexpr std::uint8_t kReplyLinesKnown = 0x01;
+constexpr std::uint8_t kReplyWaiting = 0x02;  // kWaitModem replies only
 
 Message Header(Op op) {
   Message m{};
@@ -29,7 +30,7 @@ DecodeError CheckFrame(std::span<const std::uint8_t> bytes) {
 
 bool KnownOp(std::uint8_t op) {
   return op >= static_cast<std::uint8_t>(Op::kSetLine) &&
-         op <= static_cast<std::uint8_t>(Op::kGetModem);
+         op <= static_cast<std::uint8_t>(Op::kGetCount);
 }
 
 DecodeError CheckArguments(Op op, std::uint8_t a, std::uint8_t b, std::uint8_t c) {
@@ -46,6 +47,12 @@ DecodeError CheckArguments(Op op, std::uint8_t a, std::uint8_t b, std::uint8_t c
       break;
     case Op::kGetModem:
       valid = a == 0 && b == 0 && c == 0;
+      break;
+    case Op::kWaitModem:
+      valid = (a & ~kInputLines) == 0 && b == 0 && c == 0;
+      break;
+    case Op::kGetCount:
+      valid = a <= kCountCarrier && b <= 1 && c == 0;
       break;
   }
   return valid ? DecodeError::kNone : DecodeError::kBadValue;
@@ -69,6 +76,13 @@ Message EncodeRequest(const Request& request) {
       m[4] = request.breakOn ? 1 : 0;
       break;
     case Op::kGetModem:
+      break;
+    case Op::kWaitModem:
+      m[4] = request.mask;
+      break;
+    case Op::kGetCount:
+      m[4] = request.counter;
+      m[5] = request.highHalf ? 1 : 0;
       break;
   }
   return m;
@@ -99,6 +113,13 @@ DecodeError DecodeRequest(std::span<const std::uint8_t> bytes, Request* out) {
       break;
     case Op::kGetModem:
       break;
+    case Op::kWaitModem:
+      request.mask = bytes[4];
+      break;
+    case Op::kGetCount:
+      request.counter = bytes[4];
+      request.highHalf = bytes[5] == 1;
+      break;
   }
   *out = request;
   return DecodeError::kNone;
@@ -107,23 +128,37 @@ DecodeError DecodeRequest(std::span<const std::uint8_t> bytes, Request* out) {
 Message EncodeReply(const Reply& reply) {
   Message m = Header(reply.op);
   m[4] = static_cast<std::uint8_t>(reply.status);
+  if (reply.op == Op::kGetCount) {
+    m[5] = static_cast<std::uint8_t>(reply.count >> 8);
+    m[6] = static_cast<std::uint8_t>(reply.count & 0xFF);
+    return m;
+  }
   m[5] = reply.lines & kAllLines;
-  m[6] = reply.linesKnown ? kReplyLinesKnown : 0;
+  m[6] = static_cast<std::uint8_t>((reply.linesKnown ? kReplyLinesKnown : 0) |
+                                   (reply.waiting && reply.op == Op::kWaitModem ? kReplyWaiting : 0));
   return m;
 }
 
 DecodeError DecodeReply(std::span<const std::uint8_t> bytes, Reply* out) {
   if (const DecodeError error = CheckFrame(bytes); error != DecodeError::kNone) return error;
   if (!KnownOp(bytes[3])) return DecodeError::kBadOp;
-  if (bytes[4] > static_cast<std::uint8_t>(Status::kRefused) || (bytes[5] & ~kAllLines) != 0 ||
-      (bytes[6] & ~kReplyLinesKnown) != 0) {
-    return DecodeError::kBadValue;
-  }
+  const Op op = static_cast<Op>(bytes[3]);
+  const std::uint8_t lastStatus = static_cast<std::uint8_t>(
+      op == Op::kWaitModem ? Status::kNoConnection : Status::kRefused);
+  if (bytes[4] > lastStatus) return DecodeError::kBadValue;
   Reply reply;
-  reply.op = static_cast<Op>(bytes[3]);
+  reply.op = op;
   reply.status = static_cast<Status>(bytes[4]);
-  reply.lines = bytes[5];
-  reply.linesKnown = bytes[6] == kReplyLinesKnown;
+  if (op == Op::kGetCount) {
+    reply.count = static_cast<std::uint16_t>(bytes[5] << 8 | bytes[6]);
+  } else {
+    const std::uint8_t flags = op == Op::kWaitModem ? kReplyLinesKnown | kReplyWaiting
+                                                    : kReplyLinesKnown;
+    if ((bytes[5] & ~kAllLines) != 0 || (bytes[6] & ~flags) != 0) return DecodeError::kBadValue;
+    reply.lines = bytes[5];
+    reply.linesKnown = (bytes[6] & kReplyLinesKnown) != 0;
+    reply.waiting = (bytes[6] & kReplyWaiting) != 0;
+  }
   *out = reply;
   return DecodeError::kNone;
 }

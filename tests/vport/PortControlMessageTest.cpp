@@ -86,7 +86,7 @@ TEST(PortControlMessage, MalformedRequestsAreRefusedWithTheirReason) {
       {"version 0", {'P', 'C', 0, 1, 7, 2, 0, 0}, DecodeError::kBadVersion},
       {"version 2", {'P', 'C', 2, 1, 7, 2, 0, 0}, DecodeError::kBadVersion},
       {"op 0", {'P', 'C', 1, 0, 0, 0, 0, 0}, DecodeError::kBadOp},
-      {"op 5", {'P', 'C', 1, 5, 0, 0, 0, 0}, DecodeError::kBadOp},
+      {"op 7", {'P', 'C', 1, 7, 0, 0, 0, 0}, DecodeError::kBadOp},
       {"reserved", {'P', 'C', 1, 4, 0, 0, 0, 1}, DecodeError::kBadValue},
       {"4 data bits", {'P', 'C', 1, 1, 4, 0, 0, 0}, DecodeError::kBadValue},
       {"9 data bits", {'P', 'C', 1, 1, 9, 0, 0, 0}, DecodeError::kBadValue},
@@ -125,6 +125,108 @@ TEST(PortControlMessage, RepliesRoundTripAndRefuseBadBytes) {
   EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 4, 0, 0, 2, 0}, &back), DecodeError::kBadValue);
   EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 4, 0, 0, 0}, &back), DecodeError::kTruncated);
   EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 9, 4, 0, 0, 0, 0}, &back), DecodeError::kBadVersion);
+}
+
+TEST(PortControlMessage, WaitAndCountRequestsDecodeFromTheirBytes) {
+  struct Case {
+    Bytes bytes;
+    Request expected;
+  };
+  Request waitAll, waitNone, countLow, countHigh;
+  waitAll.op = waitNone.op = Op::kWaitModem;
+  waitAll.mask = kInputLines;
+  countLow.op = countHigh.op = Op::kGetCount;
+  countLow.counter = kCountCts;
+  countHigh.counter = kCountCarrier;
+  countHigh.highHalf = true;
+  const std::vector<Case> cases = {
+      {{'P', 'C', 1, 5, 0x3C, 0, 0, 0}, waitAll},
+      {{'P', 'C', 1, 5, 0, 0, 0, 0}, waitNone},  // no line: waits for the end
+      {{'P', 'C', 1, 6, 0, 0, 0, 0}, countLow},
+      {{'P', 'C', 1, 6, 3, 1, 0, 0}, countHigh},
+  };
+  for (const Case& c : cases) {
+    Request out;
+    ASSERT_EQ(Decode(c.bytes, &out), DecodeError::kNone);
+    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(AsBytes(EncodeRequest(out)), c.bytes);
+  }
+  for (std::uint8_t line : {kCts, kDsr, kRing, kCarrier}) {
+    Request r, back;
+    r.op = Op::kWaitModem;
+    r.mask = line;
+    ASSERT_EQ(DecodeRequest(EncodeRequest(r), &back), DecodeError::kNone);
+    EXPECT_EQ(back, r);
+  }
+}
+
+TEST(PortControlMessage, MalformedWaitAndCountRequestsAreRefused) {
+  const std::vector<BadCase> cases = {
+      {"wait for DTR", {'P', 'C', 1, 5, kDtr, 0, 0, 0}, DecodeError::kBadValue},
+      {"wait for RTS", {'P', 'C', 1, 5, kCts | kRts, 0, 0, 0}, DecodeError::kBadValue},
+      {"wait unknown line", {'P', 'C', 1, 5, 0x40, 0, 0, 0}, DecodeError::kBadValue},
+      {"wait second byte", {'P', 'C', 1, 5, kCts, 1, 0, 0}, DecodeError::kBadValue},
+      {"wait third byte", {'P', 'C', 1, 5, kCts, 0, 1, 0}, DecodeError::kBadValue},
+      {"counter 4", {'P', 'C', 1, 6, 4, 0, 0, 0}, DecodeError::kBadValue},
+      {"counter 255", {'P', 'C', 1, 6, 255, 0, 0, 0}, DecodeError::kBadValue},
+      {"half 2", {'P', 'C', 1, 6, 0, 2, 0, 0}, DecodeError::kBadValue},
+      {"count third byte", {'P', 'C', 1, 6, 0, 0, 1, 0}, DecodeError::kBadValue},
+      {"count reserved", {'P', 'C', 1, 6, 0, 0, 0, 9}, DecodeError::kBadValue},
+      {"wait version 2", {'P', 'C', 2, 5, kCts, 0, 0, 0}, DecodeError::kBadVersion},
+      {"wait truncated", {'P', 'C', 1, 5, kCts, 0, 0}, DecodeError::kTruncated},
+  };
+  for (const BadCase& c : cases) {
+    Request out;
+    out.op = Op::kBreak;
+    out.breakOn = true;
+    EXPECT_EQ(Decode(c.bytes, &out), c.error) << c.name;
+    EXPECT_TRUE(out.op == Op::kBreak && out.breakOn) << c.name << ": output touched";
+  }
+}
+
+TEST(PortControlMessage, WaitRepliesCarryTheirStateAndOnlyThemTheNewFlagAndStatus) {
+  Reply ack;
+  ack.op = Op::kWaitModem;
+  ack.lines = kRts | kDsr;
+  ack.linesKnown = true;
+  ack.waiting = true;
+  EXPECT_EQ(AsBytes(EncodeReply(ack)), (Bytes{'P', 'C', 1, 5, 0, 0x0A, 3, 0}));
+  Reply ended;
+  ended.op = Op::kWaitModem;
+  ended.status = Status::kNoConnection;
+  EXPECT_EQ(AsBytes(EncodeReply(ended)), (Bytes{'P', 'C', 1, 5, 3, 0, 0, 0}));
+  for (const Reply& r : {ack, ended}) {
+    Reply back;
+    ASSERT_EQ(DecodeReply(EncodeReply(r), &back), DecodeError::kNone);
+    EXPECT_EQ(back, r);
+  }
+  // The older operations keep their replies: no waiting flag, no fourth status.
+  Reply back;
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 4, 0, 0, 3, 0}, &back), DecodeError::kBadValue);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 2, 3, 0, 0, 0}, &back), DecodeError::kBadValue);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 5, 4, 0, 0, 0}, &back), DecodeError::kBadValue);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 5, 0, 0, 4, 0}, &back), DecodeError::kBadValue);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 5, 0, 0x40, 0, 0}, &back), DecodeError::kBadValue);
+  // A waiting flag set on another operation's reply does not reach the wire.
+  Reply modem;
+  modem.waiting = true;
+  EXPECT_EQ(AsBytes(EncodeReply(modem)), (Bytes{'P', 'C', 1, 4, 0, 0, 0, 0}));
+}
+
+TEST(PortControlMessage, CountRepliesCarrySixteenBitsInPlaceOfTheLines) {
+  Reply half;
+  half.op = Op::kGetCount;
+  half.count = 0xABCD;
+  EXPECT_EQ(AsBytes(EncodeReply(half)), (Bytes{'P', 'C', 1, 6, 0, 0xAB, 0xCD, 0}));
+  Reply back;
+  ASSERT_EQ(DecodeReply(Bytes{'P', 'C', 1, 6, 0, 0xFF, 0xFF, 0}, &back), DecodeError::kNone);
+  EXPECT_EQ(back.count, 0xFFFF);
+  EXPECT_FALSE(back.linesKnown);
+  EXPECT_EQ(back.lines, 0);
+  ASSERT_EQ(DecodeReply(Bytes{'P', 'C', 1, 6, 1, 0, 0, 0}, &back), DecodeError::kNone);
+  EXPECT_EQ(back.status, Status::kNotSupported);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 6, 3, 0, 0, 0}, &back), DecodeError::kBadValue);
+  EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 6, 0, 0, 0, 1}, &back), DecodeError::kBadValue);
 }
 
 TEST(PortControlMessage, EveryErrorHasAText) {
