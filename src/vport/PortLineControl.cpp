@@ -1,5 +1,7 @@
 #include "vport/PortLineControl.h"
 
+#include <iterator>
+
 #include "vport/TelnetCodes.h"
 
 namespace vport {
@@ -11,6 +13,24 @@ constexpr std::uint8_t kModemCts = 0x10;
 constexpr std::uint8_t kModemDsr = 0x20;
 constexpr std::uint8_t kModemRing = 0x40;
 constexpr std::uint8_t kModemCarrier = 0x80;
+// ... and its delta bits.
+constexpr std::uint8_t kModemDeltaCts = 0x01;
+constexpr std::uint8_t kModemDeltaDsr = 0x02;
+constexpr std::uint8_t kModemRingEnded = 0x04;  // trailing edge of RI
+constexpr std::uint8_t kModemDeltaCarrier = 0x08;
+
+// Each counted line: its bit in the control messages, its delta bit, its counter.
+struct CountedLine {
+  std::uint8_t line;
+  std::uint8_t delta;
+  std::uint8_t counter;
+};
+constexpr CountedLine kCountedLines[] = {
+    {control::kCts, kModemDeltaCts, control::kCountCts},
+    {control::kDsr, kModemDeltaDsr, control::kCountDsr},
+    {control::kRing, kModemRingEnded, control::kCountRing},
+    {control::kCarrier, kModemDeltaCarrier, control::kCountCarrier},
+};
 
 }  // namespace
 
@@ -50,6 +70,14 @@ control::Reply PortLineControl::Handle(const control::Request& request, bool con
       break;
     case control::Op::kGetModem:
       break;
+    case control::Op::kWaitModem:
+      reply.waiting = true;  // answered by the report that moves a named counter
+      break;
+    case control::Op::kGetCount: {
+      const std::uint32_t count = Count(request.counter);
+      reply.count = static_cast<std::uint16_t>(request.highHalf ? count >> 16 : count & 0xFFFF);
+      return reply;
+    }
   }
   reply.lines = Lines();
   reply.linesKnown = LinesKnown();
@@ -95,11 +123,11 @@ void PortLineControl::ApplicationClosed() {
   serverLines_.reset();
 }
 
-void PortLineControl::ServerCommand(std::span<const std::uint8_t> command) {
+std::uint8_t PortLineControl::ServerCommand(std::span<const std::uint8_t> command) {
   // IAC SB COM-PORT-OPTION NOTIFY-MODEMSTATE <value> IAC SE; a value 255 comes doubled.
   if (command.size() < 7 || command[0] != telnet::kIac || command[1] != telnet::kSb ||
       command[2] != telnet::kOptionComPort || command[3] != kNotifyModemState) {
-    return;
+    return 0;
   }
   const std::uint8_t v = command[4];
   std::uint8_t lines = 0;
@@ -107,7 +135,25 @@ void PortLineControl::ServerCommand(std::span<const std::uint8_t> command) {
   if ((v & kModemDsr) != 0) lines |= control::kDsr;
   if ((v & kModemRing) != 0) lines |= control::kRing;
   if ((v & kModemCarrier) != 0) lines |= control::kCarrier;
+  std::uint8_t counted = 0;
+  for (const CountedLine& c : kCountedLines) {
+    bool moved = (v & c.delta) != 0;
+    if (serverLines_) {
+      const bool was = (*serverLines_ & c.line) != 0;
+      const bool is = (lines & c.line) != 0;
+      // A ring counts when it ends; the other lines on every change.
+      moved = moved || (c.line == control::kRing ? was && !is : was != is);
+    }
+    if (!moved) continue;
+    ++counts_[c.counter];
+    counted |= c.line;
+  }
   serverLines_ = lines;
+  return counted;
+}
+
+std::uint32_t PortLineControl::Count(std::uint8_t counter) const {
+  return counter < std::size(counts_) ? counts_[counter] : 0;
 }
 
 std::uint8_t PortLineControl::Lines() const {

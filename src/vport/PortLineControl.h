@@ -12,6 +12,12 @@
 // - DTR and RTS start on (as a serial port's open raises them). Lines the application set before
 //   the connection was made are sent once it is.
 // - The server's NOTIFY-MODEMSTATE gives CTS, DSR, RI and CD for the application's TIOCMGET.
+// - Each report also counts the input lines' transitions, for TIOCGICOUNT and TIOCMIWAIT, as a
+//   serial driver counts its status register's delta bits: CTS, DSR and CD once per change, RI
+//   once per trailing edge (the end of a ring). A line counts when the report's delta bit says
+//   it changed or when it differs from the last report of the connection (servers that send no
+//   delta bits); the first report of a connection counts its delta bits only. The counters belong
+//   to the port: they only grow, across connections and applications.
 #pragma once
 
 #include <cstdint>
@@ -58,10 +64,13 @@ class PortLineControl {
   // The last application closed the port: its choices go with it.
   void ApplicationClosed();
   // A Telnet command the server sent (IAC ... as decoded); a NOTIFY-MODEMSTATE is taken.
-  void ServerCommand(std::span<const std::uint8_t> command);
+  // Returns the input lines (control::kCts ...) whose transition counters it moved.
+  std::uint8_t ServerCommand(std::span<const std::uint8_t> command);
 
   std::uint8_t Lines() const;  // control::kDtr ... kCarrier
   bool LinesKnown() const { return serverLines_.has_value(); }
+  // The transitions counted on the line of kCountCts ... kCountCarrier (0 for another index).
+  std::uint32_t Count(std::uint8_t counter) const;
 
  private:
   struct DataLine {
@@ -79,6 +88,7 @@ class PortLineControl {
   bool dtr_ = true, rts_ = true;
   bool dtrSet_ = false, rtsSet_ = false;  // set by the application (sent after a connect)
   std::optional<std::uint8_t> serverLines_;
+  std::uint32_t counts_[4] = {};  // by kCountCts ... kCountCarrier; wrap as a driver's do
 };
 
 }  // namespace vport

@@ -70,7 +70,11 @@ TEST(PortLineControl, FixedLineSettingsWinOverTheApplications) {
 TEST(PortLineControl, RawPortsSupportNothing) {
   PortLineControl line(false, false);
   Frames frames;
-  for (const Request& r : {SetLine(7, 2), SetModem(1, 0), Break(true)}) {
+  Request wait, count;
+  wait.op = Op::kWaitModem;
+  wait.mask = control::kCts;
+  count.op = Op::kGetCount;
+  for (const Request& r : {SetLine(7, 2), SetModem(1, 0), Break(true), wait, count}) {
     EXPECT_EQ(line.Handle(r, true, &frames).status, control::Status::kNotSupported);
   }
   EXPECT_TRUE(frames.empty());
@@ -130,6 +134,90 @@ TEST(PortLineControl, LinesComeFromTheApplicationAndTheServersNotification) {
   EXPECT_FALSE(line.LinesKnown());
   line.ApplicationClosed();
   EXPECT_EQ(line.Lines(), control::kDtr | control::kRts);
+}
+
+// NOTIFY-MODEMSTATE with the given value.
+Bytes ModemState(std::uint8_t value) {
+  return {255, 250, 44, 107, value, 255, 240};
+}
+
+constexpr std::uint8_t kCtsOn = 0x10, kDsrOn = 0x20, kRingOn = 0x40, kCdOn = 0x80;
+constexpr std::uint8_t kDeltaCts = 0x01, kDeltaDsr = 0x02, kRingEnded = 0x04, kDeltaCd = 0x08;
+
+std::vector<std::uint32_t> Counts(const PortLineControl& line) {
+  return {line.Count(control::kCountCts), line.Count(control::kCountDsr),
+          line.Count(control::kCountRing), line.Count(control::kCountCarrier)};
+}
+
+TEST(PortLineControl, ModemReportsCountTransitionsFromDeltaBitsAndChanges) {
+  PortLineControl line(true, false);
+  line.ConnectionStarted();
+  // The first report: only its delta bits count (there is nothing to compare with).
+  EXPECT_EQ(line.ServerCommand(ModemState(kCtsOn | kDsrOn | kDeltaCts)), control::kCts);
+  EXPECT_EQ(Counts(line), (std::vector<std::uint32_t>{1, 0, 0, 0}));
+  // CD comes on without a delta bit: the change counts all the same.
+  EXPECT_EQ(line.ServerCommand(ModemState(kCtsOn | kDsrOn | kCdOn)), control::kCarrier);
+  // The same state again, no delta: nothing moves.
+  EXPECT_EQ(line.ServerCommand(ModemState(kCtsOn | kDsrOn | kCdOn)), 0);
+  // A delta bit together with the change counts once, not twice.
+  EXPECT_EQ(line.ServerCommand(ModemState(kDsrOn | kCdOn | kDeltaCts)), control::kCts);
+  // DSR went off and on between two reports: the delta bit tells.
+  EXPECT_EQ(line.ServerCommand(ModemState(kDsrOn | kCdOn | kDeltaDsr)), control::kDsr);
+  EXPECT_EQ(Counts(line), (std::vector<std::uint32_t>{2, 1, 0, 1}));
+  EXPECT_EQ(line.Lines() & control::kInputLines, control::kDsr | control::kCarrier);
+}
+
+TEST(PortLineControl, ARingCountsWhenItEnds) {
+  PortLineControl line(true, false);
+  line.ServerCommand(ModemState(0));
+  EXPECT_EQ(line.ServerCommand(ModemState(kRingOn)), 0);  // rings
+  EXPECT_EQ(line.ServerCommand(ModemState(0)), control::kRing);  // and ends
+  EXPECT_EQ(line.ServerCommand(ModemState(kRingEnded)), control::kRing);  // a whole ring between
+  EXPECT_EQ(line.ServerCommand(ModemState(kRingOn | kDeltaCd | kCdOn)), control::kCarrier);
+  EXPECT_EQ(Counts(line), (std::vector<std::uint32_t>{0, 0, 2, 1}));
+}
+
+TEST(PortLineControl, CountersBelongToThePortAcrossConnectionsAndOtherCommandsLeaveThem) {
+  PortLineControl line(true, false);
+  line.ServerCommand(ModemState(kCtsOn));
+  line.ServerCommand(ModemState(0));
+  // A LINESTATE report, and a short modem report, are not modem transitions.
+  EXPECT_EQ(line.ServerCommand(Bytes{255, 250, 44, 106, 0xFF, 255, 240}), 0);
+  EXPECT_EQ(line.ServerCommand(Bytes{255, 250, 44, 107}), 0);
+  line.ApplicationClosed();
+  line.ConnectionStarted();
+  // A new connection compares with nothing: CTS on again is no transition without its delta.
+  EXPECT_EQ(line.ServerCommand(ModemState(kCtsOn)), 0);
+  EXPECT_EQ(line.ServerCommand(ModemState(0)), control::kCts);
+  EXPECT_EQ(Counts(line), (std::vector<std::uint32_t>{2, 0, 0, 0}));
+  EXPECT_EQ(line.Count(4), 0u);
+}
+
+TEST(PortLineControl, CountsTravelInHalvesAndWaitsAreTakenOnAnRfc2217Port) {
+  PortLineControl line(true, false);
+  for (int i = 0; i < 70000; ++i) line.ServerCommand(ModemState(i % 2 == 0 ? kCdOn : 0));
+  // The first report has nothing to compare with: 69999 transitions.
+  ASSERT_EQ(line.Count(control::kCountCarrier), 69999u);
+  Request count;
+  count.op = Op::kGetCount;
+  count.counter = control::kCountCarrier;
+  Frames frames;
+  control::Reply reply = line.Handle(count, true, &frames);
+  EXPECT_EQ(reply.status, control::Status::kOk);
+  EXPECT_EQ(reply.count, 69999 & 0xFFFF);
+  count.highHalf = true;
+  EXPECT_EQ(line.Handle(count, true, &frames).count, 1);
+  count.counter = control::kCountCts;
+  EXPECT_EQ(line.Handle(count, true, &frames).count, 0);
+
+  Request wait;
+  wait.op = Op::kWaitModem;
+  wait.mask = control::kCts;
+  reply = line.Handle(wait, true, &frames);
+  EXPECT_EQ(reply.status, control::Status::kOk);
+  EXPECT_TRUE(reply.waiting);
+  EXPECT_TRUE(reply.linesKnown);
+  EXPECT_TRUE(frames.empty());
 }
 
 }  // namespace
