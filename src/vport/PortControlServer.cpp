@@ -127,7 +127,13 @@ void PortControlServer::OnClient(int fd, short revents) {
     Drop(fd);
     return;
   }
-  const control::Message reply = control::EncodeReply(handler_(request));
+  waits_.erase(fd);  // one request at a time: a new one ends a wait
+  const control::Reply answer = handler_(request);
+  if (request.op == control::Op::kWaitModem && answer.status == control::Status::kOk &&
+      answer.waiting) {
+    waits_[fd] = request.mask;
+  }
+  const control::Message reply = control::EncodeReply(answer);
   // The peer waits for the answer with an empty queue: a full one means it stopped listening.
   if (send(fd, reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0) Drop(fd);
 }
@@ -136,6 +142,28 @@ void PortControlServer::Drop(int fd) {
   loop_.UnwatchFd(fd);
   close(fd);
   clients_.erase(fd);
+  waits_.erase(fd);
+}
+
+void PortControlServer::AnswerWaits(std::uint8_t lines, const control::Reply& reply) {
+  Answer(false, lines, reply);
+}
+
+void PortControlServer::AnswerAllWaits(const control::Reply& reply) {
+  Answer(true, 0, reply);
+}
+
+void PortControlServer::Answer(bool all, std::uint8_t lines, const control::Reply& reply) {
+  const control::Message message = control::EncodeReply(reply);
+  for (auto it = waits_.begin(); it != waits_.end();) {
+    if (!all && (it->second & lines) == 0) {
+      ++it;
+      continue;
+    }
+    // A waiting peer has at most its acknowledgement queued: there is room for this one.
+    send(it->first, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    it = waits_.erase(it);
+  }
 }
 
 }  // namespace vport

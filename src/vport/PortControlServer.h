@@ -7,6 +7,10 @@
 // peer's credentials are checked) are served, at most kMaxClients at a time. Each packet is one
 // request; one that does not decode is refused, logged through the notice callback, and its
 // connection closed. Nothing in a request is trusted beyond what the codec checked.
+//
+// A wait (control::Op::kWaitModem) whose reply says `waiting` stays with its connection: the
+// owner answers it later through AnswerWaits or AnswerAllWaits, from the loop's thread. The
+// connection's next request, or its close, ends it unanswered.
 #pragma once
 
 #include <sys/types.h>
@@ -14,6 +18,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -45,12 +50,20 @@ class PortControlServer {
   bool Running() const { return listenFd_ >= 0; }
   std::size_t Clients() const { return clients_.size(); }
   const std::string& Path() const { return path_; }
+  // Sends reply to every pending wait on any of lines (control::kCts ...) and ends those waits.
+  void AnswerWaits(std::uint8_t lines, const control::Reply& reply);
+  // Sends reply to every pending wait, whatever its lines, and ends them all.
+  void AnswerAllWaits(const control::Reply& reply);
+  std::size_t Waits() const { return waits_.size(); }
 
  private:
   void OnAccept();
   void OnClient(int fd, short revents);
   void Drop(int fd);
   void Tell(const std::string& text) const;
+  // Sends reply to the waits that match, and ends them; a connection whose send fails is left to
+  // its own hang-up, so that this is safe inside the handler.
+  void Answer(bool all, std::uint8_t lines, const control::Reply& reply);
 
   platform::MessageLoop& loop_;
   const uid_t allowedUid_;
@@ -58,6 +71,7 @@ class PortControlServer {
   std::string path_;
   ino_t inode_ = 0;  // of the socket we bound, so that Stop removes only ours
   std::set<int> clients_;
+  std::map<int, std::uint8_t> waits_;  // connection -> the lines its pending wait names
   Handler handler_;
   Notice notice_;
 };

@@ -7,6 +7,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -62,6 +64,13 @@ class ControlServer : public ::testing::Test {
                     control::Reply reply;
                     reply.op = request.op;
                     reply.lines = control::kDtr;
+                    if (request.op == control::Op::kWaitModem) {
+                      if (waitsSupported) {
+                        reply.waiting = true;
+                      } else {
+                        reply.status = control::Status::kNotSupported;
+                      }
+                    }
                     return reply;
                   },
                   [this](const std::string& text) {
@@ -69,7 +78,55 @@ class ControlServer : public ::testing::Test {
                     notices.push_back(text);
                   }),
               0);
+    loop.SetHandler([this](const platform::Message& m) { OnLoop(m); });
     thread = std::thread([this] { loop.Run(); });
+  }
+  // The loop thread's side of the wait tests: the server is used there only.
+  static constexpr std::uint32_t kAnswer = 0x9001, kAnswerAll = 0x9002, kStop = 0x9003,
+                                 kCountWaits = 0x9004;
+  void OnLoop(const platform::Message& m) {
+    control::Reply reply;
+    reply.op = control::Op::kWaitModem;
+    reply.linesKnown = true;
+    reply.lines = static_cast<std::uint8_t>(m.lParam);
+    switch (m.id) {
+      case kAnswer:
+        server->AnswerWaits(static_cast<std::uint8_t>(m.wParam), reply);
+        break;
+      case kAnswerAll:
+        reply.status = control::Status::kNoConnection;
+        reply.linesKnown = false;
+        server->AnswerAllWaits(reply);
+        break;
+      case kStop:
+        server->Stop();
+        break;
+      case kCountWaits: {
+        std::lock_guard lock(mutex);
+        waitsSeen = static_cast<int>(server->Waits());
+        ++turns;
+        turned.notify_all();
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  // The server's pending waits, as the loop sees them after what was posted before.
+  int Waits() {
+    std::unique_lock lock(mutex);
+    const int turn = turns;
+    loop.PostMessage(kCountWaits);
+    turned.wait_for(lock, std::chrono::seconds(20), [&] { return turns > turn; });
+    return waitsSeen;
+  }
+  // Waits until the loop has seen the server's pending waits come to n (a closed connection
+  // comes as an event of its own, after the posts).
+  bool WaitsBecome(int n) {
+    for (int turn = 0; turn < 2000; ++turn) {
+      if (Waits() == n) return true;
+    }
+    return false;
   }
   void StopLoop() {
     if (!thread.joinable()) return;
@@ -90,6 +147,10 @@ class ControlServer : public ::testing::Test {
   std::mutex mutex;
   std::vector<control::Request> requests;
   std::vector<std::string> notices;
+  bool waitsSupported = true;
+  std::condition_variable turned;
+  int turns = 0;
+  int waitsSeen = -1;
 };
 
 TEST(PortControlServerPath, IsNamedAfterThePtyBesideTheLinks) {
@@ -199,6 +260,128 @@ TEST_F(ControlServer, ReplacesAStaleSocketLeavesOtherFilesAndRemovesItsOwn) {
   StopLoop();
   EXPECT_NE(access(path.c_str(), F_OK), 0);
   EXPECT_EQ(access(dir.Entry(".pts8.ctl").c_str(), F_OK), 0);
+}
+
+const Bytes kGetModem = {'P', 'C', 1, 4, 0, 0, 0, 0};
+const Bytes kModemReply = {'P', 'C', 1, 4, 0, 1, 0, 0};
+
+Bytes WaitFor(std::uint8_t lines) {
+  return {'P', 'C', 1, 5, lines, 0, 0, 0};
+}
+
+// The acknowledgement of a wait: DTR as the test's handler reports it, the waiting flag.
+const Bytes kWaitTaken = {'P', 'C', 1, 5, 0, control::kDtr, 2, 0};
+
+// The answer OnLoop sends for lines.
+Bytes Answered(std::uint8_t lines) {
+  return {'P', 'C', 1, 5, 0, lines, 1, 0};
+}
+
+// True when the next packet on fd answers a fresh request of its own: nothing else came before.
+bool NothingElseCame(int fd) {
+  return Ask(fd, kGetModem) == kModemReply;
+}
+
+TEST_F(ControlServer, AWaitIsAnsweredOnceWhenOneOfItsLinesMovesAndNotForOthers) {
+  Start();
+  const int fd = Connect(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(Ask(fd, WaitFor(control::kCts | control::kRing)), kWaitTaken);
+  loop.PostMessage(kAnswer, control::kDsr | control::kCarrier, control::kDsr);
+  loop.PostMessage(kAnswer, control::kRing, control::kCts);
+  loop.PostMessage(kAnswer, control::kCts, control::kCarrier);  // the wait is over by then
+  EXPECT_EQ(Receive(fd), Answered(control::kCts));
+  EXPECT_EQ(Waits(), 0);
+  EXPECT_TRUE(NothingElseCame(fd));
+  close(fd);
+}
+
+TEST_F(ControlServer, SeveralClientsWaitAndEachIsAnsweredForItsOwnLines) {
+  Start();
+  const std::uint8_t masks[] = {control::kCts, control::kDsr, control::kCts | control::kDsr,
+                                control::kCarrier};
+  std::vector<int> fds;
+  for (std::uint8_t mask : masks) {
+    fds.push_back(Connect(path));
+    ASSERT_EQ(Ask(fds.back(), WaitFor(mask)), kWaitTaken);
+  }
+  EXPECT_EQ(Waits(), 4);
+  loop.PostMessage(kAnswer, control::kCts, control::kCts);
+  EXPECT_EQ(Receive(fds[0]), Answered(control::kCts));
+  EXPECT_EQ(Receive(fds[2]), Answered(control::kCts));
+  EXPECT_EQ(Waits(), 2);
+  loop.PostMessage(kAnswer, control::kDsr, control::kDsr);
+  EXPECT_EQ(Receive(fds[1]), Answered(control::kDsr));
+  EXPECT_EQ(Waits(), 1);
+  // The end of the connection to the server ends the waits left: with their own status.
+  loop.PostMessage(kAnswerAll);
+  EXPECT_EQ(Receive(fds[3]), (Bytes{'P', 'C', 1, 5, 3, 0, 0, 0}));
+  for (int fd : fds) {
+    EXPECT_TRUE(NothingElseCame(fd));
+    close(fd);
+  }
+}
+
+TEST_F(ControlServer, AWaitOnNoLineEndsOnlyWithTheConnectionAndANewRequestEndsAWait) {
+  Start();
+  const int none = Connect(path);
+  ASSERT_EQ(Ask(none, WaitFor(0)), kWaitTaken);
+  const int other = Connect(path);
+  ASSERT_EQ(Ask(other, WaitFor(control::kCts)), kWaitTaken);
+  // The second client asks something else: its wait is gone, and the CTS answer skips it.
+  EXPECT_EQ(Ask(other, kGetModem), kModemReply);
+  loop.PostMessage(kAnswer, control::kInputLines, control::kCts);
+  EXPECT_EQ(Waits(), 1);
+  EXPECT_TRUE(NothingElseCame(other));
+  loop.PostMessage(kAnswerAll);
+  EXPECT_EQ(Receive(none), (Bytes{'P', 'C', 1, 5, 3, 0, 0, 0}));
+  close(none);
+  close(other);
+}
+
+TEST_F(ControlServer, AWaitThatIsNotTakenIsNotKept) {
+  waitsSupported = false;
+  Start();
+  const int fd = Connect(path);
+  EXPECT_EQ(Ask(fd, WaitFor(control::kCts)), (Bytes{'P', 'C', 1, 5, 1, control::kDtr, 0, 0}));
+  EXPECT_EQ(Waits(), 0);
+  loop.PostMessage(kAnswer, control::kCts, control::kCts);
+  EXPECT_TRUE(NothingElseCame(fd));
+  close(fd);
+}
+
+TEST_F(ControlServer, AClientThatLeavesWhileWaitingIsForgotten) {
+  Start();
+  const int gone = Connect(path);
+  ASSERT_EQ(Ask(gone, WaitFor(control::kCts)), kWaitTaken);
+  close(gone);
+  ASSERT_TRUE(WaitsBecome(0));
+  // Its descriptor may serve the next client: that one must not get the old wait's answer.
+  const int next = Connect(path);
+  EXPECT_EQ(Ask(next, kGetModem), kModemReply);
+  loop.PostMessage(kAnswer, control::kCts, control::kCts);
+  loop.PostMessage(kAnswerAll);
+  EXPECT_TRUE(NothingElseCame(next));
+  close(next);
+}
+
+TEST_F(ControlServer, StoppingWithWaitsPendingClosesEveryWaitingConnection) {
+  Start();
+  std::vector<int> fds;
+  for (int i = 0; i < 3; ++i) {
+    fds.push_back(Connect(path));
+    ASSERT_EQ(Ask(fds.back(), WaitFor(control::kCarrier)), kWaitTaken);
+  }
+  loop.PostMessage(kStop);
+  for (int fd : fds) {
+    EXPECT_TRUE(Receive(fd).empty());  // the end of the connection, nothing before it
+    close(fd);
+  }
+  EXPECT_EQ(Waits(), 0);
+  // Answers after the stop find nobody.
+  loop.PostMessage(kAnswer, control::kCarrier, control::kCarrier);
+  EXPECT_EQ(Waits(), 0);
+  EXPECT_NE(access(path.c_str(), F_OK), 0);
 }
 
 }  // namespace
