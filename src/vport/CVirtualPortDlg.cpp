@@ -75,6 +75,7 @@ void CVirtualPortDlg::SetStatus(PortState state) {
       break;
     case PortState::kClosed:
       model_.Closed();
+      EndModemWaits();
       break;
   }
   if (observer_ != nullptr) observer_->StateChanged(comName_, model_.StatusText());
@@ -182,12 +183,41 @@ control::Reply CVirtualPortDlg::OnControlRequest(const control::Request& request
       model_.BreakChanged(request.breakOn);
       break;
     case control::Op::kGetModem:
+    case control::Op::kGetCount:
+      break;
+    case control::Op::kWaitModem:
+      // The application opened the port before it waits: its open starts the connection.
+      control_.ProcessEvents();
+      if (rfc2217_ && !connected_ && !connecting_) return NoConnectionReply();
+      model_.ControlNotice(loglines::ModemWait(request.mask));
       break;
   }
   Frames frames;
   const control::Reply reply = lineControl_.Handle(request, connected_, &frames);
   SendFrames(frames);
   return reply;
+}
+
+control::Reply CVirtualPortDlg::NoConnectionReply() {
+  control::Reply reply;
+  reply.op = control::Op::kWaitModem;
+  reply.status = control::Status::kNoConnection;
+  return reply;
+}
+
+void CVirtualPortDlg::EndModemWaits() {
+  // No connection, no lines to wait on: the applications hear it now (EIO), not never.
+  controlServer_.AnswerAllWaits(NoConnectionReply());
+}
+
+void CVirtualPortDlg::OnServerCommand(std::span<const uint8_t> command) {
+  const uint8_t moved = lineControl_.ServerCommand(command);
+  if (moved == 0) return;
+  control::Reply reply;
+  reply.op = control::Op::kWaitModem;
+  reply.lines = lineControl_.Lines();
+  reply.linesKnown = lineControl_.LinesKnown();
+  controlServer_.AnswerWaits(moved, reply);
 }
 
 void CVirtualPortDlg::ReportCreationFailure() {
@@ -586,8 +616,8 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
           decoded_.insert(decoded_.end(), data.begin(), data.end());
         },
         [this](std::span<const uint8_t> command, const std::string& logLine) {
-          lineControl_.ServerCommand(command);
           model_.TelnetCommand(logLine);
+          OnServerCommand(command);
         });
     const int code = DeliverBytes(decoded_.data(), static_cast<long>(decoded_.size()));
     if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));

@@ -154,6 +154,10 @@ class CVirtualPortDlg : public VSPortEvents {
   void SendFixedLine();  // the fixed line control frames (line_ set)
   void StartControlServer();
   control::Reply OnControlRequest(const control::Request& request);
+  static control::Reply NoConnectionReply();  // ends an application's modem wait
+  void EndModemWaits();
+  // A Telnet command of the server: a modem state report may answer the applications' waits.
+  void OnServerCommand(std::span<const uint8_t> command);
   void SendFrame(const std::vector<uint8_t>& frame);
   int DeliverBytes(const uint8_t* data, long count);
   void ShowMessage(const std::string& text);

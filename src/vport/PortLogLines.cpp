@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "vport/PortControlMessage.h"
+
 namespace vport::loglines {
 
 namespace {
@@ -87,6 +89,24 @@ std::string Rts(bool on) {
 
 std::string Dtr(bool on) {
   return std::string("DTR line set (") + (on ? "On" : "Off") + ")";
+}
+
+std::string ModemWait(std::uint8_t lines) {
+  static constexpr struct {
+    std::uint8_t line;
+    const char* name;
+  } kNames[] = {{control::kCts, "CTS"},
+                {control::kDsr, "DSR"},
+                {control::kRing, "RI"},
+                {control::kCarrier, "CD"}};
+  std::string names;
+  for (const auto& n : kNames) {
+    if ((lines & n.line) == 0) continue;
+    if (!names.empty()) names += ' ';
+    names += n.name;
+  }
+  return "Application waits for modem lines (" + (names.empty() ? std::string("none") : names) +
+         ")";
 }
 
 }  // namespace vport::loglines

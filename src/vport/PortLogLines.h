@@ -30,5 +30,8 @@ std::string Timeouts(std::uint32_t readInterval, std::uint32_t readMultiplier,
 std::string Ring();
 std::string Rts(bool on);
 std::string Dtr(bool on);
+// An application's wait for modem input lines (control::kCts ...):
+// "Application waits for modem lines (CTS DSR)", "(none)" for no line.
+std::string ModemWait(std::uint8_t lines);
 
 }  // namespace vport::loglines
