@@ -10,38 +10,26 @@
 #include <vector>
 
 #include "app/DesktopDeviceCommands.h"
-#include "app/FrameFakes.h"
 #include "app/FrameIds.h"
-#include "app/MainFrameController.h"
-#include "app/Settings.h"
-#include "app/TempDir.h"
+#include "app_qt/ScriptedListFixture.h"
 #include "discovery/CDeviceColumnTable.h"
-#include "platform/RegistryStore.h"
-#include "platform/ScriptedPrompt.h"
-#include "views/CViewStore.h"
-#include "views/FakeDeviceList.h"
-#include "views/FakeStoreHost.h"
-#include "views/FrameStoreLink.h"
-#include "views/ScriptedEngine.h"
+#include "views/CViewNode.h"
 
 namespace {
 
 namespace cmd = app::cmd;
 using views::test::Device;
-using views::test::ScriptedEngine;
 
 constexpr const char* kLab = "Views\\Lab";
 
-class DesktopDeviceCommandsTest : public ::testing::Test {
+class DesktopDeviceCommandsTest : public ScriptedListFixture {
  protected:
   DesktopDeviceCommandsTest() {
     settings_.WriteInt(kLab, "Type", 6);
     settings_.WriteInt(kLab, "Icons", 16);
     settings_.WriteString(kLab, "Columns", "System Name,IP Address,H/W Address");
     settings_.WriteString("General", "CurrentView", "Lab");
-    EXPECT_EQ(store_.Open(&host_), views::CViewStore::kOpenOk);
-    store_.SetListControl(&list_);
-    frame_.Attach(&link_, 1);
+    OpenStore();
 
     app::DesktopDeviceCommands::Runners runners;
     runners.networkInformation = [this] {
@@ -56,23 +44,11 @@ class DesktopDeviceCommandsTest : public ::testing::Test {
     commands_ = std::make_unique<app::DesktopDeviceCommands>(frame_, store_, std::move(runners));
   }
 
-  ScriptedEngine& Engine() { return *static_cast<ScriptedEngine*>(store_.CurrentEngine()); }
-  // A search of the view that finds these devices and is still running.
-  void Searching(const std::vector<discovery::test::ReplyFields>& devices) {
-    store_.Refresh();
-    for (const auto& device : devices) store_.AddDevice(views::test::Record(device));
-  }
   // A search that finds these devices and ends; the store selects a row at its end.
   void Searched(const std::vector<discovery::test::ReplyFields>& devices) {
     Searching(devices);
     Engine().Finish();
     ASSERT_TRUE(store_.OnSearchDone());
-  }
-  // The user clicks a row of the list (which then has the focus).
-  void Select(int row) {
-    list_.SelectRow(row);
-    face_.listFocus = true;
-    face_.listSelection = list_.GetSelectedRow() >= 0;
   }
   std::string SelectedHw() const {
     const discovery::CDeviceRecord* record = store_.SelectedDevice();
@@ -80,17 +56,6 @@ class DesktopDeviceCommandsTest : public ::testing::Test {
     return hw != nullptr ? hw : "";
   }
 
-  TempDir dir_;
-  platform::RegistryStore registry_{dir_.Folder() + "registry.reg"};
-  app::Settings settings_{registry_};
-  platform::ScriptedPrompt prompt_;
-  views::CViewStore store_{
-      settings_, [](const views::CViewNode&) { return std::make_unique<ScriptedEngine>(); }};
-  views::test::FakeStoreHost host_;
-  views::test::FakeDeviceList list_;
-  views::FrameStoreLink link_{store_};
-  RecordingFace face_;
-  app::MainFrameController frame_{settings_, prompt_, face_};
   std::unique_ptr<app::DesktopDeviceCommands> commands_;
   std::vector<std::string> resets_;      // the H/W address of each device the reset went to
   std::vector<std::string> resetViews_;  // and the view it was listed in

@@ -13,22 +13,14 @@
 #include <thread>
 
 #include "app/DesktopPortCommands.h"
-#include "app/FrameFakes.h"
 #include "app/FrameIds.h"
-#include "app/MainFrameController.h"
-#include "app/Settings.h"
-#include "app/TempDir.h"
+#include "app_qt/ScriptedListFixture.h"
 #include "discovery/CPleaseWaitDlg.h"
 #include "platform/FakeClock.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
 #include "platform/SerialPortList.h"
 #include "support/QtTestApplication.h"
-#include "views/CViewStore.h"
-#include "views/FakeDeviceList.h"
-#include "views/FakeStoreHost.h"
-#include "views/FrameStoreLink.h"
-#include "views/ScriptedEngine.h"
 #include "vport/AddVirtualPortForm.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/DeleteVirtualPortForm.h"
@@ -40,7 +32,6 @@ namespace {
 
 namespace cmd = app::cmd;
 using views::test::Device;
-using views::test::ScriptedEngine;
 using views::test::ScriptedRecord;
 
 const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan";
@@ -70,7 +61,7 @@ class AnsweredDialogs : public vport::VirtualPortDialogs {
   }
 };
 
-class DesktopPortCommandsTest : public ::testing::Test {
+class DesktopPortCommandsTest : public ScriptedListFixture {
  protected:
   static void SetUpTestSuite() { testsupport::EnsureQApplication("appqt_DesktopPortCommandsTest"); }
 
@@ -96,9 +87,7 @@ class DesktopPortCommandsTest : public ::testing::Test {
     store_.SetWaitWindow(&wait_);
     store_.SetPortLookup(
         [this](const std::string& hw, int port) { return table_->FindPort(hw, port); });
-    EXPECT_EQ(store_.Open(&host_), views::CViewStore::kOpenOk);
-    store_.SetListControl(&list_);
-    frame_.Attach(&link_, 1);  // one row per port, as after every start: Virtual Port is shown
+    OpenStore();
     commands_ = std::make_unique<app::DesktopPortCommands>(
         frame_, store_, table_.get(), dialogs_, prompt_, "Portolan",
         [this](int code) { errors_.push_back(code); });
@@ -112,18 +101,6 @@ class DesktopPortCommandsTest : public ::testing::Test {
     platform::InstallPrompt(nullptr);
   }
 
-  ScriptedEngine& Engine() { return *static_cast<ScriptedEngine*>(store_.CurrentEngine()); }
-  // A search that found these devices, still running (as it is when the user acts at once).
-  void Found(const std::vector<discovery::test::ReplyFields>& devices) {
-    store_.Refresh();
-    for (const auto& device : devices) store_.AddDevice(views::test::Record(device));
-  }
-  // The user clicks a row of the list.
-  void Select(int row) {
-    list_.SelectRow(row);
-    face_.listFocus = true;
-    face_.listSelection = list_.GetSelectedRow() >= 0;
-  }
   std::vector<std::string> VirtualPortColumn() const { return list_.ColumnTexts(3); }
   std::vector<std::string> Boxes() const {
     std::vector<std::string> texts;
@@ -139,29 +116,18 @@ class DesktopPortCommandsTest : public ::testing::Test {
   }
 
   vport::test::TempPortDir portDir_;
-  TempDir dir_;
-  platform::RegistryStore registry_{dir_.Folder() + "registry.reg"};
-  app::Settings settings_{registry_};
-  platform::ScriptedPrompt prompt_;        // the commands' own boxes
   platform::ScriptedPrompt threadPrompt_;  // the port threads' boxes
   platform::FakeClock clock_;
   discovery::CPleaseWaitDlg wait_{true, clock_};
   std::unique_ptr<vport::PortStatusWindows> windows_;
   std::unique_ptr<vport::CVirtualPortTable> table_;
-  views::CViewStore store_{
-      settings_, [](const views::CViewNode&) { return std::make_unique<ScriptedEngine>(); }};
-  views::test::FakeStoreHost host_;
-  views::test::FakeDeviceList list_;
-  views::FrameStoreLink link_{store_};
-  RecordingFace face_;
-  app::MainFrameController frame_{settings_, prompt_, face_};
   AnsweredDialogs dialogs_;
   std::vector<int> errors_;
   std::unique_ptr<app::DesktopPortCommands> commands_;
 };
 
 TEST_F(DesktopPortCommandsTest, CommandsRunOnlyWithTheListFocusedAndARowSelected) {
-  Found({Device(1, "one")});
+  Searching({Device(1, "one")});
   for (int id : {cmd::kVirtualPort, cmd::kConnectionStatus, cmd::kDeletePortByNumber,
                  cmd::kDeletePortByNumber2}) {
     EXPECT_TRUE(frame_.HasHandler(id)) << id;
@@ -193,7 +159,7 @@ TEST_F(DesktopPortCommandsTest, CommandsRunOnlyWithTheListFocusedAndARowSelected
 }
 
 TEST_F(DesktopPortCommandsTest, VirtualPortBindsTheSelectedPortAndTheColumnFollows) {
-  Found({Device(1, "one"), Device(2, "two", 2)});
+  Searching({Device(1, "one"), Device(2, "two", 2)});
   ASSERT_EQ(list_.GetRowCount(), 3);
   Select(2);  // "two", Port # 2
   ASSERT_TRUE(Engine().IsBusy());
@@ -224,7 +190,7 @@ TEST_F(DesktopPortCommandsTest, VirtualPortBindsTheSelectedPortAndTheColumnFollo
 }
 
 TEST_F(DesktopPortCommandsTest, DeleteByNumberClearsThePortFromEveryRow) {
-  Found({Device(1, "one"), Device(2, "two")});
+  Searching({Device(1, "one"), Device(2, "two")});
   Select(1);
   dialogs_.addIndex = 2;  // COM3
   ASSERT_TRUE(frame_.RunCommand(cmd::kVirtualPort));
@@ -241,7 +207,7 @@ TEST_F(DesktopPortCommandsTest, DeleteByNumberClearsThePortFromEveryRow) {
 }
 
 TEST_F(DesktopPortCommandsTest, ADeviceWithoutDetailsIsQueriedBeforeTheDialog) {
-  Found({Device(1, "one")});
+  Searching({Device(1, "one")});
   frame_.StopSearch();
   auto* record = static_cast<ScriptedRecord*>(Engine().GetDevice(0));
   const uint8_t cut[] = {0x01, 0x02};
@@ -269,7 +235,7 @@ TEST_F(DesktopPortCommandsTest, ADeviceWithoutDetailsIsQueriedBeforeTheDialog) {
 }
 
 TEST_F(DesktopPortCommandsTest, ConnectionStatusShowsTheWindowOfTheSelectedPort) {
-  Found({Device(1, "one"), Device(2, "two")});
+  Searching({Device(1, "one"), Device(2, "two")});
   Select(0);
   ASSERT_TRUE(frame_.RunCommand(cmd::kConnectionStatus));
   EXPECT_EQ(Boxes(),
