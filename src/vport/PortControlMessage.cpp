@@ -134,8 +134,9 @@ Message EncodeReply(const Reply& reply) {
     return m;
   }
   m[5] = reply.lines & kAllLines;
-  m[6] = static_cast<std::uint8_t>((reply.linesKnown ? kReplyLinesKnown : 0) |
-                                   (reply.waiting && reply.op == Op::kWaitModem ? kReplyWaiting : 0));
+  m[6] =
+      static_cast<std::uint8_t>((reply.linesKnown ? kReplyLinesKnown : 0) |
+                                (reply.waiting && reply.op == Op::kWaitModem ? kReplyWaiting : 0));
   return m;
 }
 
@@ -143,8 +144,8 @@ DecodeError DecodeReply(std::span<const std::uint8_t> bytes, Reply* out) {
   if (const DecodeError error = CheckFrame(bytes); error != DecodeError::kNone) return error;
   if (!KnownOp(bytes[3])) return DecodeError::kBadOp;
   const Op op = static_cast<Op>(bytes[3]);
-  const std::uint8_t lastStatus = static_cast<std::uint8_t>(
-      op == Op::kWaitModem ? Status::kNoConnection : Status::kRefused);
+  const std::uint8_t lastStatus =
+      static_cast<std::uint8_t>(op == Op::kWaitModem ? Status::kNoConnection : Status::kRefused);
   if (bytes[4] > lastStatus) return DecodeError::kBadValue;
   Reply reply;
   reply.op = op;
@@ -152,8 +153,8 @@ DecodeError DecodeReply(std::span<const std::uint8_t> bytes, Reply* out) {
   if (op == Op::kGetCount) {
     reply.count = static_cast<std::uint16_t>(bytes[5] << 8 | bytes[6]);
   } else {
-    const std::uint8_t flags = op == Op::kWaitModem ? kReplyLinesKnown | kReplyWaiting
-                                                    : kReplyLinesKnown;
+    const std::uint8_t flags =
+        op == Op::kWaitModem ? kReplyLinesKnown | kReplyWaiting : kReplyLinesKnown;
     if ((bytes[5] & ~kAllLines) != 0 || (bytes[6] & ~flags) != 0) return DecodeError::kBadValue;
     reply.lines = bytes[5];
     reply.linesKnown = (bytes[6] & kReplyLinesKnown) != 0;

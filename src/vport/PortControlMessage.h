@@ -30,9 +30,9 @@ using Message = std::array<std::uint8_t, kMessageSize>;
 enum class Op : std::uint8_t {
   kSetLine =
       1,  // data bits 5..8, parity 0 none .. 4 space, stop bits 0 one, 1 one and a half, 2 two
-  kSetModem = 2,  // mask and value of the output lines (kDtr, kRts)
-  kBreak = 3,     // 1 on, 0 off
-  kGetModem = 4,  // the reply carries the lines
+  kSetModem = 2,   // mask and value of the output lines (kDtr, kRts)
+  kBreak = 3,      // 1 on, 0 off
+  kGetModem = 4,   // the reply carries the lines
   kWaitModem = 5,  // mask of input lines (kCts, kDsr, kRing, kCarrier; 0 waits for the end)
   kGetCount = 6,   // counter (kCountCts ... kCountCarrier), half (0 low 16 bits, 1 high)
 };

@@ -229,6 +229,24 @@ TEST(PortControlMessage, CountRepliesCarrySixteenBitsInPlaceOfTheLines) {
   EXPECT_EQ(DecodeReply(Bytes{'P', 'C', 1, 6, 0, 0, 0, 1}, &back), DecodeError::kBadValue);
 }
 
+TEST(PortControlMessage, EveryReplyThatDecodesEncodesBackToItsBytes) {
+  // Each operation, the statuses around the valid ones, every value of the two argument bytes.
+  for (std::uint8_t op = 0; op <= 7; ++op) {
+    for (std::uint8_t status = 0; status <= 4; ++status) {
+      for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+          const Bytes bytes = {
+              'P', 'C', 1, op, status, static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
+              0};
+          Reply reply;
+          if (DecodeReply(bytes, &reply) != DecodeError::kNone) continue;
+          ASSERT_EQ(AsBytes(EncodeReply(reply)), bytes);
+        }
+      }
+    }
+  }
+}
+
 TEST(PortControlMessage, EveryErrorHasAText) {
   for (DecodeError e : {DecodeError::kTruncated, DecodeError::kOversize, DecodeError::kBadMagic,
                         DecodeError::kBadVersion, DecodeError::kBadOp, DecodeError::kBadValue}) {

@@ -170,8 +170,8 @@ TEST(PortLineControl, ModemReportsCountTransitionsFromDeltaBitsAndChanges) {
 TEST(PortLineControl, ARingCountsWhenItEnds) {
   PortLineControl line(true, false);
   line.ServerCommand(ModemState(0));
-  EXPECT_EQ(line.ServerCommand(ModemState(kRingOn)), 0);  // rings
-  EXPECT_EQ(line.ServerCommand(ModemState(0)), control::kRing);  // and ends
+  EXPECT_EQ(line.ServerCommand(ModemState(kRingOn)), 0);                  // rings
+  EXPECT_EQ(line.ServerCommand(ModemState(0)), control::kRing);           // and ends
   EXPECT_EQ(line.ServerCommand(ModemState(kRingEnded)), control::kRing);  // a whole ring between
   EXPECT_EQ(line.ServerCommand(ModemState(kRingOn | kDeltaCd | kCdOn)), control::kCarrier);
   EXPECT_EQ(Counts(line), (std::vector<std::uint32_t>{0, 0, 2, 1}));
