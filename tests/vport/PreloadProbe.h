@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,6 +81,9 @@ class Probe {
     return lines;
   }
   void Continue() { [[maybe_unused]] auto n = write(in_, "go\n", 3); }
+  void Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+  }
   int Wait() {
     if (pid_ <= 0) return -1;
     int status = 0;

@@ -4,9 +4,16 @@
 //
 // Steps: line:<bits><parity><stop>:<baud> (tcsetattr), ioline:... (ioctl TCSETS), dtr:0|1, rts:0|1
 // (TIOCMBIC/TIOCMBIS), mset:<hex> (TIOCMSET), mget (TIOCMGET), break (tcsendbreak 0),
-// sbrk/cbrk (TIOCSBRK/TIOCCBRK), read1 (one byte), pause (waits for a line on stdin).
+// sbrk/cbrk (TIOCSBRK/TIOCCBRK), read1 (one byte), pause (waits for a line on stdin),
+// miwait:<hex> (TIOCMIWAIT), sigwait:<hex> (TIOCMIWAIT with a SIGUSR1 handler that asks for
+// restarts, then "handled <n>"), bgwait:<hex> (TIOCMIWAIT on a thread of its own) and join (its
+// result, reported as "bgwait:<hex> ..."), icount (TIOCGICOUNT: "icount <cts> <dsr> <rng> <dcd>
+// <sum of the other fields>").
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/serial.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -52,6 +59,40 @@ tcflag_t LineCflag(tcflag_t base, const char* line) {
   }
   if (line[2] == '2') c |= CSTOPB;
   return c;
+}
+
+volatile sig_atomic_t handled = 0;
+
+void OnSignal(int) {
+  handled = handled + 1;
+}
+
+struct BackgroundWait {
+  pthread_t thread{};
+  int fd = -1;
+  unsigned long bits = 0;
+  const char* step = nullptr;
+  int result = 0;
+  int error = 0;
+  bool started = false;
+};
+BackgroundWait background;
+
+void* WaitInBackground(void*) {
+  background.result = ioctl(background.fd, TIOCMIWAIT, background.bits);
+  background.error = errno;
+  return nullptr;
+}
+
+int Counts(int fd) {
+  serial_icounter_struct c{};
+  const int result = ioctl(fd, TIOCGICOUNT, &c);
+  if (result != 0) return result;
+  const long rest =
+      static_cast<long>(c.rx) + c.tx + c.frame + c.overrun + c.parity + c.brk + c.buf_overrun;
+  printf("icount %d %d %d %d %ld\n", c.cts, c.dsr, c.rng, c.dcd, rest);
+  fflush(stdout);
+  return 1;  // reported
 }
 
 void Report(const char* step, int result) {
@@ -103,6 +144,37 @@ int Step(int fd, const char* step) {
     }
     return result;
   }
+  if (strncmp(step, "miwait:", 7) == 0) {
+    return ioctl(fd, TIOCMIWAIT, strtoul(step + 7, nullptr, 16));
+  }
+  if (strncmp(step, "sigwait:", 8) == 0) {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    action.sa_flags = SA_RESTART;  // a wait must still end with EINTR
+    sigaction(SIGUSR1, &action, nullptr);
+    const int result = ioctl(fd, TIOCMIWAIT, strtoul(step + 8, nullptr, 16));
+    const int error = errno;
+    printf("handled %d\n", static_cast<int>(handled));
+    errno = error;
+    return result;
+  }
+  if (strncmp(step, "bgwait:", 7) == 0) {
+    background.fd = fd;
+    background.bits = strtoul(step + 7, nullptr, 16);
+    background.step = step;
+    background.started =
+        pthread_create(&background.thread, nullptr, WaitInBackground, nullptr) == 0;
+    return background.started ? 1 : -1;  // reported at the join
+  }
+  if (strcmp(step, "join") == 0) {
+    if (!background.started) return -1;
+    pthread_join(background.thread, nullptr);
+    background.started = false;
+    errno = background.error;
+    Report(background.step, background.result);
+    return 1;
+  }
+  if (strcmp(step, "icount") == 0) return Counts(fd);
   if (strcmp(step, "break") == 0) return tcsendbreak(fd, 0);
   if (strcmp(step, "sbrk") == 0) return ioctl(fd, TIOCSBRK, 0);
   if (strcmp(step, "cbrk") == 0) return ioctl(fd, TIOCCBRK, 0);

@@ -124,6 +124,45 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
   close(peer);
 }
 
+TEST_F(SerialPreload, ModemWaitsEndWithTheServersReportsASignalOrTheConnectionAndCountsFollow) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), PORTFLAG_RFC2217);
+  port->PostMessage(WM_VPORT_SETLOGGING, 1);
+  port->PostMessage(WM_VPORT_SHOWSTATUS);
+  char cts[8], cd[8], dsrCd[8];
+  std::snprintf(cts, sizeof cts, "%x", static_cast<unsigned>(TIOCM_CTS));
+  std::snprintf(cd, sizeof cd, "%x", static_cast<unsigned>(TIOCM_CD));
+  std::snprintf(dsrCd, sizeof dsrCd, "%x", static_cast<unsigned>(TIOCM_DSR | TIOCM_CD));
+  Probe app({portDir.Entry("COM44"), "pause", std::string("bgwait:") + cts, "mget", "join",
+             "icount", std::string("sigwait:") + cd, std::string("miwait:") + dsrCd},
+            Preload::kLibrary, kPatientMs);
+  EXPECT_EQ(app.Line(), "paused");
+  int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM44 Open"));
+  app.Continue();
+  EXPECT_EQ(app.Line(), "pause 0 0");
+  // A thread waits for CTS; the application's other thread goes on meanwhile (the server has
+  // not reported its lines: the pty answers TIOCMGET).
+  EXPECT_EQ(app.Line(), "mget -1 " + std::to_string(ENOTTY));
+  ASSERT_TRUE(observer.WaitForLog("COM44", "Application waits for modem lines (CTS)"));
+  // DSR moves first, which the wait does not name; then CTS.
+  const uint8_t reports[] = {255, 250, 44, 107, 0x22, 255, 240, 255, 250, 44, 107, 0x31, 255, 240};
+  ASSERT_TRUE(test::WriteAll(peer, reports, sizeof reports));
+  EXPECT_EQ(app.Line(), std::string("bgwait:") + cts + " 0 0");
+  EXPECT_EQ(app.Line(), "icount 1 1 0 0 0");
+  // A signal ends a wait, with EINTR, once its handler ran, though the handler asks for restarts.
+  ASSERT_TRUE(observer.WaitForLog("COM44", "Application waits for modem lines (CD)"));
+  app.Signal(SIGUSR1);
+  EXPECT_EQ(app.Line(), "handled 1");
+  EXPECT_EQ(app.Line(), std::string("sigwait:") + cd + " -1 " + std::to_string(EINTR));
+  // The server goes while the application waits: EIO.
+  ASSERT_TRUE(observer.WaitForLog("COM44", "Application waits for modem lines (DSR CD)"));
+  close(peer);
+  EXPECT_EQ(app.Line(), std::string("miwait:") + dsrCd + " -1 " + std::to_string(EIO));
+  EXPECT_EQ(app.Wait(), 0);
+}
+
 // True when needle occurs in haystack.
 bool Contains(const Bytes& haystack, const Bytes& needle) {
   return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
@@ -189,12 +228,13 @@ TEST_F(SerialPreload, TheControlSocketIsThePortsOwnAndLogsWhatItRefuses) {
 TEST_F(SerialPreload, ARawPortIsLeftToThePty) {
   test::LoopbackListener server;
   StartPort(server.Port(), 0);
-  Probe app({portDir.Entry("COM44"), "line:7E1:1200", "dtr:0", "mget", "sbrk"}, Preload::kLibrary,
-            kPatientMs);
+  Probe app(
+      {portDir.Entry("COM44"), "line:7E1:1200", "dtr:0", "mget", "sbrk", "miwait:20", "icount"},
+      Preload::kLibrary, kPatientMs);
   const auto lines = app.AllLines();
-  EXPECT_EQ(lines,
-            (std::vector<std::string>{"line:7E1:1200 0 0", "dtr:0 -1 " + std::to_string(ENOTTY),
-                                      "mget -1 " + std::to_string(ENOTTY), "sbrk 0 0"}));
+  const std::string notTty = " -1 " + std::to_string(ENOTTY);
+  EXPECT_EQ(lines, (std::vector<std::string>{"line:7E1:1200 0 0", "dtr:0" + notTty, "mget" + notTty,
+                                             "sbrk 0 0", "miwait:20" + notTty, "icount" + notTty}));
 }
 
 // A pty pair of the test's own, outside any port.
@@ -212,9 +252,9 @@ struct PlainPty {
   std::string path;
 };
 
-const std::vector<std::string> kSteps = {"line:7E1:1200", "dtr:0", "rts:1",
-                                         "mset:6",        "mget",  "break",
-                                         "sbrk",          "cbrk",  "ioline:8N2:9600"};
+const std::vector<std::string> kSteps = {
+    "line:7E1:1200", "dtr:0", "rts:1",           "mset:6",     "mget",  "break",
+    "sbrk",          "cbrk",  "ioline:8N2:9600", "miwait:1e0", "icount"};
 
 TEST_F(SerialPreload, AnotherPtyBehavesAsWithoutTheLibrary) {
   PlainPty pty;

@@ -1,6 +1,7 @@
 // libportolan-serial.so: loaded into a serial application with LD_PRELOAD, it passes what a pty
-// cannot carry (data size, parity, DTR, RTS, break) to the bridge of a Portolan port, and answers
-// TIOCMGET from the lines the server reported.
+// cannot carry (data size, parity, DTR, RTS, break) to the bridge of a Portolan port, answers
+// TIOCMGET from the lines the server reported, waits for them to change (TIOCMIWAIT) and reads
+// their transition counters (TIOCGICOUNT).
 //
 // It recognises a port by its descriptor: the descriptor's node is /dev/pts/<N> and the port
 // folder holds the control socket .pts<N>.ctl of a bridge run by the same user. On any other
@@ -10,10 +11,13 @@
 // a signal handler: no allocation, no locks, no state but the looked-up functions (atomics, found
 // once at load time); errno is the application's; a bridge that does not answer within
 // kAnswerMs (or $PORTOLAN_SERIAL_WAIT_MS) is skipped for that call, and the call then behaves as it
-// would without the library.
+// would without the library. Only a wait that the bridge has taken lasts longer: as on a serial
+// port, until a line changes, a signal comes or the connection ends.
 #include <dlfcn.h>
 #include <errno.h>
+#include <linux/serial.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -127,45 +131,74 @@ int MsSince(const timespec& start) {
                           (now.tv_nsec - start.tv_nsec) / 1000000);
 }
 
-// One request to the bridge of fd's port. False when fd is not a port, or its bridge is gone,
-// is not the user's own, or did not answer in time.
-bool Ask(int fd, const Request& request, Reply* reply) {
+// A connection to the bridge of fd's port; -1 when fd is not a port, or its bridge is gone or is
+// not the user's own.
+int ConnectBridge(int fd) {
   char path[sizeof(sockaddr_un::sun_path)];
-  if (!ControlPathOf(fd, path, sizeof path)) return false;
+  if (!ControlPathOf(fd, path, sizeof path)) return -1;
   const int s = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (s < 0) return false;
-  bool answered = false;
+  if (s < 0) return -1;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   for (std::size_t i = 0; path[i] != '\0'; ++i) address.sun_path[i] = path[i];
   ucred peer{};
   socklen_t peerSize = sizeof peer;
-  const Message message = EncodeRequest(request);
   if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-      getsockopt(s, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) == 0 && peer.uid == geteuid() &&
-      send(s, message.data(), message.size(), MSG_NOSIGNAL) ==
-          static_cast<ssize_t>(message.size())) {
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    const int wait = AnswerMs();
-    for (;;) {
-      const int left = wait - MsSince(start);
-      if (left <= 0) break;
-      pollfd p{s, POLLIN, 0};
-      const int ready = poll(&p, 1, left);
-      if (ready < 0 && errno == EINTR) continue;
-      if (ready <= 0) break;
-      std::uint8_t packet[kMessageSize + 1];
-      const ssize_t n = recv(s, packet, sizeof packet, MSG_DONTWAIT);
-      if (n < 0 && errno == EINTR) continue;
-      if (n > 0) {
-        answered = DecodeReply(std::span<const std::uint8_t>(packet, static_cast<std::size_t>(n)),
-                               reply) == DecodeError::kNone &&
-                   reply->op == request.op;
-      }
-      break;
-    }
+      getsockopt(s, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) == 0 && peer.uid == geteuid()) {
+    return s;
   }
+  close(s);
+  return -1;
+}
+
+bool Send(int s, const Request& request) {
+  const Message message = EncodeRequest(request);
+  return send(s, message.data(), message.size(), MSG_NOSIGNAL) ==
+         static_cast<ssize_t>(message.size());
+}
+
+enum class Heard {
+  kAnswer,   // a reply to the operation, in *reply
+  kNothing,  // nothing in time
+  kSignal,   // a signal came (only where a signal ends the call)
+  kEnded,    // the bridge closed the connection, or sent what does not decode
+};
+
+// The next reply of the bridge on s to an op request: within ms, or without limit for ms < 0.
+// signalEnds: the call is one that a signal interrupts (else the wait goes on after a handler).
+Heard Listen(int s, Op op, int ms, bool signalEnds, Reply* reply) {
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (;;) {
+    int left = -1;
+    if (ms >= 0 && (left = ms - MsSince(start)) <= 0) return Heard::kNothing;
+    pollfd p{s, POLLIN, 0};
+    const int ready = poll(&p, 1, left);
+    if (ready < 0 && errno == EINTR) {
+      if (signalEnds) return Heard::kSignal;
+      continue;
+    }
+    if (ready == 0) return Heard::kNothing;
+    if (ready < 0) return Heard::kEnded;
+    std::uint8_t packet[kMessageSize + 1];
+    const ssize_t n = recv(s, packet, sizeof packet, MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return Heard::kEnded;
+    const bool valid =
+        DecodeReply(std::span<const std::uint8_t>(packet, static_cast<std::size_t>(n)), reply) ==
+            DecodeError::kNone &&
+        reply->op == op;
+    return valid ? Heard::kAnswer : Heard::kEnded;
+  }
+}
+
+// One request to the bridge of fd's port. False when fd is not a port, or its bridge is gone,
+// is not the user's own, or did not answer in time.
+bool Ask(int fd, const Request& request, Reply* reply) {
+  const int s = ConnectBridge(fd);
+  if (s < 0) return false;
+  const bool answered =
+      Send(s, request) && Listen(s, request.op, AnswerMs(), false, reply) == Heard::kAnswer;
   close(s);
   return answered;
 }
@@ -252,6 +285,118 @@ bool TimedBreak(int fd, int ms) {
   SleepMs(ms);
   errno = saved;
   Handled(fd, BreakRequest(false));
+  return true;
+}
+
+std::uint8_t InputLinesOf(unsigned long bits) {
+  return static_cast<std::uint8_t>(
+      ((bits & TIOCM_CTS) != 0 ? kCts : 0) | ((bits & TIOCM_DSR) != 0 ? kDsr : 0) |
+      ((bits & TIOCM_RNG) != 0 ? kRing : 0) | ((bits & TIOCM_CD) != 0 ? kCarrier : 0));
+}
+
+// Holds off cancellation of the calling thread while it talks to the bridge: ioctl is no
+// cancellation point, and a cancelled thread would leave its connection open.
+class NoCancel {
+ public:
+  NoCancel() { pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &old_); }
+  ~NoCancel() { pthread_setcancelstate(old_, nullptr); }
+  NoCancel(const NoCancel&) = delete;
+  NoCancel& operator=(const NoCancel&) = delete;
+
+ private:
+  int old_ = PTHREAD_CANCEL_ENABLE;
+};
+
+constexpr int kNotTaken = 1;  // the bridge did not take the call: the pty gets it
+
+// How a wait ends, as TIOCMIWAIT reports it: 0, or -1 with *error.
+int WaitOutcome(Heard heard, const Reply& reply, int* error) {
+  if (heard == Heard::kSignal) {
+    *error = EINTR;  // not restarted: the application's handler has run and wants to know
+    return -1;
+  }
+  if (heard == Heard::kAnswer && reply.status == Status::kOk && !reply.waiting) return 0;
+  *error = EIO;  // the connection to the server ended, or the port did
+  return -1;
+}
+
+// TIOCMIWAIT on fd: kNotTaken when fd is no port whose bridge takes waits, else the result of
+// the call with its errno. One connection per wait; the bridge answers it when a named line's
+// transition counter moves, so nothing here looks again and again.
+int WaitForLines(int fd, unsigned long bits) {
+  const NoCancel noCancel;
+  const int saved = errno;
+  const int s = ConnectBridge(fd);
+  if (s < 0) {
+    errno = saved;
+    return kNotTaken;
+  }
+  Request request;
+  request.op = Op::kWaitModem;
+  request.mask = InputLinesOf(bits);
+  int result = kNotTaken;
+  int error = saved;
+  Reply reply;
+  if (Send(s, request)) {
+    Heard heard = Listen(s, Op::kWaitModem, AnswerMs(), true, &reply);
+    const bool taken = heard == Heard::kAnswer && reply.status == Status::kOk && reply.waiting;
+    if (taken) heard = Listen(s, Op::kWaitModem, -1, true, &reply);
+    if (taken || heard == Heard::kSignal ||
+        (heard == Heard::kAnswer && reply.status == Status::kNoConnection)) {
+      result = WaitOutcome(heard, reply, &error);
+    }
+  }
+  close(s);
+  errno = error;
+  return result;
+}
+
+// One half of a counter; false when the bridge did not answer it.
+bool CounterHalf(int s, std::uint8_t counter, bool high, std::uint16_t* half) {
+  Request request;
+  request.op = Op::kGetCount;
+  request.counter = counter;
+  request.highHalf = high;
+  Reply reply;
+  if (!Send(s, request) || Listen(s, Op::kGetCount, AnswerMs(), false, &reply) != Heard::kAnswer ||
+      reply.status != Status::kOk) {
+    return false;
+  }
+  *half = reply.count;
+  return true;
+}
+
+// A value the counter had during the call: it only grows, so when its high half moved between
+// the two reads, it passed the new high half's first value meanwhile.
+bool ReadCounter(int s, std::uint8_t counter, std::uint32_t* value) {
+  std::uint16_t high = 0, low = 0, again = 0;
+  if (!CounterHalf(s, counter, true, &high) || !CounterHalf(s, counter, false, &low) ||
+      !CounterHalf(s, counter, true, &again)) {
+    return false;
+  }
+  *value = again == high ? static_cast<std::uint32_t>(high) << 16 | low
+                         : static_cast<std::uint32_t>(again) << 16;
+  return true;
+}
+
+// TIOCGICOUNT on fd: the bridge's transition counters of CTS, DSR, RI and CD; the rest is zero
+// (the bridge counts no errors or bytes of the server's line). False when the bridge did not
+// answer; errno is kept.
+bool ReadCounts(int fd, serial_icounter_struct* counts) {
+  const NoCancel noCancel;
+  const int saved = errno;
+  const int s = ConnectBridge(fd);
+  std::uint32_t values[4] = {};
+  bool ok = s >= 0;
+  for (std::uint8_t i = 0; ok && i < 4; ++i) ok = ReadCounter(s, i, &values[i]);
+  if (s >= 0) close(s);
+  errno = saved;
+  if (!ok) return false;
+  *counts = serial_icounter_struct{};
+  counts->cts = static_cast<int>(values[kCountCts]);
+  counts->dsr = static_cast<int>(values[kCountDsr]);
+  counts->rng = static_cast<int>(values[kCountRing]);
+  counts->dcd = static_cast<int>(values[kCountCarrier]);
   return true;
 }
 
@@ -369,6 +514,15 @@ __attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, 
     case TIOCMBIS:
     case TIOCMBIC:
       return ModemIoctl(fd, request, static_cast<int*>(arg));
+    case TIOCMIWAIT: {
+      const int result = WaitForLines(fd, reinterpret_cast<unsigned long>(arg));
+      return result != kNotTaken ? result : NextIoctl(fd, request, arg);
+    }
+    case TIOCGICOUNT: {
+      auto* counts = static_cast<serial_icounter_struct*>(arg);
+      if (counts != nullptr && ReadCounts(fd, counts)) return 0;
+      return NextIoctl(fd, request, arg);
+    }
     case TIOCSBRK:
     case TIOCCBRK: {
       const int result = NextIoctl(fd, request, arg);
