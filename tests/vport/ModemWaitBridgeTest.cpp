@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BridgeTestSupport.h"
+#include "ControlClient.h"
 #include "TempPortDir.h"
 #include "platform/Prompt.h"
 #include "platform/ScriptedPrompt.h"
@@ -68,17 +69,7 @@ class ModemWaitBridge : public ::testing::Test {
     }
     ASSERT_TRUE(test::WriteAll(peer, all.data(), all.size()));
   }
-  int Connect() const {
-    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-      close(fd);
-      return -1;
-    }
-    return fd;
-  }
+  int Connect() const { return test::ConnectControl(socketPath); }
   // The next reply on fd; status kRefused with op kSetLine stands for "none": the connection
   // ended, or nothing came for 20 s.
   static c::Reply Next(int fd) {

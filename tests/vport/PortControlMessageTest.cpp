@@ -77,6 +77,17 @@ struct BadCase {
   DecodeError error;
 };
 
+// Each case is refused with its reason, and the output is left as it was.
+void ExpectRefused(const std::vector<BadCase>& cases) {
+  for (const BadCase& c : cases) {
+    Request out;
+    out.op = Op::kBreak;
+    out.breakOn = true;
+    EXPECT_EQ(Decode(c.bytes, &out), c.error) << c.name;
+    EXPECT_TRUE(out.op == Op::kBreak && out.breakOn) << c.name << ": output touched";
+  }
+}
+
 TEST(PortControlMessage, MalformedRequestsAreRefusedWithTheirReason) {
   const std::vector<BadCase> cases = {
       {"empty", {}, DecodeError::kTruncated},
@@ -99,13 +110,7 @@ TEST(PortControlMessage, MalformedRequestsAreRefusedWithTheirReason) {
       {"break 2", {'P', 'C', 1, 3, 2, 0, 0, 0}, DecodeError::kBadValue},
       {"get with argument", {'P', 'C', 1, 4, 0, 1, 0, 0}, DecodeError::kBadValue},
   };
-  for (const BadCase& c : cases) {
-    Request out;
-    out.op = Op::kBreak;
-    out.breakOn = true;
-    EXPECT_EQ(Decode(c.bytes, &out), c.error) << c.name;
-    EXPECT_TRUE(out.op == Op::kBreak && out.breakOn) << c.name << ": output touched";
-  }
+  ExpectRefused(cases);
 }
 
 TEST(PortControlMessage, RepliesRoundTripAndRefuseBadBytes) {
@@ -175,13 +180,7 @@ TEST(PortControlMessage, MalformedWaitAndCountRequestsAreRefused) {
       {"wait version 2", {'P', 'C', 2, 5, kCts, 0, 0, 0}, DecodeError::kBadVersion},
       {"wait truncated", {'P', 'C', 1, 5, kCts, 0, 0}, DecodeError::kTruncated},
   };
-  for (const BadCase& c : cases) {
-    Request out;
-    out.op = Op::kBreak;
-    out.breakOn = true;
-    EXPECT_EQ(Decode(c.bytes, &out), c.error) << c.name;
-    EXPECT_TRUE(out.op == Op::kBreak && out.breakOn) << c.name << ": output touched";
-  }
+  ExpectRefused(cases);
 }
 
 TEST(PortControlMessage, WaitRepliesCarryTheirStateAndOnlyThemTheNewFlagAndStatus) {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "ControlClient.h"
 #include "TempPortDir.h"
 #include "platform/MessageLoop.h"
 #include "vport/PortControlServer.h"
@@ -24,17 +25,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-int Connect(const std::string& path) {
-  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
+using test::ConnectControl;
 
 // The next packet (empty when the server closed the connection or nothing came in time).
 Bytes Receive(int fd) {
@@ -167,7 +158,7 @@ TEST_F(ControlServer, AnswersEachRequestOfTheSameUser) {
   ASSERT_EQ(lstat(path.c_str(), &st), 0);
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  const int fd = Connect(path);
+  const int fd = ConnectControl(path);
   ASSERT_GE(fd, 0);
   EXPECT_EQ(Ask(fd, {'P', 'C', 1, 3, 1, 0, 0, 0}), (Bytes{'P', 'C', 1, 3, 0, 1, 0, 0}));
   EXPECT_EQ(Ask(fd, {'P', 'C', 1, 4, 0, 0, 0, 0}), (Bytes{'P', 'C', 1, 4, 0, 1, 0, 0}));
@@ -187,7 +178,7 @@ TEST_F(ControlServer, RefusesMalformedPacketsLogsThemAndClosesTheConnection) {
       {'P', 'C', 1, 1, 9, 0, 0, 0},  // 9 data bits
   };
   for (const Bytes& packet : bad) {
-    const int fd = Connect(path);
+    const int fd = ConnectControl(path);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(Ask(fd, packet), (Bytes{'P', 'C', 1, 4, 2, 0, 0, 0}));
     EXPECT_TRUE(Receive(fd).empty());  // closed
@@ -205,7 +196,7 @@ TEST_F(ControlServer, RefusesMalformedPacketsLogsThemAndClosesTheConnection) {
 
 TEST_F(ControlServer, RefusesAnotherUser) {
   Start(geteuid() + 1);  // the server belongs to someone else: we are the stranger
-  const int fd = Connect(path);
+  const int fd = ConnectControl(path);
   ASSERT_GE(fd, 0);
   send(fd, "PC\x01\x04\0\0\0\0", 8, MSG_NOSIGNAL);
   EXPECT_TRUE(Receive(fd).empty());
@@ -221,10 +212,10 @@ TEST_F(ControlServer, ServesOnlyABoundedNumberOfConnections) {
   Start();
   std::vector<int> fds;
   for (std::size_t i = 0; i < PortControlServer::kMaxClients; ++i) {
-    fds.push_back(Connect(path));
+    fds.push_back(ConnectControl(path));
     EXPECT_EQ(Ask(fds.back(), {'P', 'C', 1, 4, 0, 0, 0, 0}).size(), 8u);
   }
-  const int extra = Connect(path);
+  const int extra = ConnectControl(path);
   ASSERT_GE(extra, 0);
   EXPECT_TRUE(Ask(extra, {'P', 'C', 1, 4, 0, 0, 0, 0}).empty());
   close(extra);
@@ -232,7 +223,7 @@ TEST_F(ControlServer, ServesOnlyABoundedNumberOfConnections) {
   fds.erase(fds.begin());
   bool served = false;
   for (int attempt = 0; attempt < 100 && !served; ++attempt) {
-    const int again = Connect(path);
+    const int again = ConnectControl(path);
     served = Ask(again, {'P', 'C', 1, 4, 0, 0, 0, 0}).size() == 8u;
     close(again);
     if (!served) usleep(10000);
@@ -254,7 +245,7 @@ TEST_F(ControlServer, ReplacesAStaleSocketLeavesOtherFilesAndRemovesItsOwn) {
   ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   close(stale);
   Start();
-  const int fd = Connect(path);
+  const int fd = ConnectControl(path);
   EXPECT_EQ(Ask(fd, {'P', 'C', 1, 4, 0, 0, 0, 0}).size(), 8u);
   close(fd);
   StopLoop();
@@ -284,7 +275,7 @@ bool NothingElseCame(int fd) {
 
 TEST_F(ControlServer, AWaitIsAnsweredOnceWhenOneOfItsLinesMovesAndNotForOthers) {
   Start();
-  const int fd = Connect(path);
+  const int fd = ConnectControl(path);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(Ask(fd, WaitFor(control::kCts | control::kRing)), kWaitTaken);
   loop.PostMessage(kAnswer, control::kDsr | control::kCarrier, control::kDsr);
@@ -302,7 +293,7 @@ TEST_F(ControlServer, SeveralClientsWaitAndEachIsAnsweredForItsOwnLines) {
                                 control::kCarrier};
   std::vector<int> fds;
   for (std::uint8_t mask : masks) {
-    fds.push_back(Connect(path));
+    fds.push_back(ConnectControl(path));
     ASSERT_EQ(Ask(fds.back(), WaitFor(mask)), kWaitTaken);
   }
   EXPECT_EQ(Waits(), 4);
@@ -324,9 +315,9 @@ TEST_F(ControlServer, SeveralClientsWaitAndEachIsAnsweredForItsOwnLines) {
 
 TEST_F(ControlServer, AWaitOnNoLineEndsOnlyWithTheConnectionAndANewRequestEndsAWait) {
   Start();
-  const int none = Connect(path);
+  const int none = ConnectControl(path);
   ASSERT_EQ(Ask(none, WaitFor(0)), kWaitTaken);
-  const int other = Connect(path);
+  const int other = ConnectControl(path);
   ASSERT_EQ(Ask(other, WaitFor(control::kCts)), kWaitTaken);
   // The second client asks something else: its wait is gone, and the CTS answer skips it.
   EXPECT_EQ(Ask(other, kGetModem), kModemReply);
@@ -342,7 +333,7 @@ TEST_F(ControlServer, AWaitOnNoLineEndsOnlyWithTheConnectionAndANewRequestEndsAW
 TEST_F(ControlServer, AWaitThatIsNotTakenIsNotKept) {
   waitsSupported = false;
   Start();
-  const int fd = Connect(path);
+  const int fd = ConnectControl(path);
   EXPECT_EQ(Ask(fd, WaitFor(control::kCts)), (Bytes{'P', 'C', 1, 5, 1, control::kDtr, 0, 0}));
   EXPECT_EQ(Waits(), 0);
   loop.PostMessage(kAnswer, control::kCts, control::kCts);
@@ -352,12 +343,12 @@ TEST_F(ControlServer, AWaitThatIsNotTakenIsNotKept) {
 
 TEST_F(ControlServer, AClientThatLeavesWhileWaitingIsForgotten) {
   Start();
-  const int gone = Connect(path);
+  const int gone = ConnectControl(path);
   ASSERT_EQ(Ask(gone, WaitFor(control::kCts)), kWaitTaken);
   close(gone);
   ASSERT_TRUE(WaitsBecome(0));
   // Its descriptor may serve the next client: that one must not get the old wait's answer.
-  const int next = Connect(path);
+  const int next = ConnectControl(path);
   EXPECT_EQ(Ask(next, kGetModem), kModemReply);
   loop.PostMessage(kAnswer, control::kCts, control::kCts);
   loop.PostMessage(kAnswerAll);
@@ -369,7 +360,7 @@ TEST_F(ControlServer, StoppingWithWaitsPendingClosesEveryWaitingConnection) {
   Start();
   std::vector<int> fds;
   for (int i = 0; i < 3; ++i) {
-    fds.push_back(Connect(path));
+    fds.push_back(ConnectControl(path));
     ASSERT_EQ(Ask(fds.back(), WaitFor(control::kCarrier)), kWaitTaken);
   }
   loop.PostMessage(kStop);
