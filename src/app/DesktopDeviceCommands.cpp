@@ -1,5 +1,7 @@
 #include "app/DesktopDeviceCommands.h"
 
+#include <utility>
+
 #include "app/FrameIds.h"
 #include "app/MainFrameController.h"
 #include "views/CViewStore.h"
