@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <sys/epoll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,7 +82,7 @@ bool CVSPortAx::AddPort(const std::string& portName) {
   }
   if (rc == 0) rc = pty_.Open();
   if (rc == 0) rc = SetUpEventSources();
-  if (rc == 0) rc = watcher_.Start(pty_.SlavePath(), wakeFd_);
+  if (rc == 0) rc = watcher_.Start(pty_.SlavePath(), wake_.Fd());
   if (rc != 0) {
     TearDown();
     Release(linkPath);
@@ -102,24 +101,15 @@ bool CVSPortAx::AddPort(const std::string& portName) {
 }
 
 int CVSPortAx::SetUpEventSources() {
-  epollFd_ = epoll_create1(EPOLL_CLOEXEC);
-  wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (epollFd_ < 0 || wakeFd_ < 0) return errno;
+  int rc = events_.Open();
+  if (rc == 0) rc = wake_.Open();
   // Edge-triggered on the master: each arrival of data or status wakes the loop once, so data
   // the owner chose not to read yet does not keep the loop spinning.
-  epoll_event master{};
-  master.events = kMasterEvents;
-  master.data.fd = pty_.MasterFd();
+  if (rc == 0) rc = events_.Add(pty_.MasterFd(), kMasterEvents);
   // Open and close notifications come from the process's one watcher through the wake
   // descriptor.
-  epoll_event wake{};
-  wake.events = EPOLLIN;
-  wake.data.fd = wakeFd_;
-  if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, pty_.MasterFd(), &master) != 0 ||
-      epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wake) != 0) {
-    return errno;
-  }
-  return 0;
+  if (rc == 0) rc = events_.Add(wake_.Fd(), EPOLLIN);
+  return rc;
 }
 
 void CVSPortAx::TearDown() {
@@ -129,9 +119,8 @@ void CVSPortAx::TearDown() {
     linkPath_.clear();
   }
   watcher_.Stop();  // first: it writes to the wake descriptor
-  if (epollFd_ >= 0) close(epollFd_);
-  if (wakeFd_ >= 0) close(wakeFd_);
-  epollFd_ = wakeFd_ = -1;
+  events_.Close();
+  wake_.Close();
   dataDirect_ = false;
   pty_.Close();
   pending_.clear();
@@ -202,7 +191,7 @@ long CVSPortAx::ReadUpTo(uint8_t* data, long count, long most) {
   const size_t want = static_cast<size_t>(std::min(count, most));
   // A status byte may stand before the data; it is noted for the next ProcessEvents.
   for (int attempt = 0; attempt < 4; ++attempt) {
-    const PtyPair::Packet packet = pty_.Read(data, want);
+    const platform::PtyPair::Packet packet = pty_.Read(data, want);
     if (packet.control == 0) return std::max(0L, packet.dataBytes);
     settingsStale_ = true;
     Wake();
@@ -253,16 +242,11 @@ bool CVSPortAx::StartupReset() {
 
 void CVSPortAx::Wake() {
   lookAtMaster_ = true;
-  if (wakeFd_ < 0) return;
-  const uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  wake_.Signal();
 }
 
 bool CVSPortAx::SetMasterEvents(uint32_t events) {
-  epoll_event master{};
-  master.events = events;
-  master.data.fd = pty_.MasterFd();
-  return epoll_ctl(epollFd_, EPOLL_CTL_MOD, pty_.MasterFd(), &master) == 0;
+  return events_.Modify(pty_.MasterFd(), events) == 0;
 }
 
 bool CVSPortAx::WatchDataDirectly(bool on) {
@@ -289,8 +273,7 @@ CVSPortAx::Signals CVSPortAx::DrainEventSources(bool fromDataFd) {
   std::array<epoll_event, 8> ready{};
   // Called for the data descriptor, the set has nothing to say about data; what else it holds
   // (a wake-up, a status byte) keeps EventFd() readable for the loop's next turn.
-  const int n =
-      fromDataFd ? 0 : epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()), 0);
+  const int n = fromDataFd ? 0 : events_.TakeReady(ready.data(), static_cast<int>(ready.size()));
   for (int i = 0; i < n; ++i) {
     const epoll_event& event = ready[static_cast<size_t>(i)];
     if (event.data.fd == pty_.MasterFd()) {
@@ -299,10 +282,9 @@ CVSPortAx::Signals CVSPortAx::DrainEventSources(bool fromDataFd) {
       signals.master = true;
       signals.status = (event.events & EPOLLPRI) != 0;
     }
-    if (event.data.fd == wakeFd_) {
+    if (event.data.fd == wake_.Fd()) {
       signals.wake = true;
-      uint64_t count = 0;
-      [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
+      wake_.Drain();
     }
   }
   // Woken by ourselves after a read met a status byte: look at everything. (The open watcher
@@ -323,7 +305,7 @@ void CVSPortAx::ConsumeControlPackets() {
   // A one-byte read gives a waiting status byte, or else just the TIOCPKT_DATA marker: it never
   // takes data away from ReadFromPort.
   for (int i = 0; i < 8 && pty_.ControlPending(); ++i) {
-    const PtyPair::Packet packet = pty_.Read(none, 0);
+    const platform::PtyPair::Packet packet = pty_.Read(none, 0);
     if (packet.control == 0) break;
     settingsStale_ = true;
   }

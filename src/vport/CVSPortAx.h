@@ -31,11 +31,13 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/EpollSet.h"
+#include "platform/PtyPair.h"
 #include "platform/SystemClock.h"
+#include "platform/WakeEvent.h"
 #include "vport/BaudPacer.h"
 #include "vport/PortSettings.h"
 #include "vport/PtyOpenWatcher.h"
-#include "vport/PtyPair.h"
 #include "vport/VSPortEvents.h"
 
 namespace vport {
@@ -107,7 +109,7 @@ class CVSPortAx {
   bool StartupReset();
 
   // One descriptor for the owner's loop (poll for POLLIN): readable when there is work.
-  int EventFd() const { return epollFd_; }
+  int EventFd() const { return events_.Fd(); }
   // An owner that takes the application's data as it comes may watch DataFd() itself (for
   // POLLIN | POLLPRI, level-triggered) and call ProcessDataEvent with what poll reported; while it
   // does, EventFd() no longer reports data. A wake-up that passes through EventFd's epoll set
@@ -157,10 +159,10 @@ class CVSPortAx {
 
   VSPortEvents& sink_;
   BaudPacer pacer_;
-  PtyPair pty_;
-  PtyOpenWatcher watcher_;
-  int epollFd_ = -1;
-  int wakeFd_ = -1;
+  platform::PtyPair pty_;
+  platform::EpollSet events_;
+  platform::WakeEvent wake_;
+  PtyOpenWatcher watcher_;  // after wake_, which it writes to: it goes first
   bool active_ = false;
   bool strict_ = false;
   bool delivering_ = false;

@@ -17,6 +17,9 @@
 #include <string>
 #include <thread>
 
+#include "platform/InotifyInstance.h"
+#include "platform/WakeEvent.h"
+
 namespace vport {
 
 class PtyOpenMonitor {
@@ -48,13 +51,13 @@ class PtyOpenMonitor {
   void Pump();
 
  private:
-  PtyOpenMonitor(int inotifyFd, int stopFd);
+  PtyOpenMonitor();
   void Run();
   void PumpLocked();
 
-  int fd_ = -1;
-  int stopFd_ = -1;
-  std::mutex mutex_;  // the listeners, and every read of fd_ with its hand-over
+  platform::InotifyInstance inotify_;
+  platform::WakeEvent stop_;
+  std::mutex mutex_;  // the listeners, and every read of inotify_ with its hand-over
   std::map<int, Listener*> listeners_;
   std::thread thread_;
 };

@@ -1,7 +1,8 @@
 #include "vport/PtyOpenWatcher.h"
 
 #include <sys/inotify.h>
-#include <unistd.h>
+
+#include "platform/WakeEvent.h"
 
 namespace vport {
 
@@ -41,10 +42,7 @@ void PtyOpenWatcher::Notify(uint32_t mask) {
       noted_.push_back(mask);
     }
   }
-  if (wakeFd_ >= 0) {
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
-  }
+  platform::WakeEvent::Signal(wakeFd_);
 }
 
 void PtyOpenWatcher::Apply(int newCount, std::vector<bool>& transitions) {

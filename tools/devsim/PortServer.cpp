@@ -215,7 +215,7 @@ void PortServer::PumpPty(PtySlot& slot, short revents) {
   }
   if (!(revents & POLLIN)) return;
   uint8_t buffer[kChunk];
-  const vport::PtyPair::Packet packet = slot.pty.Read(buffer, sizeof buffer);
+  const platform::PtyPair::Packet packet = slot.pty.Read(buffer, sizeof buffer);
   if (packet.dataBytes <= 0) return;  // a status byte (termios change) or nothing
   const auto owner = connections_.find(slot.owner);
   if (owner == connections_.end()) return;  // no client: the line's output goes nowhere

@@ -19,7 +19,7 @@
 
 #include "DeviceTable.h"
 #include "Rfc2217Server.h"
-#include "vport/PtyPair.h"
+#include "platform/PtyPair.h"
 
 namespace devsim {
 
@@ -53,7 +53,7 @@ class PortServer {
     std::vector<uint8_t> out;
   };
   struct PtySlot {
-    vport::PtyPair pty;
+    platform::PtyPair pty;
     int owner = -1;  // descriptor of the connection that owns the port
     std::vector<uint8_t> toPty;
   };

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace vport {
+namespace platform {
 
 class PtyPair {
  public:
@@ -63,4 +63,4 @@ class PtyPair {
   std::string slavePath_;
 };
 
-}  // namespace vport
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "vport/PtyPair.h"
+#include "platform/PtyPair.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace vport {
+namespace platform {
 
 namespace {
 
@@ -201,4 +201,4 @@ std::optional<int> PtyPair::CountOtherOpens() const {
   return total;
 }
 
-}  // namespace vport
+}  // namespace platform
