@@ -1,10 +1,6 @@
 #include "discovery/CPleaseWaitDlg.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "discovery/PleaseWaitView.h"
@@ -16,15 +12,13 @@ namespace discovery {
 
 CPleaseWaitDlg::CPleaseWaitDlg(bool background, platform::Clock& clock)
     : background_(background), clock_(clock) {
-  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  wake_.Open();  // without it a wait is not cut short by Wake, but still ends at its time-out
 }
 
 CPleaseWaitDlg::CPleaseWaitDlg(bool background)
     : CPleaseWaitDlg(background, platform::SystemClock::Instance()) {}
 
-CPleaseWaitDlg::~CPleaseWaitDlg() {
-  if (wakeFd_ >= 0) close(wakeFd_);
-}
+CPleaseWaitDlg::~CPleaseWaitDlg() = default;
 
 void CPleaseWaitDlg::Begin(void* owner, void* centre) {
   if (depth_++ == 0) {
@@ -99,7 +93,7 @@ int CPleaseWaitDlg::Wait(unsigned message, int timeoutMs) {
 // Blocks until the window is woken, the thread has events, an awaited socket turns readable or
 // timeoutMs passes. fds holds the awaited sockets on entry.
 int CPleaseWaitDlg::Block(std::vector<pollfd>* fds, int timeoutMs) {
-  if (wakeFd_ >= 0) fds->push_back(pollfd{wakeFd_, POLLIN, 0});
+  if (wake_.IsOpen()) fds->push_back(pollfd{wake_.Fd(), POLLIN, 0});
   if (pump_ != nullptr && pump_->PumpFd() >= 0) fds->push_back(pollfd{pump_->PumpFd(), POLLIN, 0});
   const int n = clock_.Poll(fds->data(), fds->size(), timeoutMs);
   fds->clear();
@@ -160,19 +154,11 @@ void CPleaseWaitDlg::ForgetFd(int fd) {
 }
 
 void CPleaseWaitDlg::Wake() {
-  if (wakeFd_ < 0) return;
-  const uint64_t one = 1;
-  ssize_t n;
-  do {
-    n = write(wakeFd_, &one, sizeof one);
-  } while (n < 0 && errno == EINTR);
+  wake_.Signal();
 }
 
 void CPleaseWaitDlg::DrainWake() {
-  if (wakeFd_ < 0) return;
-  uint64_t count = 0;
-  while (read(wakeFd_, &count, sizeof count) < 0 && errno == EINTR) {
-  }
+  wake_.Drain();
 }
 
 void CPleaseWaitDlg::SetText(unsigned stringId, bool onlyIfDefault) {

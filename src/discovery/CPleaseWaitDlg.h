@@ -22,6 +22,7 @@
 #include "platform/Clock.h"
 #include "platform/Message.h"
 #include "platform/MessagePoster.h"
+#include "platform/WakeEvent.h"
 #include "snmp/SnmpWaitWindow.h"
 
 namespace discovery {
@@ -110,7 +111,7 @@ class CPleaseWaitDlg : public DeviceWait,
   platform::MessagePoster* mainWindow_ = nullptr;
   PleaseWaitView* view_ = nullptr;
   WaitPump* pump_ = nullptr;
-  int wakeFd_ = -1;
+  platform::WakeEvent wake_;
 
   int depth_ = 0;
   bool visible_ = false;

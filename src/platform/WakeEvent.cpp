@@ -23,13 +23,15 @@ void WakeEvent::Signal(int fd) {
   if (fd < 0) return;
   const uint64_t one = 1;
   // Fails only when the counter is near overflow, and then the descriptor is readable anyway.
-  [[maybe_unused]] const ssize_t n = write(fd, &one, sizeof one);
+  while (write(fd, &one, sizeof one) < 0 && errno == EINTR) {
+  }
 }
 
 void WakeEvent::Drain() const {
   if (fd_ < 0) return;
   uint64_t count = 0;
-  [[maybe_unused]] const ssize_t n = read(fd_, &count, sizeof count);
+  while (read(fd_, &count, sizeof count) < 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace platform
