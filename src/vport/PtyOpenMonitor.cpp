@@ -76,15 +76,22 @@ void PtyOpenMonitor::Pump() {
   PumpLocked();
 }
 
+void PtyOpenMonitor::Deliver(int watch, uint32_t mask) {
+  std::lock_guard lock(mutex_);
+  DeliverLocked(watch, mask);
+}
+
 void PtyOpenMonitor::PumpLocked() {
-  inotify_.ReadQueued([this](int watch, uint32_t mask) {
-    if (mask & IN_Q_OVERFLOW) {
-      for (const auto& [id, listener] : listeners_) listener->Notify(IN_Q_OVERFLOW);
-      return;
-    }
-    const auto it = listeners_.find(watch);
-    if (it != listeners_.end()) it->second->Notify(mask);
-  });
+  inotify_.ReadQueued([this](int watch, uint32_t mask) { DeliverLocked(watch, mask); });
+}
+
+void PtyOpenMonitor::DeliverLocked(int watch, uint32_t mask) {
+  if (mask & IN_Q_OVERFLOW) {
+    for (const auto& [id, listener] : listeners_) listener->Notify(IN_Q_OVERFLOW);
+    return;
+  }
+  const auto it = listeners_.find(watch);
+  if (it != listeners_.end()) it->second->Notify(mask);
 }
 
 void PtyOpenMonitor::Run() {

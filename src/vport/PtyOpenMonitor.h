@@ -49,11 +49,15 @@ class PtyOpenMonitor {
   void Remove(int watchId);
   // Reads and hands over what is queued now, without waiting.
   void Pump();
+  // Hands one event over as Pump does each one it reads: to the listener of watch, or for
+  // IN_Q_OVERFLOW to every listener. Tests bring in events the kernel will not make on demand.
+  void Deliver(int watch, uint32_t mask);
 
  private:
   PtyOpenMonitor();
   void Run();
   void PumpLocked();
+  void DeliverLocked(int watch, uint32_t mask);
 
   platform::InotifyInstance inotify_;
   platform::WakeEvent stop_;
