@@ -1,12 +1,9 @@
 #include "vport/PortControlServer.h"
 
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -28,8 +25,9 @@ std::string PortControlServer::SocketPath(const std::string& folder, const std::
   return folder + "/.pts" + number + ".ctl";
 }
 
-PortControlServer::PortControlServer(platform::MessageLoop& loop, uid_t allowedUid)
-    : loop_(loop), allowedUid_(allowedUid) {}
+PortControlServer::PortControlServer(platform::MessageLoop& loop, uid_t allowedUid,
+                                     platform::SeqpacketSockets& sockets)
+    : loop_(loop), allowedUid_(allowedUid), sockets_(sockets) {}
 
 PortControlServer::~PortControlServer() {
   Stop();
@@ -37,43 +35,25 @@ PortControlServer::~PortControlServer() {
 
 int PortControlServer::Start(const std::string& path, Handler handler, Notice notice) {
   Stop();
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.empty() || path.size() >= sizeof address.sun_path) return ENAMETOOLONG;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  struct stat st {};
-  if (lstat(path.c_str(), &st) == 0) {
-    if (!S_ISSOCK(st.st_mode)) return EEXIST;
-    unlink(path.c_str());  // left by an earlier run: nobody answers on it any more
-  }
-  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return errno;
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      chmod(path.c_str(), 0600) != 0 || lstat(path.c_str(), &st) != 0 ||
-      listen(fd, static_cast<int>(kMaxClients)) != 0) {
-    const int error = errno;
-    close(fd);
+  platform::SeqpacketSockets::Listener listener;
+  if (const int error = sockets_.Listen(path, 0600, static_cast<int>(kMaxClients), &listener);
+      error != 0) {
     return error;
   }
-  listenFd_ = fd;
+  listener_ = listener;
   path_ = path;
-  inode_ = st.st_ino;
   handler_ = std::move(handler);
   notice_ = std::move(notice);
-  loop_.WatchFd(fd, POLLIN, [this](int, short) { OnAccept(); });
+  loop_.WatchFd(listener_.fd, POLLIN, [this](int, short) { OnAccept(); });
   return 0;
 }
 
 void PortControlServer::Stop() {
   while (!clients_.empty()) Drop(*clients_.begin());
-  if (listenFd_ < 0) return;
-  loop_.UnwatchFd(listenFd_);
-  close(listenFd_);
-  listenFd_ = -1;
-  struct stat st {};
-  if (lstat(path_.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_ino == inode_) {
-    unlink(path_.c_str());
-  }
+  if (listener_.fd < 0) return;
+  loop_.UnwatchFd(listener_.fd);
+  sockets_.Unlisten(listener_, path_);
+  listener_ = {};
 }
 
 void PortControlServer::Tell(const std::string& text) const {
@@ -81,20 +61,17 @@ void PortControlServer::Tell(const std::string& text) const {
 }
 
 void PortControlServer::OnAccept() {
-  const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  const int fd = sockets_.Accept(listener_.fd);
   if (fd < 0) return;
-  ucred peer{};
-  socklen_t length = sizeof peer;
-  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer ||
-      peer.uid != allowedUid_) {
-    Tell("Control connection refused: user " + std::to_string(peer.uid) +
-         " is not the port's user");
-    close(fd);
+  uid_t peer = 0;
+  if (!sockets_.PeerUid(fd, &peer) || peer != allowedUid_) {
+    Tell("Control connection refused: user " + std::to_string(peer) + " is not the port's user");
+    sockets_.Close(fd);
     return;
   }
   if (clients_.size() >= kMaxClients) {
     Tell("Control connection refused: too many connections");
-    close(fd);
+    sockets_.Close(fd);
     return;
   }
   clients_.insert(fd);
@@ -105,7 +82,7 @@ void PortControlServer::OnClient(int fd, short revents) {
   // One byte more than a message, and MSG_TRUNC for the packet's true length: a long packet is
   // seen as long, not as its first bytes.
   std::uint8_t packet[control::kMessageSize + 1];
-  const ssize_t n = recv(fd, packet, sizeof packet, MSG_TRUNC | MSG_DONTWAIT);
+  const ssize_t n = sockets_.Receive(fd, packet, sizeof packet);
   if (n < 0 && (errno == EAGAIN || errno == EINTR) && (revents & (POLLHUP | POLLERR)) == 0) {
     return;
   }
@@ -123,7 +100,7 @@ void PortControlServer::OnClient(int fd, short revents) {
     control::Reply refusal;
     refusal.status = control::Status::kRefused;
     const control::Message reply = control::EncodeReply(refusal);
-    send(fd, reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    sockets_.Send(fd, reply.data(), reply.size());
     Drop(fd);
     return;
   }
@@ -135,12 +112,12 @@ void PortControlServer::OnClient(int fd, short revents) {
   }
   const control::Message reply = control::EncodeReply(answer);
   // The peer waits for the answer with an empty queue: a full one means it stopped listening.
-  if (send(fd, reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0) Drop(fd);
+  if (sockets_.Send(fd, reply.data(), reply.size()) < 0) Drop(fd);
 }
 
 void PortControlServer::Drop(int fd) {
   loop_.UnwatchFd(fd);
-  close(fd);
+  sockets_.Close(fd);
   clients_.erase(fd);
   waits_.erase(fd);
 }
@@ -161,7 +138,7 @@ void PortControlServer::Answer(bool all, std::uint8_t lines, const control::Repl
       continue;
     }
     // A waiting peer has at most its acknowledgement queued: there is room for this one.
-    send(it->first, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    sockets_.Send(it->first, message.data(), message.size());
     it = waits_.erase(it);
   }
 }

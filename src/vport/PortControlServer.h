@@ -23,6 +23,8 @@
 #include <string>
 
 #include "platform/MessageLoop.h"
+#include "platform/SeqpacketSockets.h"
+#include "platform/SystemSeqpacketSockets.h"
 #include "vport/PortControlMessage.h"
 
 namespace vport {
@@ -37,7 +39,9 @@ class PortControlServer {
   // /dev/pts node.
   static std::string SocketPath(const std::string& folder, const std::string& slavePath);
 
-  explicit PortControlServer(platform::MessageLoop& loop, uid_t allowedUid = geteuid());
+  explicit PortControlServer(
+      platform::MessageLoop& loop, uid_t allowedUid = geteuid(),
+      platform::SeqpacketSockets& sockets = platform::SystemSeqpacketSockets::Instance());
   ~PortControlServer();
   PortControlServer(const PortControlServer&) = delete;
   PortControlServer& operator=(const PortControlServer&) = delete;
@@ -47,7 +51,7 @@ class PortControlServer {
   int Start(const std::string& path, Handler handler, Notice notice);
   // Closes every connection and removes the socket (while it is still ours).
   void Stop();
-  bool Running() const { return listenFd_ >= 0; }
+  bool Running() const { return listener_.fd >= 0; }
   std::size_t Clients() const { return clients_.size(); }
   const std::string& Path() const { return path_; }
   // Sends reply to every pending wait on any of lines (control::kCts ...) and ends those waits.
@@ -67,9 +71,9 @@ class PortControlServer {
 
   platform::MessageLoop& loop_;
   const uid_t allowedUid_;
-  int listenFd_ = -1;
+  platform::SeqpacketSockets& sockets_;
+  platform::SeqpacketSockets::Listener listener_;
   std::string path_;
-  ino_t inode_ = 0;  // of the socket we bound, so that Stop removes only ours
   std::set<int> clients_;
   std::map<int, std::uint8_t> waits_;  // connection -> the lines its pending wait names
   Handler handler_;

@@ -17,6 +17,7 @@
 
 #include "ControlClient.h"
 #include "TempPortDir.h"
+#include "platform/FakeSeqpacketSockets.h"
 #include "platform/MessageLoop.h"
 #include "vport/PortControlServer.h"
 
@@ -42,11 +43,15 @@ Bytes Ask(int fd, const Bytes& packet) {
   return Receive(fd);
 }
 
+const Bytes kGetModem = {'P', 'C', 1, 4, 0, 0, 0, 0};
+const Bytes kModemReply = {'P', 'C', 1, 4, 0, 1, 0, 0};
+
 class ControlServer : public ::testing::Test {
  protected:
   ~ControlServer() override { StopLoop(); }
-  void Start(uid_t allowed = geteuid()) {
-    server = std::make_unique<PortControlServer>(loop, allowed);
+  void Start(uid_t allowed = geteuid(),
+             platform::SeqpacketSockets& sockets = platform::SystemSeqpacketSockets::Instance()) {
+    server = std::make_unique<PortControlServer>(loop, allowed, sockets);
     ASSERT_EQ(server->Start(
                   path,
                   [this](const control::Request& request) {
@@ -208,6 +213,82 @@ TEST_F(ControlServer, RefusesAnotherUser) {
                               " is not the port's user");
 }
 
+using Fault = platform::FakeSeqpacketSockets::Call;
+
+TEST_F(ControlServer, RefusesAPeerOfAnotherUser) {
+  platform::FakeSeqpacketSockets sockets;
+  sockets.SetPeerUid(geteuid() + 1);
+  Start(geteuid(), sockets);
+  const int fd = ConnectControl(path);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(Ask(fd, kGetModem).empty());
+  close(fd);
+  StopLoop();
+  EXPECT_TRUE(requests.empty());
+  ASSERT_EQ(Notices().size(), 1u);
+  EXPECT_EQ(Notices()[0], "Control connection refused: user " + std::to_string(geteuid() + 1) +
+                              " is not the port's user");
+}
+
+TEST_F(ControlServer, RefusesAPeerWhoseCredentialsCannotBeRead) {
+  platform::FakeSeqpacketSockets sockets;
+  sockets.FailNext(Fault::kPeerUid, ENOTCONN);
+  Start(geteuid(), sockets);
+  const int refused = ConnectControl(path);
+  EXPECT_TRUE(Ask(refused, kGetModem).empty());
+  close(refused);
+  const int next = ConnectControl(path);  // only that one peer was unknown
+  EXPECT_EQ(Ask(next, kGetModem), kModemReply);
+  close(next);
+  StopLoop();
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_EQ(Notices().size(), 1u);
+}
+
+TEST_F(ControlServer, AFailedListenIsReturnedAndAFailedAcceptIsRetried) {
+  platform::FakeSeqpacketSockets sockets;
+  sockets.FailNext(Fault::kListen, EADDRINUSE);
+  PortControlServer refused(loop, geteuid(), sockets);
+  EXPECT_EQ(refused.Start(path, {}, {}), EADDRINUSE);
+  EXPECT_FALSE(refused.Running());
+  // The connection waits in the backlog until an accept succeeds.
+  sockets.FailNext(Fault::kAccept, EMFILE);
+  Start(geteuid(), sockets);
+  const int fd = ConnectControl(path);
+  EXPECT_EQ(Ask(fd, kGetModem), kModemReply);
+  close(fd);
+  StopLoop();
+  EXPECT_GE(sockets.Calls(Fault::kAccept), 2);
+}
+
+TEST_F(ControlServer, AReplyThatCannotBeSentEndsItsConnection) {
+  platform::FakeSeqpacketSockets sockets;
+  sockets.FailNext(Fault::kSend, EAGAIN);
+  Start(geteuid(), sockets);
+  const int fd = ConnectControl(path);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(Ask(fd, kGetModem).empty());
+  EXPECT_TRUE(Ask(fd, kGetModem).empty());  // closed, not merely unanswered
+  close(fd);
+  const int next = ConnectControl(path);
+  EXPECT_EQ(Ask(next, kGetModem), kModemReply);
+  close(next);
+  StopLoop();
+  EXPECT_EQ(requests.size(), 2u);
+}
+
+TEST_F(ControlServer, AnInterruptedReceiveKeepsTheConnection) {
+  platform::FakeSeqpacketSockets sockets;
+  sockets.FailNext(Fault::kReceive, EINTR);
+  Start(geteuid(), sockets);
+  const int fd = ConnectControl(path);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(Ask(fd, kGetModem), kModemReply);
+  close(fd);
+  StopLoop();
+  EXPECT_GE(sockets.Calls(Fault::kReceive), 2);
+}
+
 TEST_F(ControlServer, ServesOnlyABoundedNumberOfConnections) {
   Start();
   std::vector<int> fds;
@@ -252,9 +333,6 @@ TEST_F(ControlServer, ReplacesAStaleSocketLeavesOtherFilesAndRemovesItsOwn) {
   EXPECT_NE(access(path.c_str(), F_OK), 0);
   EXPECT_EQ(access(dir.Entry(".pts8.ctl").c_str(), F_OK), 0);
 }
-
-const Bytes kGetModem = {'P', 'C', 1, 4, 0, 0, 0, 0};
-const Bytes kModemReply = {'P', 'C', 1, 4, 0, 1, 0, 0};
 
 Bytes WaitFor(std::uint8_t lines) {
   return {'P', 'C', 1, 5, lines, 0, 0, 0};
