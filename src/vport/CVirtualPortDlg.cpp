@@ -1,6 +1,5 @@
 #include "vport/CVirtualPortDlg.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 
 #include "platform/Prompt.h"
 #include "platform/SystemClock.h"
+#include "platform/TerminalNode.h"
 #include "platform/WindowMessages.h"
 #include "vport/PortFlags.h"
 #include "vport/PortLogLines.h"
@@ -230,8 +230,8 @@ void CVirtualPortDlg::ReportCreationFailure() {
 void CVirtualPortDlg::PrimePort() {
   priming_ = true;
   // Through the pty's own node: the link does not exist yet, so nobody else can be in the way.
-  const int fd = open(control_.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  platform::TerminalNode slave;
+  if (slave.Open(control_.SlavePath()) != 0) {
     priming_ = false;
     return;
   }
@@ -245,22 +245,22 @@ void CVirtualPortDlg::PrimePort() {
     }
   };
   struct termios t {};
-  if (tcgetattr(fd, &t) == 0) {
+  if (slave.GetTermios(t)) {
     cfsetispeed(&t, B115200);
     cfsetospeed(&t, B115200);
     t.c_cflag = (t.c_cflag & ~(CSIZE | PARENB | PARODD | CSTOPB)) | CS8 | CRTSCTS;
-    tcsetattr(fd, TCSANOW, &t);
+    slave.SetTermios(t);
     settle(kPrimeSettleMs);
     struct termios back {};
-    if (tcgetattr(fd, &back) == 0 && (back.c_cflag & CRTSCTS) == 0) {
+    if (slave.GetTermios(back) && (back.c_cflag & CRTSCTS) == 0) {
       back.c_cflag |= CRTSCTS;
-      tcsetattr(fd, TCSANOW, &back);
+      slave.SetTermios(back);
       settle(kPrimeRetryMs);
       t = back;
     }
-    tcsetattr(fd, TCSANOW, &t);
+    slave.SetTermios(t);
   }
-  close(fd);
+  slave.Close();
   // Our own open and close are taken now, and the settings we made reported while ignored.
   control_.ForgetOwnOpens();
   control_.ProcessEvents();
