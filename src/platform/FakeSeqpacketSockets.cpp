@@ -14,34 +14,14 @@ SeqpacketSockets& Kernel() {
 
 }  // namespace
 
-void FakeSeqpacketSockets::FailNext(Call call, int error, int times) {
-  std::lock_guard lock(mutex_);
-  failures_[call] = {error, times};
-}
-
 void FakeSeqpacketSockets::SetPeerUid(uid_t uid) {
   std::lock_guard lock(mutex_);
   peerUid_ = uid;
 }
 
-int FakeSeqpacketSockets::Calls(Call call) const {
-  std::lock_guard lock(mutex_);
-  const auto it = calls_.find(call);
-  return it == calls_.end() ? 0 : it->second;
-}
-
-int FakeSeqpacketSockets::Fault(Call call) {
-  std::lock_guard lock(mutex_);
-  ++calls_[call];
-  auto it = failures_.find(call);
-  if (it == failures_.end() || it->second.second <= 0) return 0;
-  --it->second.second;
-  return it->second.first;
-}
-
 int FakeSeqpacketSockets::Listen(const std::string& path, mode_t mode, int backlog,
                                  Listener* listener) {
-  if (const int error = Fault(Call::kListen); error != 0) return error;
+  if (const int error = faults_.Fault(Call::kListen); error != 0) return error;
   return Kernel().Listen(path, mode, backlog, listener);
 }
 
@@ -50,7 +30,7 @@ void FakeSeqpacketSockets::Unlisten(const Listener& listener, const std::string&
 }
 
 int FakeSeqpacketSockets::Accept(int listenFd) {
-  if (const int error = Fault(Call::kAccept); error != 0) {
+  if (const int error = faults_.Fault(Call::kAccept); error != 0) {
     errno = error;
     return -1;
   }
@@ -58,7 +38,7 @@ int FakeSeqpacketSockets::Accept(int listenFd) {
 }
 
 bool FakeSeqpacketSockets::PeerUid(int fd, uid_t* uid) {
-  if (Fault(Call::kPeerUid) != 0) return false;
+  if (faults_.Fault(Call::kPeerUid) != 0) return false;
   if (!Kernel().PeerUid(fd, uid)) return false;
   std::lock_guard lock(mutex_);
   if (peerUid_) *uid = *peerUid_;
@@ -66,7 +46,7 @@ bool FakeSeqpacketSockets::PeerUid(int fd, uid_t* uid) {
 }
 
 ssize_t FakeSeqpacketSockets::Receive(int fd, void* buffer, size_t size) {
-  if (const int error = Fault(Call::kReceive); error != 0) {
+  if (const int error = faults_.Fault(Call::kReceive); error != 0) {
     errno = error;
     return -1;
   }
@@ -74,7 +54,7 @@ ssize_t FakeSeqpacketSockets::Receive(int fd, void* buffer, size_t size) {
 }
 
 ssize_t FakeSeqpacketSockets::Send(int fd, const void* data, size_t size) {
-  if (const int error = Fault(Call::kSend); error != 0) {
+  if (const int error = faults_.Fault(Call::kSend); error != 0) {
     errno = error;
     return -1;
   }

@@ -3,11 +3,10 @@
 // Connections stay real, so that the message loop polls them. Safe to use from several threads.
 #pragma once
 
-#include <map>
 #include <mutex>
 #include <optional>
-#include <utility>
 
+#include "platform/FaultSchedule.h"
 #include "platform/SeqpacketSockets.h"
 
 namespace platform {
@@ -17,10 +16,10 @@ class FakeSeqpacketSockets : public SeqpacketSockets {
   enum class Call { kListen, kAccept, kPeerUid, kReceive, kSend };
 
   // The next times calls of call fail with error.
-  void FailNext(Call call, int error, int times = 1);
+  void FailNext(Call call, int error, int times = 1) { faults_.FailNext(call, error, times); }
   // Every peer from now on is of uid.
   void SetPeerUid(uid_t uid);
-  int Calls(Call call) const;
+  int Calls(Call call) const { return faults_.Calls(call); }
 
   int Listen(const std::string& path, mode_t mode, int backlog, Listener* listener) override;
   void Unlisten(const Listener& listener, const std::string& path) override;
@@ -31,12 +30,8 @@ class FakeSeqpacketSockets : public SeqpacketSockets {
   int Close(int fd) override;
 
  private:
-  // Counts the call; the errno it is to fail with, or 0.
-  int Fault(Call call);
-
-  mutable std::mutex mutex_;
-  std::map<Call, std::pair<int, int>> failures_;  // error, times left
-  std::map<Call, int> calls_;
+  FaultSchedule<Call> faults_;
+  std::mutex mutex_;
   std::optional<uid_t> peerUid_;
 };
 

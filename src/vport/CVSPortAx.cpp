@@ -38,7 +38,8 @@ void Release(const std::string& linkPath) {
 
 }  // namespace
 
-CVSPortAx::CVSPortAx(VSPortEvents& sink, platform::Clock& clock) : sink_(sink), pacer_(clock) {}
+CVSPortAx::CVSPortAx(VSPortEvents& sink, platform::Clock& clock, platform::FileOps& files)
+    : sink_(sink), pacer_(clock), files_(files) {}
 
 CVSPortAx::~CVSPortAx() {
   TearDown();
@@ -54,7 +55,7 @@ bool CVSPortAx::AddPort(const std::string& portName) {
     lastError_ = EINVAL;
     return false;
   }
-  const PortFolder folder = PortFolder::FromEnvironment();
+  const PortFolder folder(PortFolder::FromEnvironment().Path(), files_);
   if (const int rc = folder.Ensure(); rc != 0) {
     lastError_ = rc;
     return false;
@@ -65,13 +66,13 @@ bool CVSPortAx::AddPort(const std::string& portName) {
     return false;
   }
   int rc = 0;
-  switch (PortFolder::Inspect(linkPath)) {
+  switch (PortFolder::Inspect(linkPath, files_)) {
     case PortFolder::LinkState::Absent:
       break;
     case PortFolder::LinkState::Ours:
       // Left by a run that ended without removing it; its pty node may now be someone else's
       // terminal, so it must not stay until our link replaces it.
-      if (unlink(linkPath.c_str()) != 0 && errno != ENOENT) rc = errno;
+      if (files_.Unlink(linkPath.c_str()) != 0 && errno != ENOENT) rc = errno;
       break;
     case PortFolder::LinkState::Foreign:
       rc = EEXIST;
@@ -114,7 +115,7 @@ int CVSPortAx::SetUpEventSources() {
 
 void CVSPortAx::TearDown() {
   if (!linkPath_.empty()) {
-    PortFolder::RemoveIfTarget(linkPath_, pty_.SlavePath());
+    PortFolder::RemoveIfTarget(linkPath_, pty_.SlavePath(), files_);
     Release(linkPath_);
     linkPath_.clear();
   }
@@ -132,7 +133,7 @@ bool CVSPortAx::PublishLink() {
     lastError_ = ENODEV;
     return false;
   }
-  if (const int rc = PortFolder::Publish(linkPath_, pty_.SlavePath()); rc != 0) {
+  if (const int rc = PortFolder::Publish(linkPath_, pty_.SlavePath(), files_); rc != 0) {
     lastError_ = rc;
     return false;
   }

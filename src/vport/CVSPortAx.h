@@ -32,6 +32,7 @@
 
 #include "platform/Clock.h"
 #include "platform/EpollSet.h"
+#include "platform/FileOps.h"
 #include "platform/PtyPair.h"
 #include "platform/SystemClock.h"
 #include "platform/WakeEvent.h"
@@ -49,8 +50,8 @@ class CVSPortAx {
   // The most ReadBlockFromPort copies in one call: what the pty's line buffer holds.
   static constexpr long kMaxReadBlock = 4096;
 
-  explicit CVSPortAx(VSPortEvents& sink,
-                     platform::Clock& clock = platform::SystemClock::Instance());
+  explicit CVSPortAx(VSPortEvents& sink, platform::Clock& clock = platform::SystemClock::Instance(),
+                     platform::FileOps& files = platform::SystemFileOps());
   // Removes the port even while an application holds it (it then sees a hang-up).
   ~CVSPortAx();
   CVSPortAx(const CVSPortAx&) = delete;
@@ -174,6 +175,7 @@ class CVSPortAx {
   bool settingsStale_ = false;
   unsigned generation_ = 0;  // bumped on tear-down, so delivery stops with the port gone
   int lastError_ = 0;
+  platform::FileOps& files_;  // the port folder's links
   std::string linkPath_;
   PortSettings settings_;
   std::vector<Event> pending_;

@@ -1,7 +1,5 @@
 #include "vport/PortFolder.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace vport {
 
@@ -21,9 +20,9 @@ std::string EnvOrEmpty(const char* name) {
   return value ? std::string(value) : std::string();
 }
 
-bool ReadLink(const std::string& path, std::string& target) {
+bool ReadLink(platform::FileOps& ops, const std::string& path, std::string& target) {
   char buf[256];
-  const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+  const ssize_t n = ops.Readlink(path.c_str(), buf, sizeof buf);
   if (n < 0 || static_cast<size_t>(n) >= sizeof buf) return false;
   target.assign(buf, static_cast<size_t>(n));
   return true;
@@ -31,25 +30,25 @@ bool ReadLink(const std::string& path, std::string& target) {
 
 // A directory, owned by us and writable by nobody else: required of folders in shared /tmp, where
 // someone else could have made the path first.
-int CheckPrivateDir(const std::string& path) {
+int CheckPrivateDir(platform::FileOps& ops, const std::string& path) {
   struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) return errno;
+  if (ops.Lstat(path.c_str(), &st) != 0) return errno;
   if (!S_ISDIR(st.st_mode)) return ENOTDIR;
   if (st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return EPERM;
   return 0;
 }
 
-int MakeDir(const std::string& path) {
-  if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return 0;
+int MakeDir(platform::FileOps& ops, const std::string& path) {
+  if (ops.Mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return 0;
   return errno;
 }
 
-int MakeDirs(const std::string& path) {
+int MakeDirs(platform::FileOps& ops, const std::string& path) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos;
        slash = path.find('/', slash + 1)) {
-    if (const int rc = MakeDir(path.substr(0, slash)); rc != 0) return rc;
+    if (const int rc = MakeDir(ops, path.substr(0, slash)); rc != 0) return rc;
   }
-  return MakeDir(path);
+  return MakeDir(ops, path);
 }
 
 }  // namespace
@@ -66,12 +65,12 @@ int PortFolder::Ensure() const {
   if (path_.empty() || path_[0] != '/') return EINVAL;
   const std::string shared = "/tmp/portolan-" + std::to_string(getuid());
   if (path_.rfind(shared + "/", 0) == 0) {
-    if (const int rc = MakeDir(shared); rc != 0) return rc;
-    if (const int rc = CheckPrivateDir(shared); rc != 0) return rc;
+    if (const int rc = MakeDir(*ops_, shared); rc != 0) return rc;
+    if (const int rc = CheckPrivateDir(*ops_, shared); rc != 0) return rc;
   }
-  if (const int rc = MakeDirs(path_); rc != 0) return rc;
+  if (const int rc = MakeDirs(*ops_, path_); rc != 0) return rc;
   struct stat st {};
-  if (stat(path_.c_str(), &st) != 0) return errno;
+  if (ops_->Stat(path_.c_str(), &st) != 0) return errno;
   return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
@@ -91,51 +90,51 @@ std::string PortFolder::LinkNameFor(const std::string& portName) {
   return "COM" + digits;
 }
 
-PortFolder::LinkState PortFolder::Inspect(const std::string& linkPath) {
+PortFolder::LinkState PortFolder::Inspect(const std::string& linkPath, platform::FileOps& ops) {
   struct stat st {};
-  if (lstat(linkPath.c_str(), &st) != 0) {
+  if (ops.Lstat(linkPath.c_str(), &st) != 0) {
     return errno == ENOENT ? LinkState::Absent : LinkState::Error;
   }
   if (!S_ISLNK(st.st_mode)) return LinkState::Foreign;
   std::string target;
-  if (!ReadLink(linkPath, target)) return LinkState::Foreign;
+  if (!ReadLink(ops, linkPath, target)) return LinkState::Foreign;
   const bool pts = target.rfind(kPtsPrefix, 0) == 0 && target.size() > kPtsPrefix.size() &&
                    target.find_first_not_of("0123456789", kPtsPrefix.size()) == std::string::npos;
   return pts ? LinkState::Ours : LinkState::Foreign;
 }
 
-int PortFolder::Publish(const std::string& linkPath, const std::string& target) {
-  const LinkState state = Inspect(linkPath);
+int PortFolder::Publish(const std::string& linkPath, const std::string& target,
+                        platform::FileOps& ops) {
+  const LinkState state = Inspect(linkPath, ops);
   if (state == LinkState::Foreign) return EEXIST;
   if (state == LinkState::Error) return EACCES;
   const std::string temp = linkPath + ".new." + std::to_string(getpid());
-  unlink(temp.c_str());  // a leftover of an earlier crash under the same pid
-  if (symlink(target.c_str(), temp.c_str()) != 0) return errno;
-  if (rename(temp.c_str(), linkPath.c_str()) != 0) {
+  ops.Unlink(temp.c_str());  // a leftover of an earlier crash under the same pid
+  if (ops.Symlink(target.c_str(), temp.c_str()) != 0) return errno;
+  if (ops.Rename(temp.c_str(), linkPath.c_str()) != 0) {
     const int rc = errno;
-    unlink(temp.c_str());
+    ops.Unlink(temp.c_str());
     return rc;
   }
   return 0;
 }
 
-bool PortFolder::RemoveIfTarget(const std::string& linkPath, const std::string& target) {
+bool PortFolder::RemoveIfTarget(const std::string& linkPath, const std::string& target,
+                                platform::FileOps& ops) {
   std::string current;
-  if (!ReadLink(linkPath, current) || current != target) return false;
-  return unlink(linkPath.c_str()) == 0;
+  if (!ReadLink(ops, linkPath, current) || current != target) return false;
+  return ops.Unlink(linkPath.c_str()) == 0;
 }
 
 int PortFolder::SweepOurLinks() const {
-  DIR* dir = opendir(path_.c_str());
-  if (!dir) return 0;
+  std::vector<std::string> names;
+  if (ops_->ListDir(path_.c_str(), &names) != 0) return 0;
   int removed = 0;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : names) {
     if (LinkNameFor(name) != name) continue;
     const std::string path = LinkPath(name);
-    if (Inspect(path) == LinkState::Ours && unlink(path.c_str()) == 0) ++removed;
+    if (Inspect(path, *ops_) == LinkState::Ours && ops_->Unlink(path.c_str()) == 0) ++removed;
   }
-  closedir(dir);
   return removed;
 }
 

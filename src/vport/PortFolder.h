@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/FileOps.h"
+
 namespace vport {
 
 class PortFolder {
@@ -17,7 +19,8 @@ class PortFolder {
 
   // The folder named by the environment (not created).
   static PortFolder FromEnvironment();
-  explicit PortFolder(std::string path) : path_(std::move(path)) {}
+  explicit PortFolder(std::string path, platform::FileOps& ops = platform::SystemFileOps())
+      : path_(std::move(path)), ops_(&ops) {}
 
   const std::string& Path() const { return path_; }
   // Creates the folder (and missing parents) with mode 0700. Returns 0 or an errno value; a path
@@ -29,17 +32,21 @@ class PortFolder {
   static std::string LinkNameFor(const std::string& portName);
   std::string LinkPath(const std::string& linkName) const { return path_ + "/" + linkName; }
 
-  static LinkState Inspect(const std::string& linkPath);
+  static LinkState Inspect(const std::string& linkPath,
+                           platform::FileOps& ops = platform::SystemFileOps());
   // Makes linkPath point at target in one step (temporary link, then rename). Refuses (EEXIST)
   // when something foreign is there. Returns 0 or an errno value.
-  static int Publish(const std::string& linkPath, const std::string& target);
+  static int Publish(const std::string& linkPath, const std::string& target,
+                     platform::FileOps& ops = platform::SystemFileOps());
   // Removes linkPath only while it still points at target.
-  static bool RemoveIfTarget(const std::string& linkPath, const std::string& target);
+  static bool RemoveIfTarget(const std::string& linkPath, const std::string& target,
+                             platform::FileOps& ops = platform::SystemFileOps());
   // Removes every COM<n> link to a pseudo-terminal node; returns how many went.
   int SweepOurLinks() const;
 
  private:
   std::string path_;
+  platform::FileOps* ops_;
 };
 
 }  // namespace vport

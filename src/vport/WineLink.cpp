@@ -21,9 +21,9 @@ std::string HomeFolder() {
   return {};
 }
 
-bool ReadLink(const std::string& path, std::string& target) {
+bool ReadLink(platform::FileOps& ops, const std::string& path, std::string& target) {
   std::vector<char> buffer(4096);
-  const ssize_t n = readlink(path.c_str(), buffer.data(), buffer.size());
+  const ssize_t n = ops.Readlink(path.c_str(), buffer.data(), buffer.size());
   if (n < 0 || static_cast<size_t>(n) >= buffer.size()) return false;
   target.assign(buffer.data(), static_cast<size_t>(n));
   return true;
@@ -38,8 +38,9 @@ std::string WineLink::DosDevicesFromEnvironment() {
   return HomeFolder() + "/.wine/dosdevices";
 }
 
-WineLink::WineLink(std::string dosDevices, const std::string& comName, std::string target)
-    : folder_(std::move(dosDevices)), target_(std::move(target)) {
+WineLink::WineLink(std::string dosDevices, const std::string& comName, std::string target,
+                   platform::FileOps& ops)
+    : folder_(std::move(dosDevices)), target_(std::move(target)), ops_(&ops) {
   // Wine looks the names up in lower case.
   std::string name = comName;
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -48,18 +49,18 @@ WineLink::WineLink(std::string dosDevices, const std::string& comName, std::stri
 
 bool WineLink::IsOurs() const {
   std::string current;
-  return ReadLink(path_, current) && current == target_;
+  return ReadLink(*ops_, path_, current) && current == target_;
 }
 
 WineLink::Result WineLink::Make() {
   error_ = 0;
   struct stat folder {};
-  if (stat(folder_.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+  if (ops_->Stat(folder_.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
     // Making the folder would make a half prefix that Wine then takes for a finished one.
     return Result::NoFolder;
   }
   // symlink never replaces anything, so a name taken meanwhile is seen as taken.
-  if (symlink(target_.c_str(), path_.c_str()) == 0) return Result::Made;
+  if (ops_->Symlink(target_.c_str(), path_.c_str()) == 0) return Result::Made;
   error_ = errno;
   if (error_ != EEXIST) return Result::Failed;
   error_ = 0;
@@ -69,13 +70,13 @@ WineLink::Result WineLink::Make() {
 WineLink::Result WineLink::Remove() {
   error_ = 0;
   struct stat entry {};
-  if (lstat(path_.c_str(), &entry) != 0) {
+  if (ops_->Lstat(path_.c_str(), &entry) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return Result::Removed;
     error_ = errno;
     return Result::Failed;
   }
   if (!IsOurs()) return Result::Foreign;
-  if (unlink(path_.c_str()) == 0 || errno == ENOENT) return Result::Removed;
+  if (ops_->Unlink(path_.c_str()) == 0 || errno == ENOENT) return Result::Removed;
   error_ = errno;
   return Result::Failed;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/FileOps.h"
+
 namespace vport {
 
 class WineLink {
@@ -22,7 +24,8 @@ class WineLink {
   static std::string DosDevicesFromEnvironment();
 
   // comName "COM5" gives the entry "com5"; target: the port's link path that it leads to.
-  WineLink(std::string dosDevices, const std::string& comName, std::string target);
+  WineLink(std::string dosDevices, const std::string& comName, std::string target,
+           platform::FileOps& ops = platform::SystemFileOps());
 
   const std::string& Path() const { return path_; }
   const std::string& Target() const { return target_; }
@@ -40,6 +43,7 @@ class WineLink {
   std::string path_;
   std::string target_;
   int error_ = 0;
+  platform::FileOps* ops_;
 };
 
 }  // namespace vport

@@ -11,14 +11,16 @@
 #include <vector>
 
 #include "platform/DurableFile.h"
+#include "platform/FakeFileOps.h"
 #include "platform/RegistryTestDir.h"
 
 namespace platform {
 namespace {
 
 // Makes the real calls and writes down each one with the path it concerns; `failing` names a call
-// ("fsync <path>", "rename <path>") that fails with EIO instead.
-class RecordingOps : public FileOps {
+// ("fsync <path>", "rename <path>") that fails with EIO instead. Calls that whole-file writes do
+// not make go through unrecorded.
+class RecordingOps : public FakeFileOps {
  public:
   int Open(const char* path, int flags, mode_t mode) override {
     const int fd = SystemFileOps().Open(path, flags, mode);

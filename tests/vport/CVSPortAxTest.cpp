@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/FakeClock.h"
+#include "platform/FakeFileOps.h"
 #include "vport/CVSPortAx.h"
 #include "vport/TempPortDir.h"
 
@@ -633,6 +634,22 @@ TEST(CVSPortAxFolderTest, StaleLinkIsReplaced) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM7"))));
   ASSERT_TRUE(port.PublishLink());
   EXPECT_EQ(std::filesystem::read_symlink(dir.Entry("COM7")).string(), port.SlavePath());
+}
+
+TEST(CVSPortAxFolderTest, AStaleLinkThatCannotBeRemovedFailsTheCreationWithItsError) {
+  TempPortDir dir;
+  ASSERT_EQ(symlink("/dev/pts/4242", dir.Entry("COM7").c_str()), 0);
+  RecordingSink sink;
+  platform::FakeFileOps files;
+  files.FailNext(platform::FakeFileOps::Call::kUnlink, EPERM);
+  CVSPortAx port(sink, platform::SystemClock::Instance(), files);
+  EXPECT_FALSE(port.AddPort("COM7"));
+  EXPECT_EQ(port.LastError(), EPERM);
+  EXPECT_FALSE(port.HasPort());
+  EXPECT_EQ(std::filesystem::read_symlink(dir.Entry("COM7")), "/dev/pts/4242");
+  // The name is free again in this process.
+  ASSERT_TRUE(port.AddPort("COM7"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Entry("COM7"))));
 }
 
 TEST(CVSPortAxFolderTest, ForeignPathsAreRefusedAndLeftAlone) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/FakeFileOps.h"
 #include "vport/PortFolder.h"
 #include "vport/TempPortDir.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 using test::TempPortDir;
 using State = PortFolder::LinkState;
+using Fault = platform::FakeFileOps::Call;
 
 TEST(PortFolderTest, LinkNames) {
   EXPECT_EQ(PortFolder::LinkNameFor("COM1"), "COM1");
@@ -108,6 +110,29 @@ TEST(PortFolderTest, SweepRemovesOnlyOurLinks) {
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Entry("COM2")));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Entry("notes")));
   EXPECT_TRUE(std::filesystem::exists(dir.Entry("COM3")));
+}
+
+TEST(PortFolderTest, APublishWhoseRenameFailsLeavesNoTemporaryLink) {
+  TempPortDir dir;
+  platform::FakeFileOps files;
+  files.FailNext(Fault::kRename, EIO);
+  EXPECT_EQ(PortFolder::Publish(dir.Entry("COM1"), "/dev/pts/7", files), EIO);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  EXPECT_EQ(PortFolder::Publish(dir.Entry("COM1"), "/dev/pts/7", files), 0);
+}
+
+TEST(PortFolderTest, SweepCountsOnlyTheLinksThatWentAndEnsureReportsAFolderNotMade) {
+  TempPortDir dir;
+  ASSERT_EQ(symlink("/dev/pts/8", dir.Entry("COM1").c_str()), 0);
+  ASSERT_EQ(symlink("/dev/pts/9", dir.Entry("COM2").c_str()), 0);
+  platform::FakeFileOps files;
+  files.FailNext(Fault::kUnlink, EPERM);
+  EXPECT_EQ(PortFolder(dir.Path(), files).SweepOurLinks(), 1);
+  EXPECT_NE(std::filesystem::is_symlink(dir.Entry("COM1")),
+            std::filesystem::is_symlink(dir.Entry("COM2")));
+  files.FailNext(Fault::kMkdir, EACCES);
+  EXPECT_EQ(PortFolder(dir.Entry("new/ports"), files).Ensure(), EACCES);
+  EXPECT_FALSE(std::filesystem::exists(dir.Entry("new/ports")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "TempPortDir.h"
+#include "platform/FakeFileOps.h"
 #include "vport/WineLink.h"
 
 namespace vport {
@@ -70,6 +71,26 @@ TEST_F(WineLinkTest, UnwritableFolderFails) {
   EXPECT_EQ(link.Make(), WineLink::Result::Failed);
   EXPECT_EQ(link.Error(), EACCES);
   chmod(DosDevices().c_str(), 0700);
+}
+
+TEST_F(WineLinkTest, ALinkThatCannotBeMadeOrRemovedIsReportedWithItsError) {
+  using Fault = platform::FakeFileOps::Call;
+  platform::FakeFileOps files;
+  WineLink link(DosDevices(), "COM5", dir.Entry("COM5"), files);
+  files.FailNext(Fault::kSymlink, EACCES);
+  EXPECT_EQ(link.Make(), WineLink::Result::Failed);
+  EXPECT_EQ(link.Error(), EACCES);
+  EXPECT_EQ(link.Describe(WineLink::Result::Failed),
+            "Wine link " + link.Path() + " failed: Permission denied");
+  ASSERT_EQ(link.Make(), WineLink::Result::Made);
+  files.FailNext(Fault::kUnlink, EPERM);
+  EXPECT_EQ(link.Remove(), WineLink::Result::Failed);
+  EXPECT_EQ(link.Error(), EPERM);
+  EXPECT_EQ(LinkTarget(link.Path()), dir.Entry("COM5"));
+  files.FailNext(Fault::kLstat, EACCES);
+  EXPECT_EQ(link.Remove(), WineLink::Result::Failed);
+  EXPECT_EQ(link.Error(), EACCES);
+  EXPECT_EQ(link.Remove(), WineLink::Result::Removed);
 }
 
 TEST(WineLinkFolder, PrefixFromEnvironmentElseHome) {
