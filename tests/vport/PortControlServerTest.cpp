@@ -77,6 +77,18 @@ class ControlServer : public ::testing::Test {
     loop.SetHandler([this](const platform::Message& m) { OnLoop(m); });
     thread = std::thread([this] { loop.Run(); });
   }
+  // Starts over faulty sockets whose next call of call fails with error.
+  void StartFailing(platform::FakeSeqpacketSockets::Call call, int error) {
+    faulty.FailNext(call, error);
+    Start(geteuid(), faulty);
+  }
+  // A new connection's request is answered.
+  bool AnswersANewClient() {
+    const int fd = ConnectControl(path);
+    const bool answered = Ask(fd, kGetModem) == kModemReply;
+    close(fd);
+    return answered;
+  }
   // The loop thread's side of the wait tests: the server is used there only.
   static constexpr std::uint32_t kAnswer = 0x9001, kAnswerAll = 0x9002, kStop = 0x9003,
                                  kCountWaits = 0x9004;
@@ -138,6 +150,7 @@ class ControlServer : public ::testing::Test {
   test::TempPortDir dir;
   std::string path = dir.Entry(".pts7.ctl");
   platform::MessageLoop loop;
+  platform::FakeSeqpacketSockets faulty;
   std::unique_ptr<PortControlServer> server;
   std::thread thread;
   std::mutex mutex;
@@ -216,13 +229,9 @@ TEST_F(ControlServer, RefusesAnotherUser) {
 using Fault = platform::FakeSeqpacketSockets::Call;
 
 TEST_F(ControlServer, RefusesAPeerOfAnotherUser) {
-  platform::FakeSeqpacketSockets sockets;
-  sockets.SetPeerUid(geteuid() + 1);
-  Start(geteuid(), sockets);
-  const int fd = ConnectControl(path);
-  ASSERT_GE(fd, 0);
-  EXPECT_TRUE(Ask(fd, kGetModem).empty());
-  close(fd);
+  faulty.SetPeerUid(geteuid() + 1);
+  Start(geteuid(), faulty);
+  EXPECT_FALSE(AnswersANewClient());
   StopLoop();
   EXPECT_TRUE(requests.empty());
   ASSERT_EQ(Notices().size(), 1u);
@@ -231,62 +240,43 @@ TEST_F(ControlServer, RefusesAPeerOfAnotherUser) {
 }
 
 TEST_F(ControlServer, RefusesAPeerWhoseCredentialsCannotBeRead) {
-  platform::FakeSeqpacketSockets sockets;
-  sockets.FailNext(Fault::kPeerUid, ENOTCONN);
-  Start(geteuid(), sockets);
-  const int refused = ConnectControl(path);
-  EXPECT_TRUE(Ask(refused, kGetModem).empty());
-  close(refused);
-  const int next = ConnectControl(path);  // only that one peer was unknown
-  EXPECT_EQ(Ask(next, kGetModem), kModemReply);
-  close(next);
+  StartFailing(Fault::kPeerUid, ENOTCONN);
+  EXPECT_FALSE(AnswersANewClient());
+  EXPECT_TRUE(AnswersANewClient());  // only that one peer was unknown
   StopLoop();
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_EQ(Notices().size(), 1u);
 }
 
 TEST_F(ControlServer, AFailedListenIsReturnedAndAFailedAcceptIsRetried) {
-  platform::FakeSeqpacketSockets sockets;
-  sockets.FailNext(Fault::kListen, EADDRINUSE);
-  PortControlServer refused(loop, geteuid(), sockets);
+  faulty.FailNext(Fault::kListen, EADDRINUSE);
+  PortControlServer refused(loop, geteuid(), faulty);
   EXPECT_EQ(refused.Start(path, {}, {}), EADDRINUSE);
   EXPECT_FALSE(refused.Running());
   // The connection waits in the backlog until an accept succeeds.
-  sockets.FailNext(Fault::kAccept, EMFILE);
-  Start(geteuid(), sockets);
-  const int fd = ConnectControl(path);
-  EXPECT_EQ(Ask(fd, kGetModem), kModemReply);
-  close(fd);
+  StartFailing(Fault::kAccept, EMFILE);
+  EXPECT_TRUE(AnswersANewClient());
   StopLoop();
-  EXPECT_GE(sockets.Calls(Fault::kAccept), 2);
+  EXPECT_GE(faulty.Calls(Fault::kAccept), 2);
 }
 
 TEST_F(ControlServer, AReplyThatCannotBeSentEndsItsConnection) {
-  platform::FakeSeqpacketSockets sockets;
-  sockets.FailNext(Fault::kSend, EAGAIN);
-  Start(geteuid(), sockets);
+  StartFailing(Fault::kSend, EAGAIN);
   const int fd = ConnectControl(path);
   ASSERT_GE(fd, 0);
   EXPECT_TRUE(Ask(fd, kGetModem).empty());
   EXPECT_TRUE(Ask(fd, kGetModem).empty());  // closed, not merely unanswered
   close(fd);
-  const int next = ConnectControl(path);
-  EXPECT_EQ(Ask(next, kGetModem), kModemReply);
-  close(next);
+  EXPECT_TRUE(AnswersANewClient());
   StopLoop();
   EXPECT_EQ(requests.size(), 2u);
 }
 
 TEST_F(ControlServer, AnInterruptedReceiveKeepsTheConnection) {
-  platform::FakeSeqpacketSockets sockets;
-  sockets.FailNext(Fault::kReceive, EINTR);
-  Start(geteuid(), sockets);
-  const int fd = ConnectControl(path);
-  ASSERT_GE(fd, 0);
-  EXPECT_EQ(Ask(fd, kGetModem), kModemReply);
-  close(fd);
+  StartFailing(Fault::kReceive, EINTR);
+  EXPECT_TRUE(AnswersANewClient());
   StopLoop();
-  EXPECT_GE(sockets.Calls(Fault::kReceive), 2);
+  EXPECT_GE(faulty.Calls(Fault::kReceive), 2);
 }
 
 TEST_F(ControlServer, ServesOnlyABoundedNumberOfConnections) {
