@@ -428,6 +428,7 @@ void CVirtualPortDlg::UpdateDataWatch() {
 }
 
 void CVirtualPortDlg::OnPortDataReady(short revents) {
+  threadPolicy_.OnWake(clock_.TickCount());
   if ((revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
     // Not expected while we hold the pty's other end; the port's own events take over.
     dataWatchLapsed_ = true;
@@ -447,6 +448,7 @@ void CVirtualPortDlg::WatchSocket(short events) {
 }
 
 void CVirtualPortDlg::OnSocketReady(short revents) {
+  threadPolicy_.OnWake(clock_.TickCount());
   // An error or hang-up shows in both: the send or the receive reports it.
   if ((socketEvents_ & POLLOUT) != 0 && (revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
     FlushOutgoing();

@@ -27,6 +27,7 @@
 #include "vport/PortLineControl.h"
 #include "vport/PortObserver.h"
 #include "vport/PortStatusModel.h"
+#include "vport/PortThreadPolicy.h"
 #include "vport/TelnetDecoder.h"
 #include "vport/VSPortEvents.h"
 
@@ -171,6 +172,7 @@ class CVirtualPortDlg : public VSPortEvents {
 
   platform::MessageLoop& loop_;
   platform::Clock& clock_;
+  PortThreadPolicy threadPolicy_;  // of the port thread, which alone handles the data events
   CVSPortAx control_;
   PortStatusModel model_;
   PortObserver* observer_ = nullptr;
