@@ -47,6 +47,7 @@
 #include "platform/RegistryStore.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/CVirtualPortThread.h"
+#include "vport/PortThreadPolicy.h"
 
 namespace {
 
@@ -765,6 +766,9 @@ int main(int argc, char** argv) {
       "transfers\n",
       ownSessions ? "sessions of their own" : "this program's session", block, settleMs);
   std::printf("%s\n", IdleCpuText().c_str());
+  std::printf("port threads: %s\n", vport::PortThreadPolicy::EnabledByEnvironment()
+                                        ? "batch policy while every CPU has idle time, else normal"
+                                        : "normal policy (PORTOLAN_PORT_SCHEDULING=normal)");
   std::printf("figures bridge/socat and their ratio\n");
   if (!ours.ok) std::printf("bridge measurement failed\n");
   if (!theirs.ok) std::printf("socat measurement failed or socat missing\n");
