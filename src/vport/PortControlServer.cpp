@@ -64,7 +64,12 @@ void PortControlServer::OnAccept() {
   const int fd = sockets_.Accept(listener_.fd);
   if (fd < 0) return;
   uid_t peer = 0;
-  if (!sockets_.PeerUid(fd, &peer) || peer != allowedUid_) {
+  if (!sockets_.PeerUid(fd, &peer)) {
+    Tell("Control connection refused: the peer's user cannot be read");
+    sockets_.Close(fd);
+    return;
+  }
+  if (peer != allowedUid_) {
     Tell("Control connection refused: user " + std::to_string(peer) + " is not the port's user");
     sockets_.Close(fd);
     return;

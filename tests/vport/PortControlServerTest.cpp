@@ -245,7 +245,9 @@ TEST_F(ControlServer, RefusesAPeerWhoseCredentialsCannotBeRead) {
   EXPECT_TRUE(AnswersANewClient());  // only that one peer was unknown
   StopLoop();
   EXPECT_EQ(requests.size(), 1u);
-  EXPECT_EQ(Notices().size(), 1u);
+  ASSERT_EQ(Notices().size(), 1u);
+  // Not "user 0": an unknown peer is not named as root.
+  EXPECT_EQ(Notices()[0], "Control connection refused: the peer's user cannot be read");
 }
 
 TEST_F(ControlServer, AFailedListenIsReturnedAndAFailedAcceptIsRetried) {
