@@ -10,8 +10,7 @@
 namespace platform {
 
 void FakeDatagramSockets::FailNext(Call call, int error, int times) {
-  std::lock_guard lock(mutex_);
-  failures_[call] = {error, times};
+  faults_.FailNext(call, error, times);
 }
 
 void FakeDatagramSockets::RefuseOption(int level, int name, int error) {
@@ -61,9 +60,7 @@ size_t FakeDatagramSockets::OpenCount() const {
 }
 
 int FakeDatagramSockets::Calls(Call call) const {
-  std::lock_guard lock(mutex_);
-  const auto it = calls_.find(call);
-  return it == calls_.end() ? 0 : it->second;
+  return faults_.Calls(call);
 }
 
 bool FakeDatagramSockets::NonBlocking(int fd) const {
@@ -111,11 +108,8 @@ uint16_t FakeDatagramSockets::PeerPort(const Datagram& datagram) {
 }
 
 bool FakeDatagramSockets::Refuse(Call call, int fd) {
-  ++calls_[call];
-  const auto failure = failures_.find(call);
-  if (failure != failures_.end() && failure->second.second > 0) {
-    errno = failure->second.first;
-    if (--failure->second.second == 0) failures_.erase(failure);
+  if (const int error = faults_.Fault(call); error != 0) {
+    errno = error;
     return true;
   }
   if (call != Call::kOpen && sockets_.count(fd) == 0) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/DatagramSockets.h"
+#include "platform/FaultSchedule.h"
 
 namespace platform {
 
@@ -99,9 +100,8 @@ class FakeDatagramSockets : public DatagramSockets {
   int nextFd_ = kFirstFd;
   std::map<int, Socket> sockets_;
   std::vector<Datagram> sent_;
-  std::map<Call, std::pair<int, int>> failures_;  // error, times left
   std::map<std::pair<int, int>, int> refusedOptions_;
-  std::map<Call, int> calls_;
+  FaultSchedule<Call> faults_;
   std::function<void(const Datagram&)> script_;
 };
 
