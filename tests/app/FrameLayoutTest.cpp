@@ -71,6 +71,17 @@ TEST_F(FrameLayoutTest, UnknownIdsInsertNothingAtTheirIndex) {
   EXPECT_EQ(bands[2].id, 155);
 }
 
+TEST_F(FrameLayoutTest, AStoredWidthOfZeroStaysZero) {
+  // 0 means "as wide as the row allows": it must not grow like a measured width.
+  app::Settings& s = Reopen();
+  s.WriteInt("General\\ControlBars\\Bar1", "ID", 154);
+  s.WriteInt("General\\ControlBars\\Bar1", "Width", 0);
+  auto bands = BandLayout::Read(Reopen());
+  ASSERT_FALSE(bands.empty());
+  EXPECT_EQ(bands[0].id, 154);
+  EXPECT_EQ(bands[0].width, 0);
+}
+
 TEST_F(FrameLayoutTest, SavedBandsComeBackInTheirOrder) {
   BandLayout::Write(Reopen(), {Band{129, 250, 0x21}, Band{154, 300, 0x20}, Band{155, 57, 0x22}});
   auto bands = BandLayout::Read(Reopen());
@@ -103,6 +114,10 @@ TEST_F(FrameLayoutTest, ARectangleOnAScreenThatIsGoneComesBack) {
   // Title bar above the screen: moved down, size kept.
   EXPECT_EQ(WindowPlacement::BringOnScreen(Rect{100, -500, 700, 0}, screens),
             (Rect{100, 0, 700, 500}));
+  // Title bar above two screens, most of the window on the second: it goes to the second.
+  std::vector<Rect> two = {{0, 0, 1280, 800}, {1280, 0, 2560, 800}};
+  EXPECT_EQ(WindowPlacement::BringOnScreen(Rect{1100, -300, 1900, 400}, two),
+            (Rect{1280, 0, 2080, 700}));
   // Off the screen and larger than it: shrunk to it.
   EXPECT_EQ(WindowPlacement::BringOnScreen(Rect{3000, 2000, 7000, 5000}, screens),
             (Rect{0, 0, 1280, 800}));

@@ -95,6 +95,9 @@ TEST_F(OptionsPagesTest, TimeoutsTakeWholeNumbersFrom1To360000) {
   }
   EXPECT_EQ(settings.GetInt("Timeouts", "GetTimeout", -1), -1);  // nothing written
   page.SetText(TimeoutsPage::kReset, "360000");
+  page.SetText(TimeoutsPage::kGet, "1");  // both ends of the range are taken
+  ASSERT_TRUE(page.Save(stored, settings, &bad));
+  EXPECT_EQ(settings.GetInt("Timeouts", "GetTimeout", -1), 1);
   page.SetText(TimeoutsPage::kGet, "250");
   ASSERT_TRUE(page.Save(stored, settings, &bad));
   EXPECT_EQ(stored.resetTimeout, 360000);

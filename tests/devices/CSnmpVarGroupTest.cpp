@@ -130,6 +130,17 @@ TEST_F(VarGroupTest, AGroupLongerThanOneListCarriesIsReadAndWrittenWhole) {
   for (const auto& request : agent.RequestLog()) EXPECT_LE(request.vars.size(), 32u);
 }
 
+TEST_F(VarGroupTest, AFailureInALaterRunIsIndexedWithinTheWholeGroup) {
+  // 60 variables read as a run of 50 and one of 10; the 55th is missing.
+  CSnmpVarGroup group(kRoot, 500, 500);
+  for (int i = 1; i <= 60; ++i) {
+    if (i != 55) agent.SetInteger(kRoot + ".61." + std::to_string(i) + ".0", i);
+    group.Add(".61." + std::to_string(i) + ".0");
+  }
+  EXPECT_EQ(group.Read(*manager), snmp::kSnmpNoSuchName);
+  EXPECT_EQ(group.LastErrorIndex(), 55);
+}
+
 TEST(VarGroupIndex, AnIndexOutsideTheGroupIs3332) {
   CSnmpVarGroup group(kRoot, 500, 500, {".2.1.0"});
   int32_t number = 0;

@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompt.h"
+#include "res/StringTable.h"
 #include "views/CCustomizeViewPropSheet.h"
 #include "views/CViewStore.h"
 #include "views/ColumnsPageModel.h"
@@ -252,6 +253,20 @@ TEST_F(CustomizeSheetTest, ColumnsKeepTheRequiredOnesAndTheSortDirection) {
   EXPECT_EQ(Get(kLab, "Sort"), ">System Name");
 }
 
+TEST_F(CustomizeSheetTest, TheLastColumnStaysAndKeepsTheSort) {
+  Sheet sheet(store, settings, Sheet::kModeCustomizeGeneral, Node("Novell"), &prompt);
+  ColumnsPageModel columns(sheet.Copy(), 7);
+  ASSERT_EQ(columns.Displayed().size(), 2u);
+  ASSERT_TRUE(columns.Remove(0, nullptr));  // NW Name; Serial # is left
+  const int last = columns.Displayed().front();
+  columns.SetSortColumn(last);
+  std::string refusal;
+  EXPECT_FALSE(columns.Remove(0, &refusal));
+  EXPECT_EQ(refusal, res::LoadString(ColumnsPageModel::kMsgOneColumnNeeded));
+  EXPECT_EQ(columns.Displayed(), std::vector<int>{last});
+  EXPECT_EQ(columns.SortColumn(), last);
+}
+
 TEST_F(CustomizeSheetTest, FilterValuesStoreCommasAsStarsAndAreLimitedTo30) {
   Sheet sheet(store, settings, Sheet::kModeCustomizeFilters, Node("Lab"), &prompt);
   std::vector<std::string> listed;
@@ -266,6 +281,8 @@ TEST_F(CustomizeSheetTest, FilterValuesStoreCommasAsStarsAndAreLimitedTo30) {
   EXPECT_FALSE(filters.Apply(sheet.Copy(), &refusal));
   EXPECT_EQ(refusal, FiltersPageModel::kTooManyValues);
   EXPECT_FALSE(sheet.HasChanges());
+  filters.SetSelectedValues(std::vector<std::string>(listed.begin(), listed.begin() + 30));
+  EXPECT_TRUE(filters.Apply(sheet.Copy(), &refusal));  // exactly at the limit
   filters.SetSelectedValues({"Type 1", "Printer, Serial"});
   ASSERT_TRUE(filters.Apply(sheet.Copy(), &refusal));
   sheet.Ok();
