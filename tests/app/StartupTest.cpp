@@ -250,6 +250,27 @@ TEST_F(StartupTest, BrandingNamesTheRegistryKeyTitleAndAbsoluteFiles) {
   EXPECT_FALSE(Value("General", "RunIndex"));
 }
 
+TEST_F(StartupTest, OwnBrandingUnlessAVendorsFileIsThere) {
+  std::filesystem::create_directories(programDir.Path() / "branding");
+  programDir.Write("branding/Portolan.ini",
+                   "[General]\r\nPorgramName=Portolan\r\nCompanyName=Portolan Project\r\n"
+                   "CompanyBmp=portolan-about.png\r\n");
+  {
+    RecordingApp own(store, programDir, windowsDir);
+    ASSERT_TRUE(own.InitInstance({}));
+    EXPECT_EQ(own.steps[3], "find:Portolan - Portolan Project");
+    EXPECT_EQ(app::TheBranding().companyBmp, programDir.Folder() + "branding/portolan-about.png");
+    EXPECT_EQ(app::TheBranding().supportEmail, "");
+  }
+  // A vendor's file is read whole: nothing of ours fills what it leaves out.
+  programDir.Write("Portolan.ini", "[General]\r\nPorgramName=Harbour\r\n");
+  RecordingApp vendor(store, programDir, windowsDir);
+  ASSERT_TRUE(vendor.InitInstance({}));
+  EXPECT_EQ(vendor.ApplicationName(), "Harbour");
+  EXPECT_EQ(app::TheBranding().companyName, "");
+  EXPECT_EQ(app::TheBranding().companyBmp, "");
+}
+
 TEST_F(StartupTest, AppSettingsAndBrandTableAreLoaded) {
   store.SetDword(root + "\\Timeouts", "GetTimeout", 250);
   store.SetDword(root + "\\Access\\IP", "DiscoveryPort", 4300);
