@@ -87,6 +87,29 @@ TEST_F(FrameLayoutTest, PlacementRoundTripAndDefault) {
   EXPECT_EQ(WindowPlacement::Read(Reopen(), 1024, 768), (Rect{-5, 3, 700, 500}));
 }
 
+TEST_F(FrameLayoutTest, FirstStartShowsTheFirstViewsColumnsWithinTheScreen) {
+  EXPECT_FALSE(WindowPlacement::IsStored(Reopen()));
+  const int columns = WindowPlacement::ColumnsWidth(app::CKestrelApp::kFirstViewColumns);
+  EXPECT_EQ(columns, 140 + 100 + 100 + 70 + 110 + 40 + 140);
+  EXPECT_EQ(WindowPlacement::ColumnsWidth("System Name,Nope,IP Address"), 140);
+  struct Case {
+    int columns;
+    Rect available;
+    Rect expected;
+  };
+  const Case cases[] = {
+      {columns, {0, 0, 1280, 900}, {191, 190, 1089, 710}},        // 150 + 700 + 48 wide
+      {columns, {0, 0, 800, 600}, {32, 40, 768, 560}},            // the screen less its margins
+      {0, {0, 0, 1280, 900}, {330, 190, 950, 710}},               // never below 620 wide
+      {columns, {1280, 24, 2560, 1024}, {1471, 264, 2369, 784}},  // centred on that area
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WindowPlacement::FirstStartRect(c.columns, c.available), c.expected);
+  }
+  WindowPlacement::Write(Reopen(), Rect{10, 10, 700, 500});
+  EXPECT_TRUE(WindowPlacement::IsStored(Reopen()));
+}
+
 TEST_F(FrameLayoutTest, ARectangleOnAScreenStaysWhereItIs) {
   std::vector<Rect> screens = {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}};
   Rect onSecond{2000, 100, 2800, 700};
