@@ -26,4 +26,10 @@ QIcon TreeImage(int index) {
   return QIcon(FileOf(index));
 }
 
+QString TreeImageName(int index) {
+  constexpr int kFirstViewImage = 16;
+  if (index >= kFirstViewImage) return QStringLiteral("View picture %1").arg(index - 15);
+  return QStringLiteral("Folder %1").arg(index / 2 + 1);
+}
+
 }  // namespace views
