@@ -12,6 +12,7 @@
 #include "app/BrandingInfo.h"
 #include "app/CKestrelApp.h"
 #include "app/OemBrandTable.h"
+#include "app/StartupRefreshGuard.h"
 #include "platform/Launcher.h"
 #include "platform/RecordingLauncher.h"
 #include "platform/RegistryStore.h"
@@ -269,6 +270,27 @@ TEST_F(StartupTest, OwnBrandingUnlessAVendorsFileIsThere) {
   EXPECT_EQ(vendor.ApplicationName(), "Harbour");
   EXPECT_EQ(app::TheBranding().companyName, "");
   EXPECT_EQ(app::TheBranding().companyBmp, "");
+}
+
+TEST_F(StartupTest, TheCommandLineIsKeptAsTypedForTheNoSearchRule) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* text;
+    bool skips;
+  };
+  const Case cases[] = {
+      {{"/ns"}, "/ns", true},
+      {{"-NS", "/v", "Lab"}, "-NS /v Lab", true},
+      {{"/v", "Lab", "/ns"}, "/v Lab /ns", false},  // not the second and third characters
+      {{"/new", "/v", "Lab"}, "/new /v Lab", false},
+      {{}, "", false},
+  };
+  for (const Case& c : cases) {
+    RecordingApp app(store, programDir, windowsDir);
+    ASSERT_TRUE(app.InitInstance(c.arguments));
+    EXPECT_EQ(app.CommandLineText(), c.text);
+    EXPECT_EQ(app::StartupRefreshGuard::AsksToSkip(app.CommandLineText()), c.skips) << c.text;
+  }
 }
 
 TEST_F(StartupTest, AppSettingsAndBrandTableAreLoaded) {

@@ -745,5 +745,22 @@ TEST_F(ViewStoreTest, DoubleClickCommandIsOneOfThree) {
   EXPECT_EQ(store.DoubleClickCommand(), 32774);
 }
 
+TEST_F(ViewStoreTest, InTheUnconfiguredViewADoubleClickAssignsAnAddress) {
+  AddView("Views\\Unconfigured Print Servers", 6, 21);
+  settings.WriteString("General", "CurrentView", "Unconfigured Print Servers");
+  settings.WriteInt("General", "DoubleClick", 32772);
+  OpenStore();
+  ReplyFields fresh = Device(2, "fresh");
+  fresh.ip = {0, 0, 0, 0};
+  Search({fresh});
+  ASSERT_EQ(list.GetRowCount(), 1);
+  list.SelectRow(-1);
+  EXPECT_FALSE(store.SelectedDeviceNeedsAddress());
+  EXPECT_EQ(store.DoubleClickCommand(), 32772);  // nothing selected
+  list.SelectRow(0);
+  EXPECT_TRUE(store.SelectedDeviceNeedsAddress());
+  EXPECT_EQ(store.DoubleClickCommand(), CViewStore::kCmdEnterIpAddress);
+}
+
 }  // namespace
 }  // namespace views

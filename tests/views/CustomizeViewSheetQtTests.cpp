@@ -146,6 +146,23 @@ TEST_F(CustomizeViewSheetQtTest, SpecifyADeviceMakesOneCheckedEntry) {
   EXPECT_EQ(dialog.Entry(), "Multicast<5>");
 }
 
+TEST_F(CustomizeViewSheetQtTest, IconChoicesShowThePicturesByName) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeCustomizeGeneral,
+                                *store.FindNode("Lab"), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  auto* icons = Find<QComboBox>(face, "viewIcon");
+  ASSERT_NE(icons, nullptr);
+  ASSERT_EQ(icons->count(), 8);
+  EXPECT_EQ(icons->currentText(), "Device servers");  // the view's picture, 16
+  EXPECT_EQ(icons->itemText(5), "Servers not configured");
+  for (int i = 0; i < icons->count(); ++i) {
+    EXPECT_FALSE(icons->itemIcon(i).isNull()) << i;
+  }
+  auto* location = Find<QTreeWidget>(face, "viewLocation");
+  ASSERT_NE(location, nullptr);
+  EXPECT_FALSE(location->topLevelItem(0)->icon(0).isNull());
+}
+
 TEST_F(CustomizeViewSheetQtTest, TheWizardsDefaultFinishMakesTheViewInItsGroup) {
   CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeNewView,
                                 *store.Root(), &prompt);
