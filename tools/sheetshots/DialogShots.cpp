@@ -7,13 +7,13 @@
 //
 // DATA_DIR: the program's data folder (branding/ and help/), e.g. the build's bin/.
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
-#include <QComboBox>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QScreen>
+#include <QTabWidget>
 #include <QThread>
 #include <QWindow>
 #include <cstdio>
@@ -21,9 +21,9 @@
 
 #include "app/AboutBoxTexts.h"
 #include "app/BrandingInfo.h"
+#include "app/Settings.h"
 #include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/CEnterIpAddressDlg.h"
-#include "app/Settings.h"
 #include "discovery/CDiscoveryEngine.h"
 #include "platform/ConsolePrompt.h"
 #include "platform/RegistryStore.h"
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   settings.WriteInt("Views\\Harbour", "Type", 2);
   settings.WriteInt("Views\\Harbour", "Icons", 6);
   settings.WriteInt("Views\\Harbour\\Dock Printers", "Type", 6);
-  settings.WriteInt("Views\\Harbour\\Dock Printers", "Icons", 18);
+  settings.WriteInt("Views\\Harbour\\Dock Printers", "Icons", 17);
   views::CViewStore viewStore(settings, [](const views::CViewNode&) {
     return std::unique_ptr<discovery::CDiscoveryEngine>();
   });
