@@ -224,9 +224,18 @@ void CMainFrame::BuildBars() {
 
   std::vector<Band> bands =
       BandLayout::IsStored(settings_) ? BandLayout::Read(settings_) : BandLayout::FirstStart();
+  // A stored width comes back as the bar's least width, never more than half the screen.
+  int widest = 512;
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    widest = primary->availableGeometry().width() / 2;
+  }
   bool first = true;
-  for (const Band& band : bands) {
+  for (size_t i = 0; i < bands.size(); ++i) {
+    const Band& band = bands[i];
     QToolBar* toolBar = bars_[band.id];
+    if (const int width = BandLayout::ChildWidth(bands, i); width > 0) {
+      toolBar->setMinimumWidth(std::min(width, widest));
+    }
     if (!first && (band.style & BandLayout::kBreak)) addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, toolBar);
     toolBar->setMovable((band.style & BandLayout::kFixedSize) == 0);

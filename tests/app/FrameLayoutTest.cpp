@@ -160,6 +160,23 @@ TEST_F(FrameLayoutTest, FlagsLowByteByListMode) {
 
 namespace {
 
+TEST_F(FrameLayoutTest, AStoredWidthComesBackAsTheBarsWidthExceptLastInItsRow) {
+  // Main toolbar 250 wide and the view bar in one row, the animation on a row of its own.
+  BandLayout::Write(Reopen(), {Band{129, 250, 0x21}, Band{154, 300, 0x20}, Band{155, 57, 0x23}});
+  const std::vector<Band> bands = BandLayout::Read(Reopen());
+  ASSERT_EQ(bands.size(), 3u);
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 0), 250);  // saved and read again: as it was
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 1), 0);    // last in its row
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 2), 0);    // the animation is fixed
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 3), 0);
+  const std::vector<Band> unset = {Band{129, 32767 + 4, 0x21}, Band{154, 0, 0x20},
+                                   Band{155, 57, 0x22}};
+  EXPECT_EQ(BandLayout::ChildWidth(unset, 0), 0);  // the default: as wide as the row allows
+  EXPECT_EQ(BandLayout::ChildWidth(unset, 1), 0);
+  EXPECT_EQ(BandLayout::ChildWidth({Band{129, 10, 0x21}, Band{154, 0, 0x20}}, 0), 0);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(BandLayout::ChildWidth(BandLayout::FirstStart(), i), 0);
+}
+
 TEST_F(FrameLayoutTest, FirstStartIsOneRowUntilALayoutIsStored) {
   EXPECT_FALSE(BandLayout::IsStored(Reopen()));
   for (const Band& band : BandLayout::FirstStart()) {
