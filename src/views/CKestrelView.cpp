@@ -444,6 +444,14 @@ QMenu* CKestrelView::MakeContextMenu() {
         action->setCheckable(true);
         action->setChecked(true);
       }
+      if (entry.command == kCmdConfigureSelected) {
+        // Shown where it belongs, disabled until something stands behind it.
+        action->setEnabled(false);
+        action->setToolTip(
+            tr("Configuring several devices at once is not available in this "
+               "version of Portolan."));
+        menu->setToolTipsVisible(true);
+      }
     }
   } else {
     // Commands about a device need one; Enter IP Address one that has no address yet.

@@ -256,6 +256,8 @@ TEST_F(KestrelViewTest, ContextMenusCarryTheirCommands) {
   EXPECT_EQ(multi->objectName(), "140");
   ASSERT_EQ(multi->actions().size(), 5);
   EXPECT_TRUE(multi->actions()[4]->isChecked());
+  EXPECT_FALSE(multi->actions()[0]->isEnabled());  // Configure Selected Devices: not yet
+  EXPECT_FALSE(multi->actions()[0]->toolTip().isEmpty());
   multi->actions()[1]->trigger();
   EXPECT_EQ(commands.back(), 32884);
 }
