@@ -56,6 +56,8 @@ endif()
 
 # The data folder: what the programs read at run time besides their settings.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/res/help/ DESTINATION ${PORTOLAN_INSTALL_DATADIR}/help)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/res/branding/
+        DESTINATION ${PORTOLAN_INSTALL_DATADIR}/branding)
 
 # Manual pages.
 set(man_pages portolanctl.1 portolan-devsim.1 portolan-serial-run.1)

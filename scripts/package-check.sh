@@ -48,6 +48,9 @@ expected=(
 for page in "$root"/src/res/help/*; do
   expected+=("/usr/share/portolan/help/$(basename "$page")")
 done
+for file in "$root"/src/res/branding/*; do
+  expected+=("/usr/share/portolan/branding/$(basename "$file")")
+done
 while IFS= read -r picture; do
   expected+=("/usr/share/icons/${picture#"$root/dist/icons/"}")
 done < <(find "$root/dist/icons/hicolor" -type f -name '*.png' | sort)

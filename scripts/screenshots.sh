@@ -8,12 +8,14 @@
 #
 # Writes docs/screenshots/main-window.png (details, by port), list-style.png (the list style) and
 # tree-group.png (a view inside a group of the tree), and the options sheet's tabs
-# and its Add dialog (options-*.png, drawn by portolan-sheetshots, which touches no network).
+# and its Add dialog (options-*.png, drawn by portolan-sheetshots, which touches no network), and
+# the dialogs read back from the screen (about, specify-device*, enter-ip-address,
+# modify-view-general: portolan-dialogshots, no network either).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-test}" && pwd)
 out="$root/docs/screenshots"
-for program in portolan portolan-devsim portolan-sheetshots; do
+for program in portolan portolan-devsim portolan-sheetshots portolan-dialogshots; do
   [ -x "$build/bin/$program" ] || { echo "screenshots: build $program first" >&2; exit 2; }
 done
 for tool in Xvfb import ip; do
@@ -133,4 +135,7 @@ Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 for i in $(seq 100); do [ -e /tmp/.X11-unix/X78 ] && break; sleep 0.1; done
 DISPLAY=:78 QT_QPA_PLATFORM=xcb "$build/bin/portolan-sheetshots" "$out"
+# The dialogs as the X server shows them (no window manager): a picture that comes back black
+# fails the script rather than landing in docs/.
+DISPLAY=:78 QT_QPA_PLATFORM=xcb "$build/bin/portolan-dialogshots" "$build/bin" "$out"
 kill $xvfb; wait $xvfb 2>/dev/null || true

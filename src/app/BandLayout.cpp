@@ -16,6 +16,16 @@ std::string BandSection(int index) {
 
 }  // namespace
 
+int BandLayout::ChildWidth(const std::vector<Band>& bands, size_t index) {
+  if (index >= bands.size()) return 0;
+  const Band& band = bands[index];
+  if (band.id == bar::kAnimation || band.width <= 0 || band.width >= kDefaultWidth) return 0;
+  const bool lastInRow = index + 1 == bands.size() || (bands[index + 1].style & kBreak) != 0;
+  if (lastInRow) return 0;
+  const int child = band.width - kStoredWidthGrowth - kSavedWidthGrowth;
+  return child > 0 ? child : 0;
+}
+
 bool BandLayout::IsKnown(int id) {
   return id == bar::kMainToolBar || id == bar::kViewBar || id == bar::kAnimation;
 }

@@ -3,6 +3,7 @@
 // bits: 0x01 starts a new row, 0x02 fixed size, 0x08 hidden.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace app {
@@ -42,6 +43,12 @@ class BandLayout {
   // The bars of a first start, when nothing is stored: one row with the main toolbar, the view
   // bar and the animation, rather than the three rows the stored defaults would give.
   static std::vector<Band> FirstStart();
+
+  // The width a toolbar takes from its stored band: the child's width (the band less what the
+  // rebar adds, so a width saved and read again comes back as it was), or 0 to leave the bar at
+  // its natural width: no width stored, the animation (fixed), or the last bar of its row (which
+  // the row's rest belongs to anyway).
+  static int ChildWidth(const std::vector<Band>& bands, size_t index);
 
   static bool IsKnown(int id);
   static int DefaultIdAt(int index);

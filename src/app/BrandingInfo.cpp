@@ -1,5 +1,8 @@
 #include "app/BrandingInfo.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/IniFile.h"
 #include "res/StringTable.h"
 
@@ -16,8 +19,16 @@ std::string MakeAbsolute(const std::string& folder, const std::string& file) {
 
 }  // namespace
 
-BrandingInfo BrandingInfo::Read(const std::string& folder) {
-  platform::IniFile ini = platform::IniFile::Load(folder + "Portolan.ini");
+std::string BrandingInfo::FileFolder(const std::string& folder) {
+  std::error_code error;
+  if (std::filesystem::exists(folder + kFileName, error)) return folder;
+  return folder + kDefaultFolder;
+}
+
+BrandingInfo BrandingInfo::Read(const std::string& dataFolder) {
+  // A vendor's file in the data folder wins; else Portolan's own, shipped in branding/.
+  const std::string folder = FileFolder(dataFolder);
+  platform::IniFile ini = platform::IniFile::Load(folder + kFileName);
   auto read = [&ini](const char* key) {
     return ini.GetString("General", key, "", kBrandingBufferSize);
   };
@@ -43,6 +54,12 @@ std::string BrandingInfo::MainWindowTitle() const {
 BrandingInfo& TheBranding() {
   static BrandingInfo branding;
   return branding;
+}
+
+std::string ProgramCaption() {
+  if (!TheBranding().programName.empty()) return TheBranding().programName;
+  std::string product = res::LoadString(8010);
+  return product.empty() ? "Portolan" : product;
 }
 
 }  // namespace app

@@ -15,14 +15,23 @@ struct BrandingInfo {
   std::string companyBmp;    // "CompanyBmp", absolute
   std::string companyReg;    // "CompanyReg": the registry key name
 
-  // Reads section "General" of folder + "Portolan.ini"; a missing file or key gives "". Relative
-  // file names are taken from that folder.
-  static BrandingInfo Read(const std::string& folder);
+  static constexpr const char* kFileName = "Portolan.ini";
+  static constexpr const char* kDefaultFolder = "branding/";
+
+  // Reads section "General" of the branding file: dataFolder + "Portolan.ini" (a vendor's) when
+  // it exists, else Portolan's own dataFolder + "branding/Portolan.ini". A missing file or key
+  // gives "". Relative file names are taken from the folder of the file read.
+  static BrandingInfo Read(const std::string& dataFolder);
+  // The folder of the branding file Read takes.
+  static std::string FileFolder(const std::string& dataFolder);
 
   // "PorgramName - CompanyName"; the built-in product name when both are empty.
   std::string MainWindowTitle() const;
 };
 
 BrandingInfo& TheBranding();
+
+// The caption of the program's message boxes: the branded program name, else the built-in one.
+std::string ProgramCaption();
 
 }  // namespace app

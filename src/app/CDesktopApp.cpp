@@ -15,6 +15,7 @@
 #include "app/DesktopPortCommands.h"
 #include "app/DesktopViews.h"
 #include "app/ErrorReporter.h"
+#include "app/StartupRefreshGuard.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/NetworkEnvironment.h"
 #include "discovery/PleaseWaitDialog.h"
@@ -118,9 +119,9 @@ bool CDesktopApp::LoadViews() {
 }
 
 void CDesktopApp::AttachViewStore(int setAppIcon) {
-  // "/ns" (the second and third characters of the command line) skips the first refresh.
-  const bool skipFirstRefresh = CommandLine().Has("ns") || CommandLine().Has("NS") ||
-                                CommandLine().Has("Ns") || CommandLine().Has("nS");
+  // "/ns" skips the first refresh: the second and third characters of the command line decide,
+  // so "/ns" given after another argument does not.
+  const bool skipFirstRefresh = StartupRefreshGuard::AsksToSkip(CommandLineText());
   views_->Attach(setAppIcon, skipFirstRefresh);
   RegisterAppCommands();
   AttachPortCommands();

@@ -81,8 +81,7 @@ void CKestrelApp::SeedFirstView() {
   if (!settings_->GetString("Views", "First", "").empty()) return;
   settings_->WriteString("Views", "First", "No");
   const std::string view = "Views\\VirtualPortView";
-  settings_->WriteString(
-      view, "Columns", "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port");
+  settings_->WriteString(view, "Columns", kFirstViewColumns);
   settings_->WriteString(view, "Sort", ">IP Address");
   settings_->WriteInt(view, "Type", 6);
   settings_->WriteInt(view, "Icons", 16);
@@ -122,6 +121,9 @@ bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
   TheOemBrandTable().Fill(*settings_);
   SeedFirstView();
   commandLine_.Parse(arguments);
+  for (const std::string& argument : arguments) {
+    commandLineText_ += (commandLineText_.empty() ? "" : " ") + argument;
+  }
 
   bool runningCopy = FindRunningCopy(TheBranding().MainWindowTitle());
   if (commandLine_.Has("new")) {

@@ -29,6 +29,10 @@ struct Rect {
 
 class CKestrelApp {
  public:
+  // The columns of the view made at first start (Views\VirtualPortView).
+  static constexpr const char* kFirstViewColumns =
+      "System Name,IP Address,H/W Address,Serial #,Port Name,Port #,Virtual Port";
+
   // store: the settings store to use (the default file when nullptr).
   explicit CKestrelApp(platform::RegistryStore* store = nullptr);
   virtual ~CKestrelApp();
@@ -56,6 +60,8 @@ class CKestrelApp {
   const std::string& ProgramFolder() const { return programFolder_; }
   const std::string& ApplicationName() const { return applicationName_; }
   const CKestrelCommandLineInfo& CommandLine() const { return commandLine_; }
+  // The arguments joined by blanks, as the command line stood (without the program's name).
+  const std::string& CommandLineText() const { return commandLineText_; }
 
  protected:
   // Steps that other parts fill in. Defaults: nothing to do, success.
@@ -96,6 +102,7 @@ class CKestrelApp {
   std::string programFolder_;
   std::string dataFolder_;  // help pages and branding: see SystemInfo::DataFolderOf
   std::string applicationName_ = "Portolan";
+  std::string commandLineText_;
   std::string brandOid_;
   int exitCode_ = 0;
 };

@@ -24,6 +24,7 @@
 #include "app/FramePoster.h"
 #include "app/WindowPlacement.h"
 #include "res/StringTable.h"
+#include "ui/ValueLabel.h"
 
 namespace app {
 
@@ -138,6 +139,9 @@ void CMainFrame::BuildActions() {
     styles->addAction(actions_[id]);
   }
   actions_[cmd::kStop]->setShortcutContext(Qt::WindowShortcut);
+  // Shown for where it belongs, disabled: nothing stands behind it yet, and the tip says so.
+  actions_[cmd::kMultiConfigure]->setToolTip(
+      tr("Multi-Unit Configuration is not available in this version of Portolan."));
 }
 
 void CMainFrame::BuildMenu() {
@@ -186,7 +190,15 @@ void CMainFrame::BuildBars() {
   QToolBar* main = MakeBar(bar::kMainToolBar, tr("Tools"));
   main->addAction(actions_[cmd::kExit]);
   main->addSeparator();
-  main->addAction(actions_[cmd::kVirtualPort]);
+  // The button has an action of its own: multi-selection trades it for Multi-Unit Configuration
+  // on the bar, while the Ports menu keeps its item.
+  QAction* portItem = actions_[cmd::kVirtualPort];
+  virtualPortButton_ = new QAction(portItem->icon(), portItem->text(), this);
+  virtualPortButton_->setObjectName("virtualPortButton");
+  virtualPortButton_->setToolTip(portItem->toolTip());
+  virtualPortButton_->setStatusTip(portItem->statusTip());
+  connect(virtualPortButton_, &QAction::triggered, portItem, &QAction::trigger);
+  main->addAction(virtualPortButton_);
   main->addAction(actions_[cmd::kMultiConfigure]);
   main->addAction(actions_[cmd::kConnectionStatus]);
   main->addAction(actions_[cmd::kSearch]);
@@ -212,9 +224,18 @@ void CMainFrame::BuildBars() {
 
   std::vector<Band> bands =
       BandLayout::IsStored(settings_) ? BandLayout::Read(settings_) : BandLayout::FirstStart();
+  // A stored width comes back as the bar's least width, never more than half the screen.
+  int widest = 512;
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    widest = primary->availableGeometry().width() / 2;
+  }
   bool first = true;
-  for (const Band& band : bands) {
+  for (size_t i = 0; i < bands.size(); ++i) {
+    const Band& band = bands[i];
     QToolBar* toolBar = bars_[band.id];
+    if (const int width = BandLayout::ChildWidth(bands, i); width > 0) {
+      toolBar->setMinimumWidth(std::min(width, widest));
+    }
     if (!first && (band.style & BandLayout::kBreak)) addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, toolBar);
     toolBar->setMovable((band.style & BandLayout::kFixedSize) == 0);
@@ -230,21 +251,20 @@ void CMainFrame::BuildBars() {
 void CMainFrame::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QString::number(bar::kStatusBar));
-  messagePane_ = new QLabel(bar);
+  messagePane_ = new ui::ValueLabel(tr("Status message"), bar);
   messagePane_->setObjectName("messagePane");
-  messagePane_->setAccessibleName(tr("Status message"));
   bar->addWidget(messagePane_, 1);
-  for (int id : {59137, 59138, 59139, 59140}) {
-    auto* pane = new QLabel(bar);
+  const std::pair<int, QString> panes[] = {{59137, tr("Device count")},
+                                           {59138, tr("Protocol")},
+                                           {59139, tr("View")},
+                                           {59140, tr("Display filter")}};
+  for (const auto& [id, title] : panes) {
+    auto* pane = new ui::ValueLabel(title, bar);
     pane->setObjectName(QString::number(id));
     bar->addPermanentWidget(pane);
     panes_[id] = pane;
   }
-  panes_[59137]->setAccessibleName(tr("Device count"));
-  panes_[59138]->setAccessibleName(tr("Protocol"));
-  panes_[59139]->setAccessibleName(tr("View"));
-  panes_[59140]->setAccessibleName(tr("Display filter"));
-  panes_[59140]->setText(QString::fromStdString(res::LoadString(59140)));
+  panes_[59140]->SetValue(QString::fromStdString(res::LoadString(59140)));
 }
 
 void CMainFrame::BuildPanes() {
@@ -284,6 +304,14 @@ void CMainFrame::RestorePlacement() {
   QRect desktop(0, 0, 1024, 768);
   if (QScreen* primary = QGuiApplication::primaryScreen()) desktop = primary->geometry();
   Rect stored = WindowPlacement::Read(settings_, desktop.width(), desktop.height());
+  if (!WindowPlacement::IsStored(settings_)) {
+    // First start: wide enough for the first view's columns, within the screen.
+    QRect area = desktop;
+    if (QScreen* primary = QGuiApplication::primaryScreen()) area = primary->availableGeometry();
+    stored = WindowPlacement::FirstStartRect(
+        WindowPlacement::ColumnsWidth(CKestrelApp::kFirstViewColumns),
+        Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
+  }
   std::vector<Rect> screens;
   QList<QScreen*> all = QGuiApplication::screens();
   std::stable_partition(all.begin(), all.end(),
@@ -359,14 +387,15 @@ void CMainFrame::UpdateCommandStates() {
     action->setEnabled(state.enabled);
     if (action->isCheckable()) action->setChecked(state.checked);
   }
+  virtualPortButton_->setEnabled(actions_[cmd::kVirtualPort]->isEnabled());
   UpdateStatusPanes();
 }
 
 void CMainFrame::UpdateStatusPanes() {
   const int count = list_ != nullptr ? list_->RowCount() : 0;
-  panes_[59137]->setText(QString::fromStdString(MainFrameController::CountText(count)));
-  panes_[59138]->setText(QString::fromStdString(controller_.CurrentProtocolText()));
-  panes_[59139]->setText(QString::fromStdString(controller_.CurrentViewText()));
+  panes_[59137]->SetValue(QString::fromStdString(MainFrameController::CountText(count)));
+  panes_[59138]->SetValue(QString::fromStdString(controller_.CurrentProtocolText()));
+  panes_[59139]->SetValue(QString::fromStdString(controller_.CurrentViewText()));
   panes_[59140]->setEnabled(controller_.FilterActive());
 }
 
@@ -394,7 +423,7 @@ bool CMainFrame::HasStatusBar() const {
 }
 
 void CMainFrame::SetMessagePane(const std::string& text) {
-  messagePane_->setText(QString::fromStdString(text));
+  messagePane_->SetValue(QString::fromStdString(text));
 }
 
 void CMainFrame::ShowCurrentView(bool focusList) {
@@ -442,7 +471,7 @@ int CMainFrame::TreeWidth() const {
 
 void CMainFrame::SetMultiSelect(bool on) {
   // The multi-selection mode trades the Virtual Port button for Multi-Unit Configuration.
-  actions_[cmd::kVirtualPort]->setVisible(!on);
+  virtualPortButton_->setVisible(!on);
   actions_[cmd::kMultiConfigure]->setVisible(on);
   if (list_ != nullptr) list_->SetMultiSelect(on);
 }
@@ -517,7 +546,7 @@ bool CMainFrame::event(QEvent* event) {
   if (event->type() == QEvent::StatusTip) {
     // While a search runs the pane shows its progress, not the menu prompts.
     if (!controller_.PaneLocked()) {
-      messagePane_->setText(static_cast<QStatusTipEvent*>(event)->tip());
+      messagePane_->SetValue(static_cast<QStatusTipEvent*>(event)->tip());
     }
     return true;
   }

@@ -17,10 +17,13 @@
 #include "platform/MessagePoster.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QSplitter;
 class QToolBar;
+
+namespace ui {
+class ValueLabel;
+}
 
 namespace platform {
 class Prompt;
@@ -124,8 +127,9 @@ class CMainFrame : public QMainWindow, public FrameFace {
   QWidget* selectorPlaceholder_ = nullptr;
   QAction* selectorAction_ = nullptr;
   BusyAnimation* animation_ = nullptr;
-  QLabel* messagePane_ = nullptr;
-  std::map<int, QLabel*> panes_;
+  ui::ValueLabel* messagePane_ = nullptr;
+  std::map<int, ui::ValueLabel*> panes_;
+  QAction* virtualPortButton_ = nullptr;  // the main toolbar's Virtual Port button
   FrameTreePane* tree_ = nullptr;
   FrameListPane* list_ = nullptr;
   FrameViewSelector* selector_ = nullptr;

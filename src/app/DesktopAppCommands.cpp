@@ -1,5 +1,6 @@
 #include "app/DesktopAppCommands.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 
@@ -203,11 +204,18 @@ void DesktopAppCommands::RegisterLaunchCommands() {
     LaunchCommands::HttpSession(Launcher(), prompt_, context_.caption, tcp,
                                 views_.SelectedDeviceIp());
   });
-  controller.SetCommandHandler(cmd::kEmailSupport, [this] {
-    WaitCursor busy;
-    LaunchCommands::EmailSupport(Launcher(), prompt_, context_.caption,
-                                 context_.branding.supportEmail, context_.branding.programName);
-  });
+  if (context_.branding.supportEmail.empty()) {
+    // Nothing to write to: the command stays disabled (it has no handler) and says why.
+    if (QAction* mail = frame_.Action(cmd::kEmailSupport)) {
+      mail->setToolTip(QObject::tr("No support address is configured for this installation."));
+    }
+  } else {
+    controller.SetCommandHandler(cmd::kEmailSupport, [this] {
+      WaitCursor busy;
+      LaunchCommands::EmailSupport(Launcher(), prompt_, context_.caption,
+                                   context_.branding.supportEmail, context_.branding.programName);
+    });
+  }
   controller.SetCommandHandler(cmd::kTreeOpenNewWindow, [this] { OpenInNewWindow(); });
 }
 

@@ -1,5 +1,6 @@
 // The commands of the desktop program about the device servers that are not port commands:
-// Network Information (32887) and Reset Server (32777), registered with the main window. Each
+// Network Information (32887), Reset Server (32777) and Enter IP address (32895, for a device
+// without an address), registered with the main window. Each
 // stops the search first; what the command then shows or does runs through the runners, so that
 // the rules here (which device a command goes to) stand apart from the dialogs and the network.
 // Registered while the object lives, so it must go before the main window does.
@@ -26,6 +27,8 @@ class DesktopDeviceCommands {
     std::function<void()> networkInformation;
     // Resets or restores record, a device of view, through the Reset Server dialog.
     std::function<void(discovery::CDeviceRecord& record, const views::CViewNode& view)> reset;
+    // Gives record, a device without an address, one (Enter IP address, dialog 109).
+    std::function<void(discovery::CDeviceRecord& record)> enterIpAddress;
   };
 
   DesktopDeviceCommands(MainFrameController& controller, views::CViewStore& store, Runners runners);
@@ -36,6 +39,7 @@ class DesktopDeviceCommands {
  private:
   void NetworkInformation();
   void Reset();
+  void EnterIpAddress();
 
   MainFrameController& controller_;
   views::CViewStore& store_;

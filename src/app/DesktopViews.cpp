@@ -8,12 +8,14 @@
 #include "app/COptionsPropertySheet.h"
 #include "app/DesktopDeviceCommands.h"
 #include "app/DeviceAccessList.h"
+#include "app/EnterIpAddressCommand.h"
 #include "app/ErrorReporter.h"
 #include "app/FrameIds.h"
 #include "app/FramePanes.h"
 #include "app/OemBrandTable.h"
 #include "app/Settings.h"
 #include "app/ViewAvailability.h"
+#include "app/dialogs/CEnterIpAddressDlg.h"
 #include "app/options/OptionsSheet.h"
 #include "devices/CInvalidCommunityDlg.h"
 #include "devices/CNetworkInfoDlg.h"
@@ -21,6 +23,8 @@
 #include "devices/NetworkInfoController.h"
 #include "devices/ResetServerController.h"
 #include "discovery/CDeviceRecord.h"
+#include "discovery/CIpDeviceRecord.h"
+#include "discovery/CIpDiscoveryEngine.h"
 #include "discovery/NetworkEnvironment.h"
 #include "discovery/PleaseWaitWindow.h"
 #include "platform/Prompt.h"
@@ -44,6 +48,7 @@ namespace {
 // Where a dialog's Help goes when the dialog has no topic of its own: its help context lies
 // above 100, which opens the general topic.
 constexpr unsigned kGeneralHelpTopic = 5;
+constexpr unsigned kSettingIpAddressText = 6135;  // "Setting IP address"
 }  // namespace
 
 // The store as the main window sees it; with PORTOLAN_LIST_DUMP set, each finished search also
@@ -56,6 +61,13 @@ class DumpingStoreLink : public views::FrameStoreLink {
   void SearchDone() override {
     FrameStoreLink::SearchDone();
     if (!path_.isEmpty() && list_ != nullptr) Dump();
+  }
+  // The stop-search prologue: the wait cursor shows while a running search is cancelled.
+  void Stop() override {
+    const bool waiting = Store().IsSearching();
+    if (waiting) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    FrameStoreLink::Stop();
+    if (waiting) QGuiApplication::restoreOverrideCursor();
   }
 
  private:
@@ -120,6 +132,8 @@ DesktopViews::DesktopViews(Settings& settings, CMainFrame& frame, platform::Prom
   store_->SetListControl(list_);
   store_->SetPrompt(&prompt_);
   store_->SetCaption(caption_);
+  store_->SetUdpAvailable((discovery::TheNetworkEnvironment().GetFlags() &
+                           discovery::NetworkEnvironment::kFlagUdp) != 0);
   store_->SetWaitWindow(&discovery::PleaseWaitWindow());
   if (ports != nullptr) {
     store_->SetPortLookup(
@@ -163,9 +177,9 @@ void DesktopViews::Attach(int setAppIcon, bool skipFirstRefresh) {
   auto post = [this](int command) { frame_.PostCommand(command); };
   tree_->SetCommandPoster(post);
   tree_->SetCommandCheck([&controller](int command) { return controller.HasHandler(command); });
-  tree_->SetChangeHandler([this] {
-    frame_.Poster().PostMessage(msg::kViewsChanged,
-                                reinterpret_cast<intptr_t>(store_->CurrentNode()));
+  tree_->SetChangeHandler([this](const views::CViewNode* selected) {
+    const views::CViewNode* keep = selected != nullptr ? selected : store_->CurrentNode();
+    frame_.Poster().PostMessage(msg::kViewsChanged, reinterpret_cast<intptr_t>(keep));
   });
   selector_->SetCommandPoster(post);
   list_->SetCommandHandler([this](int command) { frame_.RunCommand(command); });
@@ -185,6 +199,8 @@ void DesktopViews::RegisterCommands(bool skipFirstRefresh) {
   auto open = [this, &controller](bool refresh) {
     controller.StopSearch();
     if (tree_) tree_->OpenSelected(refresh);
+    // A view refused for its protocol (5047) leaves the selector on the current view too.
+    if (selector_) selector_->SelectCurrentView();
   };
   controller.SetCommandHandler(cmd::kTreeOpen, [open] { open(false); });
   controller.SetCommandHandler(cmd::kTreeOpenRefresh, [open] { open(true); });
@@ -225,7 +241,7 @@ void DesktopViews::RegisterViewSheetCommands() {
   });
   controller.SetCommandHandler(cmd::kSelectDeleteViews, [this, &controller] {
     controller.StopSearch();
-    views::CSelectViewDlg dialog(*store_, this, &frame_);
+    views::CSelectViewDlg dialog(*store_, this, &frame_, help_);
     dialog.exec();
   });
 }
@@ -239,6 +255,7 @@ void DesktopViews::RegisterDeviceCommands() {
   runners.reset = [this](discovery::CDeviceRecord& record, const views::CViewNode& view) {
     ResetDevice(record, view);
   };
+  runners.enterIpAddress = [this](discovery::CDeviceRecord& record) { EnterIpAddress(record); };
   devices_ =
       std::make_unique<DesktopDeviceCommands>(frame_.Controller(), *store_, std::move(runners));
 }
@@ -270,6 +287,38 @@ void DesktopViews::ResetDevice(discovery::CDeviceRecord& record, const views::CV
   } else if (start == devices::ResetStart::kTelnet) {
     frame_.PostCommand(cmd::kTelnet);
   }
+}
+
+void DesktopViews::EnterIpAddress(discovery::CDeviceRecord& device) {
+  auto* engine = dynamic_cast<discovery::CIpDiscoveryEngine*>(store_->CurrentEngine());
+  auto* record = dynamic_cast<discovery::CIpDeviceRecord*>(&device);
+  if (engine == nullptr || record == nullptr) return;
+  const char* hwText = record->GetColumnText(discovery::kColHwAddress);
+  const std::string hw = hwText != nullptr ? hwText : "";
+  EnterIpAddressCommand::Hooks hooks;
+  hooks.runDialog = [this](std::string& ip) {
+    return CEnterIpAddressDlg::Run(&frame_, ip, caption_);
+  };
+  hooks.send = [engine, hw](const std::string& ip) { return engine->SetAddressByHardware(hw, ip); };
+  hooks.confirm = [record](const std::string& ip) {
+    // The device is asked at its new address under the application's wait window.
+    discovery::CPleaseWaitDlg& wait = discovery::PleaseWaitWindow();
+    discovery::DeviceWait* own = record->GetWaitWindow();
+    wait.Begin();
+    wait.SetText(kSettingIpAddressText);
+    record->SetWaitWindow(&wait);
+    const int result = discovery::CIpDiscoveryEngine::ConfirmNewAddress(
+        *record, ip, TheAppSettings().resetTimeout);
+    record->SetWaitWindow(own);
+    wait.End();
+    return result;
+  };
+  hooks.show = [this](unsigned id) {
+    prompt_.MessageBox(res::LoadString(id), caption_,
+                       platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  };
+  hooks.refreshRows = [this] { store_->RebuildList(); };
+  EnterIpAddressCommand::Run(hw, hooks);
 }
 
 void DesktopViews::RunOptionsSheet() {

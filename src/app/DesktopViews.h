@@ -72,6 +72,7 @@ class DesktopViews : public views::ViewStoreHost {
   // Network Information and Reset Server on the selected device.
   void RegisterDeviceCommands();
   void ResetDevice(discovery::CDeviceRecord& record, const views::CViewNode& view);
+  void EnterIpAddress(discovery::CDeviceRecord& record);
   // The options sheet (32776) and what its OK changes in the windows.
   void RunOptionsSheet();
   void Refresh();

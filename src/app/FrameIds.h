@@ -56,6 +56,7 @@ constexpr int kNextPane = 32886;
 constexpr int kSearch = 32809;
 constexpr int kSetupUnlisted = 32810;
 constexpr int kNetworkInformation = 32887;
+constexpr int kEnterIpAddress = 32895;  // dialog 109, for a device in the list without an address
 constexpr int kHttpSession = 32817;
 constexpr int kTelnet = 32793;
 constexpr int kSaveIpList = 32863;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/BrandingInfo.h"
 #include "app/Settings.h"
 #include "platform/IniFile.h"
 #include "platform/Prompt.h"
@@ -72,7 +73,7 @@ void LegacySettingsImporter::ImportAll(const std::string& windowsDirectory) {
 
 bool LegacySettingsImporter::ImportFile(const std::string& path, bool netWare) {
   if (!IsRegularFile(path)) return false;
-  int answer = prompt_.MessageBox(FormatQuestion(path), res::LoadString(8010),
+  int answer = prompt_.MessageBox(FormatQuestion(path), ProgramCaption(),
                                   platform::MB_YESNO | platform::MB_ICONQUESTION);
   if (answer != platform::IDYES) return false;
   platform::IniFile ini = platform::IniFile::Load(path);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/BrandingInfo.h"
 #include "app/FrameFace.h"
 #include "app/FrameIds.h"
 #include "app/FrameStore.h"
@@ -197,7 +198,7 @@ void MainFrameController::ToggleByPort() {
   if (store_ == nullptr) return;
   store_->SetPortMode(flags_.byPort);
   if (!flags_.byPort || store_->CurrentView().hasPrinterColumn) return;
-  int answer = prompt_.MessageBox(res::LoadString(kNoPrinterColumns), res::LoadString(8010),
+  int answer = prompt_.MessageBox(res::LoadString(kNoPrinterColumns), ProgramCaption(),
                                   platform::MB_YESNO | platform::MB_ICONQUESTION);
   if (answer == platform::IDYES) store_->CustomizeView(kPrinterColumnsPage);
 }

@@ -32,6 +32,10 @@ MiscOptionsPage::MiscOptionsPage(Settings& settings)
   if (!IsCommand(doubleClick_)) doubleClick_ = kCmdStatus;
 }
 
+bool MiscOptionsPage::IsAvailable(int command) {
+  return command == kCmdStatus || command == kCmdConfiguration;
+}
+
 void MiscOptionsPage::SetDoubleClick(int command) {
   if (IsCommand(command)) doubleClick_ = command;
 }

@@ -13,6 +13,12 @@ class MiscOptionsPage {
  public:
   static constexpr const char* kAccessIp = "Access\\IP";
 
+  // Why a double-click choice is offered disabled: nothing stands behind the wizard yet. A
+  // stored choice of it is kept (the double-click then does nothing).
+  static constexpr const char* kWizardUnavailable =
+      "The Configuration Wizard is not available in this version of Portolan.";
+  static bool IsAvailable(int command);
+
   explicit MiscOptionsPage(Settings& settings);
 
   // The ports offered, in order; a stored port outside 9 and 4201-4242 is the last one.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Settings.h"
+#include "discovery/CDeviceColumnTable.h"
 
 namespace app {
 
@@ -46,6 +47,35 @@ Rect WindowPlacement::Read(Settings& settings, int desktopWidth, int desktopHeig
               settings.GetInt("General", "Top", fallback.top),
               settings.GetInt("General", "Right", fallback.right),
               settings.GetInt("General", "Bottom", fallback.bottom)};
+}
+
+bool WindowPlacement::IsStored(Settings& settings) {
+  return settings.GetInt("General", "Right", 0) != settings.GetInt("General", "Left", 0);
+}
+
+Rect WindowPlacement::FirstStartRect(int columnsWidth, const Rect& available) {
+  const int roomWidth = std::max(kMinWidth, Width(available) - 2 * kScreenMargin);
+  const int roomHeight = std::max(kMinHeight, Height(available) - 2 * kScreenMargin);
+  const int wanted = kDefaultSplitter + std::max(0, columnsWidth) + kFrameAllowance;
+  const int width = std::min(std::max(wanted, kDefaultWidth), roomWidth);
+  const int height = std::min(kFirstStartHeight, roomHeight);
+  const int left = available.left + (Width(available) - width) / 2;
+  const int top = available.top + (Height(available) - height) / 2;
+  return Rect{left, top, left + width, top + height};
+}
+
+int WindowPlacement::ColumnsWidth(const std::string& titles) {
+  const discovery::CDeviceColumnTable table;
+  int width = 0;
+  size_t start = 0;
+  while (start <= titles.size()) {
+    const size_t comma = std::min(titles.find(',', start), titles.size());
+    const int column = table.IndexOfTitle(std::string_view(titles).substr(start, comma - start));
+    if (!discovery::CDeviceColumnTable::IsValidIndex(column)) break;
+    width += table.Width(column);
+    start = comma + 1;
+  }
+  return width;
 }
 
 void WindowPlacement::Write(Settings& settings, const Rect& rect) {

@@ -4,6 +4,7 @@
 // splitter width that would leave no room for the list is brought back too.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "app/CKestrelApp.h"
@@ -28,6 +29,19 @@ class WindowPlacement {
   // The 620 x 440 rectangle centred on a desktop of width x height.
   static Rect DefaultRect(int width, int height);
   static Rect Read(Settings& settings, int desktopWidth, int desktopHeight);
+  // Whether a placement was stored (after the first close); until then the first-start size.
+  static bool IsStored(Settings& settings);
+  // Room the window needs besides its list's columns: the frame, the splitter bar, the list's
+  // borders and scroll bar.
+  static constexpr int kFrameAllowance = 48;
+  static constexpr int kFirstStartHeight = 520;
+  static constexpr int kScreenMargin = 32;
+  // At first start: wide enough for the tree pane and columnsWidth pixels of list columns, at
+  // least the default size, at most the available area less a margin, centred on it.
+  static Rect FirstStartRect(int columnsWidth, const Rect& available);
+  // The widths of the columns a view's "Columns" text names, added up (unknown titles end it,
+  // as they end a view's column list).
+  static int ColumnsWidth(const std::string& titles);
   static void Write(Settings& settings, const Rect& rect);
 
   // rect itself when its title bar shows on one of screens (available areas, the primary

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "devices/NetworkInfoController.h"
+#include "ui/ValueLabel.h"
 
 namespace devices {
 
@@ -17,10 +18,10 @@ CNetworkInfoDlg::CNetworkInfoDlg(const NetworkInfoController& controller, QWidge
   auto* form = new QFormLayout;
   int row = 0;
   for (const NetworkInfoLine& line : controller.Lines()) {
-    auto* value = new QLabel(QString::fromStdString(line.value));
+    auto* value = new ui::ValueLabel(QString::fromStdString(line.label));
+    value->SetValue(QString::fromStdString(line.value));
     value->setObjectName(QString("value%1").arg(row++));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    value->setAccessibleName(QString::fromStdString(line.label));
     form->addRow(QString::fromStdString(line.label), value);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);

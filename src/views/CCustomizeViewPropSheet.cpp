@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/BrandingInfo.h"
 #include "app/Settings.h"
 #include "platform/Prompt.h"
 #include "views/CViewNode.h"
@@ -11,11 +12,7 @@
 
 namespace views {
 
-namespace {
-
-constexpr const char* kAppCaption = "Portolan";
-
-}  // namespace
+namespace {}  // namespace
 
 CCustomizeViewPropSheet::CCustomizeViewPropSheet(CViewStore& store, app::Settings& settings,
                                                  int mode, CViewNode& view,
@@ -165,7 +162,7 @@ void CCustomizeViewPropSheet::Cancel() {
 
 void CCustomizeViewPropSheet::Show(unsigned message) {
   platform::Prompt& prompt = prompt_ != nullptr ? *prompt_ : platform::CurrentPrompt();
-  prompt.MessageBox(ViewRules::Text(message), kAppCaption,
+  prompt.MessageBox(ViewRules::Text(message), app::ProgramCaption(),
                     platform::MB_OK | platform::MB_ICONEXCLAMATION);
 }
 

@@ -38,6 +38,7 @@ constexpr MenuEntry kStandardMenu[] = {
     {CKestrelView::kCmdVirtualPort, "Virtual Port", "Alt+C"},
     {CKestrelView::kCmdConnectionStatus, "Connection Status", "Alt+S"},
     {CKestrelView::kCmdDeletePortByNumber, "Delete Port by Number", "Alt+W"},
+    {CKestrelView::kCmdEnterIpAddress, "Enter IP Address...", nullptr},
 };
 
 constexpr int kSmallIconSize = 16;
@@ -443,10 +444,22 @@ QMenu* CKestrelView::MakeContextMenu() {
         action->setCheckable(true);
         action->setChecked(true);
       }
+      if (entry.command == kCmdConfigureSelected) {
+        // Shown where it belongs, disabled until something stands behind it.
+        action->setEnabled(false);
+        action->setToolTip(
+            tr("Configuring several devices at once is not available in this "
+               "version of Portolan."));
+        menu->setToolTipsVisible(true);
+      }
     }
   } else {
-    // Commands about a device need one.
-    for (const MenuEntry& entry : kStandardMenu) add(entry)->setEnabled(rowSelected);
+    // Commands about a device need one; Enter IP Address one that has no address yet.
+    const bool needsAddress = store_ != nullptr && store_->SelectedDeviceNeedsAddress();
+    for (const MenuEntry& entry : kStandardMenu) {
+      const bool enterIp = entry.command == kCmdEnterIpAddress;
+      add(entry)->setEnabled(rowSelected && (!enterIp || needsAddress));
+    }
   }
   return menu;
 }

@@ -44,6 +44,7 @@ class CKestrelView : public QStackedWidget, public DeviceListControl {
     kCmdDeletePortByNumber = 32804,
     kCmdReturnToStandard = 32806,
     kCmdConfigureSelected = 32841,
+    kCmdEnterIpAddress = 32895,
     kCmdSelectAll = 32884,
     kCmdSelectNone = 32885,
   };

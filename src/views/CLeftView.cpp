@@ -158,7 +158,9 @@ void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (node == store_.CurrentNode()) {
     Post(kCmdRefresh);
   } else {
-    store_.SelectView(node, true, false);
+    // The road of Open (32835): the search is stopped and the view's protocol checked first.
+    SelectNode(node);
+    Post(ViewTreeRules::kCmdOpen);
   }
 }
 
@@ -215,7 +217,7 @@ bool CLeftView::DropOn(CViewNode* node, CViewNode* target) {
       return false;
     case ViewTreeActions::MoveResult::kMoved:
       Rebuild(reinterpret_cast<intptr_t>(node));
-      if (changed_) changed_();
+      if (changed_) changed_(nullptr);
       return true;
   }
   return false;
@@ -259,7 +261,7 @@ void CLeftView::DeleteSelected() {
   CViewNode* node = SelectedNode();
   if (!actions_->Delete(node)) return;
   Rebuild(0);
-  if (changed_) changed_();
+  if (changed_) changed_(nullptr);
 }
 
 void CLeftView::NewFolder() {
@@ -268,7 +270,8 @@ void CLeftView::NewFolder() {
   CNewFolderDlg dialog(store_, *actions_, group, this);
   if (dialog.exec() != QDialog::Accepted || dialog.Created() == nullptr) return;
   Rebuild(reinterpret_cast<intptr_t>(dialog.Created()));
-  if (changed_) changed_();
+  // The rebuild that follows keeps the new folder selected.
+  if (changed_) changed_(dialog.Created());
 }
 
 }  // namespace views

@@ -33,7 +33,11 @@ class CLeftView : public QTreeWidget, public app::FrameTreePane {
   // Whether a command has its handler yet (menu entries without one are disabled).
   void SetCommandCheck(std::function<bool(int)> available) { available_ = std::move(available); }
   // Called after this tree added, moved or deleted nodes (the main window's 0x800D).
-  void SetChangeHandler(std::function<void()> changed) { changed_ = std::move(changed); }
+  // Told after the tree changed the store; selected: the node the rebuilt tree keeps selected
+  // (nullptr: the current view).
+  void SetChangeHandler(std::function<void(const CViewNode* selected)> changed) {
+    changed_ = std::move(changed);
+  }
   void SetRefreshAlways(bool on) { refreshAlways_ = on; }
 
   // app::FrameTreePane
@@ -77,7 +81,7 @@ class CLeftView : public QTreeWidget, public app::FrameTreePane {
   std::string caption_;
   std::function<void(int)> post_;
   std::function<bool(int)> available_;
-  std::function<void()> changed_;
+  std::function<void(const CViewNode*)> changed_;
   bool refreshAlways_ = false;
   bool filling_ = false;  // selections made by the code, not the user
   CViewNode* dragged_ = nullptr;

@@ -37,7 +37,7 @@ CNewFolderDlg::CNewFolderDlg(CViewStore& store, ViewTreeActions& actions, CViewN
   icons_->setObjectName("3772");
   for (int image = 0; image < ViewTreeRules::kGroupImages; image += 2) {
     // Each entry carries its picture in both halves, as the stored value of old did.
-    icons_->addItem(TreeImage(image), tr("Folder %1").arg(image / 2 + 1), (image << 16) | image);
+    icons_->addItem(TreeImage(image), TreeImageName(image), (image << 16) | image);
   }
   icons_->setCurrentIndex(0);
   location_ = new QTreeWidget(this);

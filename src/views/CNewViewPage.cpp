@@ -10,7 +10,7 @@
 
 namespace views {
 
-CNewViewPage::CNewViewPage(QWidget* parent) : ViewSheetPage(parent) {
+CNewViewPage::CNewViewPage(bool udpAvailable, QWidget* parent) : ViewSheetPage(parent) {
   setObjectName("3706");
   setWindowTitle("New View");
   auto* form = new QFormLayout(this);
@@ -21,7 +21,7 @@ CNewViewPage::CNewViewPage(QWidget* parent) : ViewSheetPage(parent) {
   protocol_ = new QComboBox(this);
   protocol_->setObjectName("3709");
   protocol_->setAccessibleName("Discovery Protocol");
-  if (ViewRules::IsOfferedProtocol(CViewNode::kTcpIpView)) {
+  if (ViewRules::IsOfferedProtocol(CViewNode::kTcpIpView, udpAvailable)) {
     protocol_->addItem(QString::fromStdString(ViewRules::ProtocolText(CViewNode::kTcpIpView)),
                        CViewNode::kTcpIpView);
   }

@@ -13,7 +13,9 @@ namespace views {
 
 class CNewViewPage : public ViewSheetPage {
  public:
-  explicit CNewViewPage(QWidget* parent = nullptr);
+  // udpAvailable: TCP/IP is offered only when the machine can send UDP; with nothing offered,
+  // Next and Finish refuse with 5508.
+  explicit CNewViewPage(bool udpAvailable, QWidget* parent = nullptr);
   void Reload() override {}
   bool Apply() override { return true; }
 

@@ -20,7 +20,8 @@ constexpr int kNodeRole = Qt::UserRole;
 
 }  // namespace
 
-CSelectViewDlg::CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* parent)
+CSelectViewDlg::CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* parent,
+                               std::function<void(unsigned)> help)
     : QDialog(parent), store_(store), controller_(store, host) {
   setObjectName("3707");
   setWindowTitle("Select a View");
@@ -40,7 +41,12 @@ CSelectViewDlg::CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* 
   QPushButton* made =
       ui::DialogButtons::Add(buttons, "&New...", "newView", QDialogButtonBox::ActionRole);
   delete_ = ui::DialogButtons::Add(buttons, "&Delete", "deleteView", QDialogButtonBox::ActionRole);
-  ui::DialogButtons::Add(buttons, "&Help", "9", QDialogButtonBox::HelpRole)->setEnabled(false);
+  QPushButton* helpButton =
+      ui::DialogButtons::Add(buttons, "&Help", "9", QDialogButtonBox::HelpRole);
+  helpButton->setEnabled(static_cast<bool>(help));
+  connect(helpButton, &QPushButton::clicked, this, [help] {
+    if (help) help(kHelpTopic);
+  });
   layout->addWidget(buttons);
   connect(made, &QPushButton::clicked, this, [this] { OnNew(); });
   connect(delete_, &QPushButton::clicked, this, [this] { OnDelete(); });

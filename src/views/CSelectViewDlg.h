@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 #include "views/SelectViewController.h"
 
@@ -19,7 +20,12 @@ class ViewStoreHost;
 
 class CSelectViewDlg : public QDialog {
  public:
-  CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* parent = nullptr);
+  // The help page of the dialog (help/topic60.html).
+  static constexpr unsigned kHelpTopic = 60;
+
+  // help: opens a help topic; without it the Help button stays disabled.
+  CSelectViewDlg(CViewStore& store, ViewStoreHost* host, QWidget* parent = nullptr,
+                 std::function<void(unsigned)> help = {});
 
   SelectViewController& Controller() { return controller_; }
   QTreeWidget* Tree() const { return tree_; }

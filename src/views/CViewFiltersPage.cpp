@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +14,7 @@
 
 #include "discovery/CDeviceColumnTable.h"
 #include "views/CCustomizeViewPropSheet.h"
+#include "views/CSpecifyDeviceDlg.h"
 
 namespace views {
 
@@ -37,7 +37,17 @@ CViewFiltersPage::CViewFiltersPage(CCustomizeViewPropSheet& sheet,
   add_->setObjectName("addEntry");
   delete_ = new QPushButton("&Delete", searches);
   delete_->setObjectName("deleteEntry");
+  portLabel_ = new QLabel("Select &Port to Add:", searches);
+  port_ = new QComboBox(searches);
+  port_->setObjectName("portToAdd");
+  port_->setAccessibleName("Select Port to Add");
+  portLabel_->setBuddy(port_);
+  for (const std::string& port : FiltersPageModel::PortChoices()) {
+    port_->addItem(QString::fromStdString(port));
+  }
   auto* entryButtons = new QHBoxLayout;
+  entryButtons->addWidget(portLabel_);
+  entryButtons->addWidget(port_);
   entryButtons->addWidget(add_);
   entryButtons->addWidget(delete_);
   searchLayout->addWidget(local_);
@@ -72,10 +82,8 @@ CViewFiltersPage::CViewFiltersPage(CCustomizeViewPropSheet& sheet,
     ShowSearches();
   });
   connect(add_, &QPushButton::clicked, this, [this] {
-    bool ok = false;
-    const QString entry = QInputDialog::getText(this, "Specify a Device",
-                                                "Address or network:", QLineEdit::Normal, "", &ok);
-    if (ok) model_->AddEntry(entry.trimmed().toStdString());
+    model_->AddEntry(model_->AddsPort() ? port_->currentText().toStdString()
+                                        : CSpecifyDeviceDlg::Run(this));
     ShowSearches();
   });
   connect(delete_, &QPushButton::clicked, this, [this] {
@@ -116,6 +124,8 @@ void CViewFiltersPage::Reload() {
   local_->setEnabled(!model_->IsFixedView());
   list_->setChecked(model_->SearchList());
   column_->setEnabled(!model_->IsFixedView());
+  portLabel_->setVisible(model_->AddsPort());
+  port_->setVisible(model_->AddsPort());
   ShowSearches();
   ShowFilter();
 }
@@ -129,6 +139,7 @@ void CViewFiltersPage::ShowSearches() {
   entries_->setEnabled(on);
   add_->setEnabled(on);
   delete_->setEnabled(on);
+  port_->setEnabled(on);
 }
 
 void CViewFiltersPage::ShowFilter() {

@@ -37,6 +37,8 @@ class CViewFiltersPage : public ViewSheetPage {
   QListWidget* entries_;
   QPushButton* add_;
   QPushButton* delete_;
+  QLabel* portLabel_;
+  QComboBox* port_;  // "Select Port to Add:" of a serial view
   QComboBox* column_;
   QLineEdit* pattern_;
   QListWidget* values_;

@@ -9,12 +9,15 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/BrandingInfo.h"
 #include "platform/Prompt.h"
 #include "views/CCustomizeViewPropSheet.h"
 #include "views/CNewFolderDlg.h"
 #include "views/CViewNode.h"
 #include "views/CViewStore.h"
+#include "views/TreeImages.h"
 #include "views/ViewTreeActions.h"
+#include "views/ViewTreeRules.h"
 
 namespace views {
 
@@ -63,7 +66,9 @@ CViewGeneralPage::CViewGeneralPage(CCustomizeViewPropSheet& sheet, CViewStore& s
 void CViewGeneralPage::Reload() {
   protocol_->setText(QString::fromStdString(model_.ProtocolText()));
   image_->clear();
-  for (const int image : model_.Images()) image_->addItem(QString("Image %1").arg(image), image);
+  for (const int image : model_.Images()) {
+    image_->addItem(TreeImage(image), TreeImageName(image), image);
+  }
   image_->setCurrentIndex(image_->findData(model_.SelectedImage()));
   FillTree(model_.SelectedParent());
   refresh_->setChecked(model_.RefreshOn());
@@ -76,6 +81,7 @@ void CViewGeneralPage::FillTree(CViewNode* select) {
   location_->clear();
   auto* root = new QTreeWidgetItem(location_, {QString::fromStdString(store_.Root()->Name())});
   root->setData(0, kNodeRole, QVariant::fromValue<void*>(store_.Root()));
+  root->setIcon(0, TreeImage(ViewTreeRules::ImageOf(*store_.Root(), true)));
   if (select == store_.Root() || select == nullptr) location_->setCurrentItem(root);
   AddGroups(store_.Root(), root, select);
   location_->expandAll();
@@ -86,6 +92,7 @@ void CViewGeneralPage::AddGroups(CViewNode* node, QTreeWidgetItem* item, CViewNo
     if (!child->IsGroup()) continue;
     auto* childItem = new QTreeWidgetItem(item, {QString::fromStdString(child->Name())});
     childItem->setData(0, kNodeRole, QVariant::fromValue<void*>(child));
+    childItem->setIcon(0, TreeImage(ViewTreeRules::ImageOf(*child, true)));
     if (child == select) location_->setCurrentItem(childItem);
     AddGroups(child, childItem, select);
   }
@@ -98,7 +105,7 @@ CViewNode* CViewGeneralPage::SelectedGroup() const {
 }
 
 void CViewGeneralPage::NewFolder() {
-  ViewTreeActions actions(store_, platform::CurrentPrompt(), "Portolan");
+  ViewTreeActions actions(store_, platform::CurrentPrompt(), app::ProgramCaption());
   CNewFolderDlg dialog(store_, actions, SelectedGroup(), this);
   if (dialog.exec() != QDialog::Accepted || dialog.Created() == nullptr) return;
   FillTree(dialog.Created());

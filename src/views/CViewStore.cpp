@@ -357,10 +357,18 @@ bool CViewStore::CustomizeView(int page) {
   if (!customizeSheet_ || current_ == nullptr) return false;
   if (IsSearching()) CurrentEngine()->Stop();
   const std::string oldName = current_->Name();
-  const int result = customizeSheet_(*current_, page);
-  if (result < 0) return false;
-  LoadView(current_);
-  if (current_->Name() != oldName) {
+  CViewNode* chosen = current_;
+  const size_t nodesBefore = nodes_.size();
+  const int result = customizeSheet_(*current_, page, chosen);
+  if (result < 0) {
+    // A folder made on the General page stays when the sheet is cancelled: show it.
+    if (nodes_.size() != nodesBefore) Post(kMsgViewsChanged, reinterpret_cast<intptr_t>(current_));
+    return false;
+  }
+  if (chosen != nullptr && chosen != current_ && chosen->IsView()) {
+    // The view the sheet ended on becomes current and is searched afresh.
+    SelectView(chosen, true, true);
+  } else if (LoadView(current_); current_->Name() != oldName) {
     settings_.WriteString("General", "CurrentView", current_->Name());
     Refresh();
   } else if (result == CViewDefinition::kSaveNeedsSearch) {
@@ -376,8 +384,12 @@ CViewNode* CViewStore::NewView(CViewNode* parent, bool searchNow) {
   if (!newViewSheet_ || parent == nullptr || !(parent->IsRoot() || parent->IsGroup())) {
     return nullptr;
   }
+  const size_t nodesBefore = nodes_.size();
   CViewNode* made = newViewSheet_(*parent);
-  if (made == nullptr) return nullptr;
+  if (made == nullptr) {
+    if (nodes_.size() != nodesBefore) Post(kMsgViewsChanged, reinterpret_cast<intptr_t>(current_));
+    return nullptr;
+  }
   SelectView(made, searchNow, true);
   Post(kMsgViewsChanged, reinterpret_cast<intptr_t>(made));
   return made;
@@ -394,7 +406,16 @@ void CViewStore::SortBy(const std::string& title, bool descending) {
   }
 }
 
+bool CViewStore::SelectedDeviceNeedsAddress() const {
+  const discovery::CDeviceRecord* record = SelectedDevice();
+  return record != nullptr && record->IsValid() && !record->IsConfigured();
+}
+
 int CViewStore::DoubleClickCommand() const {
+  if (current_ != nullptr && current_->Name() == kUnconfiguredView &&
+      SelectedDeviceNeedsAddress()) {
+    return kCmdEnterIpAddress;
+  }
   const int command = settings_.GetInt("General", "DoubleClick", kCmdConnectionStatus);
   if (command == kCmdVirtualPort || command == kCmdConfigurationWizard) return command;
   return kCmdConnectionStatus;

@@ -86,6 +86,9 @@ class CViewStore {
   static constexpr int kCmdConnectionStatus = 32774;
   static constexpr int kCmdVirtualPort = 32772;
   static constexpr int kCmdConfigurationWizard = 32799;
+  // "Enter IP address" (dialog 109) for a device without an address: the double-click in the
+  // view "Unconfigured Print Servers", and an item of the list's pop-up menu.
+  static constexpr int kCmdEnterIpAddress = 32895;
 
   // Names with fixed meaning.
   static constexpr const char* kUnconfiguredView = "Unconfigured Print Servers";
@@ -97,8 +100,9 @@ class CViewStore {
   // The COM number bound to (H/W Address, port slot), or -1.
   using PortLookup = std::function<int(const std::string& hwAddress, int port)>;
   // The customize sheet on view at page: a CViewDefinition::SaveResult, or -1 when cancelled.
-  // The sheet renames the view through RenameNode and saves through Definition().
-  using CustomizeSheet = std::function<int(CViewNode& view, int page)>;
+  // The sheet renames the view through RenameNode and saves through Definition(); chosen starts
+  // as view and ends as the view the sheet's selector showed at OK.
+  using CustomizeSheet = std::function<int(CViewNode& view, int page, CViewNode*& chosen)>;
   // The sheet in wizard mode for a new view under parent: the node it made (through AddNode),
   // or nullptr when the user did not finish.
   using NewViewSheet = std::function<CViewNode*(CViewNode& parent)>;
@@ -115,6 +119,10 @@ class CViewStore {
   void SetWaitWindow(discovery::CPleaseWaitDlg* wait) { wait_ = wait; }
   void SetCustomizeSheet(CustomizeSheet sheet) { customizeSheet_ = std::move(sheet); }
   void SetNewViewSheet(NewViewSheet sheet) { newViewSheet_ = std::move(sheet); }
+  // Whether the machine can send UDP (the network environment at start): without it no TCP/IP
+  // view can be made.
+  void SetUdpAvailable(bool on) { udpAvailable_ = on; }
+  bool UdpAvailable() const { return udpAvailable_; }
   // The caption of the store's message boxes.
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
   // Coded failures (a move or rename the settings refused); app::ReportError when not set.
@@ -178,8 +186,11 @@ class CViewStore {
   void SortList();
   // The header as the user left it (0x800E): saves Columns and ColWidths and reloads them.
   void SaveListLayout(const std::vector<HeaderItem>& header);
-  // General\DoubleClick, limited to the commands it may name.
+  // General\DoubleClick, limited to the commands it may name; in the view "Unconfigured Print
+  // Servers" a device that is not configured gets Enter IP address instead.
   int DoubleClickCommand() const;
+  // The selected device answered as one without an address (it is not configured).
+  bool SelectedDeviceNeedsAddress() const;
 
   CViewNode* Root() const { return root_; }
   // Every node, root first, in load order.
@@ -243,6 +254,7 @@ class CViewStore {
   CustomizeSheet customizeSheet_;
   NewViewSheet newViewSheet_;
   std::string caption_ = "Portolan";
+  bool udpAvailable_ = true;
   std::vector<int> shownColumns_;  // column table indices of the list's columns
   bool portMode_ = true;
   bool timerRunning_ = false;

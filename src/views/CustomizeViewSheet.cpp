@@ -98,6 +98,8 @@ void CustomizeViewSheet::BuildCustomize() {
   }
   layout->addWidget(tabs_);
   layout->addWidget(ui::DialogButtons::Make(this));
+  shownTab_ = tabs_->currentIndex();
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) { LeaveTab(index); });
   connect(selector_, &QComboBox::activated, this, [this](int index) { ChooseView(index); });
 }
 
@@ -106,7 +108,7 @@ void CustomizeViewSheet::BuildWizard() {
   steps_ = new QStackedWidget(this);
   if (sheet_.Mode() == CCustomizeViewPropSheet::kModeFirstStart)
     steps_->addWidget(MakeWelcome(this));
-  newView_ = new CNewViewPage(this);
+  newView_ = new CNewViewPage(store_.UdpAvailable(), this);
   steps_->addWidget(newView_);
   for (ViewSheetPage* page : editPages_) steps_->addWidget(page);
   layout->addWidget(steps_);
@@ -139,6 +141,19 @@ void CustomizeViewSheet::Go(int step) {
   }
   steps_->setCurrentIndex(std::clamp(steps_->currentIndex() + step, 0, steps_->count() - 1));
   ShowStep();
+}
+
+void CustomizeViewSheet::LeaveTab(int index) {
+  if (index == shownTab_ || shownTab_ < 0) return;
+  // A page that may not be left (the Filters page's 5513 and 5512) keeps its tab, as a property
+  // sheet keeps a page whose kill-active check fails.
+  auto* left = static_cast<ViewSheetPage*>(tabs_->widget(shownTab_));
+  if (left != nullptr && !left->CanLeave()) {
+    const QSignalBlocker quiet(tabs_);
+    tabs_->setCurrentIndex(shownTab_);
+    return;
+  }
+  shownTab_ = index;
 }
 
 void CustomizeViewSheet::ReloadPages() {

@@ -38,6 +38,7 @@ class CustomizeViewSheet : public QDialog {
   void BuildCustomize();
   void BuildWizard();
   void ChooseView(int index);
+  void LeaveTab(int index);
   bool ApplyPages();
   void Go(int step);
   void ShowStep();
@@ -49,6 +50,7 @@ class CustomizeViewSheet : public QDialog {
   CNewViewPage* newView_ = nullptr;
   QComboBox* selector_ = nullptr;
   QTabWidget* tabs_ = nullptr;
+  int shownTab_ = -1;  // the tab shown last, checked before another is shown
   QStackedWidget* steps_ = nullptr;
   QPushButton* back_ = nullptr;
   QPushButton* next_ = nullptr;

@@ -67,6 +67,16 @@ void FiltersPageModel::AddEntry(const std::string& entry) {
   listChanged_ = true;
 }
 
+bool FiltersPageModel::AddsPort() const {
+  return type_ == CViewNode::kSerialView;
+}
+
+std::vector<std::string> FiltersPageModel::PortChoices() {
+  std::vector<std::string> ports;
+  for (int port = 1; port <= kLastComPort; ++port) ports.push_back("COM" + std::to_string(port));
+  return ports;
+}
+
 bool FiltersPageModel::DeleteEntry(int row, std::string* refusal) {
   if (row < 0 || row >= static_cast<int>(entries_.size())) {
     return Refuse(res::LoadString(kMsgNoAddress), refusal);

@@ -24,6 +24,7 @@ class FiltersPageModel {
   static constexpr unsigned kMsgNoSearch = 5513;
   static constexpr unsigned kNoteEmptyList = 5516;
   static constexpr unsigned kNoteFilter = 5517;
+  static constexpr int kLastComPort = 255;
 
   // The distinct non-empty texts of a column among the devices the view lists now.
   using ListedTexts = std::function<std::vector<std::string>(int column)>;
@@ -42,6 +43,10 @@ class FiltersPageModel {
   void SetSearchLocal(bool on);
   void SetSearchList(bool on);
   void AddEntry(const std::string& entry);
+  // "Add" of a serial view appends the port chosen in "Select Port to Add:" (COM1 ... COM255,
+  // COM1 first); of a TCP/IP view, the entry the Specify a Device dialog makes.
+  bool AddsPort() const;
+  static std::vector<std::string> PortChoices();
   // False with 5504's text when no entry is selected.
   bool DeleteEntry(int row, std::string* refusal);
 

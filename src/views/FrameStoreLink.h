@@ -20,6 +20,9 @@ class FrameStoreLink : public app::FrameStore {
   void CustomizeView(int page) override;
   app::CurrentViewInfo CurrentView() const override;
 
+ protected:
+  CViewStore& Store() const { return store_; }
+
  private:
   CViewStore& store_;
 };

@@ -18,7 +18,8 @@ unsigned NewViewBuilder::Check(const std::string& name, int type) const {
   } else if (const unsigned refusal = ViewRules::CheckNewName(store_, name)) {
     return refusal;
   }
-  return ViewRules::IsOfferedProtocol(type) ? ViewRules::kOk : ViewRules::kMsgNoProtocol;
+  return ViewRules::IsOfferedProtocol(type, store_.UdpAvailable()) ? ViewRules::kOk
+                                                                   : ViewRules::kMsgNoProtocol;
 }
 
 unsigned NewViewBuilder::Create(CViewNode* parent, const std::string& name, int type, int icons) {

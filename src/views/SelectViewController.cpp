@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/BrandingInfo.h"
 #include "platform/Prompt.h"
 #include "res/StringTable.h"
 #include "views/CViewNode.h"
@@ -10,12 +11,6 @@
 #include "views/ViewStoreHost.h"
 
 namespace views {
-
-namespace {
-
-constexpr const char* kCaption = "Portolan";
-
-}  // namespace
 
 SelectViewController::SelectViewController(CViewStore& store, ViewStoreHost* host,
                                            platform::Prompt* prompt)
@@ -33,7 +28,7 @@ std::string SelectViewController::Reason() const {
 bool SelectViewController::Delete() {
   if (!CanDelete()) return false;
   platform::Prompt& prompt = prompt_ != nullptr ? *prompt_ : platform::CurrentPrompt();
-  if (prompt.MessageBox(ViewRules::DeleteQuestion(*selected_), kCaption,
+  if (prompt.MessageBox(ViewRules::DeleteQuestion(*selected_), app::ProgramCaption(),
                         platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES) {
     return false;
   }

@@ -7,6 +7,10 @@
 namespace views {
 
 QIcon TreeImage(int index);
+// The name a picture is listed and read out by in the icon choices, saying what it shows: the
+// group pairs (closed and open picture alike) "Folder", "Folder, blue mark", ...; the view
+// pictures from 16 "Device servers", "Print servers", ...
+QString TreeImageName(int index);
 // How many pictures there are (the view pictures end there).
 int TreeImageCount();
 

@@ -69,9 +69,9 @@ std::string ViewRules::ProtocolText(int type) {
   return res::LoadString(kStrProtocolTcpIp + static_cast<unsigned>(type - CViewNode::kTcpIpView));
 }
 
-bool ViewRules::IsOfferedProtocol(int type) {
-  // Only TCP/IP views can search on this system.
-  return type == CViewNode::kTcpIpView;
+bool ViewRules::IsOfferedProtocol(int type, bool udpAvailable) {
+  // Only TCP/IP views can search on this system, and only over UDP.
+  return type == CViewNode::kTcpIpView && udpAvailable;
 }
 
 std::string ViewRules::Text(unsigned id, const std::string& first, const std::string& second) {

@@ -43,8 +43,8 @@ class ViewRules {
   static int ProtocolGroupIcons(int type);
   // "TCP/IP", "NetWare", "Serial Port", "IPX Broadcast" or "Unknown", as the General page shows.
   static std::string ProtocolText(int type);
-  // Whether the wizard offers this protocol (a discovery protocol the machine can run).
-  static bool IsOfferedProtocol(int type);
+  // Whether the wizard offers this protocol: TCP/IP, when the machine can send UDP.
+  static bool IsOfferedProtocol(int type, bool udpAvailable);
   // The message text of id with its arguments in place of %s, in order.
   static std::string Text(unsigned id, const std::string& first = "",
                           const std::string& second = "");

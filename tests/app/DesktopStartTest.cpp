@@ -174,6 +174,25 @@ TEST_F(DesktopStart, StoredPortsComeBackAtStartAndGoAtExit) {
   EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
+// The first window shows the first view's columns (150 + 700 + 48 pixels), as far as the screen
+// (the offscreen one is 800 x 600) allows; what it closes at is stored for the next start.
+TEST_F(DesktopStart, FirstWindowIsWideEnoughForTheFirstViewsColumns) {
+  pid_t pid = Start({"/ns"});
+  ASSERT_TRUE(WaitForRunningCopy());
+  ::kill(pid, SIGTERM);
+  ASSERT_EQ(WaitExit(pid), 0);
+  platform::RegistryStore store(config.Folder() + "registry.reg");
+  const std::string general = "HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\General";
+  auto dword = [&](const char* name) {
+    auto value = store.GetValue(general, name);
+    return value ? static_cast<int32_t>(value->dword) : 0;
+  };
+  const int width = dword("Right") - dword("Left");
+  EXPECT_GT(width, 620);
+  EXPECT_LE(width, 898);
+  EXPECT_EQ(dword("Bottom") - dword("Top"), 520);
+}
+
 }  // namespace
 
 TEST_F(DesktopStart, NewWindowAskedOfASecondCopyOpensTheViewInTheRunningOne) {

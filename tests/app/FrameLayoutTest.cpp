@@ -98,6 +98,29 @@ TEST_F(FrameLayoutTest, PlacementRoundTripAndDefault) {
   EXPECT_EQ(WindowPlacement::Read(Reopen(), 1024, 768), (Rect{-5, 3, 700, 500}));
 }
 
+TEST_F(FrameLayoutTest, FirstStartShowsTheFirstViewsColumnsWithinTheScreen) {
+  EXPECT_FALSE(WindowPlacement::IsStored(Reopen()));
+  const int columns = WindowPlacement::ColumnsWidth(app::CKestrelApp::kFirstViewColumns);
+  EXPECT_EQ(columns, 140 + 100 + 100 + 70 + 110 + 40 + 140);
+  EXPECT_EQ(WindowPlacement::ColumnsWidth("System Name,Nope,IP Address"), 140);
+  struct Case {
+    int columns;
+    Rect available;
+    Rect expected;
+  };
+  const Case cases[] = {
+      {columns, {0, 0, 1280, 900}, {191, 190, 1089, 710}},        // 150 + 700 + 48 wide
+      {columns, {0, 0, 800, 600}, {32, 40, 768, 560}},            // the screen less its margins
+      {0, {0, 0, 1280, 900}, {330, 190, 950, 710}},               // never below 620 wide
+      {columns, {1280, 24, 2560, 1024}, {1471, 264, 2369, 784}},  // centred on that area
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WindowPlacement::FirstStartRect(c.columns, c.available), c.expected);
+  }
+  WindowPlacement::Write(Reopen(), Rect{10, 10, 700, 500});
+  EXPECT_TRUE(WindowPlacement::IsStored(Reopen()));
+}
+
 TEST_F(FrameLayoutTest, ARectangleOnAScreenStaysWhereItIs) {
   std::vector<Rect> screens = {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}};
   Rect onSecond{2000, 100, 2800, 700};
@@ -151,6 +174,23 @@ TEST_F(FrameLayoutTest, FlagsLowByteByListMode) {
 }  // namespace
 
 namespace {
+
+TEST_F(FrameLayoutTest, AStoredWidthComesBackAsTheBarsWidthExceptLastInItsRow) {
+  // Main toolbar 250 wide and the view bar in one row, the animation on a row of its own.
+  BandLayout::Write(Reopen(), {Band{129, 250, 0x21}, Band{154, 300, 0x20}, Band{155, 57, 0x23}});
+  const std::vector<Band> bands = BandLayout::Read(Reopen());
+  ASSERT_EQ(bands.size(), 3u);
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 0), 250);  // saved and read again: as it was
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 1), 0);    // last in its row
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 2), 0);    // the animation is fixed
+  EXPECT_EQ(BandLayout::ChildWidth(bands, 3), 0);
+  const std::vector<Band> unset = {Band{129, 32767 + 4, 0x21}, Band{154, 0, 0x20},
+                                   Band{155, 57, 0x22}};
+  EXPECT_EQ(BandLayout::ChildWidth(unset, 0), 0);  // the default: as wide as the row allows
+  EXPECT_EQ(BandLayout::ChildWidth(unset, 1), 0);
+  EXPECT_EQ(BandLayout::ChildWidth({Band{129, 10, 0x21}, Band{154, 0, 0x20}}, 0), 0);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(BandLayout::ChildWidth(BandLayout::FirstStart(), i), 0);
+}
 
 TEST_F(FrameLayoutTest, FirstStartIsOneRowUntilALayoutIsStored) {
   EXPECT_FALSE(BandLayout::IsStored(Reopen()));

@@ -74,6 +74,11 @@ TEST_F(OptionsPagesTest, DoubleClickAndRefreshChoices) {
   page.Save(settings);
   EXPECT_EQ(settings.GetInt("General", "DoubleClick", -1), 32799);
   EXPECT_EQ(settings.GetInt("General", "RefreshAlways", -1), 1);
+  // Offered disabled until a wizard exists; a stored choice of it is kept as it is.
+  EXPECT_FALSE(MiscOptionsPage::IsAvailable(32799));
+  EXPECT_TRUE(MiscOptionsPage::IsAvailable(32774));
+  EXPECT_TRUE(MiscOptionsPage::IsAvailable(32772));
+  EXPECT_EQ(MiscOptionsPage(settings).DoubleClick(), 32799);
 }
 
 }  // namespace

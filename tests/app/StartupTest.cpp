@@ -12,6 +12,7 @@
 #include "app/BrandingInfo.h"
 #include "app/CKestrelApp.h"
 #include "app/OemBrandTable.h"
+#include "app/StartupRefreshGuard.h"
 #include "platform/Launcher.h"
 #include "platform/RecordingLauncher.h"
 #include "platform/RegistryStore.h"
@@ -248,6 +249,48 @@ TEST_F(StartupTest, BrandingNamesTheRegistryKeyTitleAndAbsoluteFiles) {
   EXPECT_EQ(app::TheBranding().companyBmp, "/abs/logo.bmp");
   EXPECT_TRUE(store.GetValue("HKEY_CURRENT_USER\\Software\\Acme\\Portolan\\General", "RunIndex"));
   EXPECT_FALSE(Value("General", "RunIndex"));
+}
+
+TEST_F(StartupTest, OwnBrandingUnlessAVendorsFileIsThere) {
+  std::filesystem::create_directories(programDir.Path() / "branding");
+  programDir.Write("branding/Portolan.ini",
+                   "[General]\r\nPorgramName=Portolan\r\nCompanyName=Portolan Project\r\n"
+                   "CompanyBmp=portolan-about.png\r\n");
+  {
+    RecordingApp own(store, programDir, windowsDir);
+    ASSERT_TRUE(own.InitInstance({}));
+    EXPECT_EQ(own.steps[3], "find:Portolan - Portolan Project");
+    EXPECT_EQ(app::TheBranding().companyBmp, programDir.Folder() + "branding/portolan-about.png");
+    EXPECT_EQ(app::TheBranding().supportEmail, "");
+  }
+  // A vendor's file is read whole: nothing of ours fills what it leaves out.
+  programDir.Write("Portolan.ini", "[General]\r\nPorgramName=Harbour\r\n");
+  RecordingApp vendor(store, programDir, windowsDir);
+  ASSERT_TRUE(vendor.InitInstance({}));
+  EXPECT_EQ(vendor.ApplicationName(), "Harbour");
+  EXPECT_EQ(app::TheBranding().companyName, "");
+  EXPECT_EQ(app::TheBranding().companyBmp, "");
+}
+
+TEST_F(StartupTest, TheCommandLineIsKeptAsTypedForTheNoSearchRule) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* text;
+    bool skips;
+  };
+  const Case cases[] = {
+      {{"/ns"}, "/ns", true},
+      {{"-NS", "/v", "Lab"}, "-NS /v Lab", true},
+      {{"/v", "Lab", "/ns"}, "/v Lab /ns", false},  // not the second and third characters
+      {{"/new", "/v", "Lab"}, "/new /v Lab", false},
+      {{}, "", false},
+  };
+  for (const Case& c : cases) {
+    RecordingApp app(store, programDir, windowsDir);
+    ASSERT_TRUE(app.InitInstance(c.arguments));
+    EXPECT_EQ(app.CommandLineText(), c.text);
+    EXPECT_EQ(app::StartupRefreshGuard::AsksToSkip(app.CommandLineText()), c.skips) << c.text;
+  }
 }
 
 TEST_F(StartupTest, AppSettingsAndBrandTableAreLoaded) {

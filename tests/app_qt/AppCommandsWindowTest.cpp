@@ -331,6 +331,15 @@ TEST_F(AppCommandsWindowTest, HttpSessionOpensTheSelectedDevicesPage) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the wait cursor went with the command
 }
 
+TEST_F(AppCommandsWindowTest, EmailSupportWithoutAnAddressIsDisabledAndSaysWhy) {
+  branding_.supportEmail.clear();
+  Commands();
+  EXPECT_FALSE(Enabled(cmd::kEmailSupport));
+  EXPECT_FALSE(Run(cmd::kEmailSupport));
+  EXPECT_TRUE(launcher_.Calls().empty());
+  EXPECT_NE(frame_->Action(cmd::kEmailSupport)->toolTip().indexOf("No support address"), -1);
+}
+
 TEST_F(AppCommandsWindowTest, EmailSupportWritesToTheBrandsAddressAboutTheProgram) {
   branding_.supportEmail = "help@example.com?cc=all@example.com";
   Commands();

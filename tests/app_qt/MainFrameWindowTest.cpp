@@ -3,6 +3,7 @@
 // settings file, minimizing without a tray, the animation's fallback and the wait window.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -123,6 +124,14 @@ TEST_F(MainFrameWindowTest, StatusPanesAndTheLockedMessagePane) {
   EXPECT_EQ(Pane(59138), "Protocol: TCP/IP");
   EXPECT_EQ(Pane(59139), "View: All Print Servers");
   EXPECT_EQ(Pane(59140), "FILT");
+  // What a pane shows is what a screen reader reads; its title is the description.
+  auto* count = frame.findChild<QLabel*>("59137");
+  EXPECT_EQ(count->accessibleName(), "Count: 0");
+  EXPECT_EQ(count->accessibleDescription(), "Device count");
+  QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(count);
+  ASSERT_NE(heard, nullptr);
+  EXPECT_EQ(heard->text(QAccessible::Name), "Count: 0");
+  EXPECT_EQ(frame.findChild<QLabel*>("messagePane")->accessibleName(), "Status message");
   EXPECT_FALSE(frame.findChild<QLabel*>("59140")->isEnabled());
   viewStore_.view.hasFilter = true;
   frame.UpdateCommandStates();
@@ -131,6 +140,7 @@ TEST_F(MainFrameWindowTest, StatusPanesAndTheLockedMessagePane) {
   QStatusTipEvent tip("Refresh the list");
   QApplication::sendEvent(&frame, &tip);
   EXPECT_EQ(frame.findChild<QLabel*>("messagePane")->text(), "Refresh the list");
+  EXPECT_EQ(frame.findChild<QLabel*>("messagePane")->accessibleName(), "Refresh the list");
   frame.HandleMessage(msg::kSearchStarted);
   EXPECT_EQ(frame.cursor().shape(), Qt::BusyCursor);
   frame.HandleMessage(msg::kSearchStatus, 6101);
@@ -164,11 +174,15 @@ TEST_F(MainFrameWindowTest, MenuCarriesEveryCommandLaterOnesDisabled) {
 
 TEST_F(MainFrameWindowTest, MultiSelectionTradesTheVirtualPortButton) {
   CMainFrame& frame = NewFrame();
-  EXPECT_TRUE(frame.Action(cmd::kVirtualPort)->isVisible());
+  auto* button = frame.findChild<QAction*>("virtualPortButton");
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(button->isVisible());
   EXPECT_FALSE(frame.Action(cmd::kMultiConfigure)->isVisible());
   frame.RunCommand(cmd::kMultiSelect);
-  EXPECT_FALSE(frame.Action(cmd::kVirtualPort)->isVisible());
+  EXPECT_FALSE(button->isVisible());
   EXPECT_TRUE(frame.Action(cmd::kMultiConfigure)->isVisible());
+  // Only the bar trades the button: the Ports menu keeps "Virtual Port...".
+  EXPECT_TRUE(frame.Action(cmd::kVirtualPort)->isVisible());
 }
 
 TEST_F(MainFrameWindowTest, BarsComeBackInTheOrderTheyWereSaved) {

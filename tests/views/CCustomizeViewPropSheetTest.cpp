@@ -267,6 +267,20 @@ TEST_F(CustomizeSheetTest, TheLastColumnStaysAndKeepsTheSort) {
   EXPECT_EQ(columns.SortColumn(), last);
 }
 
+TEST_F(CustomizeSheetTest, ASerialViewAddsThePortChosenATcpIpViewAnEntry) {
+  Sheet sheet(store, settings, Sheet::kModeCustomizeFilters, Node("Lab"), &prompt);
+  EXPECT_FALSE(FiltersPageModel(sheet.Copy(), 6, {}).AddsPort());
+  FiltersPageModel serial(sheet.Copy(), 8, {});
+  EXPECT_TRUE(serial.AddsPort());
+  const std::vector<std::string> ports = FiltersPageModel::PortChoices();
+  ASSERT_EQ(ports.size(), 255u);
+  EXPECT_EQ(ports.front(), "COM1");  // the list starts on it
+  EXPECT_EQ(ports.back(), "COM255");
+  serial.AddEntry(ports[2]);
+  serial.AddEntry("");  // nothing chosen adds nothing
+  EXPECT_EQ(serial.Entries(), (std::vector<std::string>{"COM3"}));
+}
+
 TEST_F(CustomizeSheetTest, FilterValuesStoreCommasAsStarsAndAreLimitedTo30) {
   Sheet sheet(store, settings, Sheet::kModeCustomizeFilters, Node("Lab"), &prompt);
   std::vector<std::string> listed;

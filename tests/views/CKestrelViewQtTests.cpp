@@ -238,14 +238,16 @@ TEST_F(KestrelViewTest, ContextMenusCarryTheirCommands) {
   std::unique_ptr<QMenu> standard(view.MakeContextMenu());
   EXPECT_EQ(standard->objectName(), "141");
   const QList<QAction*> actions = standard->actions();
-  ASSERT_EQ(actions.size(), 3);
+  ASSERT_EQ(actions.size(), 4);
   EXPECT_EQ(actions[0]->objectName(), "32772");
   EXPECT_EQ(actions[0]->shortcut().toString(), "Alt+C");
   EXPECT_EQ(actions[2]->text(), "Delete Port by Number");
+  EXPECT_EQ(actions[3]->objectName(), "32895");
   EXPECT_FALSE(actions[0]->isEnabled());  // nothing selected
   view.SelectRow(0);
   standard.reset(view.MakeContextMenu());
   EXPECT_TRUE(standard->actions()[1]->isEnabled());
+  EXPECT_FALSE(standard->actions()[3]->isEnabled());  // it has an address
   standard->actions()[1]->trigger();
   EXPECT_EQ(commands, (std::vector<int>{32774}));
 
@@ -254,8 +256,24 @@ TEST_F(KestrelViewTest, ContextMenusCarryTheirCommands) {
   EXPECT_EQ(multi->objectName(), "140");
   ASSERT_EQ(multi->actions().size(), 5);
   EXPECT_TRUE(multi->actions()[4]->isChecked());
+  EXPECT_FALSE(multi->actions()[0]->isEnabled());  // Configure Selected Devices: not yet
+  EXPECT_FALSE(multi->actions()[0]->toolTip().isEmpty());
   multi->actions()[1]->trigger();
   EXPECT_EQ(commands.back(), 32884);
+}
+
+TEST_F(KestrelViewTest, ADeviceWithoutAnAddressIsOfferedEnterIpAddress) {
+  ReplyFields fresh = Device(7, "fresh");
+  fresh.ip = {0, 0, 0, 0};
+  Search({fresh});
+  view.SelectRow(0);
+  std::unique_ptr<QMenu> menu(view.MakeContextMenu());
+  ASSERT_EQ(menu->actions().size(), 4);
+  EXPECT_TRUE(menu->actions()[3]->isEnabled());
+  menu->actions()[3]->trigger();
+  EXPECT_EQ(commands, (std::vector<int>{32895}));
+  // Outside "Unconfigured Print Servers" a double-click keeps its stored command.
+  EXPECT_EQ(store.DoubleClickCommand(), 32774);
 }
 
 TEST_F(KestrelViewTest, EnterRunsTheDoubleClickCommand) {

@@ -647,7 +647,7 @@ TEST_F(ViewStoreTest, RefreshOneQueriesInPlaceAndKeepsTheSelection) {
 TEST_F(ViewStoreTest, CustomizeHookDecidesBetweenSearchAndRebuild) {
   OpenStore();
   int result = CViewDefinition::kSaveColumnsOnly;
-  store.SetCustomizeSheet([&](CViewNode& view, int page) {
+  store.SetCustomizeSheet([&](CViewNode& view, int page, CViewNode*&) {
     EXPECT_EQ(page, 3);
     EXPECT_EQ(&view, store.CurrentNode());
     return result;
@@ -662,6 +662,45 @@ TEST_F(ViewStoreTest, CustomizeHookDecidesBetweenSearchAndRebuild) {
   result = -1;
   EXPECT_FALSE(store.CustomizeView(3));
   ASSERT_EQ(host.posted.size(), 2u);
+  EXPECT_EQ(host.posted[0].id, CViewStore::kMsgViewsChanged);
+}
+
+TEST_F(ViewStoreTest, ViewChosenInTheSheetBecomesCurrentAndIsSearched) {
+  AddView("Views\\Second", 6, 16);
+  OpenStore();
+  CViewNode* lab = store.CurrentNode();
+  CViewNode* second = store.FindNode("Second");
+  ASSERT_NE(second, lab);
+  CViewNode* endOn = second;
+  int result = CViewDefinition::kSaveNoSearch;
+  store.SetCustomizeSheet([&](CViewNode&, int, CViewNode*& chosen) {
+    chosen = endOn;
+    return result;
+  });
+  EXPECT_TRUE(store.CustomizeView(3));
+  EXPECT_EQ(store.CurrentNode(), second);
+  EXPECT_EQ(settings.GetString("General", "CurrentView", ""), "Second");
+  EXPECT_EQ(Engine().searches, 1);
+  Engine().Finish();
+  // Cancelled after the selector moved: the current view stays.
+  endOn = lab;
+  result = -1;
+  EXPECT_FALSE(store.CustomizeView(3));
+  EXPECT_EQ(store.CurrentNode(), second);
+}
+
+TEST_F(ViewStoreTest, FolderMadeInACancelledSheetIsShown) {
+  OpenStore();
+  bool makeFolder = false;
+  store.SetCustomizeSheet([&](CViewNode&, int, CViewNode*&) {
+    if (makeFolder) store.AddNode(store.Root(), "Made", 2, 0);
+    return -1;
+  });
+  EXPECT_FALSE(store.CustomizeView(3));
+  EXPECT_TRUE(host.posted.empty());
+  makeFolder = true;
+  EXPECT_FALSE(store.CustomizeView(3));
+  ASSERT_EQ(host.posted.size(), 1u);
   EXPECT_EQ(host.posted[0].id, CViewStore::kMsgViewsChanged);
 }
 
@@ -704,6 +743,23 @@ TEST_F(ViewStoreTest, DoubleClickCommandIsOneOfThree) {
   EXPECT_EQ(store.DoubleClickCommand(), 32799);
   settings.WriteInt("General", "DoubleClick", 32777);
   EXPECT_EQ(store.DoubleClickCommand(), 32774);
+}
+
+TEST_F(ViewStoreTest, InTheUnconfiguredViewADoubleClickAssignsAnAddress) {
+  AddView("Views\\Unconfigured Print Servers", 6, 21);
+  settings.WriteString("General", "CurrentView", "Unconfigured Print Servers");
+  settings.WriteInt("General", "DoubleClick", 32772);
+  OpenStore();
+  ReplyFields fresh = Device(2, "fresh");
+  fresh.ip = {0, 0, 0, 0};
+  Search({fresh});
+  ASSERT_EQ(list.GetRowCount(), 1);
+  list.SelectRow(-1);
+  EXPECT_FALSE(store.SelectedDeviceNeedsAddress());
+  EXPECT_EQ(store.DoubleClickCommand(), 32772);  // nothing selected
+  list.SelectRow(0);
+  EXPECT_TRUE(store.SelectedDeviceNeedsAddress());
+  EXPECT_EQ(store.DoubleClickCommand(), CViewStore::kCmdEnterIpAddress);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "support/QtTestApplication.h"
 #include "views/CCustomizeViewPropSheet.h"
 #include "views/CSelectViewDlg.h"
+#include "views/CSpecifyDeviceDlg.h"
 #include "views/CViewStore.h"
 #include "views/CustomizeViewSheet.h"
 #include "views/ScriptedEngine.h"
@@ -91,6 +93,74 @@ TEST_F(CustomizeViewSheetQtTest, CustomizeShowsTheViewAndOkAppliesThePages) {
   EXPECT_EQ(settings.GetInt(kLab, "Refresh", -1), -1);  // the hook saves, on OK
   EXPECT_EQ(sheet.Ok(), CViewDefinition::kSaveNeedsSearch);
   EXPECT_EQ(settings.GetInt(kLab, "Refresh", -1), 90);
+}
+
+TEST_F(CustomizeViewSheetQtTest, TheFiltersTabIsNotLeftWithoutASearch) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeCustomizeFilters,
+                                *store.FindNode("Lab"), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  auto* tabs = face.findChild<QTabWidget*>();
+  ASSERT_EQ(tabs->currentWidget()->objectName(), "3702");
+  Find<QCheckBox>(face, "searchLocal")->setChecked(false);
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(tabs->currentWidget()->objectName(), "3702");
+  Find<QCheckBox>(face, "searchList")->setChecked(true);
+  tabs->setCurrentIndex(2);
+  EXPECT_EQ(tabs->currentWidget()->objectName(), "3702");
+  const auto said = prompt.Records();
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0].text, "No Search Filters were specified.");
+  EXPECT_EQ(said[1].text.substr(0, 21), "No devices specified.");
+  EXPECT_EQ(said[1].caption, "Portolan");
+  Find<QCheckBox>(face, "searchLocal")->setChecked(true);
+  tabs->setCurrentIndex(2);
+  EXPECT_EQ(tabs->currentWidget()->objectName(), "3745");
+  // A TCP/IP view adds through Specify a Device, not a port list.
+  EXPECT_TRUE(Find<QComboBox>(face, "portToAdd")->isHidden());
+}
+
+TEST_F(CustomizeViewSheetQtTest, SpecifyADeviceMakesOneCheckedEntry) {
+  CSpecifyDeviceDlg dialog("/data/");
+  EXPECT_EQ(dialog.objectName(), "3708");
+  auto* text = Find<QLineEdit>(dialog, "entryText");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->accessibleName(), "Enter IP Address");
+  EXPECT_EQ(text->maxLength(), 15);
+  text->setText("10.0.0.*");
+  emit text->textEdited(text->text());
+  dialog.accept();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);  // a subnet typed as a single address
+  ASSERT_EQ(prompt.Count(), 1u);
+  EXPECT_EQ(prompt.Records()[0].text, "The IP address is invalid.");
+  Find<QRadioButton>(dialog, "choice2")->click();  // Subnet Search
+  EXPECT_EQ(text->text(), "10.0.0.*");
+  Find<QRadioButton>(dialog, "choice4")->click();  // Address List From File
+  EXPECT_EQ(text->text(), "/data/belmark_addr.txt");
+  EXPECT_FALSE(Find<QPushButton>(dialog, "browse")->isHidden());
+  Find<QRadioButton>(dialog, "choice3")->click();  // Multicast
+  EXPECT_EQ(text->text(), "5");
+  EXPECT_EQ(text->accessibleName(), "Time To Live (hops)");
+  EXPECT_TRUE(Find<QPushButton>(dialog, "browse")->isHidden());
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.Entry(), "Multicast<5>");
+}
+
+TEST_F(CustomizeViewSheetQtTest, IconChoicesShowThePicturesByName) {
+  CCustomizeViewPropSheet sheet(store, settings, CCustomizeViewPropSheet::kModeCustomizeGeneral,
+                                *store.FindNode("Lab"), &prompt);
+  CustomizeViewSheet face(sheet, store);
+  auto* icons = Find<QComboBox>(face, "viewIcon");
+  ASSERT_NE(icons, nullptr);
+  ASSERT_EQ(icons->count(), 8);
+  EXPECT_EQ(icons->currentText(), "Device servers");  // the view's picture, 16
+  EXPECT_EQ(icons->itemText(5), "Servers not configured");
+  for (int i = 0; i < icons->count(); ++i) {
+    EXPECT_FALSE(icons->itemIcon(i).isNull()) << i;
+  }
+  auto* location = Find<QTreeWidget>(face, "viewLocation");
+  ASSERT_NE(location, nullptr);
+  EXPECT_FALSE(location->topLevelItem(0)->icon(0).isNull());
 }
 
 TEST_F(CustomizeViewSheetQtTest, TheWizardsDefaultFinishMakesTheViewInItsGroup) {

@@ -97,6 +97,11 @@ TEST_F(NewViewBuilderTest, NamesAndProtocolsAreCheckedBeforeAnythingIsMade) {
   EXPECT_EQ(builder.FinishDefault(store.Root(), "views", 6), ViewRules::kMsgNameExists);
   EXPECT_EQ(builder.MakeView(store.Root(), "Ser", CViewNode::kSerialView),
             ViewRules::kMsgNoProtocol);
+  // Without UDP not even TCP/IP can be made (5508).
+  store.SetUdpAvailable(false);
+  EXPECT_EQ(builder.MakeView(store.Root(), "Tcp", CViewNode::kTcpIpView),
+            ViewRules::kMsgNoProtocol);
+  store.SetUdpAvailable(true);
   EXPECT_EQ(CountNodes(), before);
   EXPECT_EQ(builder.Node(), nullptr);
   EXPECT_FALSE(settings.SectionExists("Views\\TCP/IP"));

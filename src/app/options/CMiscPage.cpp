@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -40,6 +41,13 @@ CMiscPage::CMiscPage(COptionsPropertySheet& sheet, QWidget* parent)
   doubleClick_->addItem("Show Current Status", 32774);
   doubleClick_->addItem("Show Current Configuration", 32772);
   doubleClick_->addItem("Show Configuration Wizard", 32799);
+  for (int i = 0; i < doubleClick_->count(); ++i) {
+    if (MiscOptionsPage::IsAvailable(doubleClick_->itemData(i).toInt())) continue;
+    // Shown, so the choice is known, but not choosable until something stands behind it.
+    auto* items = qobject_cast<QStandardItemModel*>(doubleClick_->model());
+    if (items != nullptr) items->item(i)->setEnabled(false);
+    doubleClick_->setItemData(i, MiscOptionsPage::kWizardUnavailable, Qt::ToolTipRole);
+  }
   SelectData(doubleClick_, page_.DoubleClick());
   form->addRow("Main List &Double Click Behavior:", doubleClick_);
 
