@@ -27,7 +27,10 @@ class ExtendedQuery;
 
 class ExtendedQueryPool {
  public:
-  static constexpr size_t kMaxWorkers = 128;
+  // The SNMP engine's fixed handle table has 63 handles. A query holds 5 while it waits for a
+  // reply (session, community, agent, varbind list, PDU) and 5 more while it reads one; with 10
+  // workers 9 x 5 + 10 = 55 stay within it, with room for a window's own query.
+  static constexpr size_t kMaxWorkers = 10;
   static constexpr int kRecancelMs = 50;
   // Called on a worker thread with a record whose query ended (in success or failure, not by
   // Cancel) and the message it was submitted with; takes the record over.
