@@ -2,6 +2,7 @@
 // frame's tests put a recorder in its place.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,9 @@ class FrameStore {
   // Opens the customize-view sheet of the current view at page.
   virtual void CustomizeView(int page) = 0;
   virtual CurrentViewInfo CurrentView() const = 0;
+  // The id of the search the current view's engine started last (0: none, or an engine that
+  // gives its searches no ids); what a search posts carries it.
+  virtual uint32_t CurrentSearchId() const { return 0; }
 };
 
 }  // namespace app

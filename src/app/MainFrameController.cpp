@@ -85,13 +85,19 @@ intptr_t MainFrameController::Dispatch(FrameMessage& message) {
       face_.RebuildViews(message.WParam());
       break;
     case msg::kDeviceFound:
-      // A record that comes after its search ended is not taken: it goes with the message.
-      if (searching_ && store_ != nullptr && message.HasRecord()) {
+      // A record that comes after its search ended, or from a search stopped for another one, is
+      // not taken: it goes with the message.
+      if (searching_ && store_ != nullptr && message.HasRecord() &&
+          OfCurrentSearch(message.LParam())) {
         store_->AddDevice(message.TakeRecord());
       }
       break;
     case msg::kDeviceQueried:
-      if (store_ != nullptr && message.HasRecord()) store_->AddDevice(message.TakeRecord());
+      // Queries outside a search carry no search id and are always taken.
+      if (store_ != nullptr && message.HasRecord() &&
+          (message.LParam() == 0 || OfCurrentSearch(message.LParam()))) {
+        store_->AddDevice(message.TakeRecord());
+      }
       break;
     case msg::kSearchStatus:
       ShowSearchStatus(message);
@@ -100,7 +106,7 @@ intptr_t MainFrameController::Dispatch(FrameMessage& message) {
       SearchStarted();
       break;
     case msg::kSearchDone:
-      SearchDone();
+      SearchDone(message.WParam(), message.LParam());
       break;
     case msg::kAreYouRunning:
       return msg::kRunningCopyAnswer;
@@ -148,11 +154,28 @@ void MainFrameController::SearchStarted() {
   face_.SetBusy(true);
 }
 
-void MainFrameController::SearchDone() {
+bool MainFrameController::OfCurrentSearch(intptr_t searchId) const {
+  const uint32_t current = store_ != nullptr ? store_->CurrentSearchId() : 0;
+  return static_cast<uint32_t>(searchId) == current;
+}
+
+void MainFrameController::SearchDone(intptr_t searchId, intptr_t how) {
+  const auto id = static_cast<uint32_t>(searchId);
+  endedSearches_.insert(id);
+  if (endedSearches_.size() > kEndedSearchesKept) endedSearches_.erase(endedSearches_.begin());
   if (!searching_) return;
+  if (!OfCurrentSearch(searchId)) {
+    // A view switch or a refresh stopped that search; the one the list shows still runs, or has
+    // its own end still queued, unless it has none to come.
+    const uint32_t current = store_ != nullptr ? store_->CurrentSearchId() : 0;
+    if (current != 0 && endedSearches_.count(current) == 0) return;
+  }
   face_.SetBusy(false);
   searching_ = false;
-  if (face_.HasStatusBar()) face_.SetMessagePane("");
+  // A search stopped at its device bound says so until the next one starts.
+  if (face_.HasStatusBar()) {
+    face_.SetMessagePane(how == kStoppedAtBound ? res::LoadString(kDeviceBoundText) : "");
+  }
   paneLocked_ = false;
   if (store_ != nullptr) store_->SearchDone();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class MainFrameController {
   static constexpr int kPrinterColumnsPage = 4;
   static constexpr unsigned kCancellingText = 6078;
   static constexpr unsigned kNoPrinterColumns = 6083;
+  static constexpr size_t kEndedSearchesKept = 64;
+  static constexpr intptr_t kStoppedAtBound = 1;      // 0x8012's lParam
+  static constexpr unsigned kDeviceBoundText = 6104;  // "The search stopped at 4096 devices; ..."
 
   using CommandHandler = std::function<void()>;
 
@@ -99,7 +103,10 @@ class MainFrameController {
   void ToggleBar(int barId);
   void SetStatusLevel(intptr_t level);
   void SearchStarted();
-  void SearchDone();
+  // how: kStoppedAtBound when the search stopped at its device bound.
+  void SearchDone(intptr_t searchId, intptr_t how);
+  // Whether a record posted with searchId belongs to the search the list now shows.
+  bool OfCurrentSearch(intptr_t searchId) const;
   void ShowSearchStatus(const FrameMessage& message);
   bool ListCommandEnabled(int id) const;
 
@@ -112,6 +119,9 @@ class MainFrameController {
 
   FrameFlags flags_;
   bool searching_ = false;
+  // Ids of the searches whose 0x8012 has come (the latest few): the end of a stopped search ends
+  // the indication only when the search the list shows has no end still to come.
+  std::set<uint32_t> endedSearches_;
   bool paneLocked_ = false;
   int appIconFollows_ = 0;
   int refreshAlways_ = 0;

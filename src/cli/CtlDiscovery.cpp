@@ -8,6 +8,7 @@
 #include "app/OemBrandTable.h"
 #include "discovery/DiscoverySocket.h"
 #include "res/StringTable.h"
+#include "snmp/SnmpTransport.h"
 
 namespace cli {
 namespace {
@@ -55,6 +56,29 @@ bool CtlDiscovery::Configure(ArgList& args, app::Settings& settings,
   brands.Fill(settings);
   options->brandTags.clear();
   for (const app::OemBrand& brand : brands.Entries()) options->brandTags.push_back(brand.tag);
+  return true;
+}
+
+bool CtlDiscovery::ConfigureSnmp(ArgList& args, app::Settings& settings,
+                                 discovery::SnmpExtendedQueryConfig* config, std::ostream& err) {
+  int agentPort = 161;
+  if (auto port = args.TakeOption("snmp-port")) {
+    const auto number = ParseInt(*port, 1, 65535);
+    if (!number) {
+      err << "portolanctl: --snmp-port needs a number from 1 to 65535\n";
+      return false;
+    }
+    agentPort = *number;
+  }
+  snmp::SnmpTransportDefaults().udpAgentPort = static_cast<uint16_t>(agentPort);
+  app::AppSettings values;
+  values.Load(settings);
+  *config = discovery::SnmpExtendedQueryConfig::Defaults();
+  config->getTimeout = values.getTimeout;
+  app::OemBrandTable brands;
+  brands.Fill(settings);
+  for (const app::OemBrand& brand : brands.Entries())
+    config->brands.emplace_back(brand.tag, brand.oid);
   return true;
 }
 

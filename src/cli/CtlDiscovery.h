@@ -10,6 +10,7 @@
 
 #include "cli/ArgList.h"
 #include "discovery/CIpDiscoveryEngine.h"
+#include "discovery/SnmpExtendedQuery.h"
 
 namespace app {
 class Settings;
@@ -23,6 +24,12 @@ class CtlDiscovery {
   // port. False (with a message on err) on a bad value.
   static bool Configure(ArgList& args, app::Settings& settings, discovery::EngineOptions* options,
                         std::ostream& err);
+
+  // Reads --snmp-port N (the devices' agents, 161 unless told) and the extended query's settings
+  // (Timeouts\GetTimeout, the brand table); sets the agents' port. False (with a message on err)
+  // on a bad value.
+  static bool ConfigureSnmp(ArgList& args, app::Settings& settings,
+                            discovery::SnmpExtendedQueryConfig* config, std::ostream& err);
 
   // Column indices of a comma-separated list of titles; nothing when a title is unknown.
   static std::optional<std::vector<int>> ParseColumns(const std::string& titles,

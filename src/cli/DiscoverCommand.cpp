@@ -1,10 +1,12 @@
 #include "cli/DiscoverCommand.h"
 
+#include <optional>
 #include <ostream>
 
 #include "cli/CtlContext.h"
 #include "cli/CtlDiscovery.h"
 #include "cli/CtlSearchSession.h"
+#include "cli/SnmpEngineScope.h"
 #include "discovery/SearchEntry.h"
 #include "views/CViewDefinition.h"
 
@@ -13,6 +15,7 @@ namespace {
 
 constexpr int kExitNotFound = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 3;
 constexpr const char* kDefaultColumns = "System Name,IP Address,H/W Address,Serial #";
 
 // One row: a record with its port selected (-1 for the device as a whole).
@@ -67,14 +70,18 @@ void AddRows(discovery::CDeviceRecord* record, bool byPort, std::vector<Row>* ro
 
 const char* DiscoverCommand::Usage() {
   return "  discover (--view NAME | [--local] [--entry TEXT]...) [--columns TITLES] [--json]\n"
-         "           [--by-port] [--port N] [--timeout MS]\n"
+         "           [--by-port] [--port N] [--timeout MS] [--snmp-port N]\n"
          "                                        search for devices and print them as CSV\n"
          "                                        (or JSON); --view uses a stored view's search\n"
          "                                        settings, columns and filter; --local\n"
          "                                        broadcasts on the local network; --entry adds a\n"
          "                                        search entry (10.0.0.5, 10.0.0.255<DB>,\n"
          "                                        10.0.0.*, Multicast<HOPS>, File<PATH>);\n"
-         "                                        --by-port prints one row per device port\n";
+         "                                        --by-port prints one row per device port;\n"
+         "                                        columns of per-port printer values, Location,\n"
+         "                                        Firmware Version or the wireless group query\n"
+         "                                        each device over SNMP (its agent on UDP port\n"
+         "                                        161, or --snmp-port N)\n";
 }
 
 int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
@@ -86,6 +93,8 @@ int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, 
   const bool byPort = args.TakeFlag("by-port");
   discovery::EngineOptions options;
   if (!CtlDiscovery::Configure(args, context.Settings(), &options, err)) return kExitUsage;
+  discovery::SnmpExtendedQueryConfig snmpConfig;
+  if (!CtlDiscovery::ConfigureSnmp(args, context.Settings(), &snmpConfig, err)) return kExitUsage;
   if (!args.Error().empty() || args.FirstUnknownOption() || !args.Rest().empty()) {
     err << "portolanctl discover: " << (args.Error().empty() ? "unexpected argument" : args.Error())
         << "\n"
@@ -107,6 +116,9 @@ int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, 
     return kExitUsage;
   }
 
+  // Made before the session, so that they outlast the queries its engine runs.
+  std::optional<SnmpEngineScope> snmpEngine;
+  discovery::SnmpExtendedQuery query(snmpConfig);
   CtlSearchSession session(options);
   const discovery::CDeviceColumnTable& table = session.Engine().Columns();
   views::CViewDefinition view(context.Settings(), table);
@@ -132,6 +144,19 @@ int DiscoverCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, 
         CtlDiscovery::ParseColumns(columnText.value_or(kDefaultColumns), table, err);
     if (!parsed) return kExitUsage;
     columns = *parsed;
+  }
+
+  for (const int column : columns) {
+    if (table.NeedsExtendedQuery(column)) plan.extendedQuery = true;
+  }
+  if (plan.extendedQuery) {
+    snmpEngine.emplace();
+    if (!snmpEngine->started()) {
+      err << "portolanctl discover: the SNMP engine did not start\n";
+      return kExitFailed;
+    }
+    options.recordOptions.extendedQuery = &query;
+    session.Engine().SetOptions(options);
   }
 
   session.Run(plan, err);

@@ -4,6 +4,7 @@
 
 #include "cli/CtlContext.h"
 #include "cli/CtlDiscovery.h"
+#include "cli/SnmpEngineScope.h"
 #include "discovery/BackgroundSearchWait.h"
 #include "discovery/CIpDeviceRecord.h"
 #include "discovery/DiscoveryRequest.h"
@@ -17,16 +18,23 @@ constexpr int kExitUsage = 2;
 }  // namespace
 
 const char* QueryCommand::Usage() {
-  return "  query IP [--port N] [--timeout MS]    ask one device and print its \"Title: text\"\n"
+  return "  query IP [--port N] [--timeout MS] [--snmp-port N] [--no-snmp]\n"
+         "                                        ask one device and print its \"Title: text\"\n"
          "                                        lines, then each port's own lines; exit 1 when\n"
-         "                                        it does not answer\n";
+         "                                        it does not answer. Firmware Version, Location,\n"
+         "                                        the printer and wireless values come from the\n"
+         "                                        device's SNMP agent (UDP port 161 or\n"
+         "                                        --snmp-port N), unless --no-snmp\n";
 }
 
 int QueryCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
   discovery::EngineOptions options;
   if (!CtlDiscovery::Configure(args, context.Settings(), &options, err)) return kExitUsage;
+  discovery::SnmpExtendedQueryConfig snmpConfig;
+  if (!CtlDiscovery::ConfigureSnmp(args, context.Settings(), &snmpConfig, err)) return kExitUsage;
+  const bool snmp = !args.TakeFlag("no-snmp");
   if (!args.Error().empty() || args.FirstUnknownOption() || args.Rest().size() != 1) {
-    err << "usage: portolanctl query IP [--port N] [--timeout MS]\n";
+    err << "usage: portolanctl query IP [--port N] [--timeout MS] [--snmp-port N] [--no-snmp]\n";
     return kExitUsage;
   }
   const std::string& address = args.Rest().front();
@@ -36,9 +44,13 @@ int QueryCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std
         << "\n";
     return kExitUsage;
   }
+  SnmpEngineScope engine;
+  discovery::SnmpExtendedQuery query(snmpConfig);
   discovery::BackgroundSearchWait wait(nullptr);
   discovery::DeviceRecordOptions recordOptions = options.recordOptions;
   recordOptions.broadcastTimeoutMs = options.broadcastTimeoutMs;
+  // Without a running engine the query would fail at once; the reply's values still print.
+  if (snmp && engine.started()) recordOptions.extendedQuery = &query;
   discovery::CIpDeviceRecord record(&wait, recordOptions);
   record.SetIpAddress(address);
   const int result = record.Query();

@@ -20,6 +20,7 @@ class BackgroundSearchWait : public SearchWait {
   void Begin() override { dialog_.Begin(); }
   void End() override { dialog_.End(); }
   void Cancel() override { dialog_.Cancel(); }
+  snmp::SnmpWaitWindow* SnmpWait() override { return &dialog_; }
 
   CPleaseWaitDlg& Dialog() { return dialog_; }
 

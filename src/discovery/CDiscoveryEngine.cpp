@@ -14,14 +14,26 @@ int CDiscoveryEngine::AddDevice(CDeviceRecord* record) {
   std::unique_ptr<CDeviceRecord> owned(record);
   if (!owned) return -1;
   const char* hw = owned->GetColumnText(kColHwAddress);
-  if (hw != nullptr && hw[0] != '\0') {
-    for (const auto& held : devices_) {
-      const char* heldHw = held->GetColumnText(kColHwAddress);
-      if (held->IsValid() && heldHw != nullptr && std::strcmp(heldHw, hw) == 0) return -1;
+  const bool hasHw = hw != nullptr && hw[0] != '\0';
+  if (hasHw) {
+    auto [first, last] = byHwAddress_.equal_range(hw);
+    for (auto it = first; it != last; ++it) {
+      const CDeviceRecord& held = *devices_[it->second];
+      const char* heldHw = held.GetColumnText(kColHwAddress);
+      if (held.IsValid() && heldHw != nullptr && std::strcmp(heldHw, hw) == 0) return -1;
     }
   }
   devices_.push_back(std::move(owned));
-  return static_cast<int>(devices_.size()) - 1;
+  const size_t index = devices_.size() - 1;
+  if (hasHw) byHwAddress_.emplace(hw, index);
+  return static_cast<int>(index);
+}
+
+void CDiscoveryEngine::NewSearchId() {
+  static std::atomic<uint32_t> last{0};
+  uint32_t id = ++last;
+  if (id == 0) id = ++last;  // 0 stays "no search"
+  searchId_.store(id);
 }
 
 CDeviceRecord* CDiscoveryEngine::GetDevice(int index) const {

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "discovery/BackgroundSearchWait.h"
+#include "discovery/CPleaseWaitDlg.h"
 #include "discovery/DatagramBatch.h"
 #include "discovery/DiscoveryErrors.h"
 #include "discovery/DiscoveryMessages.h"
@@ -15,9 +16,11 @@
 #include "discovery/DiscoverySocket.h"
 #include "discovery/DiscoveryTransport.h"
 #include "discovery/ExtendedQuery.h"
+#include "discovery/ExtendedQueryPool.h"
 #include "discovery/MakerTag.h"
 #include "discovery/SearchEntry.h"
 #include "platform/SmallFile.h"
+#include "platform/SystemClock.h"
 #include "res/StringTable.h"
 
 namespace discovery {
@@ -76,7 +79,9 @@ CIpDiscoveryEngine::CIpDiscoveryEngine(platform::MessagePoster* mainWindow, Engi
     : mainWindow_(mainWindow),
       options_(std::move(options)),
       wait_(wait ? std::move(wait) : std::make_unique<BackgroundSearchWait>(mainWindow)),
-      transport_(transport != nullptr ? transport : &SystemDiscoveryTransport()) {}
+      transport_(transport != nullptr ? transport : &SystemDiscoveryTransport()),
+      pool_(std::make_unique<ExtendedQueryPool>(
+          [this](CDeviceRecord* record, uint32_t message) { PostRecord(message, record); })) {}
 
 CIpDiscoveryEngine::~CIpDiscoveryEngine() {
   Stop();
@@ -86,6 +91,7 @@ void CIpDiscoveryEngine::StartSearch(const SearchPlan& plan) {
   // A search still running would hand its devices to whoever asks next: end it first.
   Stop();
   ClearDevices();
+  NewSearchId();
   busy_.store(true);
   thread_ = std::thread([this, plan] { RunSearch(plan); });
 }
@@ -97,24 +103,32 @@ void CIpDiscoveryEngine::RunSearch(const SearchPlan& plan) {
   if (plan.searchLocal || !plan.searchList) wait_->SetText(kTextSearchingLocal);
   stats_ = ExchangeStats{};  // what a caller reads afterwards is of this search only
   extendedQuery_ = plan.extendedQuery;
+  searchDevices_.clear();
+  searchRows_ = 0;
+  boundReached_.store(false);
   bool cancelled = false;
   if (plan.searchLocal) {
     cancelled = BroadcastExchange(options_.localBroadcastAddress.c_str(), 0) == kExchangeCancelled;
   }
-  if (!cancelled && plan.searchList) RunSearchList(plan);
+  if (!cancelled && !boundReached_.load() && plan.searchList) RunSearchList(plan);
+  // The devices still being queried over SNMP belong to this search: it ends with them.
+  pool_->Drain();
   wait_->End();
   {
     std::lock_guard<std::mutex> lock(doneMutex_);
     busy_.store(false);
   }
   doneSignal_.notify_all();
-  if (mainWindow_ != nullptr) mainWindow_->PostMessage(WM_SEARCH_DONE);
+  if (mainWindow_ != nullptr) {
+    mainWindow_->PostMessage(WM_SEARCH_DONE, SearchId(),
+                             boundReached_.load() ? kSearchStoppedAtBound : 0);
+  }
 }
 
 void CIpDiscoveryEngine::RunSearchList(const SearchPlan& plan) {
   wait_->SetText(kTextSearchingSpecific);
   int stop = 0;
-  for (size_t i = 0; i < plan.entries.size() && stop == 0; ++i) {
+  for (size_t i = 0; i < plan.entries.size() && stop == 0 && !boundReached_.load(); ++i) {
     const SearchEntry entry = ParseSearchEntry(plan.entries[i]);
     switch (entry.kind) {
       case SearchEntry::Kind::kSubnet:
@@ -138,6 +152,7 @@ void CIpDiscoveryEngine::RunSearchList(const SearchPlan& plan) {
 
 void CIpDiscoveryEngine::Stop() {
   stopping_.store(true);
+  pool_->Cancel();
   wait_->Cancel();
   {
     std::unique_lock<std::mutex> lock(doneMutex_);
@@ -146,52 +161,88 @@ void CIpDiscoveryEngine::Stop() {
     while (busy_.load() && thread_.joinable()) {
       doneSignal_.wait_for(lock, std::chrono::milliseconds(kStopCheckMs));
       if (++checks == kStopChecksPerCancel) {
+        pool_->Cancel();
         wait_->Cancel();
         checks = 0;
       }
     }
   }
   JoinThread();
+  // The search drained the pool before it ended: the next one queries afresh.
+  if (!busy_.load()) pool_->Reset();
   stopping_.store(false);
 }
 
 bool CIpDiscoveryEngine::StopRequested() {
-  return stopping_.load() || IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0));
+  return stopping_.load() || boundReached_.load() ||
+         IsCancel(wait_->Wait(DeviceWait::kSocketMessage, 0));
+}
+
+bool CIpDiscoveryEngine::CountDevice(std::optional<uint32_t> id) {
+  if (boundReached_.load()) return false;
+  if (id && searchDevices_.count(*id) != 0) return true;
+  if (static_cast<int>(searchDevices_.size()) + searchRows_ >= options_.maxDevices) {
+    boundReached_.store(true);
+    // In the status bar while the search ends (its end keeps it there), and in the error log.
+    wait_->SetText(kMsgDeviceBound);
+    ReportDiscoveryError(kMsgDeviceBound, kErrorClassApp, 0, kErrorClassNone, 0);
+    return false;
+  }
+  if (id) {
+    searchDevices_.insert(*id);
+  } else {
+    ++searchRows_;
+  }
+  return true;
 }
 
 void CIpDiscoveryEngine::JoinThread() {
   if (thread_.joinable()) thread_.join();
 }
 
-CIpDeviceRecord* CIpDiscoveryEngine::NewRecord() const {
+CIpDeviceRecord* CIpDiscoveryEngine::NewRecord(bool withQuery) const {
   DeviceRecordOptions recordOptions = options_.recordOptions;
   recordOptions.broadcastTimeoutMs = options_.broadcastTimeoutMs;
-  if (!extendedQuery_) recordOptions.extendedQuery = nullptr;
+  if (!extendedQuery_ || !withQuery) recordOptions.extendedQuery = nullptr;
   return new CIpDeviceRecord(wait_.get(), recordOptions);
+}
+
+void CIpDiscoveryEngine::DeliverRecord(uint32_t message, CIpDeviceRecord* record) {
+  ExtendedQuery* query = extendedQuery_ ? options_.recordOptions.extendedQuery : nullptr;
+  if (query == nullptr || !record->IsValid()) {
+    PostRecord(message, record);
+    return;
+  }
+  // Later refreshes of the row query it as this search would have.
+  DeviceRecordOptions recordOptions = record->Options();
+  recordOptions.extendedQuery = query;
+  record->SetOptions(recordOptions);
+  pool_->Submit(*query, record, message);
 }
 
 void CIpDiscoveryEngine::PostRecord(uint32_t message, CDeviceRecord* record) {
   if (mainWindow_ == nullptr ||
-      !mainWindow_->PostMessage(message, reinterpret_cast<intptr_t>(record))) {
+      !mainWindow_->PostMessage(message, reinterpret_cast<intptr_t>(record), SearchId())) {
     delete record;
   }
 }
 
 int CIpDiscoveryEngine::PostReply(const uint8_t* data, size_t size, bool own) {
   std::vector<CIpDeviceRecord*> records;
-  if (own) records.push_back(NewRecord());
+  if (own) records.push_back(NewRecord(false));
   const std::string maker = ReplyMakerText(data, size);
   for (const std::string& tag : options_.brandTags) {
-    if (MakerTagMatches(maker, tag)) records.push_back(NewRecord());
+    if (MakerTagMatches(maker, tag)) records.push_back(NewRecord(false));
   }
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i]->FillFromReply(data, size) == ExtendedQuery::kCancelled) {
-      for (size_t j = i; j < records.size(); ++j) delete records[j];
-      return kExchangeCancelled;
-    }
-    PostRecord(WM_DEVICE_FOUND, records[i]);
+  if (!records.empty() && !CountDevice(ReplyDeviceId(data, size))) {
+    for (CIpDeviceRecord* record : records) delete record;
+    return kExchangeCancelled;
   }
-  return kExchangeOk;
+  for (CIpDeviceRecord* record : records) {
+    record->FillFromReply(data, size);
+    DeliverRecord(WM_DEVICE_FOUND, record);
+  }
+  return pool_->Cancelled() ? kExchangeCancelled : kExchangeOk;
 }
 
 bool CIpDiscoveryEngine::SendWithRetries(int socket, const std::vector<std::string>& addresses,
@@ -263,7 +314,16 @@ int CIpDiscoveryEngine::BroadcastExchange(const char* destination, int hops) {
 int CIpDiscoveryEngine::ReceiveRound(int socket, ExchangeState& state) {
   DatagramBatch& pending = state.pending;
   int sinceCheck = 0;  // counted across batches: a stream may come in small ones
+  platform::Clock& clock =
+      options_.clock != nullptr ? *options_.clock : platform::SystemClock::Instance();
+  const uint32_t start = clock.TickCount();
   for (;;) {
+    if (options_.roundLimitMs > 0 && platform::Clock::Elapsed(start, clock.TickCount()) >=
+                                         static_cast<uint32_t>(options_.roundLimitMs)) {
+      // Replies still come, but the round has had its time; the next request names those heard.
+      ++stats_.cutRounds;
+      return kExchangeOk;
+    }
     // Empty the socket first: while the replies are handled its queue has room for more.
     pending.Clear();
     while (pending.Room() > 0 && transport_->ReceiveBatch(socket, pending, pending.Room()) > 0) {
@@ -394,11 +454,19 @@ int CIpDiscoveryEngine::AddressListFile(const std::string& path) {
 }
 
 int CIpDiscoveryEngine::SingleAddressQuery(const std::string& address, bool reportAlways) {
-  CIpDeviceRecord* record = NewRecord();
+  if (boundReached_.load()) return kExchangeCancelled;
+  CIpDeviceRecord* record = NewRecord(false);
   record->SetIpAddress(address);
-  const int result = record->Query();
+  std::vector<uint8_t> reply;
+  const int result = record->Query(&reply);
   if (result == kRecordOk || reportAlways) {
-    PostRecord(WM_DEVICE_QUERIED, record);
+    const std::optional<uint32_t> id =
+        result == kRecordOk ? ReplyDeviceId(reply.data(), reply.size()) : std::nullopt;
+    if (!CountDevice(id)) {
+      delete record;
+      return kExchangeCancelled;
+    }
+    DeliverRecord(WM_DEVICE_QUERIED, record);
   } else {
     delete record;
   }
@@ -410,13 +478,24 @@ int CIpDiscoveryEngine::FindOrQuery(const std::string& text) {
   if (found >= 0) return found;
   if (!ParseStrictAddress(text)) return -1;
   Stop();
-  wait_->Begin();
-  wait_->SetText(kTextSearchingLocal);
   extendedQuery_ = false;
   std::unique_ptr<CIpDeviceRecord> record(NewRecord());
   record->SetIpAddress(text);
-  const int result = record->Query();
-  wait_->End();
+  int result = kRecordFailed;
+  if (options_.queryWait != nullptr) {
+    CPleaseWaitDlg& wait = *options_.queryWait;
+    wait.Begin();
+    wait.SetText(kTextSearchingLocal);
+    record->SetWaitWindow(&wait);
+    result = record->Query();
+    record->SetWaitWindow(wait_.get());  // the engine's record from here on
+    wait.End();
+  } else {
+    wait_->Begin();
+    wait_->SetText(kTextSearchingLocal);
+    result = record->Query();
+    wait_->End();
+  }
   if (result != kRecordOk) return -1;
   // Added here rather than posted, so the caller learns the index at once.
   const std::string hw = record->GetColumnText(kColHwAddress);

@@ -9,6 +9,10 @@
 // a request has carried 179 IDs the list starts afresh; devices heard earlier in the exchange are
 // then skipped by their IDs, so the exchange still ends however many devices answer.
 //
+// When the search's view shows values of the SNMP extended query, each record goes through a pool
+// of query threads before it is posted (ExtendedQueryPool), so the exchange keeps listening while
+// the devices are queried side by side; the search ends once the last query has.
+//
 // Many devices answering at the same instant can overflow the socket's receive queue. The socket
 // asks for a large one, each round empties the queue in batches before it handles any reply, and
 // a round in which the kernel dropped datagrams is followed by another even when it brought
@@ -21,8 +25,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "discovery/CDiscoveryEngine.h"
@@ -30,9 +36,15 @@
 #include "discovery/SearchWait.h"
 #include "platform/MessagePoster.h"
 
+namespace platform {
+class Clock;
+}
+
 namespace discovery {
 
+class CPleaseWaitDlg;
 class DiscoveryTransport;
+class ExtendedQueryPool;
 
 struct EngineOptions {
   int broadcastTimeoutMs = 3000;  // Timeouts\Broadcast: a round ends after this long in silence
@@ -46,6 +58,16 @@ struct EngineOptions {
   std::vector<std::string> brandTags;  // OemBrandTable tags: a reply is posted once more for each
   DeviceRecordOptions recordOptions;   // masks; its extended query runs when a plan asks for it
   std::string localBroadcastAddress = "255.255.255.255";
+  // A search lists at most this many devices: it then stops, and its end says so.
+  int maxDevices = 4096;
+  // A round of an exchange ends after this long even while replies keep coming (a host that
+  // answers without end would otherwise hold it); 0: only silence ends it.
+  int roundLimitMs = 30000;
+  platform::Clock* clock = nullptr;  // times the rounds; null: the system clock
+  // The wait a query that the user waits for (FindOrQuery, on the window's thread) runs under:
+  // in the desktop program the application's please-wait window, which keeps the window's events
+  // flowing, shows itself after 300 ms and has Cancel. Null: the engine's own (background) wait.
+  CPleaseWaitDlg* queryWait = nullptr;
 };
 
 // What the last broadcast exchange saw (for logs and benchmarks).
@@ -56,6 +78,7 @@ struct ExchangeStats {
   int lastRequestIds = 0;
   long long lost = 0;      // datagrams the socket dropped (full receive queue); -1 unknown
   int lossyRounds = 0;     // rounds in which the socket dropped datagrams
+  int cutRounds = 0;       // rounds ended by the wall-clock limit while replies still came
   int receiveBuffer = -1;  // the socket's receive queue in bytes as the kernel counts it
 };
 
@@ -117,17 +140,23 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   static int ConfirmNewAddress(CIpDeviceRecord& record, const std::string& ip, int seconds);
 
   const ExchangeStats& LastExchange() const { return stats_; }
+  // Whether the last search stopped at the device bound.
+  bool StoppedAtBound() const { return boundReached_.load(); }
   SearchWait& Wait() { return *wait_; }
   const EngineOptions& Options() const { return options_; }
   void SetOptions(const EngineOptions& options) { options_ = options; }
 
  private:
-  // A new record on the engine's wait window with this search's options.
-  CIpDeviceRecord* NewRecord() const;
+  // A new record on the engine's wait window with this search's options. withQuery false: its
+  // fills leave the extended query out (the pool runs it).
+  CIpDeviceRecord* NewRecord(bool withQuery = true) const;
   // Posts record, or deletes it when the main window does not take it.
   void PostRecord(uint32_t message, CDeviceRecord* record);
-  // Fills records from one reply and posts them; kExchangeCancelled when the extended query was
-  // cancelled. own: post the record itself (then the brand copies).
+  // Posts a filled record; when the search queries devices over SNMP, the pool does so first.
+  void DeliverRecord(uint32_t message, CIpDeviceRecord* record);
+  // Fills records from one reply and posts them (through the pool when the search queries over
+  // SNMP); kExchangeCancelled once the search was stopped. own: post the record itself (then the
+  // brand copies).
   int PostReply(const uint8_t* data, size_t size, bool own);
   bool SendWithRetries(int socket, const std::vector<std::string>& addresses, const void* data,
                        int length);
@@ -138,6 +167,10 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   // comes during a zero-length wait. A Cancel made while the thread was busy is cleared by the
   // next wait, so under a steady stream of datagrams only the flag lets Stop end the search.
   bool StopRequested();
+  // Counts a device of the search (id: its device ID when the reply gave one; each device is
+  // counted once). False once the search holds maxDevices: the device is not listed and the
+  // search stops.
+  bool CountDevice(std::optional<uint32_t> id);
   void RunSearchList(const SearchPlan& plan);
   void JoinThread();
 
@@ -146,7 +179,14 @@ class CIpDiscoveryEngine : public CDiscoveryEngine {
   std::unique_ptr<SearchWait> wait_;
   DiscoveryTransport* transport_;
   bool extendedQuery_ = false;  // of the running search
+  // The devices of the running search, by device ID; with the unanswered addresses counted.
+  std::unordered_set<uint32_t> searchDevices_;
+  int searchRows_ = 0;
+  std::atomic<bool> boundReached_{false};
   ExchangeStats stats_;
+
+  // Declared after what its workers' deliveries use, so that it goes first.
+  std::unique_ptr<ExtendedQueryPool> pool_;
 
   std::thread thread_;
   std::atomic<bool> stopping_{false};  // set while Stop waits for the search thread

@@ -78,6 +78,7 @@ class CPleaseWaitDlg : public DeviceWait,
   int WatchFd(int fd, uint32_t message) override;
   void ForgetFd(int fd) override;
   platform::MessagePoster* Poster() override { return this; }
+  snmp::SnmpWaitWindow* SnmpWait() override { return this; }
 
   // The window procedure's side: messages reach the window from any thread; the one awaited ends
   // the wait. False when the mailbox is full.

@@ -4,6 +4,10 @@
 
 #include "discovery/SocketWatcher.h"
 
+namespace snmp {
+class SnmpWaitWindow;
+}
+
 namespace discovery {
 
 class DeviceWait : public SocketWatcher {
@@ -17,6 +21,9 @@ class DeviceWait : public SocketWatcher {
   virtual int Wait(unsigned message, int timeoutMs) = 0;
   // Shows (or, in the background, posts) the progress text of a string id.
   virtual void SetText(unsigned stringId) = 0;
+  // The same wait as the SNMP request layer needs it (the extended query waits there for its
+  // replies); null when this wait cannot carry SNMP sessions.
+  virtual snmp::SnmpWaitWindow* SnmpWait() { return nullptr; }
 };
 
 }  // namespace discovery

@@ -2,6 +2,10 @@
 // discovery reply. The SNMP request layer implements it; a record runs it when it is given one.
 #pragma once
 
+namespace snmp {
+class SnmpWaitWindow;
+}
+
 namespace discovery {
 
 class CDeviceRecord;
@@ -15,6 +19,12 @@ class ExtendedQuery {
   // Reads the values into record through its setters. Returns 0, or the request layer's error
   // code of the failing request (kCancelled when cancelled); values not yet read stay empty.
   virtual int Run(CDeviceRecord& record) = 0;
+  // The same, waiting in wait rather than in the record's own wait window: a query run beside
+  // others on a thread of its own waits in that thread's window.
+  virtual int RunIn(CDeviceRecord& record, snmp::SnmpWaitWindow& wait) {
+    (void)wait;
+    return Run(record);
+  }
 };
 
 }  // namespace discovery

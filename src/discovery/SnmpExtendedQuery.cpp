@@ -7,6 +7,7 @@
 #include "discovery/CIpDeviceRecord.h"
 #include "discovery/DeviceWait.h"
 #include "discovery/MakerTag.h"
+#include "discovery/SnmpEngineTurn.h"
 #include "platform/SystemClock.h"
 #include "res/StringTable.h"
 #include "snmp/CSnmpManager.h"
@@ -55,15 +56,23 @@ std::string SnmpExtendedQuery::RootFor(const char* makerTag) const {
 }
 
 int SnmpExtendedQuery::Run(CDeviceRecord& record) {
-  auto* ip = dynamic_cast<CIpDeviceRecord*>(&record);
-  snmp::SnmpWaitWindow* wait = dynamic_cast<snmp::SnmpWaitWindow*>(record.GetWaitWindow());
+  DeviceWait* own = record.GetWaitWindow();
+  snmp::SnmpWaitWindow* wait = own != nullptr ? own->SnmpWait() : nullptr;
   if (wait == nullptr) wait = config_.wait;
+  if (wait == nullptr) return snmp::kSnmpSessionFailed;
+  return RunIn(record, *wait);
+}
 
+int SnmpExtendedQuery::RunIn(CDeviceRecord& record, snmp::SnmpWaitWindow& wait) {
+  // Held for the whole query but its waits; made first, so that every engine object below is
+  // gone before the turn is given back.
+  SnmpEngineTurn turn(wait);
+  auto* ip = dynamic_cast<CIpDeviceRecord*>(&record);
   snmp::SnmpOperationContext context;
   context.family = CIpDeviceRecord::kAddressFamily;
   context.address = ip != nullptr ? ip->IpAddress() : "";
   context.getCommunity = record.GetCommunity();
-  context.wait = wait;
+  context.wait = &turn;
   int status = snmp::kSnmpOk;
   snmp::CSnmpManager manager(
       context, &status,

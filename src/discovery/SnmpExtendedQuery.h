@@ -26,7 +26,7 @@ struct SnmpExtendedQueryConfig {
   std::vector<std::pair<std::string, std::string>> brands;
   int getTimeout = 500;  // hundredths of a second (Timeouts\GetTimeout)
   // Used when the record's wait window cannot carry SNMP waits; null: such records fail with
-  // 3075 (no session).
+  // 3075 (no session) and send nothing.
   snmp::SnmpWaitWindow* wait = nullptr;
   platform::Clock* clock = nullptr;  // times the request waits; null: the system clock
 
@@ -38,7 +38,9 @@ class SnmpExtendedQuery : public ExtendedQuery {
  public:
   explicit SnmpExtendedQuery(SnmpExtendedQueryConfig config) : config_(std::move(config)) {}
 
+  // In the record's wait window (the configured one when the record's cannot carry SNMP).
   int Run(CDeviceRecord& record) override;
+  int RunIn(CDeviceRecord& record, snmp::SnmpWaitWindow& wait) override;
 
   // The enterprise root for a device's maker tag.
   std::string RootFor(const char* makerTag) const;

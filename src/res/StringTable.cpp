@@ -145,6 +145,7 @@ constexpr StringEntry kStrings[] = {
     {6101, "Searching the local network..."},
     {6102, "Searching specific servers..."},
     {6103, "Reading Status Information"},
+    {6104, "The search stopped at 4096 devices; the devices found are listed."},
     {6107, "Reading server information..."},
     {6108, "Updating server information..."},
     {6112, "Resetting Server"},

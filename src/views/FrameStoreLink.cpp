@@ -1,6 +1,7 @@
 #include "views/FrameStoreLink.h"
 
 #include "discovery/CDeviceRecord.h"
+#include "discovery/CDiscoveryEngine.h"
 #include "views/CViewStore.h"
 
 namespace views {
@@ -35,6 +36,11 @@ void FrameStoreLink::OnTimer() {
 
 void FrameStoreLink::CustomizeView(int page) {
   store_.CustomizeView(page);
+}
+
+uint32_t FrameStoreLink::CurrentSearchId() const {
+  const discovery::CDiscoveryEngine* engine = store_.CurrentEngine();
+  return engine != nullptr ? engine->SearchId() : 0;
 }
 
 app::CurrentViewInfo FrameStoreLink::CurrentView() const {

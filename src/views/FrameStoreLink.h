@@ -19,6 +19,7 @@ class FrameStoreLink : public app::FrameStore {
   void OnTimer() override;
   void CustomizeView(int page) override;
   app::CurrentViewInfo CurrentView() const override;
+  uint32_t CurrentSearchId() const override;
 
  protected:
   CViewStore& Store() const { return store_; }

@@ -5,6 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/OemBrandTable.h"
 #include "discovery/CIpDiscoveryEngine.h"
+#include "discovery/PleaseWaitWindow.h"
 #include "discovery/SnmpExtendedQuery.h"
 #include "res/StringTable.h"
 
@@ -22,6 +23,9 @@ discovery::EngineOptions OptionsFromSettings(discovery::ExtendedQuery* query) {
   options.recordOptions.masks.error = static_cast<uint32_t>(values.errorMask);
   options.recordOptions.extendedQuery = query;
   options.ownMakerTag = res::LoadString(kStrOwnMakerTag);
+  // The Search and Setup Unlisted IP Server dialogs' queries run on the window's thread: under
+  // the application's please-wait window, which pumps the window's events and offers Cancel.
+  options.queryWait = &discovery::PleaseWaitWindow();
   for (const app::OemBrand& brand : app::TheOemBrandTable().Entries()) {
     options.brandTags.push_back(brand.tag);
   }

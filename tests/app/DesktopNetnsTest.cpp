@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <set>
@@ -15,10 +16,12 @@
 #include "TempDir.h"
 #include "cli/DevSimProcess.h"
 #include "cli/NetnsPair.h"
+#include "cli/ProcessRunner.h"
 
 namespace {
 
 const std::string kPortolan = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolan";
+const std::string kCtl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
 
 std::vector<std::string> Lines(const std::string& path) {
   std::ifstream in(path);
@@ -115,6 +118,41 @@ TEST_F(DesktopNetnsTest, TheFirstRefreshListsEveryDeviceInTheWindow) {
   // Sorted by IP Address, as the seeded view says.
   EXPECT_NE(rows.front().find("10.0.0.20"), std::string::npos);
   EXPECT_NE(rows.back().find("10.0.0.22"), std::string::npos);
+}
+
+// A view that shows values of the devices' SNMP agents: every row carries its agent's firmware
+// version and location, and the wireless device its SSID, data rate and mode.
+TEST_F(DesktopNetnsTest, AViewWithSnmpColumnsShowsTheAgentsValues) {
+  ASSERT_TRUE(net_.AddDeviceAddresses(40, 3));
+  dir_.Write("devices.ini",
+             "[device]\ncount = 2\nip = 10.0.0.40\nmask = 255.255.0.0\nname = \"WIRED {n}\"\n"
+             "firmware = 7.1.0\nlocation = \"Print room\"\n\n"
+             "[device]\nname = \"RADIO {n}\"\nmask = 255.255.0.0\nfirmware = 8.0.2\n"
+             "location = Hall\nwireless = yes\nssid = office-net\n");
+  sim_ = std::make_unique<DevSimProcess>(
+      std::vector<std::string>{"--config", dir_.Folder() + "devices.ini", "--no-tcp", "--snmp-port",
+                               "161"},
+      net_.B());
+  ASSERT_TRUE(sim_->Ready());
+  const std::map<std::string, std::string> env = {
+      {"PORTOLAN_REGISTRY", dir_.Folder() + "registry.reg"}};
+  ASSERT_EQ(RunProcess(kCtl, {"views", "new", "Agents"}, env).exitCode, 0);
+  for (const std::vector<std::string>& set :
+       {std::vector<std::string>{"Views\\TCP/IP\\Agents", "Columns",
+                                 "System Name,Firmware Version,Location,SSID,Data Rate,"
+                                 "Wireless Mode"},
+        std::vector<std::string>{"General", "CurrentView", "Agents"}}) {
+    std::vector<std::string> args = {"settings", "set"};
+    args.insert(args.end(), set.begin(), set.end());
+    ASSERT_EQ(RunProcess(kCtl, args, env).exitCode, 0);
+  }
+  StartProgram();
+  std::vector<std::string> rows = ListedRows();
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{"RADIO 0003\t8.0.2\tHall\toffice-net\t54\tInfrastructure",
+                                      "WIRED 0001\t7.1.0\tPrint room\t\t\t",
+                                      "WIRED 0002\t7.1.0\tPrint room\t\t\t"}));
 }
 
 }  // namespace

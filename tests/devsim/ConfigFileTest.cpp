@@ -76,6 +76,23 @@ status = Download Mode
   EXPECT_EQ(o.devices[2].systemName, "DEVSIM-0003");
 }
 
+TEST(ConfigFileTest, WhatTheAgentReportsPerSeries) {
+  std::optional<ConfigError> error;
+  const SimOptions options = Parse(
+      "[device]\nfirmware = 7.1.0\nlocation = \"Room 4\"\nwireless = yes\nssid = lab\n"
+      "[device]\n",
+      &error);
+  ASSERT_FALSE(error) << error->message;
+  ASSERT_EQ(options.devices.size(), 2u);
+  EXPECT_EQ(options.devices[0].firmware, "7.1.0");
+  EXPECT_EQ(options.devices[0].location, "Room 4");
+  EXPECT_TRUE(options.devices[0].wireless);
+  EXPECT_EQ(options.devices[0].ssid, "lab");
+  // A section without them gets the defaults, not the previous section's.
+  EXPECT_EQ(options.devices[1].firmware, DeviceConfig{}.firmware);
+  EXPECT_FALSE(options.devices[1].wireless);
+}
+
 TEST(ConfigFileTest, ErrorsNameTheirLine) {
   struct Case {
     const char* text;
@@ -97,6 +114,7 @@ TEST(ConfigFileTest, ErrorsNameTheirLine) {
       {"[device\n", 1},
       {"[simulator]\nudp_port = 70000\n", 2},
       {"[simulator]\nmulticast = maybe\n", 2},
+      {"[device]\nwireless = perhaps\n", 2},
       {"[device]\njust text\n", 2},
       {"[device]\ncount = 65537\n", 2},
       {"[device]\nip = 255.255.255.254\ncount = 3\n", 3},

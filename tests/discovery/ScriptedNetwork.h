@@ -216,13 +216,14 @@ class CollectingWindow : public platform::MessagePoster {
   struct Posted {
     uint32_t id;
     intptr_t wParam;
+    intptr_t lParam = 0;
   };
   ~CollectingWindow() override {
     for (auto* r : records) delete r;
   }
-  bool PostMessage(uint32_t id, intptr_t wParam, intptr_t) override {
+  bool PostMessage(uint32_t id, intptr_t wParam, intptr_t lParam) override {
     if (refuse) return false;
-    posted.push_back({id, wParam});
+    posted.push_back({id, wParam, lParam});
     if (id == 0x800F || id == 0x8016) records.push_back(reinterpret_cast<CDeviceRecord*>(wParam));
     return true;
   }

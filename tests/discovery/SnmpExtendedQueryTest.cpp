@@ -6,6 +6,7 @@
 
 #include "SnmpAgent.h"
 #include "SnmpAgentServer.h"
+#include "discovery/BackgroundSearchWait.h"
 #include "discovery/CDeviceColumnTable.h"
 #include "discovery/CIpDeviceRecord.h"
 #include "discovery/CPleaseWaitDlg.h"
@@ -72,6 +73,20 @@ TEST_F(ExtendedQueryTest, FillsFirmwarePrinterValuesAndLocation) {
   EXPECT_STREQ(record.GetColumnText(kColSsid), "");
   EXPECT_EQ(agent.RequestSizes(), (std::vector<size_t>{1, 5, 8}));
   EXPECT_TRUE(record.IsValid());
+}
+
+// Records found by a search wait in the engine's background window, not an application window.
+TEST_F(ExtendedQueryTest, ARecordOfASearchQueriesInTheEnginesBackgroundWait) {
+  BackgroundSearchWait search(nullptr, clock);
+  search.Dialog().SetPump(&pump);
+  SnmpExtendedQuery query(config);
+  DeviceRecordOptions options;
+  options.extendedQuery = &query;
+  CIpDeviceRecord record(&search, options);
+  ASSERT_EQ(Fill(record), 0);
+  EXPECT_STREQ(record.GetColumnText(kColFirmwareVersion), "6.2.1 (sim)");
+  EXPECT_STREQ(record.GetColumnText(kColLocation), "Lab bench 3");
+  EXPECT_EQ(agent.RequestSizes(), (std::vector<size_t>{1, 5, 8}));
 }
 
 TEST_F(ExtendedQueryTest, AWirelessDeviceGetsItsWirelessTexts) {

@@ -60,6 +60,7 @@ Sockets:
   --snmp-log PATH        append one line per Set the agents take: device, address, variables,
                          and what became of it (answered, ignored, error S); no communities
   --snmp-ignore-set      take Sets (and log them) but never answer them
+  --snmp-silent          read every request and answer none (agents that do not answer)
   --snmp-set-error S[,I] answer every Set with error status S (1 tooBig ... 5 genErr) and
                          index I (default 1), writing nothing
 
@@ -78,6 +79,8 @@ Config file (INI style; '#' or ';' start comments; values may be "quoted" with \
   layout = B             or format = N
   name = "LAB {n}"       also: mask, gateway, serial, product_type, product_number, datecode,
                          maker, get_community, set_community, status
+  location = "Room 4"    what the SNMP agent reports: location, firmware (version text),
+                         wireless = yes|no (a wireless link), ssid
   port = 0,1,Port1       repeatable; state 2 = off-line; condition 1 none, 2 no printer,
   port = 2,4,Port2       3 toner low, 4 paper out, 5 paper jam, 6 door open, others error
   port_count = 2         the count byte as sent
@@ -242,6 +245,7 @@ void KeepCommandLineChoices(const CommandLineState& s, SimOptions* fromFile) {
   if (given("--snmp-port")) fromFile->snmpPort = cli.snmpPort;
   if (given("--snmp-log")) fromFile->snmpLog = cli.snmpLog;
   if (given("--snmp-ignore-set")) fromFile->snmpIgnoreSets = true;
+  if (given("--snmp-silent")) fromFile->snmpSilent = true;
   if (given("--snmp-set-error")) {
     fromFile->snmpSetError = cli.snmpSetError;
     fromFile->snmpSetErrorIndex = cli.snmpSetErrorIndex;
@@ -280,6 +284,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
       s.options.joinMulticast = false;
     } else if (arg == "--snmp-ignore-set") {
       s.options.snmpIgnoreSets = true;
+    } else if (arg == "--snmp-silent") {
+      s.options.snmpSilent = true;
     } else if (const auto found = options.find(arg); found != options.end()) {
       if (i + 1 >= argc) return Error(arg + " needs a value");
       if (auto error = found->second(argv[++i])) return Error(*error);

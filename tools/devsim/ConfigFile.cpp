@@ -159,6 +159,10 @@ class ConfigReader {
       d.portMode = *mode;
     } else if (KeyIs(key, "name")) {
       series_.nameTemplate = value;
+    } else if (KeyIs(key, "wireless")) {
+      const auto flag = ParseBool(value);
+      if (!flag) return Error("expected yes or no");
+      d.wireless = *flag;
     } else {
       return TextKey(key, value);
     }
@@ -175,6 +179,9 @@ class ConfigReader {
                          : KeyIs(key, "get_community")  ? &d.getCommunity
                          : KeyIs(key, "set_community")  ? &d.setCommunity
                          : KeyIs(key, "status")         ? &d.generalStatus
+                         : KeyIs(key, "firmware")       ? &d.firmware
+                         : KeyIs(key, "location")       ? &d.location
+                         : KeyIs(key, "ssid")           ? &d.ssid
                                                         : nullptr;
     if (!field) return Error("unknown key");
     *field = value;

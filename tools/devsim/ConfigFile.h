@@ -4,7 +4,8 @@
 //   [device]               one section per device series (count = N makes N devices):
 //                          count, ip, mask, gateway, hw, serial, format, layout, name,
 //                          product_type, product_number, datecode, maker, get_community,
-//                          set_community, status, port (repeatable), port_count, port_mode
+//                          set_community, status, port (repeatable), port_count, port_mode,
+//                          firmware, location, wireless, ssid (what the SNMP agent reports)
 //
 // Lines starting with '#' or ';' are comments. A [device] section starts from the command line's
 // device template; without ip or hw it continues after the previous device's address and hardware

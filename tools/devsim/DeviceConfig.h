@@ -41,6 +41,12 @@ struct DeviceConfig {
   int announcedPorts = -1;
   std::vector<PortConfig> ports = {{0, 1, "Port1"}};
   PortMode portMode = PortMode::kEcho;
+  // What the device's SNMP agent reports (with --snmp-port): firmware version, sysLocation, and
+  // the wireless group, whose values count only on a wireless link.
+  std::string firmware = "6.2.1 (sim)";
+  std::string location = "Lab bench 3";
+  bool wireless = false;
+  std::string ssid = "portolan-lab";
 
   // The device ID of the discovery exchange: the hardware address's last three bytes.
   uint32_t DeviceId() const {

@@ -23,6 +23,7 @@ struct SimOptions {
   int snmpPort = -1;            // the devices' SNMP agents on this UDP port; -1: none
   std::string snmpLog;          // every Set the agents take is appended here, one line each
   bool snmpIgnoreSets = false;  // Sets are logged but not answered
+  bool snmpSilent = false;      // no request is answered
   int snmpSetError = 0;         // Sets are answered with this error status (0: none)
   int snmpSetErrorIndex = 1;
   std::vector<DeviceConfig> devices;

@@ -34,9 +34,14 @@ SnmpAgent& SnmpAgentHandler::AgentOf(size_t device) {
     config.getCommunity = d.getCommunity;
     config.setCommunity = d.setCommunity;
     agent = std::make_unique<SnmpAgent>(config);
-    AddDeviceVariables(*agent, root_.empty() ? RootForMaker(d.maker) : root_,
-                       static_cast<int>(d.ports.size()));
+    const std::string root = root_.empty() ? RootForMaker(d.maker) : root_;
+    AddDeviceVariables(*agent, root, static_cast<int>(d.ports.size()));
     agent->SetString("1.3.6.1.2.1.1.5.0", d.systemName);
+    agent->SetString("1.3.6.1.2.1.1.6.0", d.location);
+    agent->SetString(root + ".1.9.0", d.firmware, false);
+    agent->SetString(root + ".8.3.4.0", d.ssid);
+    agent->SetString(root + ".8.3.10.0", d.ssid);
+    if (d.wireless) agent->SetInteger(root + ".8.3.18.0", 2);
     if (log_) {
       const std::string address = discovery::DottedAddress(d.ipAddress);
       agent->OnSet([this, device, address](const SnmpAgentRequest& set) {

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     int snmpRc = 0;
     devsim::SnmpAgentConfig faults;
     faults.ignoreSets = parsed.options.snmpIgnoreSets;
+    faults.silent = parsed.options.snmpSilent;
     faults.setErrorStatus = parsed.options.snmpSetError;
     faults.setErrorIndex = parsed.options.snmpSetErrorIndex;
     devsim::SnmpAgentHandler::SetLog log;
