@@ -127,9 +127,10 @@ std::string MetricsHttpServer::Start(const Address& address) {
   }
   startError_.clear();
   daemon_ = MHD_start_daemon(
-      flags, address.port, nullptr, nullptr, &Answer, &content_, MHD_OPTION_SOCK_ADDR, where,
-      MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
-      MHD_OPTION_EXTERNAL_LOGGER, &KeepMessage, &startError_, MHD_OPTION_END);
+      // The logger comes first, so that it hears every message of the start.
+      flags, address.port, nullptr, nullptr, &Answer, &content_, MHD_OPTION_EXTERNAL_LOGGER,
+      &KeepMessage, &startError_, MHD_OPTION_SOCK_ADDR, where, MHD_OPTION_CONNECTION_LIMIT,
+      kMaxConnections, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds, MHD_OPTION_END);
   if (daemon_ == nullptr)
     return startError_.empty() ? "the HTTP server did not start" : startError_;
   return "";

@@ -67,6 +67,23 @@ TEST_F(PortolanctlStatus, MetricsAddressesOutOfShapeAreUsageErrors) {
   }
 }
 
+TEST_F(PortolanctlStatus, AMetricsPortThatIsTakenEndsTheRunWithTheReason) {
+  const int taken = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof a;
+  ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(taken, 1), 0);
+  ASSERT_EQ(getsockname(taken, reinterpret_cast<sockaddr*>(&a), &length), 0);
+  const auto result = Ctl({"run", "--port", "COM9=127.0.0.1:0", "--metrics",
+                           "127.0.0.1:" + std::to_string(ntohs(a.sin_port))});
+  close(taken);
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_TRUE(Has(result.err, "Address already in use")) << result.err;
+  EXPECT_FALSE(Has(result.out, "running")) << result.out;
+}
+
 TEST_F(PortolanctlStatus, RunReportsItsPortsFiguresToStatusAndToPrometheus) {
   DevicePortListener server;
   ASSERT_GE(server.devPort, 0);
