@@ -81,7 +81,7 @@ install(FILES ${dist}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lin
         RENAME portolan)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/service.md
               ${PROJECT_SOURCE_DIR}/docs/discovery-on-busy-networks.md
-              ${PROJECT_SOURCE_DIR}/docs/devsim.md
+              ${PROJECT_SOURCE_DIR}/docs/devsim.md ${PROJECT_SOURCE_DIR}/docs/monitoring.md
         DESTINATION ${PORTOLAN_INSTALL_DOCDIR})
 # Shipped as an example only: it changes the system once an administrator copies it to
 # /etc/sysctl.d/ and uncomments it.

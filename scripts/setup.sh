@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsnmp-dev snmpd snmp             # net-snmp: interop tests and the benchmark peer
   ser2net socat                      # RFC 2217 peer and pty pairs in the tests
+  libmicrohttpd-dev                  # portolanctl run --metrics: its HTTP server
+  python3-prometheus-client          # the metrics test parses /metrics with its parser
   xvfb xauth iproute2 procps
   dpkg-dev lintian desktop-file-utils appstream systemd bash-completion  # the package and its checks
 )

@@ -28,6 +28,7 @@
 #include "snmp/SnmpApi.h"
 #include "views/CViewStore.h"
 #include "vport/CVirtualPortTable.h"
+#include "vport/PortReportCodec.h"
 #include "vport/PortStatusWindows.h"
 #include "vport/QtVirtualPortDialogs.h"
 
@@ -183,6 +184,13 @@ bool CDesktopApp::CreateMainWindow() {
     QMetaObject::invokeMethod(
         frame, [this, name] { OpenViewFromRunningCopy(name); }, Qt::QueuedConnection);
   });
+  // portolanctl ports status asks for the ports' figures; the board outlives the table.
+  if (portTable_) {
+    runningCopyServer_->SetPortStatusCallback(
+        [board = portTable_->Board()](int64_t) -> std::optional<std::vector<uint8_t>> {
+          return vport::PortReportCodec::Encode(board->Reports());
+        });
+  }
   runningCopyServer_->Start();
   frame->show();
   return true;

@@ -6,7 +6,9 @@
 #include <ostream>
 
 #include "cli/CtlContext.h"
+#include "cli/PortsStatusCommand.h"
 #include "discovery/DiscoveryReply.h"
+#include "platform/RunningCopyProtocol.h"
 #include "platform/SerialPortList.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/LineSettings.h"
@@ -45,7 +47,11 @@ const char* PortsCommand::Usage() {
          "    DEVPORT: device port index, 0 for Port # 1 (0 to 5, as discover shows Port # 1 to "
          "6)\n"
          "    HWADDR: 12 hex digits, alone or in groups joined by ':', '-' or '.'\n"
-         "  ports delete COMn                     remove a stored port\n";
+         "  ports delete COMn                     remove a stored port\n"
+         "  ports status [--json]                 the state, server, connection time, bytes each\n"
+         "                                        way, reconnects and last error of every port\n"
+         "                                        the running program (desktop or run) runs;\n"
+         "                                        exit 1 when none runs\n";
 }
 
 std::optional<int> PortsCommand::ParseComName(const std::string& text) {
@@ -160,13 +166,17 @@ bool PortsCommand::IsSystemPort(int comNumber) {
 
 int PortsCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
   if (args.Rest().empty()) {
-    err << "portolanctl ports: say list, add or delete\n" << Usage();
+    err << "portolanctl ports: say list, add, delete or status\n" << Usage();
     return kExitUsage;
   }
   const std::string verb = args.Rest().front();
   if (verb == "list") return List(context, out);
   if (verb == "add") return Add(args, context, out, err);
   if (verb == "delete") return Delete(args, context, out, err);
+  if (verb == "status") {
+    return PortsStatusCommand::Run(args, out, err,
+                                   platform::RunningCopyProtocol::DefaultSocketPath());
+  }
   err << "portolanctl ports: unknown command \"" << verb << "\"\n" << Usage();
   return kExitUsage;
 }

@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "cli/CtlContext.h"
+#include "cli/MetricsHttpServer.h"
 #include "cli/PortsCommand.h"
+#include "cli/RunMonitoring.h"
 #include "platform/InstanceGuard.h"
+#include "platform/RunningCopyProtocol.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/PortFlags.h"
@@ -77,8 +80,11 @@ class ConsoleObserver : public vport::PortObserver {
 
 const char* RunCommand::Usage() {
   return "  run [--port COMn=IP:DEVPORT[,rfc2217][,strict][,wine][,line=7E1]]... [--log]\n"
-         "                                        run the stored ports and the given ones until\n"
-         "                                        SIGINT/SIGTERM; --log prints the ports' logs\n"
+         "      [--metrics [ADDRESS:]PORT]        run the stored ports and the given ones until\n"
+         "                                        SIGINT/SIGTERM; --log prints the ports' logs;\n"
+         "                                        --metrics serves their figures for Prometheus\n"
+         "                                        on http://ADDRESS:PORT/metrics (127.0.0.1\n"
+         "                                        unless an address is given; off by default)\n"
          "    DEVPORT: device port index, 0 for Port # 1 (TCP 9100+DEVPORT, 9200+ with rfc2217)\n";
 }
 
@@ -129,6 +135,15 @@ std::optional<RunCommand::AdHocPort> RunCommand::ParsePortSpec(const std::string
 
 int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
   const bool log = args.TakeFlag("log");
+  std::optional<MetricsHttpServer::Address> metrics;
+  if (const auto metricsText = args.TakeOption("metrics")) {
+    metrics = MetricsHttpServer::ParseAddress(*metricsText);
+    if (!metrics) {
+      err << "portolanctl: --metrics " << *metricsText
+          << ": not [ADDRESS:]PORT (a numeric address, [IPV6] in brackets, PORT 1 to 65535)\n";
+      return kExitUsage;
+    }
+  }
   std::vector<AdHocPort> adHoc;
   for (const std::string& portText : args.TakeOptionAll("port")) {
     std::string problem;
@@ -191,6 +206,23 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
     vport::CVirtualPortTable::Options options;
     options.observer = &observer;
     vport::CVirtualPortTable table(context.Store(), context.Settings().RootPath(), options);
+    RunMonitoring monitoring(table.Board(), platform::RunningCopyProtocol::DefaultSocketPath());
+    if (!monitoring.ServeStatus()) {
+      err << "portolanctl: cannot serve \"ports status\" on " << monitoring.SocketPath() << "\n";
+    }
+    if (metrics) {
+      const std::string problem = monitoring.ServeMetrics(*metrics);
+      if (!problem.empty()) {
+        err << "portolanctl: --metrics: cannot serve on " << metrics->host << ":" << metrics->port
+            << ": " << problem << "\n";
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return kExitFailed;
+      }
+      observer.Print("metrics on http://" +
+                     (metrics->host.find(':') != std::string::npos ? "[" + metrics->host + "]"
+                                                                   : metrics->host) +
+                     ":" + std::to_string(metrics->port) + "/metrics");
+    }
     table.StartStoredPorts();
     table.CollectStartedPorts(true, stopRequested);
     for (const AdHocPort& port : adHoc) {

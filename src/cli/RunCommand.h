@@ -17,8 +17,8 @@ class CtlContext;
 class RunCommand {
  public:
   static const char* Usage();
-  // Exit codes: 0 ended by a signal, 2 usage error, 3 another copy runs or no port could be
-  // made.
+  // Exit codes: 0 ended by a signal, 2 usage error, 3 another copy runs, --metrics cannot be
+  // served, or no port could be made.
   static int Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err);
 
   struct AdHocPort {

@@ -10,12 +10,27 @@
 namespace platform {
 
 namespace {
+
 constexpr uint32_t kRetryMs = 10;
+
+// The bytes that follow a kOk reply, as many as its result says, within the bound.
+bool ReadReplyPayload(int fd, const RunningCopyProtocol::Reply& reply, int timeoutMs,
+                      std::vector<uint8_t>* out) {
+  out->clear();
+  if (reply.status != RunningCopyProtocol::kOk) return true;
+  if (reply.result < 0 ||
+      reply.result > static_cast<int64_t>(RunningCopyProtocol::kMaxStatusPayload)) {
+    return false;
+  }
+  out->resize(static_cast<size_t>(reply.result));
+  return out->empty() || UnixStream::ReadExact(fd, out->data(), out->size(), timeoutMs);
+}
+
 }  // namespace
 
 std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
     const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath,
-    const std::string& payload) {
+    const std::string& payload, std::vector<uint8_t>* replyPayload, int* connectError) {
   Clock& clock = SystemClock::Instance();
   const uint32_t start = clock.TickCount();
   int fd = UnixStream::Connect(socketPath);
@@ -25,6 +40,7 @@ std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
     clock.Sleep(kRetryMs);
     fd = UnixStream::Connect(socketPath);
   }
+  if (connectError != nullptr) *connectError = fd < 0 ? errno : 0;
   if (fd < 0) return std::nullopt;
   const auto out = RunningCopyProtocol::EncodeRequest(request);
   std::array<uint8_t, RunningCopyProtocol::kReplySize> in{};
@@ -37,6 +53,10 @@ std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
     if (RunningCopyProtocol::DecodeReply(in.data(), in.size(), &decoded) ==
         RunningCopyProtocol::DecodeError::None) {
       reply = decoded;
+    }
+    if (reply && replyPayload != nullptr &&
+        !ReadReplyPayload(fd, *reply, timeoutMs, replyPayload)) {
+      reply.reset();
     }
   }
   close(fd);
@@ -77,6 +97,24 @@ bool RunningCopyClient::HandOver(const std::vector<std::string>& args, int timeo
     }
   }
   return RaiseRunningCopy(timeoutMs, socketPath);
+}
+
+RunningCopyClient::PortStatusResult RunningCopyClient::AskPortStatus(
+    int64_t newestVersion, int timeoutMs, const std::string& socketPath) {
+  RunningCopyProtocol::Request request;
+  request.op = RunningCopyProtocol::kPortStatus;
+  request.wParam = newestVersion;
+  PortStatusResult result;
+  int connectError = 0;
+  const auto reply = Exchange(request, timeoutMs, socketPath, {}, &result.report, &connectError);
+  if (reply) {
+    result.outcome = reply->status == RunningCopyProtocol::kOk ? StatusOutcome::kReport
+                                                               : StatusOutcome::kRefused;
+  } else if (socketPath.empty() || connectError == ENOENT || connectError == ECONNREFUSED ||
+             connectError == ENAMETOOLONG) {
+    result.outcome = StatusOutcome::kNotRunning;
+  }
+  return result;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // over its local socket, whether it runs, and to restore and raise its window.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,10 +29,29 @@ class RunningCopyClient {
   static bool HandOver(const std::vector<std::string>& args, int timeoutMs = 1000,
                        const std::string& socketPath = RunningCopyProtocol::DefaultSocketPath());
   // One request and its reply; empty when there was no valid reply in time. payload follows the
-  // request (the name of an open-view request).
+  // request (the name of an open-view request). replyPayload, when given, receives the `result`
+  // bytes that follow a kOk reply (at most kMaxStatusPayload; more, or fewer in time, is no valid
+  // reply). connectError, when given, receives the errno of a connect that failed (else 0).
   static std::optional<RunningCopyProtocol::Reply> Exchange(
       const RunningCopyProtocol::Request& request, int timeoutMs, const std::string& socketPath,
-      const std::string& payload = {});
+      const std::string& payload = {}, std::vector<uint8_t>* replyPayload = nullptr,
+      int* connectError = nullptr);
+
+  enum class StatusOutcome {
+    kReport,      // the running program sent its port report
+    kNotRunning,  // no socket, or nobody accepts on it
+    kNoAnswer,    // no valid reply in time
+    kRefused,     // the running program does not report ports
+  };
+  struct PortStatusResult {
+    StatusOutcome outcome = StatusOutcome::kNoAnswer;
+    std::vector<uint8_t> report;
+  };
+  // Asks the running program for its port report, newestVersion being the newest report version
+  // the caller reads.
+  static PortStatusResult AskPortStatus(
+      int64_t newestVersion, int timeoutMs = 2000,
+      const std::string& socketPath = RunningCopyProtocol::DefaultSocketPath());
 };
 
 }  // namespace platform

@@ -100,7 +100,7 @@ RunningCopyProtocol::DecodeError RunningCopyProtocol::DecodeRequest(const uint8_
   r.Unsigned(2, &version);
   if (version != kVersion) return Fail(DecodeError::BadVersion, 4, failedAt);
   r.Unsigned(2, &op);
-  if (op != kSendMessage && op != kRestoreAndRaise && op != kOpenView) {
+  if (op != kSendMessage && op != kRestoreAndRaise && op != kOpenView && op != kPortStatus) {
     return Fail(DecodeError::BadOp, 6, failedAt);
   }
   r.Unsigned(4, &id);

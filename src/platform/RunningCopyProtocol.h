@@ -7,6 +7,10 @@
 // op 2 asks it to restore and raise its main window (result 1).
 // op 3 asks it to open a view in its window: wParam bytes of the view's name (1 to 1024, no NUL)
 // follow the request; result 1 when it took the request, status 1 for a name out of bounds.
+// op 4 asks for the figures of its ports: wParam is the newest version of the port report the
+// client reads (1 or more); the reply's result is the length of the report (0 to
+// kMaxStatusPayload bytes), which follows the reply. A program that runs no ports, or does not
+// know the op, answers status 1.
 #pragma once
 
 #include <array>
@@ -25,8 +29,9 @@ class RunningCopyProtocol {
   static constexpr size_t kReplySize = 16;
   static constexpr uint16_t kVersion = 1;
 
-  enum Op : uint16_t { kSendMessage = 1, kRestoreAndRaise = 2, kOpenView = 3 };
+  enum Op : uint16_t { kSendMessage = 1, kRestoreAndRaise = 2, kOpenView = 3, kPortStatus = 4 };
   static constexpr size_t kMaxViewName = 1024;
+  static constexpr size_t kMaxStatusPayload = 256 * 1024;
   enum Status : uint16_t { kOk = 0, kBadRequest = 1 };
 
   enum class DecodeError { None, Short, BadMagic, BadVersion, BadOp, BadStatus };

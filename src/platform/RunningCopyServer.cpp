@@ -111,9 +111,17 @@ void RunningCopyServer::HandleConnection(int fd) {
   if (!UnixStream::ReadExact(fd, in.data(), in.size(), kRequestTimeoutMs, stopFd_)) return;
   RunningCopyProtocol::Request request;
   RunningCopyProtocol::Reply reply;
+  std::optional<std::vector<uint8_t>> report;
   if (RunningCopyProtocol::DecodeRequest(in.data(), in.size(), &request) !=
       RunningCopyProtocol::DecodeError::None) {
     reply.status = RunningCopyProtocol::kBadRequest;
+  } else if (request.op == RunningCopyProtocol::kPortStatus) {
+    report = PortStatus(request.wParam);
+    if (report) {
+      reply.result = static_cast<int64_t>(report->size());
+    } else {
+      reply.status = RunningCopyProtocol::kBadRequest;
+    }
   } else if (request.op == RunningCopyProtocol::kOpenView) {
     std::string name;
     if (onOpenView_ && ReadViewName(fd, request.wParam, &name)) {
@@ -130,7 +138,17 @@ void RunningCopyServer::HandleConnection(int fd) {
   }
   served_.fetch_add(1);
   const auto out = RunningCopyProtocol::EncodeReply(reply);
-  UnixStream::WriteAll(fd, out.data(), out.size(), kRequestTimeoutMs, stopFd_);
+  if (UnixStream::WriteAll(fd, out.data(), out.size(), kRequestTimeoutMs, stopFd_) && report &&
+      !report->empty()) {
+    UnixStream::WriteAll(fd, report->data(), report->size(), kRequestTimeoutMs, stopFd_);
+  }
+}
+
+std::optional<std::vector<uint8_t>> RunningCopyServer::PortStatus(int64_t newestVersion) const {
+  if (!onPortStatus_ || newestVersion < 1) return std::nullopt;
+  auto report = onPortStatus_(newestVersion);
+  if (report && report->size() > RunningCopyProtocol::kMaxStatusPayload) return std::nullopt;
+  return report;
 }
 
 // Closing a local stream socket with bytes still unread (the rest of a refused request) makes the

@@ -8,9 +8,12 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/RunningCopyProtocol.h"
 
@@ -21,6 +24,10 @@ class RunningCopyServer {
   using RaiseCallback = std::function<void()>;
   // Runs on the server thread too, with the view's name.
   using OpenViewCallback = std::function<void(const std::string& viewName)>;
+  // Runs on the server thread too: the port report in the newest version the client reads (at
+  // most RunningCopyProtocol::kMaxStatusPayload bytes), or nothing to refuse the request.
+  using PortStatusCallback =
+      std::function<std::optional<std::vector<uint8_t>>(int64_t newestVersion)>;
   static constexpr int kRequestTimeoutMs = 1000;
   // The pause after an accept that failed for want of descriptors or memory.
   static constexpr int kAcceptRetryMs = 100;
@@ -36,6 +43,10 @@ class RunningCopyServer {
 
   // Before Start: the handler of open-view requests. Without one they are refused.
   void SetOpenViewCallback(OpenViewCallback onOpenView) { onOpenView_ = std::move(onOpenView); }
+  // Before Start: the source of port-status replies. Without one they are refused.
+  void SetPortStatusCallback(PortStatusCallback onPortStatus) {
+    onPortStatus_ = std::move(onPortStatus);
+  }
   // Binds the socket, replacing a stale socket file that nobody serves, and starts the thread.
   // False when the path is unusable or another server answers on it.
   bool Start();
@@ -53,9 +64,12 @@ class RunningCopyServer {
   void DrainBeforeClose(int fd);
 
   bool ReadViewName(int fd, int64_t length, std::string* name);
+  // The report for a port-status request; nothing when it is refused.
+  std::optional<std::vector<uint8_t>> PortStatus(int64_t newestVersion) const;
 
   RaiseCallback onRaise_;
   OpenViewCallback onOpenView_;
+  PortStatusCallback onPortStatus_;
   std::string path_;
   int listenFd_ = -1;
   int stopFd_ = -1;

@@ -125,6 +125,7 @@ void CVSPortAx::TearDown() {
   dataDirect_ = false;
   pty_.Close();
   pending_.clear();
+  applicationOpen_->store(false);
   ++generation_;
 }
 
@@ -225,6 +226,7 @@ void CVSPortAx::ForgetOwnOpens() {
   // No census: there is nobody else to count, and 255 ports starting would each scan /proc.
   transitions.clear();
   watcher_.Reconcile(0, transitions);
+  applicationOpen_->store(false);
 }
 
 bool CVSPortAx::RemovePort() {
@@ -296,6 +298,8 @@ CVSPortAx::Signals CVSPortAx::DrainEventSources(bool fromDataFd) {
 }
 
 void CVSPortAx::QueueOpenTransitions(const std::vector<bool>& transitions) {
+  // Every count the watcher settles on passes here (or through ForgetOwnOpens).
+  applicationOpen_->store(watcher_.OpenCount() > 0);
   for (const bool open : transitions) {
     pending_.push_back([open](VSPortEvents& sink) { sink.PortOpenedClosed(open); });
   }

@@ -25,8 +25,10 @@
 // RemovePort or destruction.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -126,6 +128,10 @@ class CVSPortAx {
   void ProcessEvents();
 
   bool HasPort() const { return pty_.IsOpen(); }
+  // Any thread: whether an application holds the port, as the open and close notifications
+  // counted so far say (the owner's own use while priming left out). Shared, so that a reader
+  // elsewhere may keep it past the control's end.
+  std::shared_ptr<const std::atomic<bool>> ApplicationOpenFlag() const { return applicationOpen_; }
   const std::string& SlavePath() const { return pty_.SlavePath(); }
   const std::string& LinkPath() const { return linkPath_; }
   // The errno value of the last failed AddPort or PublishLink.
@@ -179,6 +185,8 @@ class CVSPortAx {
   std::string linkPath_;
   PortSettings settings_;
   std::vector<Event> pending_;
+  const std::shared_ptr<std::atomic<bool>> applicationOpen_ =
+      std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace vport

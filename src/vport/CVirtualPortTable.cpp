@@ -91,7 +91,14 @@ void CVirtualPortTable::RemoveWineLink(const VirtualPortRecord& record) {
   if (options_.observer) options_.observer->Notice(record.comName, text);
 }
 
+void CVirtualPortTable::Publish(int comNumber) {
+  const VirtualPortRecord& record = records_[Index(comNumber)];
+  board_->Set(comNumber, record.comName, record.ipAddr + ":" + record.tcpPort,
+              record.portThread->FiguresSource());
+}
+
 void CVirtualPortTable::FreeRecord(VirtualPortRecord& record) {
+  board_->Clear(static_cast<int>(&record - records_.data()) + 1);
   // The Wine link goes with the port (after its thread, which removes the port itself).
   const bool wine = record.state == PORT_SLOT_DEFINED && (record.flags & PORTFLAG_WINE) != 0;
   record.portThread.reset();
@@ -159,6 +166,7 @@ int CVirtualPortTable::CreatePort(int comNumber, const std::string& hwAddr, int3
   record.ipAddr = ipAddr;
   record.line = line;
   if (flags & PORTFLAG_WINE) MakeWineLink(record);
+  if (wait) Publish(comNumber);
   return 0;
 }
 
@@ -333,7 +341,11 @@ void CVirtualPortTable::TakeOutcome(int comNumber) {
   VirtualPortRecord& record = records_[Index(comNumber)];
   // As after a creation with wait: the slot of a port that could not be made stays free. The
   // thread has reported the failure itself.
-  if (!record.portThread->PortExists()) FreeRecord(record);
+  if (!record.portThread->PortExists()) {
+    FreeRecord(record);
+  } else {
+    Publish(comNumber);
+  }
 }
 
 bool CVirtualPortTable::CollectStartedPorts(bool block, const std::function<bool()>& stop) {

@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemClock.h"
+#include "vport/PortFiguresBoard.h"
 #include "vport/PortObserver.h"
 #include "vport/VirtualPortRecord.h"
 
@@ -85,6 +86,9 @@ class CVirtualPortTable {
   // Posts a request (WM_VPORT_SHOWSTATUS, WM_VPORT_SETLOGGING) to a live port's thread.
   bool PostToPort(int comNumber, uint32_t id, intptr_t wParam = 0);
   const VirtualPortRecord& Record(int comNumber) const { return records_.at(Index(comNumber)); }
+  // The figures of the ports that are made, for readers on any thread; it outlives the table
+  // (empty once the table is gone).
+  std::shared_ptr<const PortFiguresBoard> Board() const { return board_; }
 
   // "COM5" for 5.
   static std::string ComName(int comNumber);
@@ -110,11 +114,14 @@ class CVirtualPortTable {
   void TakeOutcome(int comNumber);
   // Ends every port thread, all loops told to quit first; each removes its port as it goes.
   void EndAllPorts();
+  // Puts a port that is made on the board.
+  void Publish(int comNumber);
 
   platform::RegistryStore& store_;
   std::string rootPath_;
   Options options_;
   std::array<VirtualPortRecord, kSlots> records_;
+  const std::shared_ptr<PortFiguresBoard> board_ = std::make_shared<PortFiguresBoard>();
   // Ports started by StartStoredPorts whose outcome has not been taken yet.
   std::vector<std::pair<int, const CVirtualPortThread*>> starting_;
 };

@@ -14,6 +14,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/SystemClock.h"
 #include "vport/CVirtualPortDlg.h"
+#include "vport/PortFiguresBoard.h"
 #include "vport/PortObserver.h"
 
 namespace vport {
@@ -46,6 +47,10 @@ class CVirtualPortThread {
   // Blocks until busy is clear (returns at once when the thread never started).
   void WaitWhileBusy();
   bool PortExists() const { return portExists_.load() != 0; }
+  // Any thread: the port's shared figures (they outlive the thread).
+  PortFiguresBoard::Source FiguresSource() const {
+    return {window_.Model().Figures(), window_.Control().ApplicationOpenFlag()};
+  }
 
   // Posts to the thread's loop (WM_VPORT_DESTROY, WM_VPORT_SHOWSTATUS, WM_VPORT_SETLOGGING).
   bool PostMessage(uint32_t id, intptr_t wParam = 0, intptr_t lParam = 0) {

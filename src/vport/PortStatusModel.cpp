@@ -1,8 +1,32 @@
 #include "vport/PortStatusModel.h"
 
+#include <chrono>
+
 #include "vport/PortLogLines.h"
 
 namespace vport {
+
+namespace {
+
+// The log line "*** Cannot connect to ...: reason ***" as a plain sentence.
+std::string WithoutStars(const std::string& line) {
+  constexpr std::string_view kOpen = "*** ";
+  constexpr std::string_view kClose = " ***";
+  std::string_view text = line;
+  if (text.starts_with(kOpen) && text.ends_with(kClose) &&
+      text.size() >= kOpen.size() + kClose.size()) {
+    text = text.substr(kOpen.size(), text.size() - kOpen.size() - kClose.size());
+  }
+  return std::string(text);
+}
+
+std::int64_t NowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
 
 PortStatusModel::PortStatusModel(std::size_t logCapacity) : log_(logCapacity) {}
 
@@ -18,19 +42,23 @@ void PortStatusModel::PortCreated(const std::string& comName, const std::string&
   rxBytes_ = 0;
   txBytes_ = 0;
   ShowCounters();
+  figures_->Created();
 }
 
 void PortStatusModel::Connecting() {
   state_ = PortState::kConnecting;
+  figures_->Connecting();
 }
 
 void PortStatusModel::ConnectFailed() {
   state_ = PortState::kClosed;
+  figures_->Closed();
 }
 
 void PortStatusModel::ConnectFailed(const std::string& logLine) {
   LogWhenEnabled(logLine);
   state_ = PortState::kClosed;
+  figures_->Failed(WithoutStars(logLine));
 }
 
 void PortStatusModel::Opened() {
@@ -38,18 +66,21 @@ void PortStatusModel::Opened() {
   txBytes_ = 0;
   ShowCounters();
   state_ = PortState::kOpen;
+  figures_->Opened(NowSeconds());
   LogWhenEnabled(loglines::Opened(comName_));
 }
 
 void PortStatusModel::Closed() {
   if (state_ == PortState::kOpen) LogWhenEnabled(loglines::Closed(comName_));
   state_ = PortState::kClosed;
+  figures_->Closed();
 }
 
 // The two lines of every chunk are only formatted for a log that is on: a port logs nothing
 // until its status window asks, and the strings cost the data path two allocations a chunk.
 void PortStatusModel::ReceivedFromServer(std::int64_t count) {
   rxBytes_ += count;
+  figures_->AddRx(count);
   if (logging_) LogWhenEnabled(loglines::GotFromRemote(count));
 }
 

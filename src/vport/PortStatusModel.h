@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
+#include "vport/PortFigures.h"
 #include "vport/PortLog.h"
 #include "vport/PortStatusSnapshot.h"
 
@@ -38,7 +40,10 @@ class PortStatusModel {
   // Traffic. count is the chunk size or, for PortReceived, the bytes still outstanding.
   void ReceivedFromServer(std::int64_t count);  // adds to Rx and logs "Got ..."
   void PortReceived(std::int64_t remaining);    // logs "Port received ..."
-  void SentToServer(std::int64_t count) { txBytes_ += count; }
+  void SentToServer(std::int64_t count) {
+    txBytes_ += count;
+    figures_->AddTx(count);
+  }
   void TelnetCommand(const std::string& logLine) { LogWhenEnabled(logLine); }
   // What the port's control socket refused, and why.
   void ControlNotice(const std::string& logLine) { LogWhenEnabled(logLine); }
@@ -103,6 +108,9 @@ class PortStatusModel {
   std::int64_t rxBytes() const { return rxBytes_; }
   std::int64_t txBytes() const { return txBytes_; }
   const PortLog& log() const { return log_; }
+  // The same events as figures that other threads may read while the port runs (and after the
+  // model is gone: they are shared).
+  std::shared_ptr<const PortFigures> Figures() const { return figures_; }
 
  private:
   void LogWhenEnabled(const std::string& line);
@@ -110,6 +118,7 @@ class PortStatusModel {
   void ShowCounters();
 
   PortLog log_;
+  const std::shared_ptr<PortFigures> figures_ = std::make_shared<PortFigures>();
   std::string comName_;
   std::string tcpPort_;
   PortState state_ = PortState::kClosed;

@@ -215,3 +215,25 @@ TEST_F(DesktopStart, NewWindowAskedOfASecondCopyOpensTheViewInTheRunningOne) {
   ::kill(first, SIGTERM);
   EXPECT_EQ(WaitExit(first), 0);
 }
+
+// portolanctl ports status reaches the desktop program too, over its running-copy socket.
+TEST_F(DesktopStart, PortsStatusReportsTheDesktopsPorts) {
+  const std::string ctl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
+  ASSERT_EQ(RunProcess(ctl, {"ports", "add", "COM77", "127.0.0.1", "0"}, Environment()).exitCode,
+            0);
+  pid_t desktop = Start({"/ns"});
+  ASSERT_TRUE(WaitForRunningCopy());
+  // The stored port comes up while the window opens: ask until it is reported.
+  ProcessResult status;
+  for (int i = 0; i < 300; ++i) {
+    status = RunProcess(ctl, {"ports", "status"}, Environment());
+    if (status.exitCode != 0 || status.out.find("COM77") != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(status.exitCode, 0) << status.err;
+  EXPECT_EQ(status.out,
+            "COM77  127.0.0.1:9100  Closed  rx 0  tx 0  reconnects 0  application none\n");
+  ::kill(desktop, SIGTERM);
+  EXPECT_EQ(WaitExit(desktop), 0);
+  EXPECT_EQ(RunProcess(ctl, {"ports", "status"}, Environment()).exitCode, 1);
+}

@@ -13,101 +13,13 @@
 
 #include "../app/TempDir.h"
 #include "../vport/BridgeTestSupport.h"
+#include "BackgroundCtl.h"
+#include "DevicePortListener.h"
 #include "ProcessRunner.h"
 
 namespace {
 
 const std::string kCtl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
-
-// portolanctl run in the background, its stdout collected line by line.
-class Background {
- public:
-  Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
-    int outPipe[2];
-    if (pipe(outPipe) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(outPipe[1], 1);
-      close(outPipe[0]);
-      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(kCtl.c_str())};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(kCtl.c_str(), argv.data());
-      _exit(127);
-    }
-    close(outPipe[1]);
-    out_ = outPipe[0];
-  }
-  ~Background() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) close(out_);
-  }
-  // Waits until the output contains text.
-  bool WaitFor(const std::string& text, int timeoutMs = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (text_.find(text) == std::string::npos) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            end - std::chrono::steady_clock::now())
-                            .count();
-      if (left <= 0) return false;
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-      char buffer[4096];
-      const ssize_t n = read(out_, buffer, sizeof buffer);
-      if (n <= 0) return text_.find(text) != std::string::npos;
-      text_.append(buffer, static_cast<size_t>(n));
-    }
-    return true;
-  }
-  // Sends the signal and waits for the exit; the exit code, or -1.
-  int Stop(int signal) {
-    kill(pid_, signal);
-    WaitFor("\x01never", 10000);  // reads to the end of the output
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  const std::string& Text() const { return text_; }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string text_;
-};
-
-// A listener on TCP 9100 + some device port index (0 ... 5) of some loopback address of
-// 127.0.77.x, so that "run --port" reaches it while other tests use the usual addresses.
-struct DevicePortListener {
-  int fd = -1;
-  int devPort = -1;
-  std::string ip;
-  DevicePortListener() {
-    for (int host = 1 + getpid() % 200; host < 255 && devPort < 0; ++host) {
-      for (int candidate = 0; candidate < 6 && devPort < 0; ++candidate) {
-        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl((127u << 24) | (77u << 8) | static_cast<uint32_t>(host));
-        a.sin_port = htons(static_cast<uint16_t>(9100 + candidate));
-        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(fd, 4) == 0) {
-          devPort = candidate;
-          ip = "127.0.77." + std::to_string(host);
-        } else {
-          close(fd);
-          fd = -1;
-        }
-      }
-    }
-  }
-  ~DevicePortListener() {
-    if (fd >= 0) close(fd);
-  }
-};
 
 class PortolanctlPorts : public ::testing::Test {
  protected:

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,7 +101,7 @@ TEST(RunningCopyTest, BadRequestsAreRefusedWithWhereTheyFailed) {
       {28, 3, 'A', Protocol::DecodeError::BadMagic, 0},  // a reply is no request
       {28, 4, 0x02, Protocol::DecodeError::BadVersion, 4},
       {28, 6, 0x00, Protocol::DecodeError::BadOp, 6},
-      {28, 6, 0x04, Protocol::DecodeError::BadOp, 6},
+      {28, 6, 0x05, Protocol::DecodeError::BadOp, 6},
       {28, 7, 0x01, Protocol::DecodeError::BadOp, 6},
   };
   for (const Case& c : cases) {
@@ -238,6 +239,53 @@ TEST(RunningCopyTest, WrongOrMalformedAnswerMeansNoCopy) {
   std::thread peer(ServeOnce, listenFd, std::vector<uint8_t>(right.begin(), right.end()));
   EXPECT_TRUE(RunningCopyClient::QueryRunningCopy(2000, dir.Socket()));
   peer.join();
+  close(listenFd);
+}
+
+TEST(RunningCopyTest, PortStatusCarriesTheReportAndItsAbsenceIsTold) {
+  TempDir dir;
+  using Outcome = RunningCopyClient::StatusOutcome;
+  EXPECT_EQ(RunningCopyClient::AskPortStatus(1, 200, dir.Socket()).outcome, Outcome::kNotRunning);
+  RunningCopyServer server(nullptr, dir.Socket());
+  std::atomic<int64_t> asked{0};
+  // A report larger than the socket's buffer, so that it must be read as it comes.
+  std::vector<uint8_t> report(200 * 1024);
+  for (std::size_t i = 0; i < report.size(); ++i) report[i] = static_cast<uint8_t>(i * 7);
+  server.SetPortStatusCallback([&](int64_t version) -> std::optional<std::vector<uint8_t>> {
+    asked = version;
+    if (version == 2) return std::vector<uint8_t>(Protocol::kMaxStatusPayload + 1);
+    return report;
+  });
+  ASSERT_TRUE(server.Start());
+  auto result = RunningCopyClient::AskPortStatus(1, 2000, dir.Socket());
+  EXPECT_EQ(result.outcome, Outcome::kReport);
+  EXPECT_EQ(result.report, report);
+  EXPECT_EQ(asked.load(), 1);
+  // A report past the bound is not sent; a version below 1 is not asked for.
+  EXPECT_EQ(RunningCopyClient::AskPortStatus(2, 2000, dir.Socket()).outcome, Outcome::kRefused);
+  EXPECT_EQ(RunningCopyClient::AskPortStatus(0, 2000, dir.Socket()).outcome, Outcome::kRefused);
+  EXPECT_EQ(asked.load(), 2);
+  server.Stop();
+  // Without a source of reports (the desktop program before its ports exist) it is refused.
+  RunningCopyServer plain(nullptr, dir.Socket());
+  ASSERT_TRUE(plain.Start());
+  EXPECT_EQ(RunningCopyClient::AskPortStatus(1, 2000, dir.Socket()).outcome, Outcome::kRefused);
+}
+
+TEST(RunningCopyTest, AReportLengthPastTheBoundOrCutShortIsNoAnswer) {
+  TempDir dir;
+  const int listenFd = Listen(dir.Socket());
+  const auto tooLong = Protocol::EncodeReply(
+      Protocol::Reply{0, static_cast<int64_t>(Protocol::kMaxStatusPayload) + 1});
+  auto cut = Protocol::EncodeReply(Protocol::Reply{0, 10});
+  std::vector<uint8_t> cutShort(cut.begin(), cut.end());
+  cutShort.insert(cutShort.end(), {1, 2, 3});
+  for (const auto& reply : {std::vector<uint8_t>(tooLong.begin(), tooLong.end()), cutShort}) {
+    std::thread peer(ServeOnce, listenFd, reply);
+    EXPECT_EQ(RunningCopyClient::AskPortStatus(1, 2000, dir.Socket()).outcome,
+              RunningCopyClient::StatusOutcome::kNoAnswer);
+    peer.join();
+  }
   close(listenFd);
 }
 
