@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/NameIndex.h"
 #include "platform/RegistryStore.h"
 
 namespace platform {
@@ -17,6 +18,10 @@ class RegistryTree {
     std::string name;
     std::vector<RegValue> values;
     std::vector<Node> children;
+    // The places of values and children by name: a file at the size limit may hold a million
+    // values under one key, and a look-up by scanning would make reading it quadratic.
+    NameIndex valueAt;
+    NameIndex childAt;
   };
 
   // Builds the tree from parsed keys. A key listed twice gets the values of both listings; a value
