@@ -322,8 +322,11 @@ struct RegistryStore::Impl {
   std::string lastCorruptCopy;
 };
 
+// A settings path that is a link is written through to its target, with the lock beside the
+// target: renaming a new file over the link would leave the target stale and the link gone.
 RegistryStore::RegistryStore(std::string filePath)
-    : path_(std::move(filePath)), impl_(new Impl(path_)) {
+    : path_(std::move(filePath)),
+      impl_(new Impl(path_.empty() ? path_ : DurableFile::FollowLinks(path_))) {
   std::lock_guard<std::mutex> guard(impl_->mutex);
   impl_->SyncForRead();
 }

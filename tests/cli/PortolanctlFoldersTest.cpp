@@ -83,4 +83,44 @@ TEST_F(PortolanctlFolders, LockFileThatCannotBeMadeIsAFaultNotARunningCopy) {
                          "portolan.lock: Is a directory\n");
 }
 
+// A settings file kept elsewhere behind a link (a dotfiles folder): a change is written to the
+// target, the link stays, and the lock lies beside the target.
+TEST_F(PortolanctlFolders, ASettingsPathThatIsALinkIsWrittenThrough) {
+  mkdir((dir.Folder() + "dotfiles").c_str(), 0700);
+  const std::string kept = dir.Folder() + "dotfiles/portolan.reg";
+  const std::string missing = dir.Folder() + "dotfiles/new.reg";
+  {
+    std::ofstream(kept) << "Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Portolan\\Portolan\\General]\n"
+                           "\"Old\"=\"kept\"\n";
+  }
+  struct Case {
+    std::string link;
+    std::string target;  // as the link holds it
+    std::string file;    // where it leads
+  };
+  const Case cases[] = {
+      {dir.Folder() + "relative.reg", "dotfiles/portolan.reg", kept},
+      {dir.Folder() + "dangling.reg", missing, missing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.link);
+    ASSERT_EQ(symlink(c.target.c_str(), c.link.c_str()), 0);
+    const auto set = RunProcess(kCtl, {"settings", "set", "General", "Location", "/opt/x/"},
+                                {{"PORTOLAN_REGISTRY", c.link}});
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    struct stat st {};
+    ASSERT_EQ(lstat(c.link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    std::ifstream in(c.file);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\"Location\"=\"/opt/x/\""), std::string::npos) << text;
+    EXPECT_TRUE(Exists(c.file + ".lock"));
+    EXPECT_FALSE(Exists(c.link + ".lock"));
+  }
+  const auto get = RunProcess(kCtl, {"settings", "get", "General", "Old"},
+                              {{"PORTOLAN_REGISTRY", dir.Folder() + "relative.reg"}});
+  EXPECT_EQ(get.out, "kept\n");
+}
+
 }  // namespace
