@@ -150,12 +150,13 @@ struct RegistryStore::Impl {
     RegistryTree loaded;
     // An empty file holds no settings (and nothing to keep aside).
     if (!text.empty()) {
-      const RegParseResult parsed = RecoverRegistryExport(text);
+      RegParseResult parsed = RecoverRegistryExport(text);
       if (!parsed.ok) {
         ::close(fd);
         return Recover(exclusive, parsed);
       }
-      loaded = RegistryTree::FromKeys(parsed.keys);
+      std::string().swap(text);  // not needed any more: give its memory back before the tree's
+      loaded = RegistryTree::FromKeys(std::move(parsed.keys));
     }
     tree = std::move(loaded);
     // Holding the file open keeps its inode number from being reused by a later file, so an

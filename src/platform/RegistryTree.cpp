@@ -7,16 +7,26 @@
 
 namespace platform {
 
-RegistryTree RegistryTree::FromKeys(const std::vector<RegKeyData>& keys) {
+RegistryTree RegistryTree::FromKeys(std::vector<RegKeyData> keys) {
   RegistryTree tree;
   std::vector<std::string> components;
-  for (const RegKeyData& key : keys) {
+  for (RegKeyData& key : keys) {
     if (!RegistryPath::Split(key.path, &components)) continue;  // the parser refuses these
     bool existed = false;
     Node* node = tree.Create(components, &existed);
     node->values.reserve(node->values.size() + key.values.size());
     node->valueAt.Reserve(node->values.size() + key.values.size());
-    for (const RegValue& value : key.values) SetValue(node, value);
+    for (RegValue& value : key.values) {
+      // Moved in when new (nearly always): a file at the size limit holds millions of them.
+      if (FindValue(*node, value.name) != nullptr) {
+        SetValue(node, value);
+        continue;
+      }
+      if (value.type == RegType::Dword) value.text.clear();
+      if (value.type == RegType::String) value.dword = 0;
+      node->valueAt.Add(value.name, node->values.size());
+      node->values.push_back(std::move(value));
+    }
   }
   return tree;
 }

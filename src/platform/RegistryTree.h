@@ -26,7 +26,8 @@ class RegistryTree {
 
   // Builds the tree from parsed keys. A key listed twice gets the values of both listings; a value
   // listed twice keeps its first place and its last data.
-  static RegistryTree FromKeys(const std::vector<RegKeyData>& keys);
+  // Taken by value: a caller done with its keys moves them in, and their values are moved.
+  static RegistryTree FromKeys(std::vector<RegKeyData> keys);
   // Every key (parents before their subkeys), in creation order, with its full path.
   std::vector<RegKeyData> ToKeys() const;
 
