@@ -42,6 +42,11 @@ bool CKestrelApp::AcquireInstanceGuard() {
   return guard_->Acquire();
 }
 
+std::string CKestrelApp::InstanceGuardProblem() {
+  if (guard_ == nullptr || guard_->AnotherCopyRuns()) return {};
+  return guard_->Problem();
+}
+
 std::string CKestrelApp::DetectProgramFolder() {
   return platform::SystemInfo::ProgramFolder();
 }
@@ -102,6 +107,14 @@ void CKestrelApp::MoveStoredWindowToOrigin() {
 
 bool CKestrelApp::InitInstance(const std::vector<std::string>& arguments) {
   if (!AcquireInstanceGuard()) {
+    // Only a lock held by another copy means one runs; any other failure is said, not hidden.
+    if (const std::string problem = InstanceGuardProblem(); !problem.empty()) {
+      std::cerr << "portolan: " << problem << "\n";
+      GetPrompt().MessageBox("Portolan cannot start:\n" + problem, applicationName_,
+                             platform::MB_OK | platform::MB_ICONERROR);
+      exitCode_ = kExitNoLock;
+      return false;
+    }
     // A second copy ends silently; one asked for a new window ("/new", as Open in New Window
     // asks) hands its arguments to the running copy, which opens the view in its own window.
     CKestrelCommandLineInfo request;

@@ -42,9 +42,12 @@ class CKestrelApp {
   // true: run the message loop; false: end at once.
   bool InitInstance(const std::vector<std::string>& arguments);
   // Shuts the network layer down; returns the exit code (kExitSettingsUnreadable when start-up
-  // ended over a settings file that cannot be read, else 0).
+  // ended over a settings file that cannot be read, kExitNoLock over a lock that cannot be made,
+  // else 0).
   int ExitInstance();
   static constexpr int kExitSettingsUnreadable = 3;
+  // The instance lock could not be taken for another reason than a running copy.
+  static constexpr int kExitNoLock = 4;
 
   // Help contexts above 100 open topic 5; a topic without a page opens the contents.
   static unsigned MapHelpContext(unsigned context);
@@ -66,6 +69,8 @@ class CKestrelApp {
  protected:
   // Steps that other parts fill in. Defaults: nothing to do, success.
   virtual bool AcquireInstanceGuard();
+  // Why AcquireInstanceGuard failed when no other copy holds the lock; empty otherwise.
+  virtual std::string InstanceGuardProblem();
   virtual bool ToolkitVersionSupported() { return true; }
   virtual void EnableControlHosting() {}
   virtual std::string DetectProgramFolder();

@@ -1,10 +1,10 @@
 #include "app/ErrorReporter.h"
 
-#include <cstdio>
 #include <memory>
 #include <mutex>
 
 #include "app/Settings.h"
+#include "platform/LogFile.h"
 #include "platform/Prompt.h"
 #include "res/StringTable.h"
 
@@ -81,9 +81,8 @@ bool ErrorReporter::LoggingOn() {
 void ErrorReporter::AppendToLog(const std::string& line) {
   std::string name = res::LoadString(kLogFileNameId);
   if (name.empty()) name = "KESTRELLOG.TXT";
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name.c_str(), "a"), std::fclose);
-  if (!file) return;  // an unwritable log is skipped silently
-  std::fprintf(file.get(), "%s\n", line.c_str());
+  // An unwritable log, or a link planted under its name, is skipped silently.
+  platform::AppendToLogFile(name, line + "\n");
 }
 
 int ErrorReporter::Report(unsigned codeA, int classA, unsigned codeB, int classB, int show) {

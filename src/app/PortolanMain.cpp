@@ -14,6 +14,7 @@
 #include "app/CDesktopApp.h"
 #include "app/CMainFrame.h"
 #include "app/DesktopCommandLine.h"
+#include "platform/CoreDumps.h"
 #include "platform/Prompt.h"
 
 #ifndef PORTOLAN_VERSION
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     std::cerr << app::DesktopCommandLine::NoDisplayLine(noDisplay);
     return app::DesktopCommandLine::kExitNoDisplay;
   }
+  // The settings, and with them the access list's communities, are loaded from here on.
+  platform::KeepOutOfCoreDumps();
   qInstallMessageHandler(HoldStartMessages);
   QApplication qt(argc, argv);
   qInstallMessageHandler(nullptr);

@@ -1,14 +1,34 @@
 #include "cli/ConsoleCommunityPrompt.h"
 
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <iostream>
+#include <iterator>
 #include <ostream>
 
 namespace cli {
 
 namespace {
+
+// The terminal's settings while a HiddenInput lives, for the signal handler: a program killed at
+// the question (Ctrl-C, SIGTERM, a closed terminal) must not leave the user's shell without echo.
+termios g_saved{};
+volatile sig_atomic_t g_hidden = 0;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction g_previous[std::size(kEndingSignals)];
+
+void RestoreEchoAndEnd(int signal) {
+  if (g_hidden != 0) ::tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+  g_hidden = 0;
+  // The signal again, as the program took it before: it ends the program as it would have.
+  for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+    if (kEndingSignals[i] == signal) ::sigaction(signal, &g_previous[i], nullptr);
+  }
+  ::raise(signal);
+}
 
 // Echo off on the terminal for as long as it lives, so the community never shows on the screen.
 // It goes off before the question is written: what was typed before the question could be seen
@@ -19,12 +39,25 @@ class HiddenInput {
  public:
   HiddenInput() : terminal_(::tcgetattr(STDIN_FILENO, &saved_) == 0) {
     if (!terminal_) return;
+    g_saved = saved_;
+    g_hidden = 1;
+    struct sigaction action {};
+    action.sa_handler = RestoreEchoAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+      ::sigaction(kEndingSignals[i], &action, &g_previous[i]);
+    }
     termios quiet = saved_;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
   }
   ~HiddenInput() {
-    if (terminal_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    if (!terminal_) return;
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    g_hidden = 0;
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+      ::sigaction(kEndingSignals[i], &g_previous[i], nullptr);
+    }
   }
   HiddenInput(const HiddenInput&) = delete;
   HiddenInput& operator=(const HiddenInput&) = delete;

@@ -18,6 +18,7 @@
 #include "vport/BridgeCodes.h"
 #include "vport/CVirtualPortTable.h"
 #include "vport/PortFlags.h"
+#include "vport/PortFolder.h"
 
 namespace cli {
 
@@ -176,11 +177,17 @@ int RunCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::
 
   platform::InstanceGuard guard;
   if (!guard.Acquire()) {
-    if (guard.Error() != 0 && guard.Error() != EWOULDBLOCK && guard.Error() != EAGAIN) {
-      err << "portolanctl: cannot make the lock file " << guard.Path() << "\n";
-    } else {
+    if (guard.AnotherCopyRuns()) {
       err << "portolanctl: Portolan is already running bridges (" << guard.Path() << ")\n";
+    } else {
+      err << "portolanctl: " << guard.Problem() << "\n";
     }
+    return kExitFailed;
+  }
+  // Links published in a folder that someone else can write to could be swapped for his own.
+  if (const std::string problem = vport::PortFolder::FromEnvironment().Problem();
+      !problem.empty()) {
+    err << "portolanctl: the port folder " << problem << "\n";
     return kExitFailed;
   }
 

@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "app/AppSettings.h"
 #include "app/DeviceAccessList.h"
@@ -48,6 +51,25 @@ bool ParseHex(const std::string& text, std::vector<uint8_t>* octets) {
   return true;
 }
 
+// The community named for this request: --community (from standard input when "-"), else
+// $PORTOLAN_COMMUNITY; none when neither is given. False when "-" finds no line.
+bool GivenCommunity(const std::optional<std::string>& option, std::optional<std::string>* out) {
+  if (!option) {
+    const char* env = std::getenv("PORTOLAN_COMMUNITY");
+    if (env != nullptr && *env != '\0') *out = env;
+    return true;
+  }
+  if (*option != "-") {
+    *out = option;
+    return true;
+  }
+  std::string line;
+  if (!std::getline(std::cin, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  *out = line;
+  return true;
+}
+
 int ExitFor(int code) {
   return code == snmp::kSnmpNoReply ? kExitNoAnswer : kExitFailed;
 }
@@ -60,8 +82,10 @@ const char* SnmpCommand::Usage() {
          "  snmp set IP OID=TYPE:VALUE... [--community C] [--timeout CS] [--port N]\n"
          "                                        write variables; TYPE i integer, u unsigned,\n"
          "                                        s string, x hex string, o OID, a IP address\n"
-         "    --community defaults to the get or set community of the access list's entry\n"
-         "    for IP (see access lookup); --timeout is in\n"
+         "    --community - reads the community as one line of standard input, and\n"
+         "    $PORTOLAN_COMMUNITY is used when --community is not given, so that it stays\n"
+         "    out of the command line; without either, the get or set community of the\n"
+         "    access list's entry for IP (see access lookup); --timeout is in\n"
          "    hundredths of a second per attempt (three attempts; default the stored\n"
          "    GetTimeout/SetTimeout); --port is the agent's UDP port (default 161)\n";
 }
@@ -114,7 +138,7 @@ bool SnmpCommand::ParseAssignment(const std::string& text, snmp::CSnmpVarBind* v
 }
 
 int SnmpCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std::ostream& err) {
-  const auto community = args.TakeOption("community");
+  const auto communityOption = args.TakeOption("community");
   const auto timeout = args.TakeOption("timeout");
   const auto port = args.TakeOption("port");
   if (!args.Error().empty()) {
@@ -151,6 +175,11 @@ int SnmpCommand::Run(ArgList& args, CtlContext& context, std::ostream& out, std:
   long long agentPort = 161;
   if (port && !ParseNumber(*port, 1, 65535, &agentPort)) {
     err << "portolanctl snmp: --port takes a UDP port (1 to 65535)\n";
+    return kExitUsage;
+  }
+  std::optional<std::string> community;
+  if (!GivenCommunity(communityOption, &community)) {
+    err << "portolanctl snmp: no community name on standard input\n";
     return kExitUsage;
   }
 

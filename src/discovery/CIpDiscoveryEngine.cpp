@@ -41,7 +41,6 @@ struct ExchangeState {
 namespace {
 
 constexpr size_t kMakerOffset = 49;
-constexpr size_t kLineLimit = 99;  // characters of an address-list line that count
 // Far more addresses than a search would ever walk (it stops at the first silent one).
 constexpr size_t kMaxAddressListBytes = 8u << 20;
 // Between zero-length waits during a long run of datagrams, so that a cancel lands.
@@ -441,14 +440,10 @@ int CIpDiscoveryEngine::AddressListFile(const std::string& path) {
     return kExchangeOk;
   }
   int result = kExchangeOk;
-  size_t start = 0;
-  while (start < text.size() && result == kExchangeOk) {
-    // One line, of which the first kLineLimit characters count.
-    const size_t end = std::min(text.find('\n', start), text.size());
-    const std::string_view line(text.data() + start, std::min(end - start, kLineLimit));
-    start = end + 1;
-    if (line.empty() || line == "\r") continue;
-    result = SingleAddressQuery(std::string(LeadingAddress(line)), true);
+  size_t pos = 0;
+  std::string_view address;
+  while (result == kExchangeOk && NextListedAddress(text, &pos, &address)) {
+    result = SingleAddressQuery(std::string(address), true);
   }
   return result;
 }

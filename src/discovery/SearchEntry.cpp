@@ -1,5 +1,6 @@
 #include "discovery/SearchEntry.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "discovery/DiscoveryRequest.h"
@@ -84,6 +85,19 @@ bool IsWellFormedSearchEntry(std::string_view entry) {
 std::string_view LeadingAddress(std::string_view line) {
   const size_t end = line.find_first_not_of(".1234567890");
   return end == std::string_view::npos ? line : line.substr(0, end);
+}
+
+bool NextListedAddress(std::string_view text, std::size_t* pos, std::string_view* address) {
+  while (*pos < text.size()) {
+    const std::size_t start = *pos;
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view line = text.substr(start, std::min(end - start, kAddressListLineLimit));
+    *pos = end + 1;
+    if (line.empty() || line == "\r") continue;
+    *address = LeadingAddress(line);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace discovery

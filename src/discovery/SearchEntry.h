@@ -8,6 +8,7 @@
 // else a single address.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,13 @@ inline constexpr const char* kSearchEntryForms =
 
 // The leading run of characters from ".1234567890" of an address-list line.
 std::string_view LeadingAddress(std::string_view line);
+
+// Characters of an address-list line that count; the rest of a longer line is ignored.
+inline constexpr std::size_t kAddressListLineLimit = 99;
+
+// The next address of an address-list file's text from *pos on: the leading address of the next
+// line that is not empty (of its first kAddressListLineLimit characters). False at the end; *pos
+// moves past the line.
+bool NextListedAddress(std::string_view text, std::size_t* pos, std::string_view* address);
 
 }  // namespace discovery

@@ -29,6 +29,21 @@ bool WriteAll(FileOps& ops, int fd, const std::string& text) {
 
 }  // namespace
 
+std::string DurableFile::FollowLinks(const std::string& path) {
+  constexpr int kMostLinks = 40;  // as the kernel allows before ELOOP
+  std::string current = path;
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat st {};
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    char target[4096];
+    const ssize_t n = readlink(current.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof target) return path;
+    const std::string next(target, static_cast<size_t>(n));
+    current = next.front() == '/' ? next : Directory(current) + "/" + next;
+  }
+  return path;
+}
+
 std::string DurableFile::Directory(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";

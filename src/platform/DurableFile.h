@@ -18,6 +18,10 @@ class DurableFile {
                               FileOps& ops = SystemFileOps());
   // Creates the folder and its missing parents, mode 0700.
   static bool MakeDirectories(const std::string& dir, std::string* error);
+  // The file a path names once symbolic links at its last component are followed (a relative
+  // link from the link's own folder), so that a write replaces the target, not the link. The path
+  // itself when it is no link, or when the links go round (more than 40).
+  static std::string FollowLinks(const std::string& path);
   // The folder part of a path ("." when it has none).
   static std::string Directory(const std::string& path);
   static bool SyncDirectory(const std::string& dir, std::string* error,

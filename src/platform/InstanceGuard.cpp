@@ -5,8 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform {
+
+InstanceGuard::InstanceGuard() {
+  const std::string dir = RuntimeDir(&folderProblem_);
+  if (!dir.empty()) path_ = dir + "/" + kFileName;
+}
 
 InstanceGuard::InstanceGuard(std::string dir)
     : path_(dir.empty() ? std::string() : dir + "/" + kFileName) {}
@@ -37,6 +43,14 @@ bool InstanceGuard::Acquire() {
   fd_ = fd;
   error_ = 0;
   return true;
+}
+
+std::string InstanceGuard::Problem() const {
+  if (error_ == 0) return {};
+  if (path_.empty()) {
+    return folderProblem_.empty() ? "no runtime folder for the lock file" : folderProblem_;
+  }
+  return "cannot make the lock file " + path_ + ": " + std::strerror(error_);
 }
 
 void InstanceGuard::Release() {

@@ -3,6 +3,7 @@
 // ends, so a crashed copy never blocks the next start.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 #include "platform/RuntimeDir.h"
@@ -13,7 +14,9 @@ class InstanceGuard {
  public:
   static constexpr const char* kFileName = "portolan.lock";
 
-  explicit InstanceGuard(std::string dir = RuntimeDir());
+  // In the runtime folder (RuntimeDir), or in dir.
+  InstanceGuard();
+  explicit InstanceGuard(std::string dir);
   ~InstanceGuard();
   InstanceGuard(const InstanceGuard&) = delete;
   InstanceGuard& operator=(const InstanceGuard&) = delete;
@@ -24,10 +27,17 @@ class InstanceGuard {
   void Release();
   bool Held() const { return fd_ >= 0; }
   int Error() const { return error_; }
+  // True when Acquire failed because another copy holds the lock; any other failure is a fault
+  // to report (Problem), never a reason to end quietly.
+  bool AnotherCopyRuns() const { return error_ == EWOULDBLOCK || error_ == EAGAIN; }
+  // Why Acquire failed, with the path: "cannot make the lock file <path>: <reason>", or the
+  // runtime folder's problem. Empty after a success.
+  std::string Problem() const;
   const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
+  std::string folderProblem_;  // why no runtime folder could be used
   int fd_ = -1;
   int error_ = 0;
 };

@@ -50,8 +50,11 @@ int PtyPair::Open() {
   master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0) return errno;
   std::array<char, 128> name{};
-  if (grantpt(master_) != 0 || unlockpt(master_) != 0 ||
-      ptsname_r(master_, name.data(), name.size()) != 0) {
+  // grantpt leaves the node mode 0620, group tty, so that set-group-id tty tools (write, wall)
+  // could write into the port: it becomes the user's alone while still locked, before anyone
+  // could open it.
+  if (grantpt(master_) != 0 || ptsname_r(master_, name.data(), name.size()) != 0 ||
+      chmod(name.data(), 0600) != 0 || unlockpt(master_) != 0) {
     const int rc = errno;
     Close();
     return rc;
@@ -183,17 +186,18 @@ std::optional<int> PtyPair::CountOtherOpens() const {
   bool complete = true;
   while (const dirent* entry = readdir(proc)) {
     if (!IsNumber(entry->d_name)) continue;
+    // Every process that can be examined counts, whoever runs it (one of another user may hold
+    // a descriptor it was handed, or opened as root). One that cannot be examined is another
+    // user's, and could not open the node (mode 0600, made so before it was unlocked); one of ours
+    // that cannot be examined leaves the count unknown.
     struct stat st {};
-    // Only this user's processes can have the node open (it is ours, mode 0620).
-    if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0 || (st.st_uid != uid && uid != 0)) {
-      continue;
-    }
+    if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0) continue;
     const std::string pid = entry->d_name;
     const int n = CountInProcess(pid, slavePath_, pid == self ? slave_ : -1);
-    if (n < 0) {
-      complete = false;
-    } else {
+    if (n >= 0) {
       total += n;
+    } else if (st.st_uid == uid) {
+      complete = false;
     }
   }
   closedir(proc);

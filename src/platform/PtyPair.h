@@ -53,8 +53,8 @@ class PtyPair {
   void RestoreExtproc();
   // Discards what is queued in both directions.
   void Flush();
-  // Descriptors open on the slave node in processes of this user, our own one left out; empty
-  // when some process of ours could not be examined.
+  // Descriptors open on the slave node (mode 0600) in every process that can be examined, of any
+  // user, our own one left out; empty when some process of ours could not be examined.
   std::optional<int> CountOtherOpens() const;
 
  private:

@@ -150,12 +150,13 @@ struct RegistryStore::Impl {
     RegistryTree loaded;
     // An empty file holds no settings (and nothing to keep aside).
     if (!text.empty()) {
-      const RegParseResult parsed = RecoverRegistryExport(text);
+      RegParseResult parsed = RecoverRegistryExport(text);
       if (!parsed.ok) {
         ::close(fd);
         return Recover(exclusive, parsed);
       }
-      loaded = RegistryTree::FromKeys(parsed.keys);
+      std::string().swap(text);  // not needed any more: give its memory back before the tree's
+      loaded = RegistryTree::FromKeys(std::move(parsed.keys));
     }
     tree = std::move(loaded);
     // Holding the file open keeps its inode number from being reused by a later file, so an
@@ -322,8 +323,11 @@ struct RegistryStore::Impl {
   std::string lastCorruptCopy;
 };
 
+// A settings path that is a link is written through to its target, with the lock beside the
+// target: renaming a new file over the link would leave the target stale and the link gone.
 RegistryStore::RegistryStore(std::string filePath)
-    : path_(std::move(filePath)), impl_(new Impl(path_)) {
+    : path_(std::move(filePath)),
+      impl_(new Impl(path_.empty() ? path_ : DurableFile::FollowLinks(path_))) {
   std::lock_guard<std::mutex> guard(impl_->mutex);
   impl_->SyncForRead();
 }

@@ -1,19 +1,32 @@
 #include "platform/RegistryTree.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "platform/RegistryPath.h"
 
 namespace platform {
 
-RegistryTree RegistryTree::FromKeys(const std::vector<RegKeyData>& keys) {
+RegistryTree RegistryTree::FromKeys(std::vector<RegKeyData> keys) {
   RegistryTree tree;
   std::vector<std::string> components;
-  for (const RegKeyData& key : keys) {
+  for (RegKeyData& key : keys) {
     if (!RegistryPath::Split(key.path, &components)) continue;  // the parser refuses these
     bool existed = false;
     Node* node = tree.Create(components, &existed);
-    for (const RegValue& value : key.values) SetValue(node, value);
+    node->values.reserve(node->values.size() + key.values.size());
+    node->valueAt.Reserve(node->values.size() + key.values.size());
+    for (RegValue& value : key.values) {
+      // Moved in when new (nearly always): a file at the size limit holds millions of them.
+      if (FindValue(*node, value.name) != nullptr) {
+        SetValue(node, value);
+        continue;
+      }
+      if (value.type == RegType::Dword) value.text.clear();
+      if (value.type == RegType::String) value.dword = 0;
+      node->valueAt.Add(value.name, node->values.size());
+      node->values.push_back(std::move(value));
+    }
   }
   return tree;
 }
@@ -31,10 +44,9 @@ void RegistryTree::Flatten(const Node& node, const std::string& path,
 }
 
 RegistryTree::Node* RegistryTree::FindChild(Node* key, std::string_view name) {
-  for (Node& child : key->children) {
-    if (RegistryPath::EqualNoCase(child.name, name)) return &child;
-  }
-  return nullptr;
+  const size_t at = key->childAt.Find(
+      name, [key](size_t i) -> std::string_view { return key->children[i].name; });
+  return at == NameIndex::kNone ? nullptr : &key->children[at];
 }
 
 const RegistryTree::Node* RegistryTree::Find(const std::vector<std::string>& components) const {
@@ -57,7 +69,8 @@ RegistryTree::Node* RegistryTree::Create(const std::vector<std::string>& compone
   for (const std::string& name : components) {
     Node* child = FindChild(node, name);
     if (child == nullptr) {
-      node->children.push_back(Node{name, {}, {}});
+      node->childAt.Add(name, node->children.size());
+      node->children.push_back(Node{name, {}, {}, {}, {}});
       child = &node->children.back();
       *existed = false;
     }
@@ -73,48 +86,47 @@ bool RegistryTree::Delete(const std::vector<std::string>& components) {
     parent = FindChild(parent, components[i]);
     if (parent == nullptr) return false;
   }
+  Node* const child = FindChild(parent, components.back());
+  if (child == nullptr) return false;
   auto& siblings = parent->children;
-  const auto it = std::find_if(siblings.begin(), siblings.end(), [&](const Node& n) {
-    return RegistryPath::EqualNoCase(n.name, components.back());
-  });
-  if (it == siblings.end()) return false;
-  siblings.erase(it);
+  siblings.erase(siblings.begin() + (child - siblings.data()));
+  parent->childAt.Clear();
+  for (size_t i = 0; i < siblings.size(); ++i) parent->childAt.Add(siblings[i].name, i);
   return true;
 }
 
 const RegValue* RegistryTree::FindValue(const Node& key, std::string_view name) {
-  for (const RegValue& value : key.values) {
-    if (RegistryPath::EqualNoCase(value.name, name)) return &value;
-  }
-  return nullptr;
+  const size_t at =
+      key.valueAt.Find(name, [&key](size_t i) -> std::string_view { return key.values[i].name; });
+  return at == NameIndex::kNone ? nullptr : &key.values[at];
 }
 
 bool RegistryTree::SetValue(Node* key, const RegValue& value) {
-  for (RegValue& old : key->values) {
-    if (!RegistryPath::EqualNoCase(old.name, value.name)) continue;
+  if (RegValue* const old = const_cast<RegValue*>(FindValue(*key, value.name))) {
     const bool same =
-        old.type == value.type &&
-        (value.type == RegType::Dword ? old.dword == value.dword : old.text == value.text);
+        old->type == value.type &&
+        (value.type == RegType::Dword ? old->dword == value.dword : old->text == value.text);
     if (same) return false;
-    old.type = value.type;
-    old.dword = value.type == RegType::Dword ? value.dword : 0;
-    old.text = value.type == RegType::String ? value.text : std::string();
+    old->type = value.type;
+    old->dword = value.type == RegType::Dword ? value.dword : 0;
+    old->text = value.type == RegType::String ? value.text : std::string();
     return true;
   }
   RegValue added = value;
   if (added.type == RegType::Dword) added.text.clear();
   if (added.type == RegType::String) added.dword = 0;
+  key->valueAt.Add(added.name, key->values.size());
   key->values.push_back(std::move(added));
   return true;
 }
 
 bool RegistryTree::DeleteValue(Node* key, std::string_view name) {
+  const RegValue* const found = FindValue(*key, name);
+  if (found == nullptr) return false;
   auto& values = key->values;
-  const auto it = std::find_if(values.begin(), values.end(), [&](const RegValue& v) {
-    return RegistryPath::EqualNoCase(v.name, name);
-  });
-  if (it == values.end()) return false;
-  values.erase(it);
+  values.erase(values.begin() + (found - values.data()));
+  key->valueAt.Clear();
+  for (size_t i = 0; i < values.size(); ++i) key->valueAt.Add(values[i].name, i);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/NameIndex.h"
 #include "platform/RegistryStore.h"
 
 namespace platform {
@@ -17,11 +18,16 @@ class RegistryTree {
     std::string name;
     std::vector<RegValue> values;
     std::vector<Node> children;
+    // The places of values and children by name: a file at the size limit may hold a million
+    // values under one key, and a look-up by scanning would make reading it quadratic.
+    NameIndex valueAt;
+    NameIndex childAt;
   };
 
   // Builds the tree from parsed keys. A key listed twice gets the values of both listings; a value
   // listed twice keeps its first place and its last data.
-  static RegistryTree FromKeys(const std::vector<RegKeyData>& keys);
+  // Taken by value: a caller done with its keys moves them in, and their values are moved.
+  static RegistryTree FromKeys(std::vector<RegKeyData> keys);
   // Every key (parents before their subkeys), in creation order, with its full path.
   std::vector<RegKeyData> ToKeys() const;
 

@@ -42,6 +42,11 @@ std::optional<RunningCopyProtocol::Reply> RunningCopyClient::Exchange(
   }
   if (connectError != nullptr) *connectError = fd < 0 ? errno : 0;
   if (fd < 0) return std::nullopt;
+  // A socket left or bound by another user is not our running copy: hand it nothing.
+  if (!UnixStream::PeerIsOwnUser(fd)) {
+    close(fd);
+    return std::nullopt;
+  }
   const auto out = RunningCopyProtocol::EncodeRequest(request);
   std::array<uint8_t, RunningCopyProtocol::kReplySize> in{};
   std::optional<RunningCopyProtocol::Reply> reply;

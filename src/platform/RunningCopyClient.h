@@ -14,7 +14,8 @@ namespace platform {
 class RunningCopyClient {
  public:
   // True only when a copy answers 0x8013 (wParam 0, lParam 0) with 123456789 within timeoutMs.
-  // No socket, nobody listening, silence, a malformed reply or another answer: false.
+  // No socket, a server of another user, nobody listening, silence, a malformed reply or another
+  // answer: false.
   static bool QueryRunningCopy(int timeoutMs = 1000, const std::string& socketPath =
                                                          RunningCopyProtocol::DefaultSocketPath());
   // True when the running copy took the request.

@@ -31,6 +31,13 @@ bool WaitFor(int fd, short events, uint32_t start, int timeoutMs, int stopFd) {
 
 }  // namespace
 
+bool UnixStream::PeerIsOwnUser(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+         peer.uid == geteuid();
+}
+
 bool UnixStream::PathFits(const std::string& path) {
   return !path.empty() && path.size() < sizeof(sockaddr_un{}.sun_path);
 }

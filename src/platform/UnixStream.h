@@ -15,6 +15,9 @@ class UnixStream {
   // Reads exactly size bytes within timeoutMs. stopFd (optional) ends the wait when readable.
   static bool ReadExact(int fd, uint8_t* data, size_t size, int timeoutMs, int stopFd = -1);
   static bool WriteAll(int fd, const uint8_t* data, size_t size, int timeoutMs, int stopFd = -1);
+  // True when the process at the other end of the connected socket fd runs as our effective
+  // user (SO_PEERCRED); false when it does not, or when that cannot be read.
+  static bool PeerIsOwnUser(int fd);
   // True when path fits sockaddr_un (with its terminating zero).
   static bool PathFits(const std::string& path);
 };

@@ -369,10 +369,36 @@ bool readValue(BerState* s, smiVALUE* v, Arena* arena) {
   return readValueContents(s, p.tag, p.n, v, arena) && closePrimitive(s, p);
 }
 
+// The room a varbind that has been entered needs: n octets of contents hold at most n + 1
+// subidentifiers, or n octets of data. A definite varbind's own length bounds its name and value;
+// an indefinite one has none, and sizing it from what is left of the message would give every
+// such varbind of a datagram room for the whole datagram: so its name's and value's lengths are
+// read first, on a copy of the state. False (with the state of the failure) when they cannot be.
+bool varBindRoom(BerState* s, size_t* room) {
+  if (s->form != kBerFormIndefinite) {
+    *room = (left(s) + 2) * sizeof(smiUINT32);
+    return true;
+  }
+  BerState probe = *s;
+  Primitive name{};
+  Primitive value{};
+  bool sized = openPrimitiveExpected(&probe, SNMP_SYNTAX_OID, &name);
+  if (sized) {
+    probe.cursor += name.n;
+    sized = closePrimitive(&probe, name) && openPrimitive(&probe, &value);
+  }
+  if (!sized) {
+    *s = probe;
+    return false;
+  }
+  *room = (name.n + value.n + 2) * sizeof(smiUINT32);
+  return true;
+}
+
 // Name and value of a varbind that has been entered; a new block holds both.
 bool readVarBindContents(BerState* s, SnmpVblObject* vbl) {
-  // n octets hold at most n + 2 subidentifiers (name and value) or n octets of data.
-  const size_t room = (left(s) + 2) * sizeof(smiUINT32);
+  size_t room = 0;
+  if (!varBindRoom(s, &room)) return false;
   SnmpVarBind& vb = vbl->vb[vbl->count];
   uint8_t* data = SnmpAllocVarBind(room, &vb);
   if (data == nullptr) return BerFail(s, SNMPAPI_ALLOC_ERROR);

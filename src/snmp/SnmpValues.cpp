@@ -146,6 +146,11 @@ uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out) {
   return reinterpret_cast<uint8_t*>(block + 1);
 }
 
+size_t SnmpVarBindRoom(const SnmpVarBind& vb) {
+  const auto* block = reinterpret_cast<const VarBindBlock*>(vb.name);
+  return block == nullptr ? 0 : block->room;
+}
+
 void SnmpFreeVarBind(SnmpVarBind* vb) {
   // The block starts with the name record.
   auto* block = reinterpret_cast<VarBindBlock*>(vb->name);

@@ -52,6 +52,8 @@ void SnmpFreeValueRecord(smiVALUE* value);  // contents and the record
 // Returns the start of the data room (dataSize octets, aligned for subidentifiers), or null.
 uint8_t* SnmpAllocVarBind(size_t dataSize, SnmpVarBind* out);
 void SnmpFreeVarBind(SnmpVarBind* vb);
+// The data room of a varbind's block (what a decoder asked for, or the pooled size above it).
+size_t SnmpVarBindRoom(const SnmpVarBind& vb);
 // Gives the blocks that freed varbinds left for reuse back to the allocator.
 void SnmpDrainVarBindPool();
 

@@ -7,11 +7,17 @@
 #include <span>
 #include <string_view>
 
+#include "platform/SystemClock.h"
+
 namespace vport {
 
 namespace {
 
 constexpr std::string_view kPtsPrefix = "/dev/pts/";
+
+std::uint32_t Now() {
+  return platform::SystemClock::Instance().TickCount();
+}
 
 }  // namespace
 
@@ -40,17 +46,24 @@ int PortControlServer::Start(const std::string& path, Handler handler, Notice no
       error != 0) {
     return error;
   }
+  if (const int error = idleTimer_.Open(); error != 0) {
+    sockets_.Unlisten(listener, path);
+    return error;
+  }
   listener_ = listener;
   path_ = path;
   handler_ = std::move(handler);
   notice_ = std::move(notice);
   loop_.WatchFd(listener_.fd, POLLIN, [this](int, short) { OnAccept(); });
+  loop_.WatchFd(idleTimer_.Fd(), POLLIN, [this](int, short) { DropIdle(); });
   return 0;
 }
 
 void PortControlServer::Stop() {
-  while (!clients_.empty()) Drop(*clients_.begin());
+  while (!clients_.empty()) Drop(clients_.begin()->first);
   if (listener_.fd < 0) return;
+  loop_.UnwatchFd(idleTimer_.Fd());
+  idleTimer_.Close();
   loop_.UnwatchFd(listener_.fd);
   sockets_.Unlisten(listener_, path_);
   listener_ = {};
@@ -79,8 +92,9 @@ void PortControlServer::OnAccept() {
     sockets_.Close(fd);
     return;
   }
-  clients_.insert(fd);
+  clients_[fd] = Now();
   loop_.WatchFd(fd, POLLIN, [this](int ready, short revents) { OnClient(ready, revents); });
+  ArmIdleTimer();
 }
 
 void PortControlServer::OnClient(int fd, short revents) {
@@ -117,7 +131,42 @@ void PortControlServer::OnClient(int fd, short revents) {
   }
   const control::Message reply = control::EncodeReply(answer);
   // The peer waits for the answer with an empty queue: a full one means it stopped listening.
-  if (sockets_.Send(fd, reply.data(), reply.size()) < 0) Drop(fd);
+  if (sockets_.Send(fd, reply.data(), reply.size()) < 0) {
+    Drop(fd);
+    return;
+  }
+  clients_[fd] = Now();
+  ArmIdleTimer();
+}
+
+void PortControlServer::DropIdle() {
+  idleTimer_.Disarm();
+  const std::uint32_t now = Now();
+  for (auto it = clients_.begin(); it != clients_.end();) {
+    const int fd = (it++)->first;  // Drop erases fd's entry
+    if (waits_.count(fd) != 0 || platform::Clock::Elapsed(clients_[fd], now) < idleMs_) continue;
+    Tell("Control connection dropped: no request within " + std::to_string(idleMs_) + " ms");
+    Drop(fd);
+  }
+  ArmIdleTimer();
+}
+
+void PortControlServer::ArmIdleTimer() {
+  const std::uint32_t now = Now();
+  std::uint32_t soonest = 0;
+  bool any = false;
+  for (const auto& [fd, since] : clients_) {
+    if (waits_.count(fd) != 0) continue;
+    const std::uint32_t elapsed = platform::Clock::Elapsed(since, now);
+    const std::uint32_t left = elapsed >= idleMs_ ? 0 : idleMs_ - elapsed;
+    if (!any || left < soonest) soonest = left;
+    any = true;
+  }
+  if (any) {
+    idleTimer_.Arm(soonest);
+  } else {
+    idleTimer_.Disarm();
+  }
 }
 
 void PortControlServer::Drop(int fd) {
@@ -144,8 +193,10 @@ void PortControlServer::Answer(bool all, std::uint8_t lines, const control::Repl
     }
     // A waiting peer has at most its acknowledgement queued: there is room for this one.
     sockets_.Send(it->first, message.data(), message.size());
+    clients_[it->first] = Now();  // answered: its next request is due within the idle limit
     it = waits_.erase(it);
   }
+  ArmIdleTimer();
 }
 
 }  // namespace vport

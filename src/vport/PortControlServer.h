@@ -11,18 +11,23 @@
 // A wait (control::Op::kWaitModem) whose reply says `waiting` stays with its connection: the
 // owner answers it later through AnswerWaits or AnswerAllWaits, from the loop's thread. The
 // connection's next request, or its close, ends it unanswered.
+//
+// A connection that sends no request for kIdleMs (after it is made, or after its last answer) and
+// has no wait pending is dropped: a client that stopped half-way (a thread cancelled in its call)
+// would otherwise hold one of the kMaxClients places for good.
 #pragma once
 
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 
 #include "platform/MessageLoop.h"
+#include "platform/OneShotTimer.h"
 #include "platform/SeqpacketSockets.h"
 #include "platform/SystemSeqpacketSockets.h"
 #include "vport/PortControlMessage.h"
@@ -34,6 +39,7 @@ class PortControlServer {
   using Handler = std::function<control::Reply(const control::Request&)>;
   using Notice = std::function<void(const std::string&)>;
   static constexpr std::size_t kMaxClients = 8;
+  static constexpr std::uint32_t kIdleMs = 1000;
 
   // The socket path of the pty slavePath ("/dev/pts/7") in folder; empty when slavePath is not a
   // /dev/pts node.
@@ -59,11 +65,16 @@ class PortControlServer {
   // Sends reply to every pending wait, whatever its lines, and ends them all.
   void AnswerAllWaits(const control::Reply& reply);
   std::size_t Waits() const { return waits_.size(); }
+  // Replaces kIdleMs (for tests that must not race the drop). Before Start.
+  void SetIdleLimit(std::uint32_t ms) { idleMs_ = ms; }
 
  private:
   void OnAccept();
   void OnClient(int fd, short revents);
   void Drop(int fd);
+  // Drops the connections idle for idleMs_, then sets the timer for the next one to come due.
+  void DropIdle();
+  void ArmIdleTimer();
   void Tell(const std::string& text) const;
   // Sends reply to the waits that match, and ends them; a connection whose send fails is left to
   // its own hang-up, so that this is safe inside the handler.
@@ -74,8 +85,10 @@ class PortControlServer {
   platform::SeqpacketSockets& sockets_;
   platform::SeqpacketSockets::Listener listener_;
   std::string path_;
-  std::set<int> clients_;
-  std::map<int, std::uint8_t> waits_;  // connection -> the lines its pending wait names
+  std::map<int, std::uint32_t> clients_;  // connection -> tick of its making or last answer
+  std::map<int, std::uint8_t> waits_;     // connection -> the lines its pending wait names
+  platform::OneShotTimer idleTimer_;
+  std::uint32_t idleMs_ = kIdleMs;
   Handler handler_;
   Notice notice_;
 };

@@ -6,8 +6,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "platform/PrivateFolder.h"
 
 namespace vport {
 
@@ -28,14 +31,14 @@ bool ReadLink(platform::FileOps& ops, const std::string& path, std::string& targ
   return true;
 }
 
-// A directory, owned by us and writable by nobody else: required of folders in shared /tmp, where
-// someone else could have made the path first.
-int CheckPrivateDir(platform::FileOps& ops, const std::string& path) {
+// 0, or the errno value of why path is no private folder of ours (see PrivateFolder.h).
+int CheckPrivate(platform::FileOps& ops, const std::string& path, std::string* problem) {
+  const std::string why = platform::PrivateFolderProblem(path, ops);
+  if (why.empty()) return 0;
+  if (problem != nullptr) *problem = why;
   struct stat st {};
   if (ops.Lstat(path.c_str(), &st) != 0) return errno;
-  if (!S_ISDIR(st.st_mode)) return ENOTDIR;
-  if (st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return EPERM;
-  return 0;
+  return S_ISDIR(st.st_mode) ? EPERM : ENOTDIR;
 }
 
 int MakeDir(platform::FileOps& ops, const std::string& path) {
@@ -61,17 +64,26 @@ PortFolder PortFolder::FromEnvironment() {
   return PortFolder("/tmp/portolan-" + std::to_string(getuid()) + "/ports");
 }
 
-int PortFolder::Ensure() const {
-  if (path_.empty() || path_[0] != '/') return EINVAL;
-  const std::string shared = "/tmp/portolan-" + std::to_string(getuid());
-  if (path_.rfind(shared + "/", 0) == 0) {
-    if (const int rc = MakeDir(*ops_, shared); rc != 0) return rc;
-    if (const int rc = CheckPrivateDir(*ops_, shared); rc != 0) return rc;
+int PortFolder::Ensure(std::string* problem) const {
+  if (path_.empty() || path_[0] != '/') {
+    if (problem != nullptr) *problem = "\"" + path_ + "\" is not an absolute path";
+    return EINVAL;
   }
-  if (const int rc = MakeDirs(*ops_, path_); rc != 0) return rc;
-  struct stat st {};
-  if (ops_->Stat(path_.c_str(), &st) != 0) return errno;
-  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  // The shared /tmp parent, then the folder itself: whoever else could enter either could swap
+  // the links we publish for his own.
+  const std::string shared = "/tmp/portolan-" + std::to_string(getuid());
+  const bool inShared = path_.rfind(shared + "/", 0) == 0;
+  int rc = inShared ? MakeDir(*ops_, shared) : 0;
+  if (rc == 0 && inShared) rc = CheckPrivate(*ops_, shared, problem);
+  if (rc == 0) rc = MakeDirs(*ops_, path_);
+  if (rc == 0) return CheckPrivate(*ops_, path_, problem);
+  if (problem != nullptr && problem->empty()) *problem = path_ + " cannot be made: " + strerror(rc);
+  return rc;
+}
+
+std::string PortFolder::Problem() const {
+  std::string problem;
+  return Ensure(&problem) == 0 ? std::string() : problem;
 }
 
 std::string PortFolder::LinkNameFor(const std::string& portName) {

@@ -23,10 +23,13 @@ class PortFolder {
       : path_(std::move(path)), ops_(&ops) {}
 
   const std::string& Path() const { return path_; }
-  // Creates the folder (and missing parents) with mode 0700. Returns 0 or an errno value; a path
-  // that exists but is not a directory, or a shared /tmp folder not owned by us, gives ENOTDIR /
-  // EPERM.
-  int Ensure() const;
+  // Creates the folder (and missing parents) with mode 0700. Returns 0 or an errno value: the
+  // folder (and the shared /tmp/portolan-<uid> above it) must be a real folder of ours that no
+  // other user can enter, else ENOTDIR (a link or a file) or EPERM (another owner, or open to
+  // others). *problem (when given) then says which path and why.
+  int Ensure(std::string* problem = nullptr) const;
+  // Ensure's problem as a text; empty when the folder is fit to use.
+  std::string Problem() const;
 
   // "COM1" to "COM255" (any case, no leading zeros) -> the link name "COM<n>"; empty when invalid.
   static std::string LinkNameFor(const std::string& portName);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -118,6 +119,27 @@ TEST_F(ErrorReporterTest, OnlyLogValueOneLogs) {
   ErrorReporter reporter(settings, &prompt);
   reporter.Report(5012, 1, 0, 0, 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "KESTRELLOG.TXT"));
+}
+
+// The log lands in the working folder, which may be shared: a link planted under its name is not
+// followed, and a log made by the program is readable by its user alone.
+TEST_F(ErrorReporterTest, TheLogFollowsNoLinkAndIsMadePrivate) {
+  settings.WriteInt("General", "Log", 1);
+  ErrorReporter reporter(settings, &prompt);
+  const auto target = dir / "elsewhere.txt";
+  std::filesystem::create_symlink(target, dir / "KESTRELLOG.TXT");
+  reporter.Report(5012, 1, 0, 0, 0);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "KESTRELLOG.TXT"));
+
+  std::filesystem::remove(dir / "KESTRELLOG.TXT");
+  const mode_t old = ::umask(022);
+  reporter.Report(5012, 1, 0, 0, 0);
+  ::umask(old);
+  EXPECT_EQ(LogText(), "Error sending data. (IP5012)\n");
+  struct stat st {};
+  ASSERT_EQ(::lstat((dir / "KESTRELLOG.TXT").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 class ErrorExistWatcher : public FakePrompt {

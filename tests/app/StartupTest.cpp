@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "app/CKestrelApp.h"
 #include "app/OemBrandTable.h"
 #include "app/StartupRefreshGuard.h"
+#include "platform/InstanceGuard.h"
 #include "platform/Launcher.h"
 #include "platform/RecordingLauncher.h"
 #include "platform/RegistryStore.h"
@@ -28,6 +30,7 @@ class RecordingApp : public app::CKestrelApp {
   std::vector<std::string> steps;
   FakePrompt prompt;
   bool guardFree = true;
+  bool realGuard = false;  // the program's own instance lock, in $XDG_RUNTIME_DIR
   bool toolkitOk = true;
   bool runningCopy = false;
   bool mainWindow = true;
@@ -36,7 +39,10 @@ class RecordingApp : public app::CKestrelApp {
   int appIcon = -1;
 
  protected:
-  bool AcquireInstanceGuard() override { return Step("guard"), guardFree; }
+  bool AcquireInstanceGuard() override {
+    Step("guard");
+    return realGuard ? CKestrelApp::AcquireInstanceGuard() : guardFree;
+  }
   bool ToolkitVersionSupported() override { return Step("toolkit"), toolkitOk; }
   void EnableControlHosting() override { Step("hosting"); }
   std::string DetectProgramFolder() override { return program; }
@@ -155,6 +161,40 @@ TEST_F(StartupTest, SecondCopyEndsSilentlyBeforeAnythingElse) {
   EXPECT_EQ(app.steps, std::vector<std::string>{"guard"});
   EXPECT_TRUE(app.prompt.shown.empty());
   EXPECT_FALSE(Value("General", "RunIndex"));
+}
+
+// Only a lock that another copy holds ends the start quietly; a lock file that cannot be made is
+// shown with its path and reason, and the program ends with an error.
+TEST_F(StartupTest, LockThatCannotBeMadeIsShownWhileALockHeldElsewhereEndsQuietly) {
+  TempDir runtime;
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedValue = saved ? saved : "";
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  const std::string lock = runtime.Folder() + platform::InstanceGuard::kFileName;
+  {
+    platform::InstanceGuard other(runtime.Path().string());
+    ASSERT_TRUE(other.Acquire());
+    RecordingApp app(store, programDir, windowsDir);
+    app.realGuard = true;
+    EXPECT_FALSE(app.InitInstance({}));
+    EXPECT_TRUE(app.prompt.shown.empty());
+    EXPECT_EQ(app.ExitInstance(), 0);
+  }
+  std::filesystem::remove(lock);
+  std::filesystem::create_directory(lock);
+  RecordingApp app(store, programDir, windowsDir);
+  app.realGuard = true;
+  EXPECT_FALSE(app.InitInstance({}));
+  ASSERT_EQ(app.prompt.shown.size(), 1u);
+  EXPECT_EQ(app.prompt.shown[0].text,
+            "Portolan cannot start:\ncannot make the lock file " + lock + ": Is a directory");
+  EXPECT_EQ(app.steps, std::vector<std::string>{"guard"});
+  EXPECT_EQ(app.ExitInstance(), app::CKestrelApp::kExitNoLock);
+  if (saved) {
+    setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
 }
 
 TEST_F(StartupTest, SecondCopyAskedForANewWindowHandsItsArgumentsToTheRunningCopy) {

@@ -16,6 +16,8 @@ class TempDir {
             ("portolan-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
+    // Private, as the program wants its runtime and port folders.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
   }
   ~TempDir() { std::filesystem::remove_all(path_); }
   TempDir(const TempDir&) = delete;

@@ -2,6 +2,7 @@
 // simulator's agent logs of every Set it takes, the lines and exit codes, the community check
 // without a terminal, and the failures reported with their codes.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <fstream>
 #include <sstream>
@@ -140,6 +141,26 @@ TEST_F(PortolanctlMaintenance, OnATerminalTheCommunitiesAndTheQuestionAreAsked) 
   // The names typed were not echoed.
   EXPECT_EQ(terminal.Screen().find("public"), std::string::npos) << terminal.Screen();
   EXPECT_EQ(terminal.Screen().find("private"), std::string::npos);
+}
+
+// Killed while it asks for a community (echo off), the program gives the terminal its echo back
+// on the way out, and still ends as the signal ends it.
+TEST_F(PortolanctlMaintenance, KilledAtTheCommunityQuestionTheTerminalEchoesAgain) {
+  StartDevice();
+  ASSERT_EQ(Ctl({"access", "delete", "127.0.0.*"}).exitCode, 0);  // back to quorum
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    TerminalSession terminal(kCtl,
+                             {"reset", "127.0.0.23", "--port", std::to_string(sim->Port()),
+                              "--snmp-port", std::to_string(sim->SnmpPort())},
+                             {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"}});
+    ASSERT_TRUE(terminal.WaitFor("Community: ")) << terminal.Screen();
+    ASSERT_FALSE(terminal.Echoing());
+    terminal.Signal(signal);
+    EXPECT_EQ(terminal.Finish(), 128 + signal);
+    EXPECT_TRUE(terminal.Echoing());
+  }
+  EXPECT_TRUE(SetLog().empty());
 }
 
 TEST_F(PortolanctlMaintenance, OnATerminalIgnoreLeavesNothingToDo) {

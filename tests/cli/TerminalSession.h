@@ -75,6 +75,9 @@ class TerminalSession {
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return exitCode_;
   }
+  void Signal(int signal) const {
+    if (pid_ > 0) ::kill(pid_, signal);
+  }
   // Whether the terminal echoes what is typed now (its settings, as the program left them).
   bool Echoing() const {
     termios settings{};

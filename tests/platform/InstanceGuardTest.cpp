@@ -108,8 +108,9 @@ TEST(InstanceGuardTest, LockFileThatIsALinkIsRefused) {
 TEST(InstanceGuardTest, RuntimeDirFollowsXdgElsePrivateTmpFolder) {
   const char* saved = std::getenv("XDG_RUNTIME_DIR");
   const std::string savedValue = saved ? saved : "";
-  setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
-  EXPECT_EQ(RuntimeDir(), "/run/user/4242");
+  TempDir runtime;  // private, as XDG_RUNTIME_DIR must be
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  EXPECT_EQ(RuntimeDir(), runtime.Path());
   setenv("XDG_RUNTIME_DIR", "relative/path", 1);  // not absolute: ignored
   const std::string fallback = "/tmp/portolan-" + std::to_string(geteuid());
   EXPECT_EQ(RuntimeDir(), fallback);

@@ -14,7 +14,9 @@
 
 #include "snmp/BerCodec.h"
 #include "snmp/SnmpHandleTable.h"
+#include "snmp/SnmpObjects.h"
 #include "snmp/SnmpTestSupport.h"
+#include "snmp/SnmpValues.h"
 
 namespace {
 
@@ -535,6 +537,46 @@ TEST_F(BerCodecEdgeTest, ShortValuesAfterLongOnesInTheSameBlocks) {
     ASSERT_EQ(encodeVbs(full), refMessage(full));
     ASSERT_EQ(encodeVbs(sparse), refMessage(sparse));
   }
+}
+
+// Varbinds of indefinite length have no length of their own to size their block from: each gets
+// room for its name and value, not for the rest of the datagram (which, for every such varbind of
+// a 64 KiB datagram, came to megabytes).
+TEST_F(BerCodecEdgeTest, IndefiniteVarBindsGetRoomForTheirOwnContentsOnly) {
+  constexpr size_t kSmall = 30;
+  const Bytes text(60000, 'x');
+  Bytes list;
+  const Bytes small = cat({{0x30, 0x80}, tlv(0x06, sysUpTimeOid()), {0x05, 0x00, 0x00, 0x00}});
+  for (size_t i = 0; i < kSmall; ++i) list = cat({list, small});
+  list = cat({list, {0x30, 0x80}, tlv(0x06, sysUpTimeOid()), tlv(0x04, text), {0x00, 0x00}});
+  const Bytes msg = cat({{0x30, 0x80},
+                         tlv(0x02, {0}),
+                         tlv(0x04, str("public")),
+                         {0xA2, 0x80},
+                         tlv(0x02, {1}),
+                         tlv(0x02, {0}),
+                         tlv(0x02, {0}),
+                         {0x30, 0x80},
+                         list,
+                         {0, 0, 0, 0, 0, 0}});
+  HSNMP_CONTEXT ctx = 0;
+  HSNMP_PDU pdu = 0;
+  ASSERT_NE(decode(msg, &ctx, &pdu), 0u) << lastError;
+  HSNMP_VBL vbl = 0;
+  SnmpGetPduData(pdu, nullptr, nullptr, nullptr, nullptr, &vbl);
+  const auto* decoded = SnmpLookupAs<SnmpVblObject>(vbl, SNMP_OBJ_VBL);
+  ASSERT_NE(decoded, nullptr);
+  ASSERT_EQ(decoded->count, kSmall + 1);
+  for (size_t i = 0; i < kSmall; ++i) EXPECT_LE(SnmpVarBindRoom(decoded->vb[i]), 512u) << i;
+  EXPECT_LE(SnmpVarBindRoom(decoded->vb[kSmall]), (text.size() + sysUpTimeOid().size() + 2) * 4);
+  EXPECT_EQ(decoded->vb[kSmall].value->value.string.len, text.size());
+  // A name that is no OID fails as before, with nothing sized from it.
+  Bytes bad = msg;
+  bad[bad.size() - 6 - text.size() - 4 - 2 - 10] = 0x04;  // the big varbind's name tag
+  EXPECT_EQ(decodeError(bad), SNMPAPI_MESSAGE_INVALID);
+  SnmpFreeVbl(vbl);
+  SnmpFreePdu(pdu);
+  SnmpFreeContext(ctx);
 }
 
 }  // namespace

@@ -135,6 +135,28 @@ TEST_F(SnmpdPeer, PortolanctlSetsAndGetsSysContact) {
   EXPECT_EQ(get.out, "1.3.6.1.2.1.1.4.0 = STRING: desk 7\n");
 }
 
+// A community kept off the command line: "-" reads it from standard input, PORTOLAN_COMMUNITY
+// gives it when --community is not there; an empty standard input is refused.
+TEST_F(SnmpdPeer, PortolanctlTakesTheCommunityFromStandardInputOrTheEnvironment) {
+  const std::string portText = std::to_string(port);
+  const std::string input = dir + "/community.txt";
+  std::ofstream(input) << kCommunity << "\r\n";
+  const std::string registry = "PORTOLAN_REGISTRY='" + dir + "/registry.reg' ";
+  const std::string get = "'" + Portolanctl() + "' snmp get 127.0.0.1 " + kSysUpTime + " --port " +
+                          portText + " --timeout 100";
+  ProcessResult piped = RunProcess("/bin/sh", {"-c", registry + get + " --community - < " + input});
+  EXPECT_EQ(piped.exitCode, 0) << piped.err;
+  EXPECT_EQ(piped.out.rfind("1.3.6.1.2.1.1.3.0 = Timeticks: ", 0), 0u) << piped.out;
+  ProcessResult empty =
+      RunProcess("/bin/sh", {"-c", registry + get + " --community - < /dev/null"});
+  EXPECT_EQ(empty.exitCode, 2);
+  EXPECT_EQ(empty.err, "portolanctl snmp: no community name on standard input\n");
+  ProcessResult fromEnv =
+      RunProcess("/bin/sh", {"-c", registry + "PORTOLAN_COMMUNITY=" + kCommunity + " " + get});
+  EXPECT_EQ(fromEnv.exitCode, 0) << fromEnv.err;
+  EXPECT_EQ(fromEnv.out.rfind("1.3.6.1.2.1.1.3.0 = Timeticks: ", 0), 0u) << fromEnv.out;
+}
+
 // portolanctl against the simulator's agent, which serves on a thread of this process (the test
 // itself makes no SNMP requests meanwhile).
 class PortolanctlAgent : public ::testing::Test {

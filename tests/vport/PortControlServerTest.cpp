@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -52,6 +53,7 @@ class ControlServer : public ::testing::Test {
   void Start(uid_t allowed = geteuid(),
              platform::SeqpacketSockets& sockets = platform::SystemSeqpacketSockets::Instance()) {
     server = std::make_unique<PortControlServer>(loop, allowed, sockets);
+    server->SetIdleLimit(idleMs);
     ASSERT_EQ(server->Start(
                   path,
                   [this](const control::Request& request) {
@@ -157,6 +159,8 @@ class ControlServer : public ::testing::Test {
   std::vector<control::Request> requests;
   std::vector<std::string> notices;
   bool waitsSupported = true;
+  // Long enough that no connection of a test that is not about the idle drop is dropped.
+  std::uint32_t idleMs = 600000;
   std::condition_variable turned;
   int turns = 0;
   int waitsSeen = -1;
@@ -443,6 +447,55 @@ TEST_F(ControlServer, StoppingWithWaitsPendingClosesEveryWaitingConnection) {
   loop.PostMessage(kAnswer, control::kCarrier, control::kCarrier);
   EXPECT_EQ(Waits(), 0);
   EXPECT_NE(access(path.c_str(), F_OK), 0);
+}
+
+}  // namespace
+}  // namespace vport
+
+namespace vport {
+namespace {
+
+// True when the server closed every one of fds within 20 s.
+bool ClosedByServer(const std::vector<int>& fds) {
+  std::vector<pollfd> open;
+  for (const int fd : fds) open.push_back({fd, POLLIN, 0});
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!open.empty() && std::chrono::steady_clock::now() < end) {
+    if (poll(open.data(), open.size(), 1000) < 0) return false;
+    for (auto it = open.begin(); it != open.end();) {
+      char byte = 0;
+      if (it->revents == 0) {
+        ++it;
+      } else if (recv(it->fd, &byte, 1, MSG_DONTWAIT) == 0) {
+        it = open.erase(it);
+      } else {
+        return false;  // something came that is no close
+      }
+    }
+  }
+  return open.empty();
+}
+
+// A client that stopped half-way (its thread cancelled before its request) would hold a place for
+// good: every place taken so, no application could reach the port's control.
+TEST_F(ControlServer, ConnectionsThatSendNothingAreDroppedButAWaitIsKept) {
+  idleMs = PortControlServer::kIdleMs;
+  Start();
+  const int waiting = ConnectControl(path);
+  EXPECT_EQ(Ask(waiting, {'P', 'C', 1, 5, control::kCts, 0, 0, 0}).size(), 8u);
+  std::vector<int> silent;
+  for (std::size_t i = 1; i < PortControlServer::kMaxClients; ++i) {
+    silent.push_back(ConnectControl(path));
+  }
+  EXPECT_TRUE(ClosedByServer(silent));
+  EXPECT_TRUE(AnswersANewClient());
+  EXPECT_EQ(Waits(), 1);
+  const auto notices = Notices();
+  EXPECT_EQ(std::count(notices.begin(), notices.end(),
+                       "Control connection dropped: no request within 1000 ms"),
+            static_cast<long>(silent.size()));
+  for (const int fd : silent) close(fd);
+  close(waiting);
 }
 
 }  // namespace

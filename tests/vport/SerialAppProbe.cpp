@@ -8,7 +8,10 @@
 // miwait:<hex> (TIOCMIWAIT), sigwait:<hex> (TIOCMIWAIT with a SIGUSR1 handler that asks for
 // restarts, then "handled <n>"), bgwait:<hex> (TIOCMIWAIT on a thread of its own) and join (its
 // result, reported as "bgwait:<hex> ..."), icount (TIOCGICOUNT: "icount <cts> <dsr> <rng> <dcd>
-// <sum of the other fields>").
+// <sum of the other fields>"), brkp:<tenths> (ioctl TCSBRKP), cancel:<step> (the step on a thread
+// of its own, cancelled once a line comes on stdin: "cancel sent", then "cancel:<step> fds <n>"
+// with n the descriptors the process holds more than before the step).
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -82,6 +85,46 @@ void* WaitInBackground(void*) {
   background.result = ioctl(background.fd, TIOCMIWAIT, background.bits);
   background.error = errno;
   return nullptr;
+}
+
+int OpenDescriptors() {
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  int count = 0;
+  while (readdir(dir) != nullptr) ++count;
+  closedir(dir);
+  return count;
+}
+
+int Step(int fd, const char* step);
+
+struct CancelledStep {
+  int fd = -1;
+  const char* step = nullptr;
+};
+
+void* RunCancelledStep(void* arg) {
+  const auto* run = static_cast<const CancelledStep*>(arg);
+  Step(run->fd, run->step);
+  pthread_testcancel();  // a cancel held off during the call is taken here
+  return nullptr;
+}
+
+// The step on a thread that is cancelled while the step runs (the test holds it there).
+int CancelStep(int fd, const char* whole) {
+  CancelledStep run{fd, whole + 7};
+  const int before = OpenDescriptors();
+  pthread_t thread{};
+  if (pthread_create(&thread, nullptr, RunCancelledStep, &run) != 0) return -1;
+  char line[16];
+  if (fgets(line, sizeof line, stdin) == nullptr) return -1;
+  pthread_cancel(thread);
+  printf("cancel sent\n");
+  fflush(stdout);
+  pthread_join(thread, nullptr);
+  printf("%s fds %d\n", whole, OpenDescriptors() - before);
+  fflush(stdout);
+  return 1;  // reported
 }
 
 int Counts(int fd) {
@@ -175,6 +218,8 @@ int Step(int fd, const char* step) {
     return 1;
   }
   if (strcmp(step, "icount") == 0) return Counts(fd);
+  if (strncmp(step, "brkp:", 5) == 0) return ioctl(fd, TCSBRKP, strtol(step + 5, nullptr, 10));
+  if (strncmp(step, "cancel:", 7) == 0) return CancelStep(fd, step);
   if (strcmp(step, "break") == 0) return tcsendbreak(fd, 0);
   if (strcmp(step, "sbrk") == 0) return ioctl(fd, TIOCSBRK, 0);
   if (strcmp(step, "cbrk") == 0) return ioctl(fd, TIOCCBRK, 0);

@@ -41,6 +41,9 @@ using namespace vport::control;
 constexpr int kAnswerMs = 200;
 constexpr int kMostAnswerMs = 10000;
 constexpr int kDefaultBreakMs = 250;  // what tcsendbreak(fd, 0) gives on a serial port
+// The longest break passed to the bridge. A longer one (or one whose length does not fit an int)
+// is no serial line's break but a fault of its caller: the pty alone takes that call.
+constexpr long kMostBreakMs = 60000;
 
 // A bounded text builder over a caller's buffer; a text that does not fit fails as a whole.
 class PathBuilder {
@@ -130,6 +133,22 @@ int MsSince(const timespec& start) {
   return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 +
                           (now.tv_nsec - start.tv_nsec) / 1000000);
 }
+
+// Holds off cancellation of the calling thread for the whole of an intercepted call, and gives
+// the caller its own state back after it: poll, connect, close and nanosleep are cancellation
+// points, and a thread cancelled in them would leave its connection to the bridge open, or the
+// line in BREAK. A cancel asked for meanwhile stays pending for the caller's next cancellation
+// point, as it would with the call as the system makes it.
+class NoCancel {
+ public:
+  NoCancel() { pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &old_); }
+  ~NoCancel() { pthread_setcancelstate(old_, nullptr); }
+  NoCancel(const NoCancel&) = delete;
+  NoCancel& operator=(const NoCancel&) = delete;
+
+ private:
+  int old_ = PTHREAD_CANCEL_ENABLE;
+};
 
 // A connection to the bridge of fd's port; -1 when fd is not a port, or its bridge is gone or is
 // not the user's own.
@@ -293,19 +312,6 @@ std::uint8_t InputLinesOf(unsigned long bits) {
       ((bits & TIOCM_CTS) != 0 ? kCts : 0) | ((bits & TIOCM_DSR) != 0 ? kDsr : 0) |
       ((bits & TIOCM_RNG) != 0 ? kRing : 0) | ((bits & TIOCM_CD) != 0 ? kCarrier : 0));
 }
-
-// Holds off cancellation of the calling thread while it talks to the bridge: ioctl is no
-// cancellation point, and a cancelled thread would leave its connection open.
-class NoCancel {
- public:
-  NoCancel() { pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &old_); }
-  ~NoCancel() { pthread_setcancelstate(old_, nullptr); }
-  NoCancel(const NoCancel&) = delete;
-  NoCancel& operator=(const NoCancel&) = delete;
-
- private:
-  int old_ = PTHREAD_CANCEL_ENABLE;
-};
 
 constexpr int kNotTaken = 1;  // the bridge did not take the call: the pty gets it
 
@@ -482,6 +488,7 @@ extern "C" {
 
 __attribute__((visibility("default"))) int tcsetattr(int fd, int action,
                                                      const struct termios* t) noexcept {
+  const NoCancel noCancel;
   const auto next = Next<TcsetattrFn>(nextTcsetattr, "tcsetattr");
   if (next == nullptr) {
     errno = ENOSYS;
@@ -494,12 +501,12 @@ __attribute__((visibility("default"))) int tcsetattr(int fd, int action,
 }
 
 __attribute__((visibility("default"))) int tcsendbreak(int fd, int duration) noexcept {
+  const NoCancel noCancel;
   const auto next = Next<TcsendbreakFn>(nextTcsendbreak, "tcsendbreak");
   const int result = next != nullptr ? next(fd, duration) : -1;
-  if (result != 0) return result;
+  if (result != 0 || duration > kMostBreakMs) return result;
   // As glibc counts it: milliseconds in steps of 100, 0 for the default.
-  const int ms = duration <= 0 ? kDefaultBreakMs : (duration + 99) / 100 * 100;
-  TimedBreak(fd, ms);
+  TimedBreak(fd, duration <= 0 ? kDefaultBreakMs : (duration + 99) / 100 * 100);
   return result;
 }
 
@@ -508,6 +515,7 @@ __attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, 
   va_start(args, request);
   void* arg = va_arg(args, void*);
   va_end(args);
+  const NoCancel noCancel;
   switch (request) {
     case TIOCMGET:
     case TIOCMSET:
@@ -532,10 +540,12 @@ __attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, 
     case TCSBRKP: {
       const int result = NextIoctl(fd, request, arg);
       const long value = reinterpret_cast<long>(arg);
-      // TCSBRK with a non-zero argument only drains (tcdrain); TCSBRKP counts tenths of seconds.
+      // TCSBRK with a non-zero argument only drains (tcdrain); TCSBRKP counts tenths of seconds,
+      // bounded before they are multiplied.
       if (result != 0 || (request == TCSBRK && value != 0)) return result;
+      if (request == TCSBRKP && value > kMostBreakMs / 100) return result;
       TimedBreak(fd,
-                 request == TCSBRKP && value > 0 ? static_cast<int>(value) * 100 : kDefaultBreakMs);
+                 request == TCSBRKP && value > 0 ? static_cast<int>(value * 100) : kDefaultBreakMs);
       return result;
     }
     case TCSETS:
