@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsnmp-dev snmpd snmp             # net-snmp: interop tests and the benchmark peer
   ser2net socat                      # RFC 2217 peer and pty pairs in the tests
+  python3-serial                     # pyserial: an application that sets its rate with TCSETS2
   xvfb xauth iproute2 procps
   dpkg-dev lintian desktop-file-utils appstream systemd bash-completion  # the package and its checks
 )

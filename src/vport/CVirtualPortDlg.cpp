@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/Prompt.h"
@@ -52,11 +53,16 @@ CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& c
       receiveBuffer_(kReceiveChunk),
       controlServer_(loop) {
   decoded_.reserve(kReceiveChunk);
+  const char* keepAlive = std::getenv("PORTOLAN_TCP_KEEPALIVE");
+  if (keepAlive == nullptr || std::strcmp(keepAlive, "off") != 0) {
+    keepAlive_ = platform::TcpClientSocket::KeepAlive{};
+  }
 }
 
 CVirtualPortDlg::~CVirtualPortDlg() {
   controlServer_.Stop();
   CloseConnection();
+  EndLinger();  // the loop ends with us: nothing would read it any more
   if (created_) {
     loop_.UnwatchFd(control_.EventFd());
     // The port goes with the window, held by an application or not.
@@ -74,6 +80,7 @@ void CVirtualPortDlg::SetStatus(PortState state) {
       model_.Opened();
       break;
     case PortState::kClosed:
+      carried_.clear();  // a reopening whose connect failed: its predecessor's bytes go too
       model_.Closed();
       EndModemWaits();
       break;
@@ -103,6 +110,9 @@ void CVirtualPortDlg::ResetBuffers() {
   outgoing_.clear();
   outgoingDone_ = 0;
   portDataDeferred_ = false;
+  heldFrames_.Clear();
+  delivery_.Clear();
+  loop_.KillTimer(kDeliveryTimerId);
   telnet_.Reset();
 }
 
@@ -269,12 +279,19 @@ void CVirtualPortDlg::PrimePort() {
 
 void CVirtualPortDlg::PortOpenedClosed(bool open) {
   if (priming_) return;
+  applicationOpen_ = open;
+  // A line written before a close still goes out with the connection that carries its data.
+  if (open) lineWritten_ = false;
+  if (!open && delivery_.Pending()) EndDeliveryWait();  // no reader for them any more
   if (open) {
     if (closing_) {
       // Opened again before the last application's data was through: that connection ends, and
       // what still waits goes out first on the new one rather than being dropped.
+      std::vector<uint8_t> held(outgoing_.begin() + static_cast<long>(outgoingDone_),
+                                outgoing_.end());
       EndClosing();
       CloseConnection();
+      carried_ = std::move(held);
     }
     const int code = OpenConnection();
     if (code != BRIDGE_OK) ShowMessage(UnableToOpenText(comName_));
@@ -394,16 +411,19 @@ void CVirtualPortDlg::LogConnectFailure(const std::string& reason) {
 void CVirtualPortDlg::FlushLog() {
   std::string text = model_.Tick();
   if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
-  if (model_.statusVisible()) NotifyStatus(false, false, false, std::move(text));
+  // Hidden or not: the window's box (and what "Save..." writes) has only what snapshots bring.
+  if (model_.statusVisible() || !text.empty()) NotifyStatus(false, false, false, std::move(text));
 }
 
 void CVirtualPortDlg::FinishOpen() {
   socket_.SetNoDelay();
+  // A server that vanishes while the application only reads is noticed within a minute.
+  if (keepAlive_) socket_.SetKeepAlive(*keepAlive_);
   pendingCount_ = 0;
   ++connection_;
   connected_ = true;
   socketEvents_ = 0;
-  WatchSocket(POLLIN);
+  RefreshSocketWatch();
   SetStatus(PortState::kOpen);
 }
 
@@ -414,34 +434,52 @@ void CVirtualPortDlg::WatchControlEvents() {
 void CVirtualPortDlg::UpdateDataWatch() {
   // Watched directly while every byte the application writes is taken at once; data left
   // waiting (no connection, or the socket full) must not keep a level-triggered watch firing.
+  // Room is watched for while received bytes wait for the application (not under pacing: the
+  // pty would show room the pacer does not give, and the loop would spin).
   const bool want = created_ && connected_ && outgoing_.empty() && !dataWatchLapsed_;
-  if (want == dataWatched_) return;
-  if (want && !control_.WatchDataDirectly(true)) return;
-  if (want) {
-    loop_.WatchFd(control_.DataFd(), POLLIN | POLLPRI,
-                  [this](int, short revents) { OnPortDataReady(revents); });
-  } else {
-    loop_.UnwatchFd(control_.DataFd());
-    control_.WatchDataDirectly(false);
-  }
+  const bool room = created_ && delivery_.Pending() && !strictBaud_ && !dataWatchLapsed_;
+  if (want == dataWatched_ && room == roomWatched_) return;
+  if (want != dataWatched_ && !control_.WatchDataDirectly(want) && want) return;
   dataWatched_ = want;
+  roomWatched_ = room;
+  const short events = static_cast<short>((want ? POLLIN | POLLPRI : 0) | (room ? POLLOUT : 0));
+  if (events == 0) {
+    loop_.UnwatchFd(control_.DataFd());
+  } else {
+    loop_.WatchFd(control_.DataFd(), events,
+                  [this](int, short revents) { OnPortFdReady(revents); });
+  }
 }
 
-void CVirtualPortDlg::OnPortDataReady(short revents) {
-  threadPolicy_.OnWake(clock_.TickCount());
+void CVirtualPortDlg::OnPortFdReady(short revents) {
   if ((revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-    // Not expected while we hold the pty's other end; the port's own events take over.
+    // Not expected while we hold the pty's other end; the port's own events take over, and a
+    // delivery is tried again on its timer.
     dataWatchLapsed_ = true;
     UpdateDataWatch();
     return;
   }
+  if ((revents & POLLOUT) != 0) RetryDelivery();
+  if (dataWatched_ && (revents & (POLLIN | POLLPRI)) != 0) OnPortDataReady(revents);
+}
+
+void CVirtualPortDlg::OnPortDataReady(short revents) {
+  threadPolicy_.OnWake(clock_.TickCount());
   control_.ProcessDataEvent(revents);
 }
 
-void CVirtualPortDlg::WatchSocket(short events) {
+void CVirtualPortDlg::RefreshSocketWatch() {
   UpdateDataWatch();  // what the socket holds decides the port's data watch too
+  if (!connected_) return;
+  // Not read while received bytes wait for the application: TCP holds the server back.
+  const short events =
+      static_cast<short>((delivery_.Pending() ? 0 : POLLIN) | (outgoing_.empty() ? 0 : POLLOUT));
   if (events == socketEvents_) return;
   socketEvents_ = events;
+  if (events == 0) {
+    loop_.UnwatchFd(socket_.Fd());
+    return;
+  }
   // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the
   // server leaves the port's own events (the application's data, its close) their turn.
   loop_.WatchFd(socket_.Fd(), events, [this](int, short revents) { OnSocketReady(revents); });
@@ -465,7 +503,7 @@ bool CVirtualPortDlg::Transmit(const uint8_t* data, std::size_t len) {
     if (len == 0) return true;
   }
   outgoing_.insert(outgoing_.end(), data, data + len);
-  WatchSocket(POLLIN | POLLOUT);
+  RefreshSocketWatch();
   return true;
 }
 
@@ -480,7 +518,14 @@ void CVirtualPortDlg::FlushOutgoing() {
   if (outgoingDone_ < outgoing_.size()) return;
   outgoing_.clear();
   outgoingDone_ = 0;
-  WatchSocket(POLLIN);
+  for (const Bytes& frame : heldFrames_.Take()) {
+    if (!Transmit(frame.data(), frame.size())) {
+      SendFailed();
+      return;
+    }
+  }
+  if (!outgoing_.empty()) return;  // a frame did not fit: they go on once the socket has room
+  RefreshSocketWatch();
   // The application's data waited in the port meanwhile; it gets no new event of its own.
   if (portDataDeferred_) {
     portDataDeferred_ = false;
@@ -502,31 +547,34 @@ void CVirtualPortDlg::AfterConnected() {
   if (rfc2217_) {
     lineControl_.ConnectionStarted();
     SendFrames(OptionOffers());
-    // The application set its line while we were connecting; the server hears it now.
-    SendFrames(SettingsFrames(WithFixedLine(
-        lineControl_.WithApplicationLine(ObservableSettings(control_.Settings())), line_)));
+    // The priming stays local: the server hears a line only when the application wrote one
+    // (while we were connecting); else only the user's fixed line, if any.
+    if (lineWritten_) {
+      SendFrames(ApplicationLineFrames(control_.LookAtSettings()));
+    } else if (line_) {
+      SendFixedLine();
+    }
     SendFrames(lineControl_.AfterConnected());
   }
-  // Data written while connecting waited in the port; it gets no new event of its own.
-  while (connected_) {
-    if (!outgoing_.empty()) {
-      portDataDeferred_ = true;  // the socket is full: the rest follows once it has room
-      break;
-    }
-    long filled = 0;
-    while (filled + kSendChunk <= static_cast<long>(sendBuffer_.size())) {
-      const long n = control_.ReadFromPort(sendBuffer_.data() + filled, kSendChunk);
-      if (n <= 0) break;
-      model_.PortReceived(n);
-      filled += n;
-    }
-    if (filled == 0 || !SendChunk(filled)) break;
-  }
+  // What the last connection had not sent when the port was opened again goes first.
+  if (!carried_.empty() && !Transmit(carried_.data(), carried_.size())) SendFailed();
+  carried_.clear();
+  // Data written while connecting waited in the port; it gets no new event of its own. It is
+  // asked for after the events already seen, so that a line the application set before it
+  // wrote goes out first.
+  if (connected_ && control_.DataLeft() > 0) control_.RecheckData();
 }
 
 void CVirtualPortDlg::SendFrame(const std::vector<uint8_t>& frame) {
-  // In order with the data; the result is not looked at (a dead connection shows on the data).
-  if (connected_ && !frame.empty()) Transmit(frame.data(), frame.size());
+  if (!connected_ || frame.empty()) return;
+  // While the socket is full only the latest frame of each kind waits; they go out after what
+  // is held and before the port's next data, so the order with the data is kept.
+  if (!outgoing_.empty()) {
+    heldFrames_.Hold(frame);
+    return;
+  }
+  // The result is not looked at: a dead connection shows on the data.
+  Transmit(frame.data(), frame.size());
 }
 
 void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames) {
@@ -544,15 +592,41 @@ int CVirtualPortDlg::CloseConnection() {
     SetStatus(PortState::kClosed);
   } else if (connected_) {
     connected_ = false;
+    ResetBuffers();
     UpdateDataWatch();
     dataWatchLapsed_ = false;
     loop_.UnwatchFd(socket_.Fd());
     socketEvents_ = 0;
-    socket_.Close();
-    ResetBuffers();
+    Linger();
     SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
   }
   return BRIDGE_OK;
+}
+
+void CVirtualPortDlg::Linger() {
+  EndLinger();  // one connection lingers at a time; an older one ends now
+  lingering_.Swap(socket_);
+  lingering_.ShutdownSend();
+  loop_.WatchFd(lingering_.Fd(), POLLIN, [this](int, short) { OnLingerReadable(); });
+  loop_.SetTimer(kLingerTimerId, kLingerMs);
+}
+
+void CVirtualPortDlg::OnLingerReadable() {
+  // The connection is over for the port: what still comes has no reader.
+  uint8_t scrap[4096];
+  for (int i = 0; i < 16; ++i) {
+    const auto received = lingering_.Receive(scrap, sizeof scrap, false);
+    if (received.wouldBlock) return;
+    if (received.count <= 0) break;  // the server's end, or a failure: nothing more to wait for
+  }
+  EndLinger();
+}
+
+void CVirtualPortDlg::EndLinger() {
+  if (!lingering_.IsOpen()) return;
+  loop_.UnwatchFd(lingering_.Fd());
+  loop_.KillTimer(kLingerTimerId);
+  lingering_.Close();
 }
 
 int CVirtualPortDlg::RemoveLocalPort() {
@@ -581,7 +655,7 @@ void CVirtualPortDlg::OnSocketReadable() {
   // Receives on while full chunks come, up to a bound, so that a busy stream costs a turn of the
   // loop per 64 KiB; a chunk that is not full took everything there was.
   long taken = 0;
-  while (connected_ && taken < kReadOnBound) {
+  while (connected_ && taken < kReadOnBound && !delivery_.Pending()) {
     const auto received = socket_.Receive(receiveBuffer_.data(), receiveBuffer_.size(), false);
     if (received.wouldBlock) return;
     if (received.count <= 0) {
@@ -621,54 +695,46 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
           model_.TelnetCommand(logLine);
           OnServerCommand(command);
         });
-    const int code = DeliverBytes(decoded_.data(), static_cast<long>(decoded_.size()));
-    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
-  } else if (pending > 0) {
-    const int code = DeliverToPort();
-    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
+    DeliverBytes(decoded_.data(), decoded_.size());
+  } else {
+    DeliverToPort();
   }
-  // A chunk the application would not take is dropped: keeping it would stop the connection for
-  // good, since nothing more is received until it is handled.
   pendingCount_ = 0;
   return BRIDGE_OK;
 }
 
 int CVirtualPortDlg::DeliverToPort() {
-  return DeliverBytes(receiveBuffer_.data(), pendingCount_);
+  DeliverBytes(receiveBuffer_.data(), static_cast<std::size_t>(std::max(0L, pendingCount_)));
+  return BRIDGE_OK;
 }
 
-int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
-  long remaining = count;
-  long offset = 0;
-  int misses = 0;
-  long n = control_.WriteToPort(data, remaining);
-  for (;;) {
-    if (n > 0) {
-      remaining -= n;
-      offset += n;
-    }
-    if (remaining <= 0) return BRIDGE_OK;
-    // The port took nothing, or only part: it is full. Wait up to 100 ms for the application to
-    // make room, trying again every few ms; a wait that ends with nothing taken is one miss.
-    // (After a part, trying again at once would only find it full.)
-    const uint32_t start = clock_.TickCount();
-    n = 0;
-    while (n <= 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
-      // Under pacing the pty has room but the pacer does not: then a plain short sleep. A wait
-      // that ran its time is not followed by a sleep: room that comes just after it would
-      // otherwise go unused for 2 ms, while the application may already wait for data.
-      if (strictBaud_ || control_.WaitForRoom(clock_, 2) < 0) clock_.Sleep(2);
-      // A removal or the program's end drops the bytes rather than wait on the application.
-      if (abortSends_.load()) return BRIDGE_OK;
-      n = control_.WriteToPort(data + offset, remaining);
-    }
-    if (n <= 0) {
-      // An application that closed the port reads nothing more: the bytes have no reader,
-      // and its close, still waiting among the port's events, ends the connection next.
-      if (!control_.ApplicationHoldsPort()) return BRIDGE_OK;
-      if (++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
-    }
+void CVirtualPortDlg::DeliverBytes(const uint8_t* data, std::size_t count) {
+  // An application that closed the port reads nothing more: the bytes have no reader.
+  if (!applicationOpen_ || count == 0) return;
+  if (delivery_.Deliver(control_, data, count, clock_.TickCount())) return;
+  // The port is full: the rest waits, the socket is not read meanwhile, and the loop comes back
+  // when the port has room (or, under pacing, on the timer). Nothing here waits.
+  RefreshSocketWatch();
+  loop_.SetTimer(kDeliveryTimerId, strictBaud_ ? kPacedRetryMs : kStallCheckMs);
+}
+
+void CVirtualPortDlg::RetryDelivery() {
+  if (delivery_.Retry(control_, clock_.TickCount())) EndDeliveryWait();
+}
+
+void CVirtualPortDlg::OnDeliveryTimer() {
+  RetryDelivery();
+  // An application that takes nothing for long is told once; its bytes stay, and the server is
+  // held back until it reads. A removal or the program's end has no one to tell.
+  if (delivery_.StallToReport(clock_.TickCount()) && !abortSends_.load()) {
+    ShowMessage(ProcessingErrorText(BRIDGE_DELIVERY_FAILED));
   }
+}
+
+void CVirtualPortDlg::EndDeliveryWait() {
+  delivery_.Clear();
+  loop_.KillTimer(kDeliveryTimerId);
+  RefreshSocketWatch();
 }
 
 void CVirtualPortDlg::PortDataAvailable(long count) {
@@ -768,15 +834,22 @@ bool CVirtualPortDlg::SendChunk(long n) {
 
 void CVirtualPortDlg::BaudRateChanged(long baud) {
   model_.BaudRateChanged(baud);
-  if (connected_ && rfc2217_ && baud > 0) {
-    SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
-    // Some servers reset the line with the rate: the fixed settings follow each one.
-    if (line_) {
-      SendFixedLine();
-    } else {
-      SendFrames(lineControl_.AfterBaudRate());
-    }
-  }
+}
+
+void CVirtualPortDlg::SettingsWritten(const PortSettings& settings) {
+  // Our own priming, and the port's reset after the last close, are no application's.
+  if (priming_ || !applicationOpen_ || closing_) return;
+  lineWritten_ = true;
+  // Every write goes to the server, also one that changes nothing: the application may set its
+  // line again because the device lost it.
+  if (connected_ && rfc2217_) SendFrames(ApplicationLineFrames(settings));
+}
+
+Frames CVirtualPortDlg::ApplicationLineFrames(const PortSettings& settings) {
+  // Some servers reset the line with the rate: line control (fixed, or the preload library's
+  // data size and parity) follows it each time.
+  return SettingsFrames(
+      WithFixedLine(lineControl_.WithApplicationLine(ObservableSettings(settings)), line_));
 }
 
 void CVirtualPortDlg::SendFixedLine() {
@@ -789,21 +862,10 @@ void CVirtualPortDlg::LineControlChanged(long stopBits, std::optional<long> pari
   model_.LineControlChanged(static_cast<int32_t>(stopBits),
                             static_cast<int32_t>(parity.value_or(0)),
                             static_cast<int32_t>(wordLength.value_or(8)));
-  if (!connected_ || !rfc2217_) return;
-  if (line_) {
-    SendFixedLine();  // the user's choice holds over the application's stop bits
-    return;
-  }
-  std::optional<int32_t> p, w;
-  if (parity) p = static_cast<int32_t>(*parity);
-  if (wordLength) w = static_cast<int32_t>(*wordLength);
-  SendFrames(LineControlFrames(static_cast<int32_t>(stopBits), p, w));
 }
 
 void CVirtualPortDlg::HandFlowChanged(const HandFlow& flow) {
   model_.HandFlowChanged(flow.controlHandShake, flow.flowReplace, flow.xonLimit, flow.xoffLimit);
-  if (!connected_ || !rfc2217_) return;
-  if (const auto frame = ControlFrame(flow)) SendFrame(*frame);
 }
 
 void CVirtualPortDlg::SpecialCharsChanged(const SpecialChars& c) {
@@ -863,6 +925,10 @@ bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
         CloseConnection();  // what the server would not take in time is dropped
       } else if (message.wParam == kStatusTimerId) {
         FlushLog();
+      } else if (message.wParam == kDeliveryTimerId) {
+        OnDeliveryTimer();
+      } else if (message.wParam == kLingerTimerId) {
+        EndLinger();
       }
       return true;
     default:

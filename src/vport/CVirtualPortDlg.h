@@ -22,12 +22,14 @@
 #include "platform/TcpClientSocket.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVSPortAx.h"
+#include "vport/HeldFrames.h"
 #include "vport/LineSettings.h"
 #include "vport/PortControlServer.h"
 #include "vport/PortLineControl.h"
 #include "vport/PortObserver.h"
 #include "vport/PortStatusModel.h"
 #include "vport/PortThreadPolicy.h"
+#include "vport/ServerDelivery.h"
 #include "vport/TelnetDecoder.h"
 #include "vport/VSPortEvents.h"
 
@@ -48,10 +50,15 @@ class CVirtualPortDlg : public VSPortEvents {
   // Most bytes per receive: big enough that a busy stream needs few turns of the loop, small
   // enough that one chunk fits the pty's buffer in one write.
   static constexpr std::size_t kReceiveChunk = 16384;
-  static constexpr int kDeliveryAttempts = 100;
-  static constexpr uint32_t kDeliveryWaitMs = 100;
+  // While received bytes wait for the application: how often the bridge looks again under strict
+  // pacing (the pacer, not the pty, decides the room), and else how often it checks for a stall.
+  static constexpr uint32_t kPacedRetryMs = 10;
+  static constexpr uint32_t kStallCheckMs = 100;
   // A connect gets this long before it counts as failed (the system's own limit is minutes).
   static constexpr uint32_t kDefaultConnectTimeoutMs = 15000;
+  // An ended connection is half-closed and read until the server closes its end, at most this
+  // long: closing with the server's bytes unread would reset it, and drop what we sent last.
+  static constexpr uint32_t kLingerMs = 3000;
   static constexpr uint32_t kPrimeSettleMs = 150;
   static constexpr uint32_t kPrimeRetryMs = 250;
 
@@ -67,6 +74,10 @@ class CVirtualPortDlg : public VSPortEvents {
   void SetCaption(const std::string& caption) { caption_ = caption; }
   const std::string& Caption() const { return caption_; }
   void SetConnectTimeout(uint32_t ms) { connectTimeoutMs_ = ms; }
+  // Keepalive figures of the connections, or none (PORTOLAN_TCP_KEEPALIVE=off sets none).
+  void SetKeepAlive(const std::optional<platform::TcpClientSocket::KeepAlive>& keepAlive) {
+    keepAlive_ = keepAlive;
+  }
   // Before the port is made: fixed line settings an RFC 2217 server gets in place of the pty's.
   void SetLineSettings(const std::optional<LineSettings>& line) { line_ = line; }
 
@@ -87,11 +98,10 @@ class CVirtualPortDlg : public VSPortEvents {
   // own watch calls it, so a post of it from elsewhere is ignored unless it names the current
   // connection.
   bool HandleMessage(const platform::Message& message);
-  // Any thread: ends a delivery that waits for room in the port (the bytes are dropped), and
-  // every later one, until ClearAbort; a send that fails meanwhile closes the connection without
-  // a message. For removal and shutdown, which would otherwise wait on the application.
+  // Any thread: until ClearAbort, a send that fails closes the connection without a message and
+  // an application that does not read is not told so. For removal and shutdown.
   void AbortSends();
-  // Port thread: deliveries wait for the application again.
+  // Port thread: failures are reported again.
   void ClearAbort();
   void ShowStatus();
   void HideStatus();
@@ -107,6 +117,7 @@ class CVirtualPortDlg : public VSPortEvents {
   void HandFlowChanged(const HandFlow& flow) override;
   void SpecialCharsChanged(const SpecialChars& chars) override;
   void TimeoutsChanged(const CommTimeouts& timeouts) override;
+  void SettingsWritten(const PortSettings& settings) override;
   void DtrChanged(bool on) override { model_.DtrChanged(on); }
   void RtsChanged(bool on) override { model_.RtsChanged(on); }
   void RingSignalled() override { model_.RingSignalled(); }
@@ -133,7 +144,6 @@ class CVirtualPortDlg : public VSPortEvents {
   void CancelConnect();
   void FinishOpen();
   void AfterConnected();
-  void WatchSocket(short events);
   void OnSocketReady(short revents);
   void WatchControlEvents();
   void UpdateDataWatch();
@@ -153,6 +163,9 @@ class CVirtualPortDlg : public VSPortEvents {
   bool SendChunk(long n);  // sends sendBuffer's first n bytes; false after a failure
   void SendFrames(const std::vector<std::vector<uint8_t>>& frames);
   void SendFixedLine();  // the fixed line control frames (line_ set)
+  // Everything the server should know of the application's line: rate, line control (the fixed
+  // one where set), flow control.
+  Frames ApplicationLineFrames(const PortSettings& settings);
   void StartControlServer();
   control::Reply OnControlRequest(const control::Request& request);
   static control::Reply NoConnectionReply();  // ends an application's modem wait
@@ -160,13 +173,24 @@ class CVirtualPortDlg : public VSPortEvents {
   // A Telnet command of the server: a modem state report may answer the applications' waits.
   void OnServerCommand(std::span<const uint8_t> command);
   void SendFrame(const std::vector<uint8_t>& frame);
-  int DeliverBytes(const uint8_t* data, long count);
+  // Hands received bytes to the application, or holds them (see ServerDelivery).
+  void DeliverBytes(const uint8_t* data, std::size_t count);
+  void RetryDelivery();
+  void OnDeliveryTimer();
+  void EndDeliveryWait();
+  // Watches the socket for what the held bytes both ways ask.
+  void RefreshSocketWatch();
+  void OnPortFdReady(short revents);
   void ShowMessage(const std::string& text);
   // Logs why the server could not be reached, and hands the log on at once (not at the next
   // tick), so that the reason comes before the message that follows.
   void LogConnectFailure(const std::string& reason);
   void FlushLog();
   void ResetBuffers();
+  // Half-closes the connection and reads it until the server's end (see kLingerMs).
+  void Linger();
+  void OnLingerReadable();
+  void EndLinger();
   // Hands the status window a snapshot; newLog is what the tick moved into the box.
   void NotifyStatus(bool show, bool fresh, bool removed, std::string newLog = {});
 
@@ -185,17 +209,25 @@ class CVirtualPortDlg : public VSPortEvents {
   intptr_t connection_ = 0;
   std::atomic<bool> abortSends_{false};
   platform::TcpClientSocket socket_;
+  platform::TcpClientSocket lingering_;  // an ended connection read until the server's end
+  std::optional<platform::TcpClientSocket::KeepAlive> keepAlive_;
+  std::vector<uint8_t> carried_;        // what the socket had not taken when the port was reopened
   std::vector<uint8_t> sendBuffer_;     // kSendBatch bytes
   std::vector<uint8_t> receiveBuffer_;  // kReceiveChunk bytes
   long pendingCount_ = 0;               // bytes in receiveBuffer not yet handled
   std::vector<uint8_t> outgoing_;       // bytes for the server that the socket has not taken
   std::size_t outgoingDone_ = 0;        // of which sent
+  HeldFrames heldFrames_;               // frames that came while outgoing_ was not empty
   bool portDataDeferred_ = false;       // the port's data waits until outgoing_ is sent
   short socketEvents_ = 0;              // what the loop watches the socket for
   bool dataWatched_ = false;            // the loop watches the port's data descriptor itself
   bool dataWatchLapsed_ = false;        // ... and gave up on it for this connection
   bool closing_ = false;  // the application closed; the connection stays until its data is sent
   std::vector<uint8_t> decoded_;  // data bytes of one decoded chunk (capacity kept)
+  ServerDelivery delivery_;       // received bytes the application has not taken yet
+  bool roomWatched_ = false;      // the loop watches the port for room for them
+  bool applicationOpen_ = false;  // an application has the port open (as last reported)
+  bool lineWritten_ = false;      // ... and has written its line settings since it opened it
 
   std::string ipAddr_, tcpPort_, comName_;
   uint32_t flags_ = 0;

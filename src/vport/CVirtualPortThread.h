@@ -34,6 +34,9 @@ class CVirtualPortThread {
   void SetObserver(PortObserver* observer) { window_.SetObserver(observer); }
   void SetCaption(const std::string& caption) { window_.SetCaption(caption); }
   void SetConnectTimeout(uint32_t ms) { window_.SetConnectTimeout(ms); }
+  void SetKeepAlive(const std::optional<platform::TcpClientSocket::KeepAlive>& keepAlive) {
+    window_.SetKeepAlive(keepAlive);
+  }
   void SetLineSettings(const std::optional<LineSettings>& line) { window_.SetLineSettings(line); }
 
   // Starts the thread (once). False when it was started already or cannot start.
