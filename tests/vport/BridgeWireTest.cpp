@@ -2,6 +2,7 @@
 // rate the kernel takes), a close that loses nothing, and a slow side that holds up nothing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "TempPortDir.h"
 #include "platform/Prompt.h"
 #include "platform/ScriptedPrompt.h"
+#include "platform/TcpClientSocket.h"
 #include "vport/BridgeCodes.h"
 #include "vport/CVirtualPortThread.h"
 #include "vport/PortFlags.h"
@@ -233,6 +235,60 @@ TEST_F(BridgeWire, AConnectFailureWhileTheWindowIsHiddenReachesItsBox) {
   EXPECT_NE(observer.Box().find("*** Cannot connect to 127.0.0.1:" + tcpPort), std::string::npos)
       << observer.Box();
   close(app);
+}
+
+// The calling thread in a network namespace of its own, made and removed by the test (root and
+// ip(8) needed); threads it starts are in it too.
+class OwnNetns {
+ public:
+  OwnNetns() : name_("p30k" + std::to_string(getpid())) {
+    if (geteuid() != 0 || access("/usr/sbin/ip", X_OK) != 0) return;
+    if (!Sh("ip netns add " + name_) || !Sh("ip -n " + name_ + " link set lo up")) return;
+    home_ = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const int ns = open(("/run/netns/" + name_).c_str(), O_RDONLY | O_CLOEXEC);
+    ok_ = home_ >= 0 && ns >= 0 && setns(ns, CLONE_NEWNET) == 0;
+    if (ns >= 0) close(ns);
+  }
+  ~OwnNetns() {
+    if (home_ >= 0) {
+      setns(home_, CLONE_NEWNET);
+      close(home_);
+    }
+    Sh("ip netns del " + name_ + " 2>/dev/null");
+  }
+  bool Ok() const { return ok_; }
+  // Its loopback goes down: from now on nothing arrives either way, as with a vanished peer.
+  bool DropEverything() { return Sh("ip -n " + name_ + " link set lo down"); }
+
+ private:
+  static bool Sh(const std::string& command) { return std::system(command.c_str()) == 0; }
+  std::string name_;
+  int home_ = -1;
+  bool ok_ = false;
+};
+
+TEST_F(BridgeWire, AServerThatVanishesWhileTheApplicationOnlyReadsIsReported) {
+  OwnNetns netns;
+  if (!netns.Ok()) GTEST_SKIP() << "needs root and ip(8)";
+  test::LoopbackListener listener;  // in the namespace
+  comName = "COM56";
+  port = std::make_unique<CVirtualPortThread>();
+  port->SetKeepAlive(platform::TcpClientSocket::KeepAlive{1, 1, 2});  // given up after 3 s
+  ASSERT_TRUE(test::StartAndWait(*port, comName, listener.PortText(), 0, &observer));
+  const int app = test::OpenAsApplication(portDir.Entry("COM56"));
+  ASSERT_GE(app, 0);
+  const int peer = listener.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(observer.WaitFor("COM56 Open"));
+  ASSERT_TRUE(netns.DropEverything());
+  // No traffic: only the keepalive probes can find out, and the user time-out ends it.
+  ASSERT_TRUE(prompt.WaitForCount(1, 30000));
+  EXPECT_EQ(prompt.Records()[0].text.rfind("Error (6e) communicating with remote server.", 0), 0u)
+      << prompt.Records()[0].text;
+  EXPECT_TRUE(observer.WaitFor("COM56 Closed"));
+  close(app);
+  close(peer);
+  port.reset();  // before the namespace goes
 }
 
 }  // namespace
