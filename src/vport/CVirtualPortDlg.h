@@ -5,9 +5,10 @@
 // Threads: everything here runs on the port thread. Its loop watches the connection's socket as
 // it watches the control, and a received chunk goes into the port on the thread that saw it
 // arrive: no hand-over to another thread, so no cross-CPU wake-up, on either leg of a round trip.
-// Sends never wait: what the socket does not take is held, the loop waits for room, and the port
-// is not read meanwhile, so a server that stops reading holds up neither the other direction nor
-// a removal. Only AbortSends comes from other threads.
+// Nothing waits: what the socket does not take is held (ServerLink) and the port is not read
+// meanwhile; what the port does not take is held (ServerDelivery) and the socket is not read
+// meanwhile. A side that stops reading holds up neither the other direction nor a close or a
+// removal. Only AbortSends comes from other threads.
 #pragma once
 
 #include <atomic>

@@ -54,9 +54,9 @@ class CVirtualPortThread {
   bool PostMessage(uint32_t id, intptr_t wParam = 0, intptr_t lParam = 0) {
     return loop_.PostMessage(id, wParam, lParam);
   }
-  // Any thread, before posting WM_VPORT_DESTROY or ending the thread: a delivery that waits for
-  // an application that does not read gives up, so that the request is not held up by it. (Sends
-  // never wait: a server that stopped reading holds up nothing.)
+  // Any thread, before posting WM_VPORT_DESTROY or ending the thread: a send that fails from now
+  // on closes without a message, and an application that does not read is not told so. (Nothing
+  // waits: neither a server nor an application that stopped reading holds up the request.)
   void AbortSends() { window_.AbortSends(); }
   // Ends the loop after the messages queued before; the thread then finishes on its own.
   void Quit() { loop_.Quit(0); }
