@@ -13,6 +13,7 @@ packages=(
   ser2net socat                      # RFC 2217 peer and pty pairs in the tests
   libmicrohttpd-dev                  # portolanctl run --metrics: its HTTP server
   python3-prometheus-client          # the metrics test parses /metrics with its parser
+  python3-serial                     # pyserial: an application that sets its rate with TCSETS2
   xvfb xauth iproute2 procps
   dpkg-dev lintian desktop-file-utils appstream systemd bash-completion  # the package and its checks
 )

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -60,6 +61,19 @@ int TcpClientSocket::FinishConnect() {
 bool TcpClientSocket::SetNoDelay() {
   const int on = 1;
   return fd_ >= 0 && setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
+}
+
+bool TcpClientSocket::SetKeepAlive(const KeepAlive& k) {
+  if (fd_ < 0) return false;
+  const int on = 1;
+  // Without a user time-out, data that is never acknowledged would be retried for many minutes
+  // and keepalive probes would not start while it waits.
+  const unsigned userTimeout = k.UserTimeoutMs();
+  return setsockopt(fd_, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0 &&
+         setsockopt(fd_, IPPROTO_TCP, TCP_KEEPIDLE, &k.idleS, sizeof k.idleS) == 0 &&
+         setsockopt(fd_, IPPROTO_TCP, TCP_KEEPINTVL, &k.intervalS, sizeof k.intervalS) == 0 &&
+         setsockopt(fd_, IPPROTO_TCP, TCP_KEEPCNT, &k.count, sizeof k.count) == 0 &&
+         setsockopt(fd_, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeout, sizeof userTimeout) == 0;
 }
 
 long TcpClientSocket::Send(const uint8_t* data, size_t len, int abortFd) {
@@ -131,6 +145,15 @@ TcpClientSocket::Received TcpClientSocket::Receive(uint8_t* data, size_t capacit
 
 void TcpClientSocket::Shutdown() {
   if (fd_ >= 0) shutdown(fd_, SHUT_RDWR);
+}
+
+void TcpClientSocket::ShutdownSend() {
+  if (fd_ >= 0) shutdown(fd_, SHUT_WR);
+}
+
+void TcpClientSocket::Swap(TcpClientSocket& other) {
+  std::swap(fd_, other.fd_);
+  std::swap(lastError_, other.lastError_);
 }
 
 void TcpClientSocket::Close() {

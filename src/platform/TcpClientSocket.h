@@ -27,6 +27,18 @@ class TcpClientSocket {
 
   // Switches Nagle's delay off, so that small writes leave at once.
   bool SetNoDelay();
+  // Probes an idle connection: the first probe after idleS seconds without traffic, then every
+  // intervalS seconds; after count unanswered probes (or data unacknowledged for as long) the
+  // connection fails with ETIMEDOUT.
+  struct KeepAlive {
+    int idleS = 30;
+    int intervalS = 10;
+    int count = 3;
+    unsigned UserTimeoutMs() const {
+      return static_cast<unsigned>(idleS + intervalS * count) * 1000u;
+    }
+  };
+  bool SetKeepAlive(const KeepAlive& keepAlive);
   // Blocking send of all len bytes (a partial send is continued). Returns len, or -1 with
   // LastError() set. With abortFd (an eventfd or pipe) the wait for room also ends when abortFd
   // turns readable: a peer that stops reading must not hold the caller for ever. That failure
@@ -48,6 +60,10 @@ class TcpClientSocket {
   // Ends both directions without releasing the descriptor: a receive blocked in another thread
   // returns 0 at once.
   void Shutdown();
+  // Ends our direction only (the peer reads its end of data after all we sent); receives go on.
+  void ShutdownSend();
+  // Exchanges the connections of two sockets: one connection can end while the next starts.
+  void Swap(TcpClientSocket& other);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   int Fd() const { return fd_; }

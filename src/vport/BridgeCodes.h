@@ -33,6 +33,8 @@ constexpr std::uint32_t WM_VPORT_CLEARLOG = platform::WM_USER + 6;
 // Timers of the port window.
 constexpr std::uint32_t kStatusTimerId = 1;
 constexpr std::uint32_t kConnectTimerId = 2;
-constexpr std::uint32_t kCloseTimerId = 3;  // the application closed; its data still goes out
+constexpr std::uint32_t kCloseTimerId = 3;     // the application closed; its data still goes out
+constexpr std::uint32_t kDeliveryTimerId = 4;  // received bytes wait for the application
+constexpr std::uint32_t kLingerTimerId = 5;    // an ended connection waits for the server's end
 
 }  // namespace vport

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/TerminalSpeed.h"
 #include "vport/PortFolder.h"
 
 namespace vport {
@@ -93,7 +95,7 @@ bool CVSPortAx::AddPort(const std::string& portName) {
   linkPath_ = linkPath;
   struct termios t {};
   pty_.GetTermios(t);
-  settings_ = PortSettings::FromTermios(t);  // the starting point; later changes are reported
+  settings_ = SettingsOf(t);  // the starting point; later changes are reported
   extproc_ = (t.c_lflag & EXTPROC) != 0;
   settingsStale_ = false;
   pacer_.SetLine(settings_.baud, settings_.BitsPerChar());
@@ -153,7 +155,7 @@ bool CVSPortAx::SetStrictBaudrate(bool strict) {
 void CVSPortAx::RefreshPacerLine() {
   struct termios t {};
   if (!pty_.GetTermios(t)) return;
-  const PortSettings now = PortSettings::FromTermios(t);
+  const PortSettings now = SettingsOf(t);
   pacer_.SetLine(now.baud, now.BitsPerChar());
 }
 
@@ -195,7 +197,7 @@ long CVSPortAx::ReadUpTo(uint8_t* data, long count, long most) {
   for (int attempt = 0; attempt < 4; ++attempt) {
     const platform::PtyPair::Packet packet = pty_.Read(data, want);
     if (packet.control == 0) return std::max(0L, packet.dataBytes);
-    settingsStale_ = true;
+    NoteStatus(packet.control);
     Wake();
   }
   return 0;
@@ -312,15 +314,30 @@ void CVSPortAx::ConsumeControlPackets() {
   for (int i = 0; i < 8 && pty_.ControlPending(); ++i) {
     const platform::PtyPair::Packet packet = pty_.Read(none, 0);
     if (packet.control == 0) break;
-    settingsStale_ = true;
+    NoteStatus(packet.control);
   }
+}
+
+PortSettings CVSPortAx::SettingsOf(const struct termios& t) const {
+  PortSettings settings = PortSettings::FromTermios(t);
+  // Any rate the kernel accepts, also those set with BOTHER that no speed code names.
+  if (const long exact = platform::ExactOutputSpeed(pty_.MasterFd()); exact > 0) {
+    settings.baud = exact;
+  }
+  return settings;
+}
+
+void CVSPortAx::NoteStatus(uint8_t control) {
+  settingsStale_ = true;
+  // With EXTPROC the kernel raises this for every termios write, also one that changes nothing.
+  if ((control & TIOCPKT_IOCTL) != 0) settingsWritten_ = true;
 }
 
 void CVSPortAx::ConsumeSignalledStatus() {
   // epoll said a status byte waits: one read takes it (the kernel hands all its flags over in one
   // byte and clears them; a later one signals anew), with no poll to ask first.
   uint8_t none[1];
-  if (pty_.Read(none, 0).control != 0) settingsStale_ = true;
+  if (const uint8_t control = pty_.Read(none, 0).control; control != 0) NoteStatus(control);
 }
 
 void CVSPortAx::QueueSettingChanges() {
@@ -328,9 +345,12 @@ void CVSPortAx::QueueSettingChanges() {
   if (!pty_.GetTermios(t)) return;
   extproc_ = (t.c_lflag & EXTPROC) != 0;
   settingsStale_ = false;
-  const PortSettings now = PortSettings::FromTermios(t);
+  const PortSettings now = SettingsOf(t);
   const PortSettings was = settings_;
   settings_ = now;
+  // Without EXTPROC a write shows only as a change.
+  const bool written = settingsWritten_ || !(now == was);
+  settingsWritten_ = false;
   if (now.baud != was.baud && now.baud != 0) {
     pending_.push_back([baud = now.baud](VSPortEvents& s) { s.BaudRateChanged(baud); });
   }
@@ -348,6 +368,12 @@ void CVSPortAx::QueueSettingChanges() {
   if (!(now.timeouts == was.timeouts)) {
     pending_.push_back([to = now.timeouts](VSPortEvents& s) { s.TimeoutsChanged(to); });
   }
+  if (written) pending_.push_back([now](VSPortEvents& s) { s.SettingsWritten(now); });
+}
+
+const PortSettings& CVSPortAx::LookAtSettings() {
+  if (pty_.IsOpen()) QueueSettingChanges();
+  return settings_;
 }
 
 void CVSPortAx::ProcessEvents() {
@@ -363,18 +389,26 @@ void CVSPortAx::Process(Signals signals) {
       watcher_.Reconcile(*opens, transitions);
     }
   }
-  QueueOpenTransitions(transitions);
-  if (!transitions.empty() && !transitions.back()) pty_.RestoreExtproc();
-
   // Opens, closes and our own wake-ups are rare: then everything is looked at, as it may have
   // come without a signal of its own. Data alone costs no look at status bytes or settings.
   const bool lookAtAll = signals.wake || !transitions.empty();
+  // An application that opened, set its line and closed before we looked wrote while it had
+  // the port open: its settings are reported before that close.
+  const bool closedAtEnd = !transitions.empty() && !transitions.back();
+  if (closedAtEnd) transitions.pop_back();
+  QueueOpenTransitions(transitions);
   if (lookAtAll) {
     ConsumeControlPackets();
   } else if (signals.status) {
     ConsumeSignalledStatus();
   }
   if (lookAtAll || settingsStale_ || !extproc_) QueueSettingChanges();
+  if (closedAtEnd) {
+    QueueOpenTransitions({false});
+    pty_.RestoreExtproc();
+    ConsumeControlPackets();  // the status byte of our own write: no application's
+    settingsWritten_ = false;
+  }
   if (signals.readable) {
     // A sink that reads without a count saves a FIONREAD on every arrival of data.
     pending_.push_back([this](VSPortEvents& s) {

@@ -138,6 +138,9 @@ class CVSPortAx {
   int LastError() const { return lastError_; }
   // The settings last reported.
   const PortSettings& Settings() const { return settings_; }
+  // The settings as they are now: an application that cleared EXTPROC writes them without a
+  // signal. What changed is reported with the next ProcessEvents.
+  const PortSettings& LookAtSettings();
 
  private:
   using Event = std::function<void(VSPortEvents&)>;
@@ -157,6 +160,8 @@ class CVSPortAx {
   void QueueOpenTransitions(const std::vector<bool>& transitions);
   void ConsumeControlPackets();
   void ConsumeSignalledStatus();
+  void NoteStatus(uint8_t control);                        // a status byte was taken
+  PortSettings SettingsOf(const struct termios& t) const;  // with the exact rate
   void QueueSettingChanges();
   void RefreshPacerLine();
   void Wake();
@@ -179,7 +184,8 @@ class CVSPortAx {
   // byte was taken since without the settings being read again.
   bool extproc_ = true;
   bool settingsStale_ = false;
-  unsigned generation_ = 0;  // bumped on tear-down, so delivery stops with the port gone
+  bool settingsWritten_ = false;  // a status byte said the application wrote its settings
+  unsigned generation_ = 0;       // bumped on tear-down, so delivery stops with the port gone
   int lastError_ = 0;
   platform::FileOps& files_;  // the port folder's links
   std::string linkPath_;

@@ -7,42 +7,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/Prompt.h"
 #include "platform/SystemClock.h"
 #include "platform/TerminalNode.h"
 #include "platform/WindowMessages.h"
+#include "vport/BridgeMessages.h"
 #include "vport/PortFlags.h"
 #include "vport/PortLogLines.h"
+#include "vport/PortPriming.h"
 #include "vport/Rfc2217Frames.h"
 
 namespace vport {
 
-namespace {
-
-std::string Hex(int code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
-  return text;
-}
-
-std::string UnableToOpenText(const std::string& comName) {
-  return "Unable to open virtual port \"" + comName +
-         "\".\nEnsure that the server is powered on and is on line.";
-}
-
-std::string ProcessingErrorText(int code) {
-  return "Error (" + Hex(code) + ") processing data received from remote device";
-}
-
-std::string CommErrorText(int code, const std::string& comName) {
-  return "Error (" + Hex(code) + ") communicating with remote server.\nVirtual port \"" + comName +
-         "\" closed. \nBefore attempting to use this port again, \nbe sure to have your "
-         "application 'Close' then re-open it.";
-}
-
-}  // namespace
+using bridgemessages::CommError;
+using bridgemessages::ProcessingError;
+using bridgemessages::UnableToOpen;
 
 CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& clock)
     : loop_(loop),
@@ -50,12 +32,17 @@ CVirtualPortDlg::CVirtualPortDlg(platform::MessageLoop& loop, platform::Clock& c
       control_(*this),
       sendBuffer_(kSendBatch),
       receiveBuffer_(kReceiveChunk),
-      controlServer_(loop) {
+      link_(loop, *this),
+      requests_(loop, lineControl_, model_, *this) {
   decoded_.reserve(kReceiveChunk);
+  const char* keepAlive = std::getenv("PORTOLAN_TCP_KEEPALIVE");
+  if (keepAlive == nullptr || std::strcmp(keepAlive, "off") != 0) {
+    link_.SetKeepAlive(platform::TcpClientSocket::KeepAlive{});
+  }
 }
 
 CVirtualPortDlg::~CVirtualPortDlg() {
-  controlServer_.Stop();
+  requests_.Stop();
   CloseConnection();
   if (created_) {
     loop_.UnwatchFd(control_.EventFd());
@@ -74,8 +61,9 @@ void CVirtualPortDlg::SetStatus(PortState state) {
       model_.Opened();
       break;
     case PortState::kClosed:
+      carried_.clear();  // a reopening whose connect failed: its predecessor's bytes go too
       model_.Closed();
-      EndModemWaits();
+      requests_.EndModemWaits();
       break;
   }
   if (observer_ != nullptr) observer_->StateChanged(comName_, model_.StatusText());
@@ -100,9 +88,9 @@ void CVirtualPortDlg::ResetBuffers() {
   std::fill(sendBuffer_.begin(), sendBuffer_.end(), uint8_t{0});
   std::fill(receiveBuffer_.begin(), receiveBuffer_.end(), uint8_t{0});
   pendingCount_ = 0;
-  outgoing_.clear();
-  outgoingDone_ = 0;
   portDataDeferred_ = false;
+  delivery_.Clear();
+  loop_.KillTimer(kDeliveryTimerId);
   telnet_.Reset();
 }
 
@@ -151,73 +139,13 @@ void CVirtualPortDlg::StartControlServer() {
   const std::string& link = control_.LinkPath();
   const std::string path =
       PortControlServer::SocketPath(link.substr(0, link.rfind('/')), control_.SlavePath());
-  const int error =
-      path.empty()
-          ? ENOTSUP
-          : controlServer_.Start(
-                path, [this](const control::Request& request) { return OnControlRequest(request); },
-                [this](const std::string& text) { model_.ControlNotice(text); });
+  const int error = path.empty() ? ENOTSUP : requests_.Start(path, rfc2217_);
   // The port runs without it; applications then get the pty's own behaviour.
   if (error != 0 && observer_ != nullptr) {
     char text[256];
     observer_->Notice(
         comName_, std::string("control socket not made: ") + strerror_r(error, text, sizeof text));
   }
-}
-
-control::Reply CVirtualPortDlg::OnControlRequest(const control::Request& request) {
-  switch (request.op) {
-    case control::Op::kSetLine:
-      // The application's tcsetattr came before its request: the rate and stop bits that the
-      // pty reports go to the server first, then the data size and parity.
-      control_.ProcessEvents();
-      model_.LineControlChanged(request.stopBits, request.parity, request.dataBits);
-      break;
-    case control::Op::kSetModem:
-      if ((request.mask & control::kDtr) != 0)
-        model_.DtrChanged((request.value & control::kDtr) != 0);
-      if ((request.mask & control::kRts) != 0)
-        model_.RtsChanged((request.value & control::kRts) != 0);
-      break;
-    case control::Op::kBreak:
-      model_.BreakChanged(request.breakOn);
-      break;
-    case control::Op::kGetModem:
-    case control::Op::kGetCount:
-      break;
-    case control::Op::kWaitModem:
-      // The application opened the port before it waits: its open starts the connection.
-      control_.ProcessEvents();
-      if (rfc2217_ && !connected_ && !connecting_) return NoConnectionReply();
-      model_.ControlNotice(loglines::ModemWait(request.mask));
-      break;
-  }
-  Frames frames;
-  const control::Reply reply = lineControl_.Handle(request, connected_, &frames);
-  SendFrames(frames);
-  return reply;
-}
-
-control::Reply CVirtualPortDlg::NoConnectionReply() {
-  control::Reply reply;
-  reply.op = control::Op::kWaitModem;
-  reply.status = control::Status::kNoConnection;
-  return reply;
-}
-
-void CVirtualPortDlg::EndModemWaits() {
-  // No connection, no lines to wait on: the applications hear it now (EIO), not never.
-  controlServer_.AnswerAllWaits(NoConnectionReply());
-}
-
-void CVirtualPortDlg::OnServerCommand(std::span<const uint8_t> command) {
-  const uint8_t moved = lineControl_.ServerCommand(command);
-  if (moved == 0) return;
-  control::Reply reply;
-  reply.op = control::Op::kWaitModem;
-  reply.lines = lineControl_.Lines();
-  reply.linesKnown = lineControl_.LinesKnown();
-  controlServer_.AnswerWaits(moved, reply);
 }
 
 void CVirtualPortDlg::ReportCreationFailure() {
@@ -244,22 +172,7 @@ void CVirtualPortDlg::PrimePort() {
         break;
     }
   };
-  struct termios t {};
-  if (slave.GetTermios(t)) {
-    cfsetispeed(&t, B115200);
-    cfsetospeed(&t, B115200);
-    t.c_cflag = (t.c_cflag & ~(CSIZE | PARENB | PARODD | CSTOPB)) | CS8 | CRTSCTS;
-    slave.SetTermios(t);
-    settle(kPrimeSettleMs);
-    struct termios back {};
-    if (slave.GetTermios(back) && (back.c_cflag & CRTSCTS) == 0) {
-      back.c_cflag |= CRTSCTS;
-      slave.SetTermios(back);
-      settle(kPrimeRetryMs);
-      t = back;
-    }
-    slave.SetTermios(t);
-  }
+  PrimeTerminal(slave, settle);
   slave.Close();
   // Our own open and close are taken now, and the settings we made reported while ignored.
   control_.ForgetOwnOpens();
@@ -269,15 +182,21 @@ void CVirtualPortDlg::PrimePort() {
 
 void CVirtualPortDlg::PortOpenedClosed(bool open) {
   if (priming_) return;
+  applicationOpen_ = open;
+  // A line written before a close still goes out with the connection that carries its data.
+  if (open) lineWritten_ = false;
+  if (!open && delivery_.Pending()) EndDeliveryWait();  // no reader for them any more
   if (open) {
     if (closing_) {
       // Opened again before the last application's data was through: that connection ends, and
       // what still waits goes out first on the new one rather than being dropped.
+      std::vector<uint8_t> held = link_.TakeUnsent();
       EndClosing();
       CloseConnection();
+      carried_ = std::move(held);
     }
     const int code = OpenConnection();
-    if (code != BRIDGE_OK) ShowMessage(UnableToOpenText(comName_));
+    if (code != BRIDGE_OK) ShowMessage(UnableToOpen(comName_));
     if (connected_) AfterConnected();
   } else if (!StartClosing()) {
     CompleteApplicationClose();
@@ -290,21 +209,21 @@ bool CVirtualPortDlg::StartClosing() {
   // or before its last data: that data is seen through first, over the connection being made if
   // it is not up yet. A close with nothing left to send ends the connection (or connect) at once.
   if (closing_) return true;
-  if (!(connecting_ || connected_) || !DataUnsent()) return false;
+  if (!(link_.Connecting() || connected_) || !DataUnsent()) return false;
   closing_ = true;
   // A server that takes nothing more does not keep the connection for ever.
-  loop_.SetTimer(kCloseTimerId, connectTimeoutMs_);
+  loop_.SetTimer(kCloseTimerId, link_.ConnectTimeoutMs());
   return true;
 }
 
 bool CVirtualPortDlg::DataUnsent() {
   // Not DataWaiting: after a read that emptied the line buffer, what a closing application wrote
   // beyond it is still on its way in, and the close would discard it.
-  return !outgoing_.empty() || control_.DataLeft() > 0;
+  return link_.Holding() || control_.DataLeft() > 0;
 }
 
 void CVirtualPortDlg::FinishClosingIfSent() {
-  if (!closing_ || connecting_) return;
+  if (!closing_ || link_.Connecting()) return;
   if (connected_ && DataUnsent()) return;
   CloseConnection();
 }
@@ -322,67 +241,34 @@ void CVirtualPortDlg::CompleteApplicationClose() {
 
 int CVirtualPortDlg::OpenConnection() {
   if (!created_) return BRIDGE_NOT_CREATED;
-  if (connected_ || connecting_) return BRIDGE_OK;
+  if (connected_ || link_.Connecting()) return BRIDGE_OK;
   SetStatus(PortState::kConnecting);
   telnet_.Reset();
   const int code = ConnectToServer();
   if (code != BRIDGE_OK) {
-    LogConnectFailure(std::strerror(socket_.LastError()));
+    LogConnectFailure(std::strerror(link_.LastError()));
     SetStatus(PortState::kClosed);
     return code;
   }
-  if (!connecting_) FinishOpen();
+  if (!link_.Connecting()) FinishOpen();
   return BRIDGE_OK;
 }
 
 int CVirtualPortDlg::ConnectToServer() {
-  const uint16_t port = platform::TcpClientSocket::ParsePort(tcpPort_);
-  switch (socket_.StartConnect(ipAddr_, port)) {
-    case platform::TcpClientSocket::ConnectState::kFailed:
-      return BRIDGE_CONNECT_FAILED;
-    case platform::TcpClientSocket::ConnectState::kConnected:
-      return BRIDGE_OK;
-    case platform::TcpClientSocket::ConnectState::kInProgress:
-      break;
-  }
-  // The connect completes in the loop, so that the port's events (the application closing the
-  // port, a removal) are still handled meanwhile.
-  connecting_ = true;
-  loop_.WatchFd(socket_.Fd(), POLLOUT, [this](int, short revents) { OnConnectReady(revents); });
-  loop_.SetTimer(kConnectTimerId, connectTimeoutMs_);
-  return BRIDGE_OK;
+  return link_.Connect(ipAddr_, tcpPort_) == ServerLink::Start::kFailed ? BRIDGE_CONNECT_FAILED
+                                                                        : BRIDGE_OK;
 }
 
-void CVirtualPortDlg::CancelConnect() {
-  loop_.UnwatchFd(socket_.Fd());
-  loop_.KillTimer(kConnectTimerId);
-  socket_.Close();
-  connecting_ = false;
-}
-
-void CVirtualPortDlg::OnConnectReady(short) {
-  if (!connecting_) return;
-  loop_.UnwatchFd(socket_.Fd());
-  loop_.KillTimer(kConnectTimerId);
-  connecting_ = false;
-  if (const int error = socket_.FinishConnect(); error != 0) {
-    LogConnectFailure(std::strerror(error));
-    SetStatus(PortState::kClosed);
-    ShowMessage(UnableToOpenText(comName_));
-    FinishClosingIfSent();
-    return;
-  }
+void CVirtualPortDlg::LinkConnected() {
   FinishOpen();
   AfterConnected();
   FinishClosingIfSent();
 }
 
-void CVirtualPortDlg::OnConnectTimeout() {
-  if (!connecting_) return;
-  CancelConnect();
-  LogConnectFailure("no answer within " + std::to_string(connectTimeoutMs_) + " ms");
+void CVirtualPortDlg::LinkConnectFailed(const std::string& reason) {
+  LogConnectFailure(reason);
   SetStatus(PortState::kClosed);
-  ShowMessage(UnableToOpenText(comName_));
+  ShowMessage(UnableToOpen(comName_));
   FinishClosingIfSent();
 }
 
@@ -394,16 +280,16 @@ void CVirtualPortDlg::LogConnectFailure(const std::string& reason) {
 void CVirtualPortDlg::FlushLog() {
   std::string text = model_.Tick();
   if (!text.empty() && observer_ != nullptr) observer_->LogText(comName_, text);
-  if (model_.statusVisible()) NotifyStatus(false, false, false, std::move(text));
+  // Hidden or not: the window's box (and what "Save..." writes) has only what snapshots bring.
+  if (model_.statusVisible() || !text.empty()) NotifyStatus(false, false, false, std::move(text));
 }
 
 void CVirtualPortDlg::FinishOpen() {
-  socket_.SetNoDelay();
   pendingCount_ = 0;
   ++connection_;
   connected_ = true;
-  socketEvents_ = 0;
-  WatchSocket(POLLIN);
+  link_.Opened();
+  RefreshSocketWatch();
   SetStatus(PortState::kOpen);
 }
 
@@ -414,73 +300,54 @@ void CVirtualPortDlg::WatchControlEvents() {
 void CVirtualPortDlg::UpdateDataWatch() {
   // Watched directly while every byte the application writes is taken at once; data left
   // waiting (no connection, or the socket full) must not keep a level-triggered watch firing.
-  const bool want = created_ && connected_ && outgoing_.empty() && !dataWatchLapsed_;
-  if (want == dataWatched_) return;
-  if (want && !control_.WatchDataDirectly(true)) return;
-  if (want) {
-    loop_.WatchFd(control_.DataFd(), POLLIN | POLLPRI,
-                  [this](int, short revents) { OnPortDataReady(revents); });
-  } else {
-    loop_.UnwatchFd(control_.DataFd());
-    control_.WatchDataDirectly(false);
-  }
+  // Room is watched for while received bytes wait for the application (not under pacing: the
+  // pty would show room the pacer does not give, and the loop would spin).
+  const bool want = created_ && connected_ && !link_.Holding() && !dataWatchLapsed_;
+  const bool room = created_ && delivery_.Pending() && !strictBaud_ && !dataWatchLapsed_;
+  if (want == dataWatched_ && room == roomWatched_) return;
+  if (want != dataWatched_ && !control_.WatchDataDirectly(want) && want) return;
   dataWatched_ = want;
+  roomWatched_ = room;
+  const short events = static_cast<short>((want ? POLLIN | POLLPRI : 0) | (room ? POLLOUT : 0));
+  if (events == 0) {
+    loop_.UnwatchFd(control_.DataFd());
+  } else {
+    loop_.WatchFd(control_.DataFd(), events,
+                  [this](int, short revents) { OnPortFdReady(revents); });
+  }
 }
 
-void CVirtualPortDlg::OnPortDataReady(short revents) {
-  threadPolicy_.OnWake(clock_.TickCount());
+void CVirtualPortDlg::OnPortFdReady(short revents) {
   if ((revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-    // Not expected while we hold the pty's other end; the port's own events take over.
+    // Not expected while we hold the pty's other end; the port's own events take over, and a
+    // delivery is tried again on its timer.
     dataWatchLapsed_ = true;
     UpdateDataWatch();
     return;
   }
+  if ((revents & POLLOUT) != 0) RetryDelivery();
+  if (dataWatched_ && (revents & (POLLIN | POLLPRI)) != 0) OnPortDataReady(revents);
+}
+
+void CVirtualPortDlg::OnPortDataReady(short revents) {
+  threadPolicy_.OnWake(clock_.TickCount());
   control_.ProcessDataEvent(revents);
 }
 
-void CVirtualPortDlg::WatchSocket(short events) {
+void CVirtualPortDlg::RefreshSocketWatch() {
   UpdateDataWatch();  // what the socket holds decides the port's data watch too
-  if (events == socketEvents_) return;
-  socketEvents_ = events;
-  // Level-triggered, and the loop takes turns among ready descriptors: a steady stream from the
-  // server leaves the port's own events (the application's data, its close) their turn.
-  loop_.WatchFd(socket_.Fd(), events, [this](int, short revents) { OnSocketReady(revents); });
-}
-
-void CVirtualPortDlg::OnSocketReady(short revents) {
-  threadPolicy_.OnWake(clock_.TickCount());
-  // An error or hang-up shows in both: the send or the receive reports it.
-  if ((socketEvents_ & POLLOUT) != 0 && (revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-    FlushOutgoing();
-  }
-  if (connected_ && (revents & (POLLIN | POLLERR | POLLHUP)) != 0) OnSocketReadable();
+  // Not read while received bytes wait for the application: TCP holds the server back.
+  if (connected_) link_.Watch(!delivery_.Pending());
 }
 
 bool CVirtualPortDlg::Transmit(const uint8_t* data, std::size_t len) {
-  if (outgoing_.empty()) {
-    const long n = socket_.SendNow(data, len);
-    if (n < 0) return false;
-    data += n;
-    len -= static_cast<std::size_t>(n);
-    if (len == 0) return true;
-  }
-  outgoing_.insert(outgoing_.end(), data, data + len);
-  WatchSocket(POLLIN | POLLOUT);
-  return true;
+  const bool sent = link_.Send(data, len);
+  UpdateDataWatch();
+  return sent;
 }
 
-void CVirtualPortDlg::FlushOutgoing() {
-  const long n =
-      socket_.SendNow(outgoing_.data() + outgoingDone_, outgoing_.size() - outgoingDone_);
-  if (n < 0) {
-    SendFailed();
-    return;
-  }
-  outgoingDone_ += static_cast<std::size_t>(n);
-  if (outgoingDone_ < outgoing_.size()) return;
-  outgoing_.clear();
-  outgoingDone_ = 0;
-  WatchSocket(POLLIN);
+void CVirtualPortDlg::LinkDrained() {
+  RefreshSocketWatch();
   // The application's data waited in the port meanwhile; it gets no new event of its own.
   if (portDataDeferred_) {
     portDataDeferred_ = false;
@@ -489,12 +356,12 @@ void CVirtualPortDlg::FlushOutgoing() {
   FinishClosingIfSent();
 }
 
-void CVirtualPortDlg::SendFailed() {
+void CVirtualPortDlg::LinkSendFailed() {
   // Given up on for a removal or shutdown, which closes the connection anyway: no message.
   if (abortSends_.load()) {
     CloseConnection();
   } else {
-    ReportCommError(socket_.LastError());
+    ReportCommError(link_.LastError());
   }
 }
 
@@ -502,34 +369,31 @@ void CVirtualPortDlg::AfterConnected() {
   if (rfc2217_) {
     lineControl_.ConnectionStarted();
     SendFrames(OptionOffers());
-    // The application set its line while we were connecting; the server hears it now.
-    SendFrames(SettingsFrames(WithFixedLine(
-        lineControl_.WithApplicationLine(ObservableSettings(control_.Settings())), line_)));
+    // The priming stays local: the server hears a line only when the application wrote one
+    // (while we were connecting); else only the user's fixed line, if any.
+    if (lineWritten_) {
+      SendFrames(ApplicationLineFrames(control_.LookAtSettings()));
+    } else if (line_) {
+      SendFixedLine();
+    }
     SendFrames(lineControl_.AfterConnected());
   }
-  // Data written while connecting waited in the port; it gets no new event of its own.
-  while (connected_) {
-    if (!outgoing_.empty()) {
-      portDataDeferred_ = true;  // the socket is full: the rest follows once it has room
-      break;
-    }
-    long filled = 0;
-    while (filled + kSendChunk <= static_cast<long>(sendBuffer_.size())) {
-      const long n = control_.ReadFromPort(sendBuffer_.data() + filled, kSendChunk);
-      if (n <= 0) break;
-      model_.PortReceived(n);
-      filled += n;
-    }
-    if (filled == 0 || !SendChunk(filled)) break;
-  }
+  // What the last connection had not sent when the port was opened again goes first.
+  if (!carried_.empty() && !Transmit(carried_.data(), carried_.size())) LinkSendFailed();
+  carried_.clear();
+  // Data written while connecting waited in the port; it gets no new event of its own. It is
+  // asked for after the events already seen, so that a line the application set before it
+  // wrote goes out first.
+  if (connected_ && control_.DataLeft() > 0) control_.RecheckData();
 }
 
 void CVirtualPortDlg::SendFrame(const std::vector<uint8_t>& frame) {
-  // In order with the data; the result is not looked at (a dead connection shows on the data).
-  if (connected_ && !frame.empty()) Transmit(frame.data(), frame.size());
+  if (!connected_) return;
+  link_.SendFrame(frame);
+  UpdateDataWatch();
 }
 
-void CVirtualPortDlg::SendFrames(const std::vector<std::vector<uint8_t>>& frames) {
+void CVirtualPortDlg::SendFrames(const Frames& frames) {
   for (const auto& frame : frames) SendFrame(frame);
 }
 
@@ -538,18 +402,16 @@ int CVirtualPortDlg::CloseConnection() {
   // for is done first: the port is reset before the server sees the end, so an application that
   // opens again once it has does not lose its first bytes to that reset.
   if (closing_) CompleteApplicationClose();
-  if (connecting_) {
-    CancelConnect();
+  if (link_.Connecting()) {
+    link_.CancelConnect();
     ResetBuffers();
     SetStatus(PortState::kClosed);
   } else if (connected_) {
     connected_ = false;
+    ResetBuffers();
     UpdateDataWatch();
     dataWatchLapsed_ = false;
-    loop_.UnwatchFd(socket_.Fd());
-    socketEvents_ = 0;
-    socket_.Close();
-    ResetBuffers();
+    link_.End();
     SetStatus(PortState::kClosed);  // logs the "closed" line while the state still says open
   }
   return BRIDGE_OK;
@@ -557,14 +419,14 @@ int CVirtualPortDlg::CloseConnection() {
 
 int CVirtualPortDlg::RemoveLocalPort() {
   if (!created_) return BRIDGE_OK;
-  if (connected_ || connecting_) CloseConnection();
+  if (connected_ || link_.Connecting()) CloseConnection();
   // Unwatched before the control closes it; watched again when the port stays.
   loop_.UnwatchFd(control_.EventFd());
   if (!control_.RemovePort()) {
     WatchControlEvents();
     return BRIDGE_PORT_IN_USE;
   }
-  controlServer_.Stop();
+  requests_.Stop();
   created_ = false;
   if (observer_ != nullptr) observer_->PortRemoved(comName_);
   NotifyStatus(false, false, true);
@@ -574,15 +436,15 @@ int CVirtualPortDlg::RemoveLocalPort() {
 void CVirtualPortDlg::ReportCommError(int errorCode) {
   if (!connected_) return;
   CloseConnection();
-  ShowMessage(CommErrorText(errorCode, comName_));
+  ShowMessage(CommError(errorCode, comName_));
 }
 
-void CVirtualPortDlg::OnSocketReadable() {
+void CVirtualPortDlg::LinkReadable() {
   // Receives on while full chunks come, up to a bound, so that a busy stream costs a turn of the
   // loop per 64 KiB; a chunk that is not full took everything there was.
   long taken = 0;
-  while (connected_ && taken < kReadOnBound) {
-    const auto received = socket_.Receive(receiveBuffer_.data(), receiveBuffer_.size(), false);
+  while (connected_ && taken < kReadOnBound && !delivery_.Pending()) {
+    const auto received = link_.Receive(receiveBuffer_.data(), receiveBuffer_.size());
     if (received.wouldBlock) return;
     if (received.count <= 0) {
       // A failure, or the server closed the connection in order: either way the connection is
@@ -619,56 +481,48 @@ int CVirtualPortDlg::OnServerData(intptr_t wParam, intptr_t lParam) {
         },
         [this](std::span<const uint8_t> command, const std::string& logLine) {
           model_.TelnetCommand(logLine);
-          OnServerCommand(command);
+          requests_.ServerCommand(command);
         });
-    const int code = DeliverBytes(decoded_.data(), static_cast<long>(decoded_.size()));
-    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
-  } else if (pending > 0) {
-    const int code = DeliverToPort();
-    if (code != BRIDGE_OK) ShowMessage(ProcessingErrorText(code));
+    DeliverBytes(decoded_.data(), decoded_.size());
+  } else {
+    DeliverToPort();
   }
-  // A chunk the application would not take is dropped: keeping it would stop the connection for
-  // good, since nothing more is received until it is handled.
   pendingCount_ = 0;
   return BRIDGE_OK;
 }
 
 int CVirtualPortDlg::DeliverToPort() {
-  return DeliverBytes(receiveBuffer_.data(), pendingCount_);
+  DeliverBytes(receiveBuffer_.data(), static_cast<std::size_t>(std::max(0L, pendingCount_)));
+  return BRIDGE_OK;
 }
 
-int CVirtualPortDlg::DeliverBytes(const uint8_t* data, long count) {
-  long remaining = count;
-  long offset = 0;
-  int misses = 0;
-  long n = control_.WriteToPort(data, remaining);
-  for (;;) {
-    if (n > 0) {
-      remaining -= n;
-      offset += n;
-    }
-    if (remaining <= 0) return BRIDGE_OK;
-    // The port took nothing, or only part: it is full. Wait up to 100 ms for the application to
-    // make room, trying again every few ms; a wait that ends with nothing taken is one miss.
-    // (After a part, trying again at once would only find it full.)
-    const uint32_t start = clock_.TickCount();
-    n = 0;
-    while (n <= 0 && platform::Clock::Elapsed(start, clock_.TickCount()) < kDeliveryWaitMs) {
-      // Under pacing the pty has room but the pacer does not: then a plain short sleep. A wait
-      // that ran its time is not followed by a sleep: room that comes just after it would
-      // otherwise go unused for 2 ms, while the application may already wait for data.
-      if (strictBaud_ || control_.WaitForRoom(clock_, 2) < 0) clock_.Sleep(2);
-      // A removal or the program's end drops the bytes rather than wait on the application.
-      if (abortSends_.load()) return BRIDGE_OK;
-      n = control_.WriteToPort(data + offset, remaining);
-    }
-    if (n <= 0) {
-      // An application that closed the port reads nothing more: the bytes have no reader,
-      // and its close, still waiting among the port's events, ends the connection next.
-      if (!control_.ApplicationHoldsPort()) return BRIDGE_OK;
-      if (++misses >= kDeliveryAttempts) return BRIDGE_DELIVERY_FAILED;
-    }
+void CVirtualPortDlg::DeliverBytes(const uint8_t* data, std::size_t count) {
+  // An application that closed the port reads nothing more: the bytes have no reader.
+  if (!applicationOpen_ || count == 0) return;
+  if (delivery_.Deliver(control_, data, count, clock_.TickCount())) return;
+  // The port is full: the rest waits, the socket is not read meanwhile, and the loop comes back
+  // when the port has room (or, under pacing, on the timer). Nothing here waits.
+  RefreshSocketWatch();
+  loop_.SetTimer(kDeliveryTimerId, strictBaud_ ? kPacedRetryMs : kStallCheckMs);
+}
+
+void CVirtualPortDlg::RetryDelivery() {
+  if (delivery_.Retry(control_, clock_.TickCount())) EndDeliveryWait();
+}
+
+void CVirtualPortDlg::OnDeliveryTimer() {
+  RetryDelivery();
+  // An application that takes nothing for long is told once; its bytes stay, and the server is
+  // held back until it reads. A removal or the program's end has no one to tell.
+  if (delivery_.StallToReport(clock_.TickCount()) && !abortSends_.load()) {
+    ShowMessage(ProcessingError(BRIDGE_DELIVERY_FAILED));
   }
+}
+
+void CVirtualPortDlg::EndDeliveryWait() {
+  delivery_.Clear();
+  loop_.KillTimer(kDeliveryTimerId);
+  RefreshSocketWatch();
 }
 
 void CVirtualPortDlg::PortDataAvailable(long count) {
@@ -680,7 +534,7 @@ void CVirtualPortDlg::PortDataAvailable(long count) {
 bool CVirtualPortDlg::PortDataReadable() {
   // The log counts what waits before each chunk is read: with it on, the count comes first.
   if (!connected_ || model_.logging()) return false;
-  if (!outgoing_.empty()) {
+  if (link_.Holding()) {
     portDataDeferred_ = true;
     return true;
   }
@@ -703,7 +557,7 @@ void CVirtualPortDlg::SendFromPort(long count, long filled) {
   // writes next comes as an event of its own).
   bool dry = (filled > 0 ? filled : count) <= kSmallWrite;
   while (connected_) {
-    if (!outgoing_.empty()) {
+    if (link_.Holding()) {
       // The socket is full: the data waits in the port (the application's writes block, as a
       // serial line's would), and the event comes again once the socket has taken the rest.
       portDataDeferred_ = true;
@@ -714,7 +568,7 @@ void CVirtualPortDlg::SendFromPort(long count, long filled) {
       if (filled == 0) break;
       if (!SendChunk(filled)) return;
       filled = 0;
-      if (!outgoing_.empty()) continue;
+      if (link_.Holding()) continue;
       // The send gave the pty time to take in what the application wrote meanwhile.
       if (dry || taken >= kReadOnBound || (remaining = control_.DataWaiting()) <= 0) break;
     }
@@ -762,21 +616,24 @@ bool CVirtualPortDlg::SendChunk(long n) {
     model_.SentToServer(n);
     return true;
   }
-  SendFailed();
+  LinkSendFailed();
   return false;
 }
 
-void CVirtualPortDlg::BaudRateChanged(long baud) {
-  model_.BaudRateChanged(baud);
-  if (connected_ && rfc2217_ && baud > 0) {
-    SendFrame(BaudRateFrame(static_cast<uint32_t>(baud)));
-    // Some servers reset the line with the rate: the fixed settings follow each one.
-    if (line_) {
-      SendFixedLine();
-    } else {
-      SendFrames(lineControl_.AfterBaudRate());
-    }
-  }
+void CVirtualPortDlg::SettingsWritten(const PortSettings& settings) {
+  // Our own priming, and the port's reset after the last close, are no application's.
+  if (priming_ || !applicationOpen_ || closing_) return;
+  lineWritten_ = true;
+  // Every write goes to the server, also one that changes nothing: the application may set its
+  // line again because the device lost it.
+  if (connected_ && rfc2217_) SendFrames(ApplicationLineFrames(settings));
+}
+
+Frames CVirtualPortDlg::ApplicationLineFrames(const PortSettings& settings) {
+  // Some servers reset the line with the rate: line control (fixed, or the preload library's
+  // data size and parity) follows it each time.
+  return SettingsFrames(
+      WithFixedLine(lineControl_.WithApplicationLine(ObservableSettings(settings)), line_));
 }
 
 void CVirtualPortDlg::SendFixedLine() {
@@ -789,31 +646,6 @@ void CVirtualPortDlg::LineControlChanged(long stopBits, std::optional<long> pari
   model_.LineControlChanged(static_cast<int32_t>(stopBits),
                             static_cast<int32_t>(parity.value_or(0)),
                             static_cast<int32_t>(wordLength.value_or(8)));
-  if (!connected_ || !rfc2217_) return;
-  if (line_) {
-    SendFixedLine();  // the user's choice holds over the application's stop bits
-    return;
-  }
-  std::optional<int32_t> p, w;
-  if (parity) p = static_cast<int32_t>(*parity);
-  if (wordLength) w = static_cast<int32_t>(*wordLength);
-  SendFrames(LineControlFrames(static_cast<int32_t>(stopBits), p, w));
-}
-
-void CVirtualPortDlg::HandFlowChanged(const HandFlow& flow) {
-  model_.HandFlowChanged(flow.controlHandShake, flow.flowReplace, flow.xonLimit, flow.xoffLimit);
-  if (!connected_ || !rfc2217_) return;
-  if (const auto frame = ControlFrame(flow)) SendFrame(*frame);
-}
-
-void CVirtualPortDlg::SpecialCharsChanged(const SpecialChars& c) {
-  model_.SpecialCharsChanged(c.eofChar, c.errorChar, c.breakChar, c.eventChar, c.xonChar,
-                             c.xoffChar);
-}
-
-void CVirtualPortDlg::TimeoutsChanged(const CommTimeouts& t) {
-  model_.TimeoutsChanged(t.readInterval, t.readMultiplier, t.readConstant, t.writeMultiplier,
-                         t.writeConstant);
 }
 
 void CVirtualPortDlg::ShowStatus() {
@@ -825,18 +657,6 @@ void CVirtualPortDlg::ShowStatus() {
 void CVirtualPortDlg::HideStatus() {
   loop_.KillTimer(kStatusTimerId);
   model_.Hide();
-}
-
-void CVirtualPortDlg::SetLogging(bool on) {
-  model_.SetLogging(on);
-}
-
-void CVirtualPortDlg::AbortSends() {
-  abortSends_.store(true);
-}
-
-void CVirtualPortDlg::ClearAbort() {
-  abortSends_.store(false);
 }
 
 bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
@@ -857,12 +677,14 @@ bool CVirtualPortDlg::HandleMessage(const platform::Message& message) {
       model_.ClearLog();
       return true;
     case platform::WM_TIMER:
-      if (message.wParam == kConnectTimerId) {
-        OnConnectTimeout();
+      if (link_.HandleTimer(static_cast<uintptr_t>(message.wParam))) {
+        // the connect's or the lingering end's
       } else if (message.wParam == kCloseTimerId) {
         CloseConnection();  // what the server would not take in time is dropped
       } else if (message.wParam == kStatusTimerId) {
         FlushLog();
+      } else if (message.wParam == kDeliveryTimerId) {
+        OnDeliveryTimer();
       }
       return true;
     default:

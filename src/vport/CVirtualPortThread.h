@@ -35,6 +35,9 @@ class CVirtualPortThread {
   void SetObserver(PortObserver* observer) { window_.SetObserver(observer); }
   void SetCaption(const std::string& caption) { window_.SetCaption(caption); }
   void SetConnectTimeout(uint32_t ms) { window_.SetConnectTimeout(ms); }
+  void SetKeepAlive(const std::optional<platform::TcpClientSocket::KeepAlive>& keepAlive) {
+    window_.SetKeepAlive(keepAlive);
+  }
   void SetLineSettings(const std::optional<LineSettings>& line) { window_.SetLineSettings(line); }
 
   // Starts the thread (once). False when it was started already or cannot start.
@@ -56,9 +59,9 @@ class CVirtualPortThread {
   bool PostMessage(uint32_t id, intptr_t wParam = 0, intptr_t lParam = 0) {
     return loop_.PostMessage(id, wParam, lParam);
   }
-  // Any thread, before posting WM_VPORT_DESTROY or ending the thread: a delivery that waits for
-  // an application that does not read gives up, so that the request is not held up by it. (Sends
-  // never wait: a server that stopped reading holds up nothing.)
+  // Any thread, before posting WM_VPORT_DESTROY or ending the thread: a send that fails from now
+  // on closes without a message, and an application that does not read is not told so. (Nothing
+  // waits: neither a server nor an application that stopped reading holds up the request.)
   void AbortSends() { window_.AbortSends(); }
   // Ends the loop after the messages queued before; the thread then finishes on its own.
   void Quit() { loop_.Quit(0); }

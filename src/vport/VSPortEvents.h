@@ -33,6 +33,9 @@ class VSPortEvents {
   virtual void HandFlowChanged(const HandFlow& flow) { (void)flow; }
   virtual void SpecialCharsChanged(const SpecialChars& chars) { (void)chars; }
   virtual void TimeoutsChanged(const CommTimeouts& timeouts) { (void)timeouts; }
+  // The application wrote its settings (tcsetattr and its kin), changed or not; after the change
+  // events of that write. The open of the port is not a write.
+  virtual void SettingsWritten(const PortSettings& settings) { (void)settings; }
 
   // A pseudo-terminal has no modem lines, breaks or wait mask: these never fire on Linux. They
   // are here so that a sink written for the full event set compiles unchanged.

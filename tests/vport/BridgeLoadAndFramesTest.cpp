@@ -70,13 +70,14 @@ TEST_F(BridgeLoad, ThirtyTwoPortsCarryTrafficBothWaysWithNothingLostOrReordered)
   EXPECT_EQ(prompt.Count(), 0u);
 }
 
-TEST_F(BridgeLoad, Rfc2217PortSendsOffersCurrentSettingsAndEscapedDataByteExact) {
+TEST_F(BridgeLoad, Rfc2217PortSendsOffersTheApplicationsSettingsAndEscapedDataByteExact) {
   test::LoopbackListener server;
   auto port = Start("COM41", server.Port(), PORTFLAG_RFC2217);
   ASSERT_TRUE(port->PortExists());
-  // 115200 baud, one stop bit, and the RTS/CTS the port was primed with (the application
-  // leaves it): set before the connection exists.
-  const int app = test::OpenAsApplication(portDir.Entry("COM41"), B115200, false, false);
+  // The application sets 115200 baud, one stop bit and RTS/CTS right after opening, before the
+  // connection exists: the server hears them once it does. (An application that sets nothing
+  // sends only the offers: the priming stays local.)
+  const int app = test::OpenAsApplication(portDir.Entry("COM41"), B115200, false, true);
   const int peer = server.Accept();
   ASSERT_GE(peer, 0);
   ASSERT_TRUE(observer.WaitFor("COM41 Open"));
@@ -90,13 +91,14 @@ TEST_F(BridgeLoad, Rfc2217PortSendsOffersCurrentSettingsAndEscapedDataByteExact)
   const Bytes got = test::ReadExactly(peer, expected.size());
   EXPECT_EQ(got, expected);
 
-  // A change while connected: two stop bits, flow control off.
+  // A change while connected: two stop bits, flow control off; the write's rate comes along.
   termios t{};
   tcgetattr(app, &t);
   t.c_cflag |= CSTOPB;
   t.c_cflag &= ~CRTSCTS;
   tcsetattr(app, TCSANOW, &t);
-  const Bytes change = {255, 250, 44, 4, 2, 255, 240, 255, 250, 44, 5, 1, 255, 240};
+  const Bytes change = {255, 250, 44, 1,   0,   1,   194, 0,  255, 240, 255, 250,
+                        44,  4,   2,  255, 240, 255, 250, 44, 5,   1,   255, 240};
   EXPECT_EQ(test::ReadExactly(peer, change.size()), change);
 
   // From the server: WILL ECHO is dropped, 255 255 arrives as one 255.

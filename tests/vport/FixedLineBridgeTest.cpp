@@ -45,7 +45,7 @@ TEST_F(FixedLineBridge, SentAfterTheOffersAndAfterEveryBaudRateInPlaceOfTheAppli
   test::LoopbackListener server;
   auto port = Start(server.Port(), "7E1");
   ASSERT_TRUE(port->PortExists());
-  // The application keeps the primed 115200 baud, one stop bit, RTS/CTS.
+  // The application writes its line and keeps the primed 115200 baud, one stop bit, RTS/CTS.
   const int app = test::OpenAsApplication(portDir.Entry("COM43"), B115200, false, false);
   const int peer = server.Accept();
   ASSERT_GE(peer, 0);
@@ -65,14 +65,16 @@ TEST_F(FixedLineBridge, SentAfterTheOffersAndAfterEveryBaudRateInPlaceOfTheAppli
   cfsetispeed(&t, B1200);
   cfsetospeed(&t, B1200);
   tcsetattr(app, TCSANOW, &t);
-  const Bytes rate = Join({{255, 250, 44, 1, 0, 0, 4, 176, 255, 240}, kSevenEvenOne});
+  const Bytes rate = Join(
+      {{255, 250, 44, 1, 0, 0, 4, 176, 255, 240}, kSevenEvenOne, {255, 250, 44, 5, 3, 255, 240}});
   EXPECT_EQ(test::ReadExactly(peer, rate.size()), rate);
 
-  // The application asks for two stop bits: the server keeps the user's one.
+  // The application asks for two stop bits: the server keeps the user's one (each write sends
+  // the whole line again).
   tcgetattr(app, &t);
   t.c_cflag |= CSTOPB;
   tcsetattr(app, TCSANOW, &t);
-  EXPECT_EQ(test::ReadExactly(peer, kSevenEvenOne.size()), kSevenEvenOne);
+  EXPECT_EQ(test::ReadExactly(peer, rate.size()), rate);
   close(app);
   close(peer);
 }

@@ -1,5 +1,6 @@
 // RFC 2217 against a real server: ser2net with a telnet(rfc2217) accepter on 127.0.0.1, in front
 // of a pty pair made by socat. Skipped when either program is missing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -50,6 +51,33 @@ TEST_F(Rfc2217Peer, SettingsReachTheFarPortAndDataPassesBothWays) {
   close(app);
   EXPECT_TRUE(observer.WaitFor("COM40 Closed"));
   EXPECT_EQ(prompt.Count(), 0u);
+}
+
+TEST_F(Rfc2217Peer, AnApplicationThatOnlyReadsLeavesTheServedLineAsItWas) {
+  ASSERT_TRUE(StartPort("COM45"));
+  // Opened as a logger opens it: no tcsetattr. The port was primed with RTS/CTS.
+  const int app = open(portDir.Entry("COM45").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(app, 0);
+  ASSERT_TRUE(observer.WaitFor("COM45 Open"));
+  const int far = test::OpenAsApplication(peer.Far(), B115200);
+  ASSERT_GE(far, 0);
+  const std::vector<uint8_t> hello = {'h', 'i'};
+  ASSERT_TRUE(test::WriteAll(far, hello.data(), hello.size()));
+  EXPECT_TRUE(test::ReadExactly(app, hello.size()) == hello);
+  // A byte from the application: once it is out at the far end, ser2net has taken everything
+  // the bridge sent before it.
+  ASSERT_EQ(write(app, "x", 1), 1);
+  EXPECT_EQ(test::ReadExactly(far, 1), std::vector<uint8_t>{'x'});
+  const int near = open(peer.Near().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(near, 0);
+  termios t{};
+  ASSERT_EQ(tcgetattr(near, &t), 0);
+  close(near);
+  // ser2net's own 115200n81 without flow control: the priming stayed local.
+  EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
+  EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
+  close(far);
+  close(app);
 }
 
 }  // namespace

@@ -80,19 +80,20 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
   const int peer = server.Accept();
   ASSERT_GE(peer, 0);
   ASSERT_TRUE(observer.WaitFor("COM44 Open"));
-  // The probe opened the port without setting it: the primed 115200 8N1 with RTS/CTS.
-  const Bytes opening = Join({{255, 251, 0, 255, 251, 44},
-                              {255, 250, 44, 1, 0, 1, 194, 0, 255, 240},
-                              {255, 250, 44, 4, 1, 255, 240},
-                              SetControl(3)});
+  // The probe opened the port without setting it: the offers alone (the priming stays local).
+  const Bytes opening = {255, 251, 0, 255, 251, 44};
   EXPECT_EQ(test::ReadExactly(peer, opening.size()), opening);
   app.Continue();
   EXPECT_EQ(app.Line(), "pause 0 0");
-  // The server has not reported its lines yet: the pty answers, as without the library.
-  EXPECT_EQ(app.Line(), "mget -1 " + std::to_string(ENOTTY));
+  // The server has not reported its lines (in time): DTR and RTS as opened, no input on.
+  char opened[16];
+  std::snprintf(opened, sizeof opened, "%x", static_cast<unsigned>(TIOCM_DTR | TIOCM_RTS));
+  EXPECT_EQ(app.Line(), std::string("mget bits ") + opened);
 
   const Bytes expected = Join({
       {255, 250, 44, 1, 0, 0, 4, 176, 255, 240},  // 1200 baud, from the pty
+      {255, 250, 44, 4, 1, 255, 240},             // one stop bit
+      SetControl(3),                              // the RTS/CTS the probe kept
       {255, 250, 44, 3, 3, 255, 240},             // even parity, from the library
       {255, 250, 44, 2, 7, 255, 240},             // 7 data bits
       SetControl(9),
@@ -104,8 +105,12 @@ TEST_F(SerialPreload, TheApplicationsLineModemLinesAndBreakReachTheServerByteFor
       SetControl(5),
       SetControl(6),  // tcsendbreak
       SetControl(5),
-      SetControl(6),                   // TIOCSBRK, TIOCCBRK
-      {255, 250, 44, 4, 2, 255, 240},  // two stop bits through TCSETS, from the pty; 7E unchanged
+      SetControl(6),                              // TIOCSBRK, TIOCCBRK
+      {255, 250, 44, 1, 0, 0, 4, 176, 255, 240},  // TCSETS: the whole line again, 2 stop bits
+      {255, 250, 44, 4, 2, 255, 240},
+      {255, 250, 44, 3, 3, 255, 240},
+      {255, 250, 44, 2, 7, 255, 240},
+      SetControl(3),
   });
   EXPECT_EQ(test::ReadExactly(peer, expected.size()), expected);
   for (const char* step : {"line:7E1:1200", "dtr:0", "rts:0", "dtr:1", "rts:1", "mset:0", "break",
@@ -143,8 +148,10 @@ TEST_F(SerialPreload, ModemWaitsEndWithTheServersReportsASignalOrTheConnectionAn
   app.Continue();
   EXPECT_EQ(app.Line(), "pause 0 0");
   // A thread waits for CTS; the application's other thread goes on meanwhile (the server has
-  // not reported its lines: the pty answers TIOCMGET).
-  EXPECT_EQ(app.Line(), "mget -1 " + std::to_string(ENOTTY));
+  // not reported its lines: DTR and RTS on, no input).
+  char opened[16];
+  std::snprintf(opened, sizeof opened, "%x", static_cast<unsigned>(TIOCM_DTR | TIOCM_RTS));
+  EXPECT_EQ(app.Line(), std::string("mget bits ") + opened);
   ASSERT_TRUE(observer.WaitForLog("COM44", "Application waits for modem lines (CTS)"));
   // DSR moves first, which the wait does not name; then CTS.
   const uint8_t reports[] = {255, 250, 44, 107, 0x22, 255, 240, 255, 250, 44, 107, 0x31, 255, 240};

@@ -44,6 +44,8 @@ constexpr int kDefaultBreakMs = 250;  // what tcsendbreak(fd, 0) gives on a seri
 // The longest break passed to the bridge. A longer one (or one whose length does not fit an int)
 // is no serial line's break but a fault of its caller: the pty alone takes that call.
 constexpr long kMostBreakMs = 60000;
+constexpr int kFirstReportMs = 300;   // most the first TIOCMGET waits for the server's report
+constexpr int kReportPollMs = 20;
 
 // A bounded text builder over a caller's buffer; a text that does not fit fails as a whole.
 class PathBuilder {
@@ -455,14 +457,30 @@ tcflag_t KernelCflag(const void* arg) {
   return static_cast<const tcflag_t*>(arg)[2];
 }
 
+// The lines for TIOCMGET. Right after the port is opened the server's first report may still be
+// on its way: the first read of an fd waits for it a little; later ones answer at once.
+bool ReadLines(int fd, Reply* reply) {
+  static std::atomic<int> waitedFd{-1};
+  if (!Handled(fd, Request{}, reply)) return false;
+  if (reply->linesKnown || waitedFd.exchange(fd) == fd) return true;
+  const int saved = errno;
+  for (int waited = 0; waited < kFirstReportMs && !reply->linesKnown; waited += kReportPollMs) {
+    SleepMs(kReportPollMs);
+    if (!Handled(fd, Request{}, reply)) break;
+  }
+  errno = saved;
+  return true;
+}
+
 int ModemIoctl(int fd, unsigned long request, int* bits) {
   if (bits == nullptr) return NextIoctl(fd, request, bits);
   Reply reply;
   switch (request) {
     case TIOCMGET:
-      // Until the server has reported its lines there is nothing to answer from: a guess of CTS,
-      // DSR or CD could hold an application up, so the pty answers as it would without us.
-      if (Handled(fd, Request{}, &reply) && reply.linesKnown) {
+      // Always answered on a bridged port: DTR and RTS as the application set them, the inputs
+      // as the server last reported them, off while it has not (serial libraries read CTS or
+      // DSR right after opening, and a failure there ends the program).
+      if (ReadLines(fd, &reply)) {
         *bits = ModemBitsOf(reply.lines);
         return 0;
       }
