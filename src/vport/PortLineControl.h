@@ -7,8 +7,9 @@
 // - Data size and parity come only from here (a pty cannot carry them); baud rate and stop bits
 //   keep coming from the pty. Fixed line settings of the port win: with them the application's
 //   data size and parity are taken but never sent.
-// - Data size and parity are sent when they differ from what the server was last told, and again
-//   after every baud rate (some servers reset the line with the rate), as fixed settings are.
+// - Data size and parity go with every settings write the pty reports (WithApplicationLine: the
+//   whole line each time, as fixed settings do; some servers reset the line with the rate), and on
+//   the application's request when they differ from what the server was last told.
 // - DTR and RTS start on (as a serial port's open raises them). Lines the application set before
 //   the connection was made are sent once it is.
 // - The server's NOTIFY-MODEMSTATE gives CTS, DSR, RI and CD for the application's TIOCMGET.

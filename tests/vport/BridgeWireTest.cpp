@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "BridgeTestSupport.h"
+#include "PreloadProbe.h"
 #include "TempPortDir.h"
 #include "platform/Prompt.h"
 #include "platform/ScriptedPrompt.h"
@@ -106,6 +107,40 @@ TEST_F(BridgeWire, TheServerHearsSettingsOnlyWhenTheApplicationWritesThemAndEver
   }
   close(app);
   close(peer);
+  // With the preload library, data size and parity too: each of the five frames twice, and
+  // nothing else.
+  test::Probe probe({portDir.Entry(comName), "pause", "line:8N1:9600", "line:8N1:9600", "pause"},
+                    test::Preload::kLibrary, 10000);
+  EXPECT_EQ(probe.Line(), "paused");
+  const int peer2 = Accept();
+  ASSERT_GE(peer2, 0);
+  EXPECT_EQ(ReadExactly(peer2, kOffers.size()), kOffers);
+  probe.Continue();
+  for (const char* line : {"pause 0 0", "line:8N1:9600 0 0", "line:8N1:9600 0 0", "paused"}) {
+    EXPECT_EQ(probe.Line(), line);
+  }
+  const Bytes parity = {255, 250, 44, 3, 1, 255, 240};    // SET-PARITY none
+  const Bytes dataSize = {255, 250, 44, 2, 8, 255, 240};  // SET-DATASIZE 8
+  const size_t lineSize = k9600.size() + parity.size() + dataSize.size();
+  const Bytes got = ReadExactly(peer2, 2 * lineSize);
+  auto count = [&got](const Bytes& frame) {
+    size_t n = 0;
+    for (auto at = got.begin();
+         (at = std::search(at, got.end(), frame.begin(), frame.end())) != got.end();
+         at += static_cast<std::ptrdiff_t>(frame.size())) {
+      ++n;
+    }
+    return n;
+  };
+  EXPECT_EQ(got.size(), 2 * lineSize);
+  for (const Bytes& frame :
+       {Bytes(k9600.begin(), k9600.begin() + 10), Bytes(k9600.begin() + 10, k9600.begin() + 17),
+        Bytes(k9600.begin() + 17, k9600.end()), parity, dataSize}) {
+    EXPECT_EQ(count(frame), 2u) << ::testing::PrintToString(frame);
+  }
+  probe.Continue();
+  EXPECT_EQ(probe.Wait(), 0);
+  close(peer2);
 }
 
 TEST_F(BridgeWire, PyserialAtARateNoSpeedCodeNamesReachesTheServerExactly) {

@@ -10,7 +10,9 @@
 // result, reported as "bgwait:<hex> ..."), icount (TIOCGICOUNT: "icount <cts> <dsr> <rng> <dcd>
 // <sum of the other fields>"), brkp:<tenths> (ioctl TCSBRKP), cancel:<step> (the step on a thread
 // of its own, cancelled once a line comes on stdin: "cancel sent", then "cancel:<step> fds <n>"
-// with n the descriptors the process holds more than before the step).
+// with n the descriptors the process holds more than before the step), mpoll:<mask>=<value>
+// (TIOCMGET, asked again every 5 ms for up to 10 s until the bits of the hex mask are the hex
+// value; fails with ETIMEDOUT).
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -22,6 +24,7 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -143,6 +146,22 @@ void Report(const char* step, int result) {
   fflush(stdout);
 }
 
+// Asks TIOCMGET until (bits & mask) == value: a modem line that follows the server's report.
+int PollLines(int fd, const char* arg) {
+  char* end = nullptr;
+  const unsigned long mask = strtoul(arg, &end, 16);
+  const unsigned long value = *end == '=' ? strtoul(end + 1, nullptr, 16) : mask;
+  const timespec step{0, 5 * 1000 * 1000};
+  for (int i = 0; i < 2000; ++i) {
+    int bits = 0;
+    if (ioctl(fd, TIOCMGET, &bits) != 0) return -1;
+    if ((static_cast<unsigned long>(bits) & mask) == value) return 0;
+    nanosleep(&step, nullptr);
+  }
+  errno = ETIMEDOUT;
+  return -1;
+}
+
 int SetLine(int fd, const char* arg, bool throughIoctl) {
   termios t{};
   if (tcgetattr(fd, &t) != 0) return -1;
@@ -187,6 +206,7 @@ int Step(int fd, const char* step) {
     }
     return result;
   }
+  if (strncmp(step, "mpoll:", 6) == 0) return PollLines(fd, step + 6);
   if (strncmp(step, "miwait:", 7) == 0) {
     return ioctl(fd, TIOCMIWAIT, strtoul(step + 7, nullptr, 16));
   }

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "BridgeTestSupport.h"
@@ -201,6 +203,51 @@ TEST_F(SerialPreload, ALineSetRightAfterOpeningReachesTheServerOnceConnected) {
   EXPECT_TRUE(Contains(wire, dtrOff));
   app.Continue();
   EXPECT_EQ(app.Wait(), 0);
+  close(peer);
+}
+
+// A loopback adapter behind the server: RTS drives CTS. The server reports CTS after each RTS
+// it is told; the application raises and drops RTS and asks TIOCMGET until CTS follows.
+TEST_F(SerialPreload, CtsFollowsRtsOnALoopbackAdapterOnceTheServerReportsIt) {
+  test::LoopbackListener server;
+  StartPort(server.Port(), PORTFLAG_RFC2217);
+  char cts[8], dtrRts[8];
+  std::snprintf(cts, sizeof cts, "%x", static_cast<unsigned>(TIOCM_CTS));
+  std::snprintf(dtrRts, sizeof dtrRts, "%x", static_cast<unsigned>(TIOCM_DTR | TIOCM_RTS));
+  const std::string ctsOn = std::string("mpoll:") + cts + "=" + cts;
+  const std::string ctsOff = std::string("mpoll:") + cts + "=0";
+  Probe app({portDir.Entry("COM44"), "rts:0", ctsOff, "rts:1", ctsOn, "rts:0", ctsOff,
+             std::string("mset:") + dtrRts, ctsOn},
+            Preload::kLibrary, kPatientMs);
+  const int peer = server.Accept();
+  ASSERT_GE(peer, 0);
+  // The adapter: NOTIFY-MODEMSTATE with CTS (and its delta bit) after RTS on, without after off.
+  std::thread adapter([peer] {
+    Bytes wire;
+    size_t seen = 0;
+    for (const auto& [rts, modem] :
+         {std::pair<uint8_t, uint8_t>{12, 0x01}, {11, 0x11}, {12, 0x01}, {11, 0x11}}) {
+      const Bytes frame = SetControl(rts);
+      for (;;) {
+        const auto at = std::search(wire.begin() + static_cast<long>(seen), wire.end(),
+                                    frame.begin(), frame.end());
+        if (at != wire.end()) {
+          seen = static_cast<size_t>(at - wire.begin()) + frame.size();
+          break;
+        }
+        const Bytes more = test::ReadExactly(peer, 1, 20000);
+        if (more.empty()) return;
+        wire.push_back(more[0]);
+      }
+      const uint8_t report[] = {255, 250, 44, 107, modem, 255, 240};
+      if (!test::WriteAll(peer, report, sizeof report)) return;
+    }
+  });
+  const auto lines = app.AllLines();
+  adapter.join();
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "rts:0 0 0", ctsOff + " 0 0", "rts:1 0 0", ctsOn + " 0 0", "rts:0 0 0",
+                       ctsOff + " 0 0", std::string("mset:") + dtrRts + " 0 0", ctsOn + " 0 0"}));
   close(peer);
 }
 
