@@ -43,10 +43,7 @@ control::Reply PortLineControl::Handle(const control::Request& request, bool con
                                        Frames* frames) {
   control::Reply reply;
   reply.op = request.op;
-  if (!rfc2217_) {
-    reply.status = control::Status::kNotSupported;
-    return reply;
-  }
+  if (!rfc2217_) return HandleRaw(request);
   switch (request.op) {
     case control::Op::kSetLine:
       application_ = DataLine{request.dataBits, request.parity};
@@ -81,6 +78,24 @@ control::Reply PortLineControl::Handle(const control::Request& request, bool con
   }
   reply.lines = Lines();
   reply.linesKnown = LinesKnown();
+  return reply;
+}
+
+control::Reply PortLineControl::HandleRaw(const control::Request& request) {
+  // A raw port passes nothing on. DTR and RTS are only kept, so that TIOCMGET reads back what the
+  // application set, with every input off: serial libraries read the lines right after opening,
+  // and a failure there ends the program.
+  control::Reply reply;
+  reply.op = request.op;
+  if (request.op == control::Op::kSetModem) {
+    if ((request.mask & control::kDtr) != 0) dtr_ = (request.value & control::kDtr) != 0;
+    if ((request.mask & control::kRts) != 0) rts_ = (request.value & control::kRts) != 0;
+  } else if (request.op != control::Op::kGetModem) {
+    reply.status = control::Status::kNotSupported;
+    return reply;
+  }
+  reply.lines = Lines();
+  reply.linesKnown = true;
   return reply;
 }
 

@@ -74,6 +74,8 @@ class PortLineControl {
   std::uint32_t Count(std::uint8_t counter) const;
 
  private:
+  control::Reply HandleRaw(const control::Request& request);
+
   struct DataLine {
     std::uint8_t dataBits = 8;
     std::uint8_t parity = 0;

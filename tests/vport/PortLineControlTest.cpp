@@ -67,16 +67,22 @@ TEST(PortLineControl, FixedLineSettingsWinOverTheApplications) {
   EXPECT_FALSE(line.WithApplicationLine({}).wordLength.has_value());
 }
 
-TEST(PortLineControl, RawPortsSupportNothing) {
+TEST(PortLineControl, RawPortsOnlyKeepTheOutputLines) {
   PortLineControl line(false, false);
   Frames frames;
-  Request wait, count;
+  Request wait, count, get;
   wait.op = Op::kWaitModem;
   wait.mask = control::kCts;
   count.op = Op::kGetCount;
-  for (const Request& r : {SetLine(7, 2), SetModem(1, 0), Break(true), wait, count}) {
+  get.op = Op::kGetModem;
+  for (const Request& r : {SetLine(7, 2), Break(true), wait, count}) {
     EXPECT_EQ(line.Handle(r, true, &frames).status, control::Status::kNotSupported);
   }
+  EXPECT_EQ(line.Handle(SetModem(control::kDtr, 0), true, &frames).status, control::Status::kOk);
+  const control::Reply reply = line.Handle(get, true, &frames);
+  EXPECT_EQ(reply.status, control::Status::kOk);
+  EXPECT_EQ(reply.lines, control::kRts);  // DTR as set, RTS as opened, no input
+  EXPECT_TRUE(reply.linesKnown);
   EXPECT_TRUE(frames.empty());
 }
 
