@@ -9,7 +9,7 @@
 # Writes docs/screenshots/main-window.png (details, by port), list-style.png (the list style) and
 # tree-group.png (a view inside a group of the tree), and the options sheet's tabs
 # and its Add dialog (options-*.png, drawn by portolan-sheetshots, which touches no network), and
-# the dialogs read back from the screen (about, specify-device*, enter-ip-address,
+# the dialogs read back from the screen (about, search-target*, enter-ip-address,
 # modify-view-general: portolan-dialogshots, no network either).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,4 +1,4 @@
-#include "discovery/SpecifyDeviceForm.h"
+#include "discovery/SearchTargetForm.h"
 
 #include <utility>
 
@@ -12,28 +12,28 @@ constexpr const char* kListFileName = "belmark_addr.txt";  // string 8015
 constexpr unsigned kListFileString = 8015;
 
 // The entry each choice makes of the text, and the form it must then have.
-std::string EntryOf(SpecifyDeviceForm::Choice choice, const std::string& text) {
+std::string EntryOf(SearchTargetForm::Choice choice, const std::string& text) {
   switch (choice) {
-    case SpecifyDeviceForm::kDirectedBroadcast:
+    case SearchTargetForm::kDirectedBroadcast:
       return text + "<DB>";
-    case SpecifyDeviceForm::kMulticast:
+    case SearchTargetForm::kMulticast:
       return "Multicast<" + text + ">";
-    case SpecifyDeviceForm::kFile:
+    case SearchTargetForm::kFile:
       return "File<" + text + ">";
     default:
       return text;
   }
 }
 
-SearchEntry::Kind KindOf(SpecifyDeviceForm::Choice choice) {
+SearchEntry::Kind KindOf(SearchTargetForm::Choice choice) {
   switch (choice) {
-    case SpecifyDeviceForm::kDirectedBroadcast:
+    case SearchTargetForm::kDirectedBroadcast:
       return SearchEntry::Kind::kDirectedBroadcast;
-    case SpecifyDeviceForm::kSubnet:
+    case SearchTargetForm::kSubnet:
       return SearchEntry::Kind::kSubnet;
-    case SpecifyDeviceForm::kMulticast:
+    case SearchTargetForm::kMulticast:
       return SearchEntry::Kind::kMulticast;
-    case SpecifyDeviceForm::kFile:
+    case SearchTargetForm::kFile:
       return SearchEntry::Kind::kFile;
     default:
       return SearchEntry::Kind::kSingle;
@@ -42,7 +42,7 @@ SearchEntry::Kind KindOf(SpecifyDeviceForm::Choice choice) {
 
 }  // namespace
 
-const char* SpecifyDeviceForm::ChoiceText(Choice choice) {
+const char* SearchTargetForm::ChoiceText(Choice choice) {
   switch (choice) {
     case kAddress:
       return "Specific IP Address (e.g. xxx.xxx.xxx.xxx)";
@@ -57,36 +57,36 @@ const char* SpecifyDeviceForm::ChoiceText(Choice choice) {
   }
 }
 
-SpecifyDeviceForm::SpecifyDeviceForm(std::string programFolder) {
+SearchTargetForm::SearchTargetForm(std::string programFolder) {
   std::string name = res::LoadString(kListFileString);
   if (name.empty()) name = kListFileName;
   texts_[1] = kDefaultHops;
   texts_[2] = std::move(programFolder) + name;
 }
 
-int SpecifyDeviceForm::Slot(Choice choice) {
+int SearchTargetForm::Slot(Choice choice) {
   if (choice == kMulticast) return 1;
   if (choice == kFile) return 2;
   return 0;
 }
 
-void SpecifyDeviceForm::Choose(Choice choice) {
+void SearchTargetForm::Choose(Choice choice) {
   if (choice >= kAddress && choice < kChoiceCount) choice_ = choice;
 }
 
-const char* SpecifyDeviceForm::Label() const {
+const char* SearchTargetForm::Label() const {
   if (choice_ == kMulticast) return "Time To Live (hops):";
   if (choice_ == kFile) return "Enter File Path:";
   return "Enter IP Address:";
 }
 
-int SpecifyDeviceForm::MaxLength() const {
+int SearchTargetForm::MaxLength() const {
   if (choice_ == kMulticast) return 3;
   if (choice_ == kFile) return 4095;
   return 15;
 }
 
-bool SpecifyDeviceForm::Finish(std::string* entry, std::string* refusal) const {
+bool SearchTargetForm::Finish(std::string* entry, std::string* refusal) const {
   const std::string made = EntryOf(choice_, Text());
   // The text must make the choice's kind of entry: "10.0.0.*" typed as a specific address
   // would otherwise be stored, and searched, as a subnet.

@@ -9,7 +9,7 @@
 
 namespace discovery {
 
-class SpecifyDeviceForm {
+class SearchTargetForm {
  public:
   enum Choice { kAddress, kDirectedBroadcast, kSubnet, kMulticast, kFile, kChoiceCount };
 
@@ -24,7 +24,7 @@ class SpecifyDeviceForm {
   static const char* ChoiceText(Choice choice);
 
   // programFolder: where the address list file is proposed ("" or ending in "/").
-  explicit SpecifyDeviceForm(std::string programFolder);
+  explicit SearchTargetForm(std::string programFolder);
 
   Choice Current() const { return choice_; }
   // Switches the field: the address choices share what was typed; Multicast and the file each

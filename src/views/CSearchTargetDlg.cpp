@@ -1,4 +1,4 @@
-#include "views/CSpecifyDeviceDlg.h"
+#include "views/CSearchTargetDlg.h"
 
 #include <QButtonGroup>
 #include <QFileDialog>
@@ -18,19 +18,19 @@
 
 namespace views {
 
-using discovery::SpecifyDeviceForm;
+using discovery::SearchTargetForm;
 
-CSpecifyDeviceDlg::CSpecifyDeviceDlg(const std::string& folder, QWidget* parent)
+CSearchTargetDlg::CSearchTargetDlg(const std::string& folder, QWidget* parent)
     : QDialog(parent), form_(folder) {
-  setObjectName(QString::number(SpecifyDeviceForm::kDialogId));
+  setObjectName(QString::number(SearchTargetForm::kDialogId));
   setWindowTitle(tr("Specify a Device"));
   auto* layout = new QVBoxLayout(this);
   auto* kinds = new QGroupBox(tr("Search for"), this);
   auto* kindsLayout = new QVBoxLayout(kinds);
   auto* group = new QButtonGroup(this);
-  for (int i = 0; i < SpecifyDeviceForm::kChoiceCount; ++i) {
-    const auto choice = static_cast<SpecifyDeviceForm::Choice>(i);
-    auto* button = new QRadioButton(SpecifyDeviceForm::ChoiceText(choice), kinds);
+  for (int i = 0; i < SearchTargetForm::kChoiceCount; ++i) {
+    const auto choice = static_cast<SearchTargetForm::Choice>(i);
+    auto* button = new QRadioButton(SearchTargetForm::ChoiceText(choice), kinds);
     button->setObjectName(QString("choice%1").arg(i));
     group->addButton(button, i);
     kindsLayout->addWidget(button);
@@ -54,16 +54,16 @@ CSpecifyDeviceDlg::CSpecifyDeviceDlg(const std::string& folder, QWidget* parent)
   layout->addWidget(ui::DialogButtons::Make(this));
 
   connect(group, &QButtonGroup::idClicked, this,
-          [this](int id) { Choose(static_cast<SpecifyDeviceForm::Choice>(id)); });
+          [this](int id) { Choose(static_cast<SearchTargetForm::Choice>(id)); });
   connect(text_, &QLineEdit::textEdited, this,
           [this](const QString& text) { form_.SetText(text.toStdString()); });
   connect(browse_, &QPushButton::clicked, this, [this] { Browse(); });
   choices_[0]->setChecked(true);
-  Choose(SpecifyDeviceForm::kAddress);
+  Choose(SearchTargetForm::kAddress);
   text_->setFocus();
 }
 
-void CSpecifyDeviceDlg::Choose(SpecifyDeviceForm::Choice choice) {
+void CSearchTargetDlg::Choose(SearchTargetForm::Choice choice) {
   form_.Choose(choice);
   label_->setText(form_.Label());
   // The field is named by what it holds, as its label says without the colon.
@@ -73,7 +73,7 @@ void CSpecifyDeviceDlg::Choose(SpecifyDeviceForm::Choice choice) {
   browse_->setVisible(form_.BrowseShown());
 }
 
-void CSpecifyDeviceDlg::Browse() {
+void CSearchTargetDlg::Browse() {
   const QString chosen = QFileDialog::getOpenFileName(this, tr("Address List File"),
                                                       QFileInfo(text_->text()).absolutePath(),
                                                       tr("Text Files (*.txt);;All Files (*)"));
@@ -82,7 +82,7 @@ void CSpecifyDeviceDlg::Browse() {
   form_.SetText(chosen.toStdString());
 }
 
-void CSpecifyDeviceDlg::accept() {
+void CSearchTargetDlg::accept() {
   std::string refusal;
   if (!form_.Finish(&entry_, &refusal)) {
     platform::CurrentPrompt().MessageBox(refusal, app::ProgramCaption(),
@@ -94,12 +94,12 @@ void CSpecifyDeviceDlg::accept() {
   QDialog::accept();
 }
 
-std::string CSpecifyDeviceDlg::Run(QWidget* parent) {
+std::string CSearchTargetDlg::Run(QWidget* parent) {
   // The address list is proposed in the home folder: the program's own folder is not the
   // user's to write, so "Save IP List" could never have put the file there.
   std::string home = platform::SystemInfo::HomeFolder();
   if (home.empty() || home.back() != '/') home += '/';
-  CSpecifyDeviceDlg dialog(home, parent);
+  CSearchTargetDlg dialog(home, parent);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.Entry();
 }

@@ -1,13 +1,13 @@
 // "Specify a Device" (dialog 3708): one search entry for a TCP/IP view. The five choices as radio
 // buttons, one field whose label follows the choice, and "..." to choose an address list file.
-// OK checks the text through SpecifyDeviceForm and stays open after the refusal's message.
+// OK checks the text through SearchTargetForm and stays open after the refusal's message.
 #pragma once
 
 #include <QDialog>
 #include <array>
 #include <string>
 
-#include "discovery/SpecifyDeviceForm.h"
+#include "discovery/SearchTargetForm.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,14 +16,14 @@ class QRadioButton;
 
 namespace views {
 
-class CSpecifyDeviceDlg : public QDialog {
+class CSearchTargetDlg : public QDialog {
  public:
   // folder: where the address list file is proposed, ending in "/".
-  explicit CSpecifyDeviceDlg(const std::string& folder, QWidget* parent = nullptr);
+  explicit CSearchTargetDlg(const std::string& folder, QWidget* parent = nullptr);
 
   // The entry made on OK.
   const std::string& Entry() const { return entry_; }
-  const discovery::SpecifyDeviceForm& Form() const { return form_; }
+  const discovery::SearchTargetForm& Form() const { return form_; }
 
   void accept() override;
 
@@ -31,11 +31,11 @@ class CSpecifyDeviceDlg : public QDialog {
   static std::string Run(QWidget* parent);
 
  private:
-  void Choose(discovery::SpecifyDeviceForm::Choice choice);
+  void Choose(discovery::SearchTargetForm::Choice choice);
   void Browse();
 
-  discovery::SpecifyDeviceForm form_;
-  std::array<QRadioButton*, discovery::SpecifyDeviceForm::kChoiceCount> choices_{};
+  discovery::SearchTargetForm form_;
+  std::array<QRadioButton*, discovery::SearchTargetForm::kChoiceCount> choices_{};
   QLabel* label_ = nullptr;
   QLineEdit* text_ = nullptr;
   QPushButton* browse_ = nullptr;

@@ -14,7 +14,7 @@
 
 #include "discovery/CDeviceColumnTable.h"
 #include "views/CCustomizeViewPropSheet.h"
-#include "views/CSpecifyDeviceDlg.h"
+#include "views/CSearchTargetDlg.h"
 
 namespace views {
 
@@ -83,7 +83,7 @@ CViewFiltersPage::CViewFiltersPage(CCustomizeViewPropSheet& sheet,
   });
   connect(add_, &QPushButton::clicked, this, [this] {
     model_->AddEntry(model_->AddsPort() ? port_->currentText().toStdString()
-                                        : CSpecifyDeviceDlg::Run(this));
+                                        : CSearchTargetDlg::Run(this));
     ShowSearches();
   });
   connect(delete_, &QPushButton::clicked, this, [this] {

@@ -5,67 +5,67 @@
 #include <string>
 
 #include "discovery/SearchEntry.h"
-#include "discovery/SpecifyDeviceForm.h"
+#include "discovery/SearchTargetForm.h"
 
 namespace discovery {
 namespace {
 
-using Choice = SpecifyDeviceForm::Choice;
+using Choice = SearchTargetForm::Choice;
 
-TEST(SpecifyDeviceFormTest, EachChoiceHasItsFieldAndStartingText) {
-  SpecifyDeviceForm form("/home/ann/");
-  EXPECT_EQ(form.Current(), SpecifyDeviceForm::kAddress);
+TEST(SearchTargetFormTest, EachChoiceHasItsFieldAndStartingText) {
+  SearchTargetForm form("/home/ann/");
+  EXPECT_EQ(form.Current(), SearchTargetForm::kAddress);
   EXPECT_STREQ(form.Label(), "Enter IP Address:");
   EXPECT_FALSE(form.BrowseShown());
   form.SetText("10.0.0.7");
-  form.Choose(SpecifyDeviceForm::kMulticast);
+  form.Choose(SearchTargetForm::kMulticast);
   EXPECT_STREQ(form.Label(), "Time To Live (hops):");
   EXPECT_EQ(form.Text(), "5");
-  form.Choose(SpecifyDeviceForm::kFile);
+  form.Choose(SearchTargetForm::kFile);
   EXPECT_STREQ(form.Label(), "Enter File Path:");
   EXPECT_EQ(form.Text(), "/home/ann/belmark_addr.txt");
   EXPECT_TRUE(form.BrowseShown());
   // The address choices share what was typed.
-  form.Choose(SpecifyDeviceForm::kDirectedBroadcast);
+  form.Choose(SearchTargetForm::kDirectedBroadcast);
   EXPECT_EQ(form.Text(), "10.0.0.7");
-  EXPECT_STREQ(SpecifyDeviceForm::ChoiceText(SpecifyDeviceForm::kSubnet),
+  EXPECT_STREQ(SearchTargetForm::ChoiceText(SearchTargetForm::kSubnet),
                "Subnet Search (e.g. xxx.xxx.xxx.*)");
 }
 
-TEST(SpecifyDeviceFormTest, EntriesMadeAndRefused) {
+TEST(SearchTargetFormTest, EntriesMadeAndRefused) {
   struct Case {
     Choice choice;
     const char* text;
     const char* entry;  // nullptr: refused
   };
   const Case cases[] = {
-      {SpecifyDeviceForm::kAddress, "10.0.0.5", "10.0.0.5"},
-      {SpecifyDeviceForm::kAddress, "255.255.255.255", "255.255.255.255"},
-      {SpecifyDeviceForm::kAddress, "10.0.0.256", nullptr},
-      {SpecifyDeviceForm::kAddress, "10.0.0", nullptr},
-      {SpecifyDeviceForm::kAddress, "10.0.0.*", nullptr},  // a subnet typed as one address
-      {SpecifyDeviceForm::kAddress, "Multicast<5>", nullptr},
-      {SpecifyDeviceForm::kAddress, "", nullptr},
-      {SpecifyDeviceForm::kDirectedBroadcast, "10.0.0.255", "10.0.0.255<DB>"},
-      {SpecifyDeviceForm::kDirectedBroadcast, "10.0.0.*", nullptr},
-      {SpecifyDeviceForm::kDirectedBroadcast, "host", nullptr},
-      {SpecifyDeviceForm::kSubnet, "10.1.2.*", "10.1.2.*"},
-      {SpecifyDeviceForm::kSubnet, "10.1.2.5", nullptr},  // no "*"
-      {SpecifyDeviceForm::kSubnet, "10.1.*", nullptr},    // the sweep would query "10.1.1"...
-      {SpecifyDeviceForm::kSubnet, "10.1.*.5", nullptr},
-      {SpecifyDeviceForm::kSubnet, "10.1.256.*", nullptr},
-      {SpecifyDeviceForm::kMulticast, "5", "Multicast<5>"},
-      {SpecifyDeviceForm::kMulticast, "1", "Multicast<1>"},
-      {SpecifyDeviceForm::kMulticast, "255", "Multicast<255>"},
-      {SpecifyDeviceForm::kMulticast, "0", nullptr},
-      {SpecifyDeviceForm::kMulticast, "256", nullptr},
-      {SpecifyDeviceForm::kMulticast, "x", nullptr},
-      {SpecifyDeviceForm::kMulticast, "", nullptr},
-      {SpecifyDeviceForm::kFile, "/tmp/list.txt", "File</tmp/list.txt>"},
-      {SpecifyDeviceForm::kFile, "", nullptr},
+      {SearchTargetForm::kAddress, "10.0.0.5", "10.0.0.5"},
+      {SearchTargetForm::kAddress, "255.255.255.255", "255.255.255.255"},
+      {SearchTargetForm::kAddress, "10.0.0.256", nullptr},
+      {SearchTargetForm::kAddress, "10.0.0", nullptr},
+      {SearchTargetForm::kAddress, "10.0.0.*", nullptr},  // a subnet typed as one address
+      {SearchTargetForm::kAddress, "Multicast<5>", nullptr},
+      {SearchTargetForm::kAddress, "", nullptr},
+      {SearchTargetForm::kDirectedBroadcast, "10.0.0.255", "10.0.0.255<DB>"},
+      {SearchTargetForm::kDirectedBroadcast, "10.0.0.*", nullptr},
+      {SearchTargetForm::kDirectedBroadcast, "host", nullptr},
+      {SearchTargetForm::kSubnet, "10.1.2.*", "10.1.2.*"},
+      {SearchTargetForm::kSubnet, "10.1.2.5", nullptr},  // no "*"
+      {SearchTargetForm::kSubnet, "10.1.*", nullptr},    // the sweep would query "10.1.1"...
+      {SearchTargetForm::kSubnet, "10.1.*.5", nullptr},
+      {SearchTargetForm::kSubnet, "10.1.256.*", nullptr},
+      {SearchTargetForm::kMulticast, "5", "Multicast<5>"},
+      {SearchTargetForm::kMulticast, "1", "Multicast<1>"},
+      {SearchTargetForm::kMulticast, "255", "Multicast<255>"},
+      {SearchTargetForm::kMulticast, "0", nullptr},
+      {SearchTargetForm::kMulticast, "256", nullptr},
+      {SearchTargetForm::kMulticast, "x", nullptr},
+      {SearchTargetForm::kMulticast, "", nullptr},
+      {SearchTargetForm::kFile, "/tmp/list.txt", "File</tmp/list.txt>"},
+      {SearchTargetForm::kFile, "", nullptr},
   };
   for (const Case& c : cases) {
-    SpecifyDeviceForm form("");
+    SearchTargetForm form("");
     form.Choose(c.choice);
     form.SetText(c.text);
     std::string entry;
@@ -82,16 +82,16 @@ TEST(SpecifyDeviceFormTest, EntriesMadeAndRefused) {
   }
 }
 
-TEST(SpecifyDeviceFormTest, RefusalsNameWhatIsWrong) {
-  SpecifyDeviceForm form("");
+TEST(SearchTargetFormTest, RefusalsNameWhatIsWrong) {
+  SearchTargetForm form("");
   form.SetText("10.0.0");
   std::string entry, refusal;
   EXPECT_FALSE(form.Finish(&entry, &refusal));
   EXPECT_EQ(refusal, "The IP address is invalid.");  // 5003
-  form.Choose(SpecifyDeviceForm::kMulticast);
+  form.Choose(SearchTargetForm::kMulticast);
   form.SetText("300");
   EXPECT_FALSE(form.Finish(&entry, &refusal));
-  EXPECT_EQ(refusal, SpecifyDeviceForm::kBadHops);
+  EXPECT_EQ(refusal, SearchTargetForm::kBadHops);
   EXPECT_TRUE(entry.empty());
 }
 

@@ -21,7 +21,7 @@
 #include "support/QtTestApplication.h"
 #include "views/CCustomizeViewPropSheet.h"
 #include "views/CSelectViewDlg.h"
-#include "views/CSpecifyDeviceDlg.h"
+#include "views/CSearchTargetDlg.h"
 #include "views/CViewStore.h"
 #include "views/CustomizeViewSheet.h"
 #include "views/ScriptedEngine.h"
@@ -120,7 +120,7 @@ TEST_F(CustomizeViewSheetQtTest, TheFiltersTabIsNotLeftWithoutASearch) {
 }
 
 TEST_F(CustomizeViewSheetQtTest, SpecifyADeviceMakesOneCheckedEntry) {
-  CSpecifyDeviceDlg dialog("/data/");
+  CSearchTargetDlg dialog("/data/");
   EXPECT_EQ(dialog.objectName(), "3708");
   auto* text = Find<QLineEdit>(dialog, "entryText");
   ASSERT_NE(text, nullptr);

@@ -28,7 +28,7 @@
 #include "platform/ConsolePrompt.h"
 #include "platform/RegistryStore.h"
 #include "views/CCustomizeViewPropSheet.h"
-#include "views/CSpecifyDeviceDlg.h"
+#include "views/CSearchTargetDlg.h"
 #include "views/CViewNode.h"
 #include "views/CViewStore.h"
 #include "views/CustomizeViewSheet.h"
@@ -91,10 +91,10 @@ int main(int argc, char** argv) {
   app::CAboutDlg about(app::AboutBoxTexts::From(app::TheBranding()), nullptr);
   good &= Shoot(about, out + "/about.png");
 
-  views::CSpecifyDeviceDlg specify("/home/user/");
-  good &= Shoot(specify, out + "/specify-device.png");
+  views::CSearchTargetDlg specify("/home/user/");
+  good &= Shoot(specify, out + "/search-target.png");
   specify.findChild<QRadioButton*>("choice4")->click();
-  good &= Shoot(specify, out + "/specify-device-file.png");
+  good &= Shoot(specify, out + "/search-target-file.png");
 
   app::CEnterIpAddressDlg enterIp;
   good &= Shoot(enterIp, out + "/enter-ip-address.png");
