@@ -14,6 +14,12 @@ RegistryTree RegistryTree::FromKeys(std::vector<RegKeyData> keys) {
     if (!RegistryPath::Split(key.path, &components)) continue;  // the parser refuses these
     bool existed = false;
     Node* node = tree.Create(components, &existed);
+    if (node->values.empty()) {
+      // The usual case: the key's list becomes the node's, with no copy of a million values.
+      node->values = std::move(key.values);
+      IndexTakenValues(node);
+      continue;
+    }
     node->values.reserve(node->values.size() + key.values.size());
     node->valueAt.Reserve(node->values.size() + key.values.size());
     for (RegValue& value : key.values) {
@@ -29,6 +35,27 @@ RegistryTree RegistryTree::FromKeys(std::vector<RegKeyData> keys) {
     }
   }
   return tree;
+}
+
+void RegistryTree::IndexTakenValues(Node* node) {
+  std::vector<RegValue>& values = node->values;
+  node->valueAt.Clear();
+  node->valueAt.Reserve(values.size());
+  size_t kept = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    RegValue& value = values[i];
+    if (value.type == RegType::Dword) value.text.clear();
+    if (value.type == RegType::String) value.dword = 0;
+    // Listed twice: the first place, the last data (the index holds only the kept places).
+    if (FindValue(*node, value.name) != nullptr) {
+      SetValue(node, value);
+      continue;
+    }
+    if (kept != i) values[kept] = std::move(value);
+    node->valueAt.Add(values[kept].name, kept);
+    ++kept;
+  }
+  values.resize(kept);
 }
 
 std::vector<RegKeyData> RegistryTree::ToKeys() const {
