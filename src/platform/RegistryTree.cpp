@@ -10,10 +10,26 @@ namespace platform {
 RegistryTree RegistryTree::FromKeys(std::vector<RegKeyData> keys) {
   RegistryTree tree;
   std::vector<std::string> components;
+  // Keys come in file order, so runs of keys under one parent are common (a script's million
+  // keys): while the text before a path's last backslash is the last key's, its parent is reused.
+  std::string_view parentPath;
+  Node* parent = nullptr;
   for (RegKeyData& key : keys) {
-    if (!RegistryPath::Split(key.path, &components)) continue;  // the parser refuses these
-    bool existed = false;
-    Node* node = tree.Create(components, &existed);
+    const size_t cut = key.path.rfind('\\');
+    const std::string_view name = std::string_view(key.path).substr(cut + 1);
+    Node* node = nullptr;
+    if (parent != nullptr && cut == parentPath.size() &&
+        key.path.compare(0, cut, parentPath) == 0 && RegistryPath::IsValidComponent(name)) {
+      bool existed = false;
+      node = ChildOrNew(parent, name, &existed);
+    } else {
+      if (!RegistryPath::Split(key.path, &components)) continue;  // the parser refuses these
+      bool existed = false;
+      node = tree.Create(components, &existed);
+      components.pop_back();
+      parent = components.empty() ? nullptr : tree.Find(components);
+      parentPath = std::string_view(key.path).substr(0, cut == std::string::npos ? 0 : cut);
+    }
     if (node->values.empty()) {
       // The usual case: the key's list becomes the node's, with no copy of a million values.
       node->values = std::move(key.values);
@@ -93,17 +109,16 @@ RegistryTree::Node* RegistryTree::Create(const std::vector<std::string>& compone
                                          bool* existed) {
   Node* node = &root_;
   *existed = true;
-  for (const std::string& name : components) {
-    Node* child = FindChild(node, name);
-    if (child == nullptr) {
-      node->childAt.Add(name, node->children.size());
-      node->children.push_back(Node{name, {}, {}, {}, {}});
-      child = &node->children.back();
-      *existed = false;
-    }
-    node = child;
-  }
+  for (const std::string& name : components) node = ChildOrNew(node, name, existed);
   return node;
+}
+
+RegistryTree::Node* RegistryTree::ChildOrNew(Node* key, std::string_view name, bool* existed) {
+  if (Node* child = FindChild(key, name)) return child;
+  key->childAt.Add(name, key->children.size());
+  key->children.push_back(Node{std::string(name), {}, {}, {}, {}});
+  *existed = false;
+  return &key->children.back();
 }
 
 bool RegistryTree::Delete(const std::vector<std::string>& components) {

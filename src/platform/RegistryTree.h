@@ -49,6 +49,8 @@ class RegistryTree {
 
  private:
   static Node* FindChild(Node* key, std::string_view name);
+  // The child named name, made (and *existed set false) when there is none.
+  static Node* ChildOrNew(Node* key, std::string_view name, bool* existed);
   // Indexes values just taken over whole by a node, folding a name listed twice into its first.
   static void IndexTakenValues(Node* node);
   static void Flatten(const Node& node, const std::string& path, std::vector<RegKeyData>* out);

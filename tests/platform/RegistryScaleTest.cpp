@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/RegistryStore.h"
 #include "platform/RegistryTestDir.h"
@@ -68,6 +69,28 @@ TEST(RegistryScaleTest, ManyValuesUnderOneKeyAndManyKeysUnderOneParentStayIndexe
   EXPECT_FALSE(store.KeyExists(ports + "\\Key10"));
   EXPECT_EQ(store.GetValue(ports + "\\Key11", "N")->dword, 11u);
   EXPECT_EQ(store.GetValue(ports + "\\Key" + std::to_string(kKeys - 1), "N")->dword, kKeys - 1);
+}
+
+// Keys read in file order reuse the last key's parent: a parent spelt in another case, a key
+// under another branch in between and a key listed again must all land where a lone key would.
+TEST(RegistryScaleTest, KeysInFileOrderLandWhereALoneKeyWould) {
+  RegistryTestDir dir;
+  const std::string file = dir.File("registry.reg");
+  const std::vector<std::string> keys = {"A\\x", "A\\y", "B\\z", "a\\w", "A\\X", "A\\y\\deep"};
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "Windows Registry Editor Version 5.00\n";
+    for (uint32_t i = 0; i < keys.size(); ++i) {
+      out << "\n[" << kRoot << "\\" << keys[i] << "]\n\"N\"=dword:" << Hex(i) << "\n";
+    }
+  }
+  RegistryStore store(file);
+  ASSERT_EQ(store.Status(), REG_OK) << store.StatusText();
+  EXPECT_EQ(store.EnumSubkeys(kRoot + "\\A"), (std::vector<std::string>{"x", "y", "w"}));
+  EXPECT_EQ(store.EnumSubkeys(kRoot + "\\B"), (std::vector<std::string>{"z"}));
+  EXPECT_EQ(store.GetValue(kRoot + "\\A\\x", "N")->dword, 4u);  // listed twice: last data
+  EXPECT_EQ(store.GetValue(kRoot + "\\A\\w", "N")->dword, 3u);
+  EXPECT_EQ(store.GetValue(kRoot + "\\A\\y\\deep", "N")->dword, 5u);
 }
 
 }  // namespace
