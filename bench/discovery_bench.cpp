@@ -61,7 +61,7 @@ void RunCase(int devices, bool paced) {
   int listed = 0, rounds = 0;
   std::smatch m;
   if (std::regex_search(r.err, m,
-                        std::regex("(\\d+) device\\(s\\); last exchange: (\\d+) round"))) {
+                        std::regex("(\\d+) device\\(s\\); last broadcast exchange: (\\d+) round"))) {
     listed = std::stoi(m[1]);
     rounds = std::stoi(m[2]);
   }
