@@ -14,24 +14,13 @@
 #include "../app/TempDir.h"
 #include "../vport/BridgeTestSupport.h"
 #include "BackgroundCtl.h"
+#include "CtlFixture.h"
 #include "DevicePortListener.h"
 #include "ProcessRunner.h"
 
 namespace {
 
-const std::string kCtl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
-
-class PortolanctlPorts : public ::testing::Test {
- protected:
-  std::map<std::string, std::string> Env() {
-    return {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"},
-            {"PORTOLAN_PORT_DIR", dir.Folder() + "ports"},
-            {"XDG_RUNTIME_DIR", dir.Folder()},
-            {"PORTOLAN_SERIALCOMM", "COM3"}};
-  }
-  ProcessResult Ctl(const std::vector<std::string>& args) { return RunProcess(kCtl, args, Env()); }
-  TempDir dir;
-};
+class PortolanctlPorts : public test::CtlFixture {};
 
 TEST_F(PortolanctlPorts, AddListDelete) {
   auto added =

@@ -7,12 +7,11 @@
 #include "../app/TempDir.h"
 #include "../vport/BridgeTestSupport.h"
 #include "BackgroundCtl.h"
+#include "CtlFixture.h"
 #include "DevicePortListener.h"
 #include "ProcessRunner.h"
 
 namespace {
-
-const std::string kCtl = std::string(PORTOLAN_BINARY_DIR) + "/bin/portolanctl";
 
 // A TCP port of 127.0.0.1 that nobody listens on now.
 int FreeLoopbackPort() {
@@ -34,17 +33,7 @@ bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-class PortolanctlStatus : public ::testing::Test {
- protected:
-  std::map<std::string, std::string> Env() {
-    return {{"PORTOLAN_REGISTRY", dir.Folder() + "registry.reg"},
-            {"PORTOLAN_PORT_DIR", dir.Folder() + "ports"},
-            {"XDG_RUNTIME_DIR", dir.Folder()},
-            {"PORTOLAN_SERIALCOMM", "COM3"}};
-  }
-  ProcessResult Ctl(const std::vector<std::string>& args) { return RunProcess(kCtl, args, Env()); }
-  TempDir dir;
-};
+class PortolanctlStatus : public test::CtlFixture {};
 
 TEST_F(PortolanctlStatus, WithNoProgramRunningItSaysSoAndExits1) {
   for (const auto& args : {std::vector<std::string>{"ports", "status"},
